@@ -1,0 +1,283 @@
+#include "platform/HttpTransfer.h"
+
+#include "platform/TextUtils.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+HttpTransfer::HttpTransfer(QNetworkAccessManager *network, QObject *parent)
+    : QObject(parent), m_network(network)
+{
+    m_timeout.setSingleShot(true);
+    connect(&m_timeout, &QTimer::timeout, this, &HttpTransfer::onTimeout);
+}
+
+HttpTransfer::~HttpTransfer()
+{
+    ++m_serial;
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+        m_reply->deleteLater();
+    }
+    wakeWaiters();
+}
+
+void HttpTransfer::setRequestTimeout(int seconds)
+{
+    m_timeoutSeconds = seconds;
+    if (m_timeout.isActive())
+        m_timeout.start(seconds * 1000);
+}
+
+void HttpTransfer::start(const QString &url, const QByteArray &operation, const QByteArray &body,
+                         const QString &headers)
+{
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+        m_reply->deleteLater();
+    }
+    ++m_serial;
+    m_buffer.clear();
+    m_headerBlock.clear();
+    m_headers.clear();
+    m_statusCode = 0;
+    m_responseCode = 0;
+    m_responseInfo.clear();
+    m_failed = false;
+    m_timedOut = false;
+    m_cancelled = false;
+    m_announced = false;
+    m_finished = false;
+    m_executing = true;
+
+    QNetworkRequest request{QUrl(url)};
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    const QStringList lines = headers.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    for (const QString &line : lines) {
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        if (colon <= 0)
+            continue;
+        request.setRawHeader(ToAnsi(line.left(colon).trimmed()),
+                             ToAnsi(line.mid(colon + 1).trimmed()));
+    }
+
+    if (operation == "POST")
+        m_reply = m_network->post(request, body);
+    else
+        m_reply = m_network->sendCustomRequest(request, operation.isEmpty() ? "GET" : operation,
+                                               body);
+    connect(m_reply, &QNetworkReply::readyRead, this, &HttpTransfer::onReadyRead);
+    connect(m_reply, &QNetworkReply::finished, this, &HttpTransfer::onFinished);
+    if (m_timeoutSeconds > 0)
+        m_timeout.start(m_timeoutSeconds * 1000);
+}
+
+void HttpTransfer::captureMetaData()
+{
+    if (!m_reply)
+        return;
+    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid())
+        return;
+    m_statusCode = status.toInt();
+    QString reason = FromAnsi(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute)
+                                  .toByteArray());
+    m_headers = m_reply->rawHeaderPairs();
+    QString block = QStringLiteral("HTTP/1.1 %1 %2\r\n").arg(m_statusCode).arg(reason);
+    for (const auto &pair : m_headers)
+        block += FromAnsi(pair.first) + QStringLiteral(": ") + FromAnsi(pair.second) +
+                 QStringLiteral("\r\n");
+    m_headerBlock = block;
+}
+
+void HttpTransfer::onReadyRead()
+{
+    if (!m_reply)
+        return;
+    if (m_timeoutSeconds > 0)
+        m_timeout.start(m_timeoutSeconds * 1000);
+    if (m_headerBlock.isEmpty())
+        captureMetaData();
+    m_buffer += m_reply->readAll();
+    if (!m_announced && !m_headerBlock.isEmpty())
+        announce(icResponseCompleted);
+    wakeWaiters();
+}
+
+void HttpTransfer::onFinished()
+{
+    if (!m_reply)
+        return;
+    QNetworkReply *reply = m_reply;
+    m_timeout.stop();
+    if (m_headerBlock.isEmpty())
+        captureMetaData();
+    m_buffer += reply->readAll();
+    const QNetworkReply::NetworkError error = reply->error();
+    // An HTTP error status is an answer, not a transport failure: its page is the body.
+    const bool transportFailure =
+        error != QNetworkReply::NoError &&
+        (m_statusCode == 0 || error < QNetworkReply::ContentAccessDenied || m_timedOut ||
+         m_cancelled);
+    if (m_timedOut) {
+        finishWith(ErrorTimeout, QStringLiteral("The request has timed out"));
+    } else if (m_cancelled) {
+        finishWith(ErrorCancelled, QStringLiteral("The operation was cancelled"));
+    } else if (transportFailure) {
+        int code = ErrorOther;
+        switch (error) {
+        case QNetworkReply::HostNotFoundError:
+            code = ErrorNameNotResolved;
+            break;
+        case QNetworkReply::ConnectionRefusedError:
+            code = ErrorCannotConnect;
+            break;
+        case QNetworkReply::RemoteHostClosedError:
+            code = m_statusCode == 0 ? ErrorConnectionReset : ErrorConnectionAborted;
+            break;
+        case QNetworkReply::TimeoutError:
+            code = ErrorTimeout;
+            break;
+        case QNetworkReply::OperationCanceledError:
+            code = ErrorCancelled;
+            break;
+        default:
+            break;
+        }
+        finishWith(code, reply->errorString());
+    } else {
+        m_finished = true;
+        m_executing = false;
+    }
+    m_reply = nullptr;
+    reply->disconnect(this);
+    reply->deleteLater();
+    if (!m_announced)
+        announce(m_failed ? icError : icResponseCompleted);
+    wakeWaiters();
+}
+
+void HttpTransfer::finishWith(int code, const QString &info)
+{
+    m_failed = true;
+    m_responseCode = code;
+    m_responseInfo = info;
+    m_finished = true;
+    m_executing = false;
+}
+
+void HttpTransfer::onTimeout()
+{
+    if (!m_reply)
+        return;
+    m_timedOut = true;
+    m_reply->abort(); // delivers finished(), which records the time-out
+}
+
+void HttpTransfer::announce(int state)
+{
+    m_announced = true;
+    // Reported from the event loop, not from inside the network reply's own signal, so a
+    // handler may wait for the body without re-entering the reply.
+    const quint64 serial = m_serial;
+    QMetaObject::invokeMethod(
+        this,
+        [this, serial, state] {
+            if (serial == m_serial)
+                emit StateChanged(state);
+        },
+        Qt::QueuedConnection);
+}
+
+void HttpTransfer::wakeWaiters()
+{
+    for (QEventLoop *loop : std::as_const(m_waiters))
+        loop->quit();
+}
+
+void HttpTransfer::Cancel()
+{
+    m_cancelled = true;
+    m_buffer.clear();
+    if (m_reply) {
+        m_reply->abort(); // finished() arrives synchronously and records the cancel
+    } else {
+        m_executing = false;
+        m_finished = true;
+    }
+    ++m_serial; // a report still queued for this request is dropped
+    wakeWaiters();
+}
+
+QString HttpTransfer::OpenURL(const QString &url)
+{
+    if (m_executing)
+        return QString();
+    start(url, "GET", QByteArray(), QString());
+    QPointer<HttpTransfer> self(this);
+    while (!m_finished) {
+        QEventLoop loop;
+        m_waiters.append(&loop);
+        loop.exec();
+        if (!self)
+            return QString();
+        m_waiters.removeOne(&loop);
+    }
+    if (m_failed)
+        return QString();
+    return FromAnsi(GetChunk(1024));
+}
+
+QByteArray HttpTransfer::GetChunk(int size)
+{
+    if (size <= 0)
+        return QByteArray();
+    QPointer<HttpTransfer> self(this);
+    while (m_buffer.size() < size && !m_finished && !m_cancelled) {
+        QEventLoop loop;
+        m_waiters.append(&loop);
+        loop.exec();
+        if (!self)
+            return QByteArray();
+        m_waiters.removeOne(&loop);
+    }
+    if (m_cancelled)
+        return QByteArray();
+    const QByteArray piece = m_buffer.left(size);
+    m_buffer.remove(0, piece.size());
+    return piece;
+}
+
+QString HttpTransfer::GetChunkText(int size)
+{
+    return FromAnsi(GetChunk(size));
+}
+
+void HttpTransfer::Execute(const QString &url, const QString &operation, const QString &data,
+                           const QString &headers)
+{
+    start(url, ToAnsi(operation.toUpper()), ToAnsi(data), headers);
+}
+
+QString HttpTransfer::GetHeader() const
+{
+    return m_headerBlock;
+}
+
+QString HttpTransfer::GetHeader(const QString &name) const
+{
+    const QByteArray wanted = ToAnsi(name).toLower();
+    for (const auto &pair : m_headers) {
+        if (pair.first.toLower() == wanted)
+            return FromAnsi(pair.second);
+    }
+    return QString();
+}

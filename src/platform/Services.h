@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/AppConfig.h"
+
+#include <functional>
+
+class Clock;
+class DebugLog;
+class Dialogs;
+class ProcessList;
+class QNetworkAccessManager;
+class ScreenMetrics;
+class SettingsStore;
+class Shell;
+class Sound;
+
+// Everything a window or a core procedure needs from the outside world, built once in main()
+// and by each test for itself. Nothing here is reached through a global.
+struct Services
+{
+    AppConfig config;
+    SettingsStore *store = nullptr;
+    QNetworkAccessManager *network = nullptr; // one per process: one cookie jar
+    DebugLog *log = nullptr;
+    Clock *clock = nullptr;
+    ProcessList *processes = nullptr;
+    Dialogs *dialogs = nullptr;
+    Shell *shell = nullptr;
+    Sound *sound = nullptr;
+    ScreenMetrics *screen = nullptr;
+    // Ends the program at once with the given exit code.
+    std::function<void(int)> endProgram;
+};

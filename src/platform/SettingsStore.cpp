@@ -1,0 +1,229 @@
+#include "platform/SettingsStore.h"
+
+#include "platform/AppInfo.h"
+#include "platform/RegFile.h"
+#include "platform/TextUtils.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+RegFile loadFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return RegFile();
+    return RegFile::parse(file.readAll());
+}
+
+// Desktop-entry string escaping of the Exec value.
+QString escapeDesktopValue(const QString &value)
+{
+    QString out;
+    for (const QChar c : value) {
+        if (c == QLatin1Char('\\'))
+            out += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QStringLiteral("\\r");
+        else if (c == QLatin1Char('\t'))
+            out += QStringLiteral("\\t");
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString unescapeDesktopValue(const QString &value)
+{
+    QString out;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c != QLatin1Char('\\') || i + 1 >= value.size()) {
+            out += c;
+            continue;
+        }
+        const QChar n = value[++i];
+        if (n == QLatin1Char('s'))
+            out += QLatin1Char(' ');
+        else if (n == QLatin1Char('n'))
+            out += QLatin1Char('\n');
+        else if (n == QLatin1Char('t'))
+            out += QLatin1Char('\t');
+        else if (n == QLatin1Char('r'))
+            out += QLatin1Char('\r');
+        else
+            out += n;
+    }
+    return out;
+}
+
+} // namespace
+
+QString SettingsStore::ProgramKey()
+{
+    return QStringLiteral("SOFTWARE\\") + AppInfo::Title;
+}
+
+QString SettingsStore::RunKey()
+{
+    return QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+}
+
+SettingsStore::SettingsStore(const QString &filePath, const QString &autostartPath,
+                             QObject *parent)
+    : QObject(parent), m_filePath(filePath), m_autostartPath(autostartPath)
+{
+}
+
+bool SettingsStore::isRunEntry(const QString &path, const QString &name) const
+{
+    QString p = path;
+    p.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return p.compare(RunKey(), Qt::CaseInsensitive) == 0 &&
+           name.compare(AppInfo::Title, Qt::CaseInsensitive) == 0;
+}
+
+QString SettingsStore::RegReadText(Root, const QString &path, const QString &name) const
+{
+    if (isRunEntry(path, name))
+        return readRunEntry();
+    const RegFile file = loadFile(m_filePath);
+    const RegFile::Value *value = file.find(path, name);
+    if (!value || value->type != RegFile::Value::Text)
+        return QString();
+    return BytesToText(value->text);
+}
+
+qint32 SettingsStore::RegReadNumber(Root, const QString &path, const QString &name) const
+{
+    if (isRunEntry(path, name))
+        return 0;
+    const RegFile file = loadFile(m_filePath);
+    const RegFile::Value *value = file.find(path, name);
+    if (!value || value->type != RegFile::Value::Number)
+        return 0;
+    return static_cast<qint32>(value->number);
+}
+
+bool SettingsStore::RegWriteText(Root, const QString &path, const QString &name,
+                                 const QString &text)
+{
+    if (isRunEntry(path, name))
+        return writeRunEntry(text);
+    RegFile file = loadFile(m_filePath);
+    RegFile::Value value;
+    value.name = name;
+    value.type = RegFile::Value::Text;
+    value.text = ToAnsi(text);
+    file.set(path, value);
+    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    return ReplaceFileAtomically(m_filePath, file.serialize(), &m_lastError);
+}
+
+bool SettingsStore::RegWriteNumber(Root, const QString &path, const QString &name,
+                                   qint32 number)
+{
+    if (isRunEntry(path, name)) {
+        m_lastError = QStringLiteral("The start-at-logon entry holds text only");
+        return false;
+    }
+    RegFile file = loadFile(m_filePath);
+    RegFile::Value value;
+    value.name = name;
+    value.type = RegFile::Value::Number;
+    value.number = static_cast<quint32>(number);
+    file.set(path, value);
+    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    return ReplaceFileAtomically(m_filePath, file.serialize(), &m_lastError);
+}
+
+void SettingsStore::RegDeleteKeyPath(Root, const QString &path)
+{
+    if (!QFileInfo::exists(m_filePath))
+        return;
+    RegFile file = loadFile(m_filePath);
+    if (file.removeKey(path))
+        ReplaceFileAtomically(m_filePath, file.serialize(), &m_lastError);
+}
+
+void SettingsStore::RegDeleteValueName(Root, const QString &path, const QString &name)
+{
+    if (isRunEntry(path, name)) {
+        deleteRunEntry();
+        return;
+    }
+    if (!QFileInfo::exists(m_filePath))
+        return;
+    RegFile file = loadFile(m_filePath);
+    if (file.removeValue(path, name))
+        ReplaceFileAtomically(m_filePath, file.serialize(), &m_lastError);
+}
+
+QString SettingsStore::ReadSettingText(const QString &name) const
+{
+    return RegReadText(HKEY_CURRENT_USER, ProgramKey(), name);
+}
+
+qint16 SettingsStore::ReadSettingNumber(const QString &name) const
+{
+    return static_cast<qint16>(RegReadNumber(HKEY_CURRENT_USER, ProgramKey(), name) & 0xffff);
+}
+
+bool SettingsStore::WriteSettingText(const QString &name, const QString &text)
+{
+    if (RegWriteText(HKEY_CURRENT_USER, ProgramKey(), name, text))
+        return true;
+    emit programKeyWriteFailed(m_lastError);
+    return false;
+}
+
+bool SettingsStore::WriteSettingNumber(const QString &name, qint16 number)
+{
+    if (RegWriteNumber(HKEY_CURRENT_USER, ProgramKey(), name, number))
+        return true;
+    emit programKeyWriteFailed(m_lastError);
+    return false;
+}
+
+QString SettingsStore::readRunEntry() const
+{
+    QFile file(m_autostartPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    bool inMainGroup = false;
+    for (QString line : lines) {
+        line = line.trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inMainGroup = line == QLatin1String("[Desktop Entry]");
+            continue;
+        }
+        if (inMainGroup && line.startsWith(QStringLiteral("Exec=")))
+            return unescapeDesktopValue(line.mid(5));
+    }
+    return QString();
+}
+
+bool SettingsStore::writeRunEntry(const QString &commandLine)
+{
+    QDir().mkpath(QFileInfo(m_autostartPath).absolutePath());
+    const QString entry = QStringLiteral("[Desktop Entry]\n"
+                                         "Type=Application\n"
+                                         "Name=%1\n"
+                                         "Comment=Tells you about new uploads on Vellumstacks\n"
+                                         "Exec=%2\n"
+                                         "Icon=pollwick\n"
+                                         "Terminal=false\n"
+                                         "X-GNOME-Autostart-enabled=true\n")
+                              .arg(AppInfo::Title, escapeDesktopValue(commandLine));
+    return ReplaceFileAtomically(m_autostartPath, entry.toUtf8(), &m_lastError);
+}
+
+void SettingsStore::deleteRunEntry()
+{
+    QFile::remove(m_autostartPath);
+}

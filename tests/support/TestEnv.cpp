@@ -1,0 +1,40 @@
+#include "TestEnv.h"
+
+#include <QDir>
+
+TestEnv::TestEnv()
+{
+    qputenv("POLLWICK_HOME", dir.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
+    qunsetenv("POLLWICK_SITE_URL");
+    qunsetenv("POLLWICK_LOG");
+    services.config = AppConfig::fromEnvironment();
+    store = std::make_unique<SettingsStore>(services.config.settingsPath(),
+                                            services.config.autostartPath());
+    log = std::make_unique<DebugLog>(&clock);
+    services.store = store.get();
+    services.network = &network;
+    services.log = log.get();
+    services.clock = &clock;
+    services.processes = &processes;
+    services.dialogs = &dialogs;
+    services.shell = &shell;
+    services.sound = &sound;
+    services.screen = &screen;
+    services.endProgram = [this](int code) { endProgramCalls.append(code); };
+}
+
+TestEnv::~TestEnv()
+{
+    qunsetenv("POLLWICK_SITE_URL");
+}
+
+void TestEnv::useSite(const QString &baseUrl)
+{
+    qputenv("POLLWICK_SITE_URL", baseUrl.toLocal8Bit());
+}
+
+QString TestEnv::problems() const
+{
+    return dialogs.problems();
+}
