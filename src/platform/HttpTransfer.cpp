@@ -120,7 +120,8 @@ void HttpTransfer::onFinished()
     m_timeout.stop();
     if (m_headerBlock.isEmpty())
         captureMetaData();
-    m_buffer += reply->readAll();
+    if (reply->isOpen())
+        m_buffer += reply->readAll();
     const QNetworkReply::NetworkError error = reply->error();
     // An HTTP error status is an answer, not a transport failure: its page is the body.
     const bool transportFailure =
