@@ -1,0 +1,1 @@
+pollwick_add_test(tst_filterlistops SOURCES core/tst_filterlistops.cpp)
