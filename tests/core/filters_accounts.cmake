@@ -1,1 +1,2 @@
 pollwick_add_test(tst_filterlistops SOURCES core/tst_filterlistops.cpp)
+pollwick_add_test(tst_filterwizardlogic SOURCES core/tst_filterwizardlogic.cpp)
