@@ -77,8 +77,9 @@ public:
     // Shows a step, taking the input of the step before from the controls. Step 2 writes the
     // keyword box back with its dots replaced. Step 4 stores the filter in the table; the
     // window then saves filters.dat and reloads the list with storedSlot() selected. Step 5
-    // writes "filterenabled" = 1 when this filter is the only active one (see
-    // switchesFilteringOn). Steps outside 1 to 5 do nothing and give false.
+    // ("Finish") switches filtering on when the stored filter is the only active one (see
+    // switchesFilteringOn) and writes "filterenabled" = 1 to `store`. Steps outside 1 to 5 do
+    // nothing and give false.
     bool showstep(int step, Controls &controls, SettingsStore *store = nullptr);
 
     StepView stepView() const { return stepView(m_kind, m_step); }

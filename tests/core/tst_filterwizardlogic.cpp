@@ -328,20 +328,29 @@ private slots:
         QCOMPARE(controls.matchOption, 1);
         QCOMPARE(controls.actionOption, 4);
         QVERIFY(controls.active);
+        QCOMPARE(FilterWizardLogic::caption(Kind::Add), QStringLiteral("Add Filter Wizard"));
         QVERIFY(wizard.showstep(1, controls));
         QCOMPARE(wizard.stepView().title, QStringLiteral("Step 1/3 - Specify Keywords"));
+        QVERIFY(!wizard.stepView().backEnabled);
         controls.keywordText = QStringLiteral("x264");
         controls.matchOption = 2;
         QVERIFY(wizard.showstep(2, controls));
+        QCOMPARE(wizard.stepView().title, QStringLiteral("Step 2/3 - Specify Categories"));
         wizard.lists().selectAvailable({2, 1}, 1);
         QVERIFY(wizard.lists().moveToChosen());
         QVERIFY(wizard.showstep(3, controls));
+        QCOMPARE(wizard.stepView().title, QStringLiteral("Step 3/3 - Filter Options"));
         controls.actionOption = 5;
         controls.active = active;
         // Nothing is stored before the summary step.
         QCOMPARE(table.serialize(), before);
 
         QVERIFY(wizard.showstep(4, controls));
+        const FilterWizardLogic::StepView view = wizard.stepView();
+        QCOMPARE(view.title, QStringLiteral("Filter added"));
+        QCOMPARE(view.explanation, QStringLiteral("You have successfully added a filter"));
+        QCOMPARE(view.nextCaption, QStringLiteral("Finish"));
+        QVERIFY(!view.backEnabled && !view.cancelEnabled);
         QCOMPARE(wizard.storedSlot(), existing.size() + 1);
         const QString line = (active ? QStringLiteral("1") : QStringLiteral("0")) +
                              QStringLiteral("21x264\r\nTV, Music\r\n");
@@ -409,8 +418,12 @@ private slots:
         FilterWizardLogic::Controls controls = wizard.initialControls();
         QCOMPARE(controls.keywordText, QString());
         controls.active = active;
-        for (int step = 1; step <= 4; ++step)
+        const QStringList titles{"Step 1/3 - Edit Keywords", "Step 2/3 - Edit Categories",
+                                 "Step 3/3 - Filter Options", "Filter edited"};
+        for (int step = 1; step <= 4; ++step) {
             QVERIFY(wizard.showstep(step, controls));
+            QCOMPARE(wizard.stepView().title, titles[step - 1]);
+        }
         QCOMPARE(wizard.summary().heading,
                  QStringLiteral("The following filter has been successfully edited:"));
         QCOMPARE(wizard.summary().rule, QStringLiteral("Contains anything in all categories"));
@@ -419,78 +432,6 @@ private slots:
         QCOMPARE(wizard.switchedFilteringOn(), switchesOn);
         QCOMPARE(m_env->store->ReadSettingNumber(QStringLiteral("filterenabled")),
                  qint16(switchesOn ? 1 : 0));
-    }
-
-    void stepViews_data()
-    {
-        QTest::addColumn<Kind>("kind");
-        QTest::addColumn<int>("step");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("explanation");
-        QTest::addColumn<QString>("next");
-        QTest::addColumn<bool>("back");
-        QTest::addColumn<bool>("cancel");
-        const QString alerted =
-            QStringLiteral("You will be alerted of torrents matching the criteria below");
-        const QString include =
-            QStringLiteral("Please enter the categories to include in the search");
-        const QString options = QStringLiteral("Please select the required options");
-        QTest::newRow("add 1") << Kind::Add << 1 << "Step 1/3 - Specify Keywords" << alerted
-                               << "Next" << false << true;
-        QTest::newRow("add 2") << Kind::Add << 2 << "Step 2/3 - Specify Categories" << include
-                               << "Next" << true << true;
-        QTest::newRow("add 3") << Kind::Add << 3 << "Step 3/3 - Filter Options" << options << "Next"
-                               << true << true;
-        QTest::newRow("add 4") << Kind::Add << 4 << "Filter added"
-                               << "You have successfully added a filter"
-                               << "Finish" << false << false;
-        QTest::newRow("edit 1") << Kind::Edit << 1 << "Step 1/3 - Edit Keywords" << alerted
-                                << "Next" << false << true;
-        QTest::newRow("edit 2") << Kind::Edit << 2 << "Step 2/3 - Edit Categories" << include
-                                << "Next" << true << true;
-        QTest::newRow("edit 3") << Kind::Edit << 3 << "Step 3/3 - Filter Options" << options
-                                << "Next" << true << true;
-        QTest::newRow("edit 4") << Kind::Edit << 4 << "Filter edited"
-                                << "You have successfully edited a filter"
-                                << "Finish" << false << false;
-    }
-    void stepViews()
-    {
-        QFETCH(Kind, kind);
-        QFETCH(int, step);
-        QFETCH(QString, title);
-        QFETCH(QString, explanation);
-        QFETCH(QString, next);
-        QFETCH(bool, back);
-        QFETCH(bool, cancel);
-        const FilterWizardLogic::StepView view = FilterWizardLogic::stepView(kind, step);
-        QCOMPARE(view.title, title);
-        QCOMPARE(view.explanation, explanation);
-        QCOMPARE(view.nextCaption, next);
-        QCOMPARE(view.backEnabled, back);
-        QCOMPARE(view.cancelEnabled, cancel);
-    }
-
-    void summaryTexts_data()
-    {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("notify") << "Notify"
-                                << "Notify";
-        QTest::newRow("download") << "Download"
-                                  << "Notify and Download";
-        QTest::newRow("ignore") << "Ignore"
-                                << "Ignore";
-        QTest::newRow("anything else") << ""
-                                       << "Ignore";
-    }
-    void summaryTexts()
-    {
-        QFETCH(QString, action);
-        QFETCH(QString, text);
-        QCOMPARE(FilterWizardLogic::actionText(action), text);
-        QCOMPARE(FilterWizardLogic::caption(Kind::Add), QStringLiteral("Add Filter Wizard"));
-        QCOMPARE(FilterWizardLogic::caption(Kind::Edit), QStringLiteral("Edit Filter Wizard"));
     }
 
     // Label shortening with a measure of `perChar` twips per character.
