@@ -2,3 +2,4 @@
 # alerts, and the logic of the popup, summary and filter info windows.
 pollwick_add_test(tst_wildcardmatcher SOURCES core/tst_wildcardmatcher.cpp)
 pollwick_add_test(tst_filterengine SOURCES core/tst_filterengine.cpp)
+pollwick_add_test(tst_torrentdb SOURCES core/tst_torrentdb.cpp)
