@@ -3,3 +3,4 @@
 pollwick_add_test(tst_wildcardmatcher SOURCES core/tst_wildcardmatcher.cpp)
 pollwick_add_test(tst_filterengine SOURCES core/tst_filterengine.cpp)
 pollwick_add_test(tst_torrentdb SOURCES core/tst_torrentdb.cpp)
+pollwick_add_test(tst_alertstage SOURCES core/tst_alertstage.cpp)
