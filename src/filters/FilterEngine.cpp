@@ -7,6 +7,8 @@
 
 #include <QList>
 
+#include <limits>
+
 namespace {
 
 enum class Mode
@@ -61,6 +63,14 @@ QString plainFileName(const QString &fileName, qint32 id)
     if (plain.isEmpty() || plain == QLatin1String(".") || plain == QLatin1String(".."))
         return QString::number(id) + QStringLiteral(".torrent");
     return plain;
+}
+
+// An exclusion entry as a number for the result clean-up; one that is not a number can equal
+// no result id.
+qint64 exclusionNumber(const QString &entry)
+{
+    qint32 id = 0;
+    return idNumber(entry, &id) ? id : std::numeric_limits<qint64>::min();
 }
 
 } // namespace
@@ -128,7 +138,9 @@ DownloadRequest FilterEngine::downloadRequestFor(const ProgramState &state, qint
 
 void FilterEngine::run(bool filtering, qint32 lastparsed)
 {
-    m_excluded = QSet<QString>(m_state.exclusion.cbegin(), m_state.exclusion.cend());
+    m_exclusionIds.clear();
+    for (const QString &entry : std::as_const(m_state.exclusion))
+        m_exclusionIds.append(exclusionNumber(entry));
     if (!filtering || m_state.Filters.CountActiveFilters() == 0)
         runUnfiltered(lastparsed);
     else
@@ -203,8 +215,9 @@ void FilterEngine::runFiltered(qint32 lastparsed)
     }
 
     for (const TorrentRecord &torrent : std::as_const(m_state.feed)) {
-        log(QStringLiteral("checking ") + torrent.Id + QStringLiteral(" (") + torrent.Name +
-            QLatin1Char(')'));
+        if (m_log)
+            log(QStringLiteral("checking ") + torrent.Id + QStringLiteral(" (") + torrent.Name +
+                QLatin1Char(')'));
         qint32 id = 0;
         if (!idNumber(torrent.Id, &id)) {
             log(QStringLiteral("Skipping torrent with an unreadable ID: ") + torrent.Id);
@@ -215,6 +228,9 @@ void FilterEngine::runFiltered(qint32 lastparsed)
             continue;
         }
         const QString loweredName = torrent.Name.toLower();
+        // Entries are only added during a run, and only for the torrent being filtered, so one
+        // lookup per torrent and the flag that exclude() sets are enough.
+        m_currentExcluded = m_state.exclusion.contains(torrent.Id);
         for (const CompiledFilter &f : std::as_const(filters))
             applyFilter(f, torrent, id, loweredName, lastparsed);
     }
@@ -226,7 +242,7 @@ void FilterEngine::applyFilter(const CompiledFilter &f, const TorrentRecord &tor
 {
     switch (f.mode) {
     case Mode::DoesNotContain: {
-        if (isExcluded(torrent.Id))
+        if (m_currentExcluded)
             return;
         cleanUpResults();
         if (f.hits(loweredName) == f.keywordCount) {
@@ -238,26 +254,30 @@ void FilterEngine::applyFilter(const CompiledFilter &f, const TorrentRecord &tor
         return;
     }
     case Mode::Contains: {
-        if (isExcluded(torrent.Id)) {
-            log(QStringLiteral("id ") + torrent.Id + QStringLiteral(" found in exc array. no hit"));
+        // These lines come for every torrent and filter: build them only when they are kept.
+        if (m_currentExcluded) {
+            if (m_log)
+                log(QStringLiteral("id ") + torrent.Id +
+                    QStringLiteral(" found in exc array. no hit"));
             return;
         }
         const int hits = f.hits(loweredName);
-        if (f.anyName)
+        if (m_log && f.anyName)
             log(QStringLiteral("display_all_overide"));
-        else
+        else if (m_log)
             log(QStringLiteral("afhits = ") + QString::number(hits) + QLatin1Char('/') +
                 QString::number(f.keywordCount));
         if (hits != f.keywordCount)
             return;
         const bool fits = categoryFits(f.categories, torrent.Category);
-        log(QStringLiteral("cat check ") + (fits ? QLatin1Char('1') : QLatin1Char('0')));
+        if (m_log)
+            log(QStringLiteral("cat check ") + (fits ? QLatin1Char('1') : QLatin1Char('0')));
         if (fits)
             accept(f, torrent, id, lastparsed);
         return;
     }
     case Mode::ExactlyMatches:
-        if (isExcluded(torrent.Id))
+        if (m_currentExcluded)
             return;
         if (f.hits(loweredName) == f.keywordCount && categoryFits(f.categories, torrent.Category))
             accept(f, torrent, id, lastparsed);
@@ -301,26 +321,21 @@ void FilterEngine::accept(const CompiledFilter &f, const TorrentRecord &torrent,
     }
 }
 
-bool FilterEngine::isExcluded(const QString &id) const
-{
-    return m_excluded.contains(id);
-}
-
 void FilterEngine::exclude(const QString &id)
 {
     m_state.exclusion.append(id);
-    m_excluded.insert(id);
+    m_exclusionIds.append(exclusionNumber(id));
+    m_currentExcluded = true;
 }
 
 // Drops results that a later Ignore or veto excluded: walking the exclusion list in order,
 // an entry equal to the id of the current last result removes that result.
 void FilterEngine::cleanUpResults()
 {
-    for (const QString &entry : std::as_const(m_state.exclusion)) {
+    for (const qint64 entry : std::as_const(m_exclusionIds)) {
         if (m_state.results.isEmpty())
             return;
-        qint32 id = 0;
-        if (idNumber(entry, &id) && id == m_state.results.last().Id)
+        if (entry == m_state.results.last().Id)
             m_state.results.removeLast();
     }
 }

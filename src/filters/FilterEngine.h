@@ -3,7 +3,7 @@
 #include "download/DownloadRequest.h"
 #include "filters/FilterRecord.h"
 
-#include <QSet>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -69,7 +69,6 @@ private:
                      const QString &loweredName, qint32 lastparsed);
     void accept(const CompiledFilter &filter, const TorrentRecord &torrent, qint32 id,
                 qint32 lastparsed);
-    bool isExcluded(const QString &id) const;
     void exclude(const QString &id);
     void cleanUpResults();
     void log(const QString &line) const;
@@ -77,6 +76,8 @@ private:
     ProgramState &m_state;
     DebugLog *m_log;
     DownloadStarter m_startDownload;
-    // The exclusion list's entries, for quick lookups during a run.
-    QSet<QString> m_excluded;
+    // The exclusion list's entries as numbers, for the result clean-up.
+    QList<qint64> m_exclusionIds;
+    // The torrent being filtered is in the exclusion list.
+    bool m_currentExcluded = false;
 };
