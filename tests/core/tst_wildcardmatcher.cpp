@@ -1,6 +1,28 @@
 #include "filters/WildcardMatcher.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
+
+namespace {
+
+// A plain recursive matcher for patterns of literals, "*", "?" and "#": slow on long input but
+// obviously right, to check the single-pass walk against.
+bool reference(QStringView text, QStringView pattern)
+{
+    if (pattern.isEmpty())
+        return text.isEmpty();
+    const QChar p = pattern.front();
+    if (p == u'*')
+        return reference(text, pattern.mid(1)) ||
+               (!text.isEmpty() && reference(text.mid(1), pattern));
+    if (text.isEmpty())
+        return false;
+    const QChar c = text.front();
+    const bool one = p == u'?' || (p == u'#' && c.isDigit()) || p == c;
+    return one && reference(text.mid(1), pattern.mid(1));
+}
+
+} // namespace
 
 class TestWildcardMatcher : public QObject
 {
@@ -171,6 +193,24 @@ private slots:
             pattern += QStringLiteral("*a");
         QCOMPARE(WildcardMatcher::match(text, pattern + QStringLiteral("*b")), false);
         QCOMPARE(WildcardMatcher::match(text, pattern + QLatin1Char('*')), true);
+    }
+
+    // Thousands of short random patterns and names, where a wrong step back to a star shows.
+    void agreesWithAPlainRecursiveMatcher()
+    {
+        QRandomGenerator rng(4711);
+        const QString patternChars = QStringLiteral("ab1*?#");
+        const QString textChars = QStringLiteral("ab1");
+        for (int i = 0; i < 20000; ++i) {
+            QString pattern;
+            QString text;
+            for (int n = int(rng.bounded(8)); n > 0; --n)
+                pattern += patternChars[rng.bounded(int(patternChars.size()))];
+            for (int n = int(rng.bounded(10)); n > 0; --n)
+                text += textChars[rng.bounded(int(textChars.size()))];
+            if (WildcardMatcher::match(text, pattern) != reference(text, pattern))
+                QFAIL(qPrintable(QStringLiteral("text \"%1\" pattern \"%2\"").arg(text, pattern)));
+        }
     }
 
     void defaultMatcherMatchesNothing()
