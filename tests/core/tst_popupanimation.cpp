@@ -98,18 +98,6 @@ private slots:
         QCOMPARE(t.height, 0);
     }
 
-    // A slide-out right after loading (the popup never grew) unloads without a fade level
-    // outside 0-255 ever being applied.
-    void slideOutFromLoadNeverAppliesNegativeLevels()
-    {
-        const FixedScreenMetrics metrics;
-        PopupAnimation popup(metrics);
-        int ticks = 0;
-        while (!popup.slideOut().unload) {
-            QVERIFY(++ticks < 5);
-        }
-    }
-
     void toastText_data()
     {
         QTest::addColumn<QString>("text");
