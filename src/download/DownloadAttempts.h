@@ -24,7 +24,12 @@ public:
     // attempt is then marked failed.
     bool timeoutTick();
 
-    enum class RetryAction { Wait, Retry, GiveUp };
+    enum class RetryAction
+    {
+        Wait,
+        Retry,
+        GiveUp
+    };
     struct RetryStep
     {
         RetryAction action = RetryAction::Wait;

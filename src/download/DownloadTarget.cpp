@@ -4,8 +4,8 @@
 
 QString DownloadTarget::plainFileName(const QString &siteName)
 {
-    const qsizetype cut = std::max(siteName.lastIndexOf(QLatin1Char('/')),
-                                   siteName.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype cut =
+        std::max(siteName.lastIndexOf(QLatin1Char('/')), siteName.lastIndexOf(QLatin1Char('\\')));
     QString name;
     for (const QChar c : siteName.mid(cut + 1)) {
         // NUL and the other control characters have no place in a file name.

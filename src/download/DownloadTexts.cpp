@@ -11,9 +11,8 @@ QString DownloadTexts::kilobytes(qint64 bytes)
 
 QString DownloadTexts::progress(qint64 received, qint64 expected)
 {
-    const QString done = received < 1024
-                             ? QString::number(received) + QStringLiteral(" Bytes of ")
-                             : kilobytes(received) + QStringLiteral(" KB of ");
+    const QString done = received < 1024 ? QString::number(received) + QStringLiteral(" Bytes of ")
+                                         : kilobytes(received) + QStringLiteral(" KB of ");
     return QStringLiteral("(") + done + kilobytes(expected) + QStringLiteral(" KB downloaded)");
 }
 

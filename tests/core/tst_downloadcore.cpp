@@ -34,19 +34,30 @@ private slots:
     {
         QTest::addColumn<QString>("siteName");
         QTest::addColumn<QString>("plain");
-        QTest::newRow("ordinary") << "Some.Movie.2008.torrent" << "Some.Movie.2008.torrent";
-        QTest::newRow("climbs out") << "../../x.torrent" << "x.torrent";
-        QTest::newRow("sub-folder") << "a/b.torrent" << "b.torrent";
-        QTest::newRow("back-slashes") << "..\\..\\x.torrent" << "x.torrent";
-        QTest::newRow("hidden") << ".bashrc" << "bashrc";
-        QTest::newRow("dot-dot alone") << ".." << "download.torrent";
-        QTest::newRow("empty") << "" << "download.torrent";
-        QTest::newRow("folder only") << "dir/" << "download.torrent";
-        QTest::newRow("blanks") << "  " << "download.torrent";
-        QTest::newRow("control characters") << QString::fromLatin1("x\x01y\x7f.torrent", 12)
-                                            << "xy.torrent";
-        QTest::newRow("NUL") << QString::fromLatin1("x.torrent\0.desktop", 18) << "x.torrent.desktop";
-        QTest::newRow("other type kept") << "evil.desktop" << "evil.desktop";
+        QTest::newRow("ordinary") << "Some.Movie.2008.torrent"
+                                  << "Some.Movie.2008.torrent";
+        QTest::newRow("climbs out") << "../../x.torrent"
+                                    << "x.torrent";
+        QTest::newRow("sub-folder") << "a/b.torrent"
+                                    << "b.torrent";
+        QTest::newRow("back-slashes") << "..\\..\\x.torrent"
+                                      << "x.torrent";
+        QTest::newRow("hidden") << ".bashrc"
+                                << "bashrc";
+        QTest::newRow("dot-dot alone") << ".."
+                                       << "download.torrent";
+        QTest::newRow("empty") << ""
+                               << "download.torrent";
+        QTest::newRow("folder only") << "dir/"
+                                     << "download.torrent";
+        QTest::newRow("blanks") << "  "
+                                << "download.torrent";
+        QTest::newRow("control characters")
+            << QString::fromLatin1("x\x01y\x7f.torrent", 12) << "xy.torrent";
+        QTest::newRow("NUL") << QString::fromLatin1("x.torrent\0.desktop", 18)
+                             << "x.torrent.desktop";
+        QTest::newRow("other type kept") << "evil.desktop"
+                                         << "evil.desktop";
     }
     void plainFileNameStaysInsideTheFolder()
     {
@@ -65,13 +76,20 @@ private slots:
     {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("confined");
-        QTest::newRow("plain") << "/t/f/x.torrent" << "/t/f/x.torrent";
-        QTest::newRow("dot-dot") << "/t/f/../../x.torrent" << "/t/f/x.torrent";
-        QTest::newRow("dot") << "/t/f/./x.torrent" << "/t/f/x.torrent";
-        QTest::newRow("dot-dot then folder") << "/t/f/../etc/cron.d/job" << "/t/f/job";
-        QTest::newRow("hidden file") << "/t/f/.profile" << "/t/f/profile";
-        QTest::newRow("back-slash climb") << "/t/f/..\\..\\x.torrent" << "/t/f/x.torrent";
-        QTest::newRow("name is dot-dot") << "/t/f/.." << "/t/f/download.torrent";
+        QTest::newRow("plain") << "/t/f/x.torrent"
+                               << "/t/f/x.torrent";
+        QTest::newRow("dot-dot") << "/t/f/../../x.torrent"
+                                 << "/t/f/x.torrent";
+        QTest::newRow("dot") << "/t/f/./x.torrent"
+                             << "/t/f/x.torrent";
+        QTest::newRow("dot-dot then folder") << "/t/f/../etc/cron.d/job"
+                                             << "/t/f/job";
+        QTest::newRow("hidden file") << "/t/f/.profile"
+                                     << "/t/f/profile";
+        QTest::newRow("back-slash climb") << "/t/f/..\\..\\x.torrent"
+                                          << "/t/f/x.torrent";
+        QTest::newRow("name is dot-dot") << "/t/f/.."
+                                         << "/t/f/download.torrent";
         QTest::newRow("hidden folder of the setting kept")
             << "/home/jo/.local/share/Pollwick/torrents/a.torrent"
             << "/home/jo/.local/share/Pollwick/torrents/a.torrent";
@@ -146,10 +164,12 @@ private slots:
         QTest::addColumn<QString>("lastLabel");
         QTest::addColumn<int>("action");
         const int retry = int(DownloadAttempts::RetryAction::Retry);
-        QTest::newRow("first") << 1 << "Retry in 60" << "Retrying" << retry;
-        QTest::newRow("fourth") << 4 << "Retry in 60" << "Retrying" << retry;
-        QTest::newRow("fifth gives up quietly")
-            << 5 << "" << "" << int(DownloadAttempts::RetryAction::GiveUp);
+        QTest::newRow("first") << 1 << "Retry in 60"
+                               << "Retrying" << retry;
+        QTest::newRow("fourth") << 4 << "Retry in 60"
+                                << "Retrying" << retry;
+        QTest::newRow("fifth gives up quietly") << 5 << ""
+                                                << "" << int(DownloadAttempts::RetryAction::GiveUp);
     }
     void fiveAttemptsAtMost()
     {
@@ -217,29 +237,39 @@ private slots:
         QTest::addColumn<QString>("rate");
         QTest::addColumn<QString>("remaining"); // "null" while none is shown
         // 1 KB every tenth of a second is 10 KB/s throughout.
-        QTest::newRow("first tick") << "en_US" << 1024 << 1 << qint64(104 * 1024)
-                                    << "Transfer rate: 10.0 KB/Sec" << "null";
-        QTest::newRow("ring not yet full") << "en_US" << 1024 << 5 << qint64(104 * 1024)
-                                           << "Transfer rate: 10.0 KB/Sec" << "null";
+        QTest::newRow("first tick")
+            << "en_US" << 1024 << 1 << qint64(104 * 1024) << "Transfer rate: 10.0 KB/Sec"
+            << "null";
+        QTest::newRow("ring not yet full")
+            << "en_US" << 1024 << 5 << qint64(104 * 1024) << "Transfer rate: 10.0 KB/Sec"
+            << "null";
         // (104 - 6) KB / 10 KB/s = 9.8 s
-        QTest::newRow("ring full") << "en_US" << 1024 << 6 << qint64(104 * 1024)
-                                   << "Transfer rate: 10.0 KB/Sec" << "10 Seconds";
+        QTest::newRow("ring full")
+            << "en_US" << 1024 << 6 << qint64(104 * 1024) << "Transfer rate: 10.0 KB/Sec"
+            << "10 Seconds";
         // Five samples of 2.5 add up to 10 when the running sum rounds halves to even (15 if
         // rounded up): 20 KB left at 2 KB/s.
-        QTest::newRow("sum rounds halves to even") << "en_US" << 256 << 6 << qint64(1536 + 20 * 1024)
-                                                   << "Transfer rate: 2.5 KB/Sec" << "10 Seconds";
-        QTest::newRow("one second") << "en_US" << 1024 << 6 << qint64(16 * 1024)
-                                    << "Transfer rate: 10.0 KB/Sec" << "1 Second";
-        QTest::newRow("almost done") << "en_US" << 1024 << 6 << qint64(7 * 1024)
-                                     << "Transfer rate: 10.0 KB/Sec" << "<1 Second";
-        QTest::newRow("more than announced") << "en_US" << 1024 << 6 << qint64(2 * 1024)
-                                             << "Transfer rate: 10.0 KB/Sec" << "<1 Second";
-        QTest::newRow("size unknown") << "en_US" << 1024 << 8 << qint64(1)
-                                      << "Transfer rate: 10.0 KB/Sec" << "null";
-        QTest::newRow("nothing yet: sum 0 counts as 1") << "en_US" << 0 << 6 << qint64(10 * 1024)
-                                                        << "Transfer rate: 0.0 KB/Sec" << "50 Seconds";
-        QTest::newRow("German decimal comma") << "de_DE" << 256 << 6 << qint64(1536 + 20 * 1024)
-                                              << "Transfer rate: 2,5 KB/Sec" << "10 Seconds";
+        QTest::newRow("sum rounds halves to even")
+            << "en_US" << 256 << 6 << qint64(1536 + 20 * 1024) << "Transfer rate: 2.5 KB/Sec"
+            << "10 Seconds";
+        QTest::newRow("one second")
+            << "en_US" << 1024 << 6 << qint64(16 * 1024) << "Transfer rate: 10.0 KB/Sec"
+            << "1 Second";
+        QTest::newRow("almost done")
+            << "en_US" << 1024 << 6 << qint64(7 * 1024) << "Transfer rate: 10.0 KB/Sec"
+            << "<1 Second";
+        QTest::newRow("more than announced")
+            << "en_US" << 1024 << 6 << qint64(2 * 1024) << "Transfer rate: 10.0 KB/Sec"
+            << "<1 Second";
+        QTest::newRow("size unknown")
+            << "en_US" << 1024 << 8 << qint64(1) << "Transfer rate: 10.0 KB/Sec"
+            << "null";
+        QTest::newRow("nothing yet: sum 0 counts as 1")
+            << "en_US" << 0 << 6 << qint64(10 * 1024) << "Transfer rate: 0.0 KB/Sec"
+            << "50 Seconds";
+        QTest::newRow("German decimal comma")
+            << "de_DE" << 256 << 6 << qint64(1536 + 20 * 1024) << "Transfer rate: 2,5 KB/Sec"
+            << "10 Seconds";
     }
     void rateAndTimeLeft()
     {
@@ -298,8 +328,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("bytes") << "en_US" << qint64(512) << qint64(20480)
                                << "(512 Bytes of 20 KB downloaded)";
-        QTest::newRow("last byte count") << "en_US" << qint64(1023) << qint64(1)
-                                         << "(1023 Bytes of 0 KB downloaded)";
+        QTest::newRow("last byte count")
+            << "en_US" << qint64(1023) << qint64(1) << "(1023 Bytes of 0 KB downloaded)";
         QTest::newRow("first KB") << "en_US" << qint64(1024) << qint64(2048)
                                   << "(1 KB of 2 KB downloaded)";
         QTest::newRow("grouping") << "en_US" << qint64(1234 * 1024) << qint64(2000 * 1024)
@@ -322,16 +352,16 @@ private slots:
         QTest::addColumn<qint64>("received");
         QTest::addColumn<qint64>("tenths");
         QTest::addColumn<QString>("text");
-        QTest::newRow("under a second") << qint64(20480) << qint64(9)
-                                        << "Status: Finished (20 KB Downloaded in <1 Second)";
-        QTest::newRow("one second") << qint64(20480) << qint64(10)
-                                    << "Status: Finished (20 KB Downloaded in 1 Second)";
-        QTest::newRow("one and a half") << qint64(20480) << qint64(15)
-                                        << "Status: Finished (20 KB Downloaded in 1 Second)";
+        QTest::newRow("under a second")
+            << qint64(20480) << qint64(9) << "Status: Finished (20 KB Downloaded in <1 Second)";
+        QTest::newRow("one second")
+            << qint64(20480) << qint64(10) << "Status: Finished (20 KB Downloaded in 1 Second)";
+        QTest::newRow("one and a half")
+            << qint64(20480) << qint64(15) << "Status: Finished (20 KB Downloaded in 1 Second)";
         QTest::newRow("1.6 s") << qint64(20480) << qint64(16)
                                << "Status: Finished (20 KB Downloaded in 2 Seconds)";
-        QTest::newRow("half a KB rounds") << qint64(1536) << qint64(25)
-                                          << "Status: Finished (2 KB Downloaded in 3 Seconds)";
+        QTest::newRow("half a KB rounds")
+            << qint64(1536) << qint64(25) << "Status: Finished (2 KB Downloaded in 3 Seconds)";
         QTest::newRow("grouped size") << qint64(1500 * 1024) << qint64(0)
                                       << "Status: Finished (1,500 KB Downloaded in <1 Second)";
     }
@@ -350,11 +380,14 @@ private slots:
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("body");
         const QString tail = QStringLiteral("&login=Log+in&returnto=/download.php?id=700007\r\n");
-        QTest::newRow("plain") << "demo" << "demo"
+        QTest::newRow("plain") << "demo"
+                               << "demo"
                                << "username=demo&password=demo" + tail;
-        QTest::newRow("blank and ampersand") << "jo smith" << "a&b=c"
+        QTest::newRow("blank and ampersand") << "jo smith"
+                                             << "a&b=c"
                                              << "username=jo+smith&password=a%26b%3Dc" + tail;
-        QTest::newRow("unreserved marks encoded") << "x~y" << "-_."
+        QTest::newRow("unreserved marks encoded") << "x~y"
+                                                  << "-_."
                                                   << "username=x%7Ey&password=%2D%5F%2E" + tail;
         QTest::newRow("Latin-1") << QString::fromLatin1("J\xf6rg") << "pw"
                                  << "username=J%F6rg&password=pw" + tail;
@@ -383,18 +416,18 @@ private slots:
         const QByteArray torrent = "d8:announce9:http://x/4:infod4:name1:aee";
         const QByteArray page = "<html><body>Login</body></html>";
         QTest::newRow("new file") << QByteArray() << torrent << false << int(O::Saved) << torrent;
-        QTest::newRow("replaces earlier") << QByteArray("old") << torrent << false << int(O::Saved)
-                                          << torrent;
-        QTest::newRow("page, no earlier file") << QByteArray() << page << false
-                                               << int(O::PageSaved) << page;
-        QTest::newRow("page never replaces a torrent") << torrent << page << false
-                                                       << int(O::PageDiscarded) << torrent;
-        QTest::newRow("capital tag is not the page") << torrent << QByteArray("<HTML>x") << false
-                                                     << int(O::Saved) << QByteArray("<HTML>x");
-        QTest::newRow("discarded, earlier kept") << torrent << QByteArray("d8:ann") << true << -1
-                                                 << torrent;
-        QTest::newRow("discarded, nothing left") << QByteArray() << torrent << true << -1
-                                                 << QByteArray("<missing>");
+        QTest::newRow("replaces earlier")
+            << QByteArray("old") << torrent << false << int(O::Saved) << torrent;
+        QTest::newRow("page, no earlier file")
+            << QByteArray() << page << false << int(O::PageSaved) << page;
+        QTest::newRow("page never replaces a torrent")
+            << torrent << page << false << int(O::PageDiscarded) << torrent;
+        QTest::newRow("capital tag is not the page")
+            << torrent << QByteArray("<HTML>x") << false << int(O::Saved) << QByteArray("<HTML>x");
+        QTest::newRow("discarded, earlier kept")
+            << torrent << QByteArray("d8:ann") << true << -1 << torrent;
+        QTest::newRow("discarded, nothing left")
+            << QByteArray() << torrent << true << -1 << QByteArray("<missing>");
     }
     void writerKeepsTheEarlierFileUntilComplete()
     {
