@@ -31,7 +31,8 @@ const QColor StatusRed(255, 0, 0);
 
 frmDownload::frmDownload(Services &services, ActiveDownloads &downloads, QWidget *parent)
     : QWidget(parent), m_services(services), m_downloads(downloads),
-      ui(std::make_unique<Ui::frmDownload>())
+      ui(std::make_unique<Ui::frmDownload>()), m_timeouttimer(new QTimer(this)),
+      m_retry(new QTimer(this)), m_speed(new QTimer(this)), m_tmrUnloader(new QTimer(this))
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -50,10 +51,10 @@ frmDownload::frmDownload(Services &services, ActiveDownloads &downloads, QWidget
         int interval;
         void (frmDownload::*handler)();
     } timers[] = {
-        {&m_timeouttimer, "timeouttimer", 1000, &frmDownload::onTimeoutTimerTick},
-        {&m_retry, "retry", 1000, &frmDownload::onRetryTick},
-        {&m_speed, "speed", 100, &frmDownload::onSpeedTick},
-        {&m_tmrUnloader, "tmrUnloader", 50, &frmDownload::onTmrUnloaderTick},
+        {m_timeouttimer, "timeouttimer", 1000, &frmDownload::onTimeoutTimerTick},
+        {m_retry, "retry", 1000, &frmDownload::onRetryTick},
+        {m_speed, "speed", 100, &frmDownload::onSpeedTick},
+        {m_tmrUnloader, "tmrUnloader", 50, &frmDownload::onTmrUnloaderTick},
     };
     for (const auto &t : timers) {
         t.timer->setObjectName(QLatin1String(t.name));
@@ -109,7 +110,7 @@ void frmDownload::DownloadFile(const DownloadRequest &request)
     m_downloads.add(target);
     m_registered = true;
     m_request = request;
-    m_timeouttimer.start();
+    m_timeouttimer->start();
     m_attempts.begin();
     m_writer.discard();
 
@@ -118,13 +119,13 @@ void frmDownload::DownloadFile(const DownloadRequest &request)
     m_rate.restart();
     ui->info_remaining->clear();
     ui->info_downloaded->hide();
-    m_speed.stop();
+    m_speed->stop();
 
     const QString site = SiteBaseUrl();
-    m_inetDownloadFile->Execute(DownloadLogin::url(site), QStringLiteral("POST"),
-                                DownloadLogin::body(request.userName, request.password,
-                                                    request.path),
-                                DownloadLogin::headers(site, request.path));
+    m_inetDownloadFile->Execute(
+        DownloadLogin::url(site), QStringLiteral("POST"),
+        DownloadLogin::body(request.userName, request.password, request.path),
+        DownloadLogin::headers(site, request.path));
 }
 
 void frmDownload::onStateChanged(int state)
@@ -159,18 +160,19 @@ void frmDownload::receive()
 {
     if (!m_writer.open(m_target)) {
         m_attempts.fail();
-        m_timeouttimer.stop();
+        m_timeouttimer->stop();
         setStatus(QStringLiteral("Status: Failed. Unable to save the file. (") +
                   m_writer.errorString() + QStringLiteral(")"));
         setStatusRed(true);
         m_inetDownloadFile->Cancel();
         return;
     }
-    m_speed.start();
+    m_speed->start();
 
     bool numeric = false;
-    qint64 expected =
-        m_inetDownloadFile->GetHeader(QStringLiteral("Content-Length")).trimmed().toLongLong(&numeric);
+    qint64 expected = m_inetDownloadFile->GetHeader(QStringLiteral("Content-Length"))
+                          .trimmed()
+                          .toLongLong(&numeric);
     if (!numeric || expected < 0)
         expected = 1; // unknown: any body counts as complete
     showProgress(0, expected);
@@ -195,7 +197,7 @@ void frmDownload::receive()
         if (expected > 1)
             showProgress(received, expected);
         setStatus(QStringLiteral("Status: Receiving File "));
-        m_timeouttimer.stop();
+        m_timeouttimer->stop();
         m_writer.write(piece);
         if (piece.isEmpty()) {
             m_receiving = false;
@@ -213,10 +215,10 @@ void frmDownload::receive()
     // The attempt ended early: nothing of it stays on disk.
     m_receiving = false;
     m_writer.discard();
-    m_speed.stop();
+    m_speed->stop();
     m_inetDownloadFile->Cancel();
     if (m_cancel) {
-        m_tmrUnloader.start();
+        m_tmrUnloader->start();
     } else if (m_retryDue) {
         m_retryDue = false;
         startRetry();
@@ -226,7 +228,7 @@ void frmDownload::receive()
 
 void frmDownload::finishReceived(qint64 received, qint64 expected)
 {
-    m_speed.stop();
+    m_speed->stop();
     // Fewer bytes than announced, or the connection broke off before the end.
     const bool broken = m_inetDownloadFile->failed();
     if ((expected > 1 && received < expected) || (broken && received > 0)) {
@@ -263,8 +265,8 @@ void frmDownload::finishReceived(qint64 received, qint64 expected)
         // The site sent a page (a failed login does that). An earlier file of the same name
         // was kept; without one the page is there to read.
         setWindowTitle(QStringLiteral("Download Failed"));
-        setStatus(QStringLiteral(
-            "Status: Failed to download torrent. Site returned unexpected data."));
+        setStatus(
+            QStringLiteral("Status: Failed to download torrent. Site returned unexpected data."));
         setStatusRed(true);
         ui->info_remaining->clear();
         return;
@@ -290,9 +292,9 @@ void frmDownload::failAttempt(const QString &status)
 {
     setStatus(status);
     setStatusRed(true);
-    m_timeouttimer.stop();
+    m_timeouttimer->stop();
     if (m_attempts.fail())
-        m_retry.start();
+        m_retry->start();
     else
         ui->Label7->clear();
 }
@@ -319,7 +321,7 @@ void frmDownload::onRetryTick()
     if (step.action == DownloadAttempts::RetryAction::Wait)
         return;
     m_inetDownloadFile->Cancel();
-    m_retry.stop();
+    m_retry->stop();
     if (step.action == DownloadAttempts::RetryAction::GiveUp) {
         setStatusRed(true);
         return;
@@ -343,7 +345,7 @@ void frmDownload::onSpeedTick()
 
 void frmDownload::onTmrUnloaderTick()
 {
-    m_tmrUnloader.stop();
+    m_tmrUnloader->stop();
     close();
 }
 
@@ -373,16 +375,16 @@ void frmDownload::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    m_tmrUnloader.stop();
+    m_tmrUnloader->stop();
     m_writer.discard();
     event->accept();
 }
 
 void frmDownload::stopTimers()
 {
-    m_timeouttimer.stop();
-    m_retry.stop();
-    m_speed.stop();
+    m_timeouttimer->stop();
+    m_retry->stop();
+    m_speed->stop();
 }
 
 void frmDownload::remdl()

@@ -81,10 +81,11 @@ private:
     ActiveDownloads &m_downloads;
     std::unique_ptr<Ui::frmDownload> ui;
     HttpTransfer *m_inetDownloadFile;
-    QTimer m_timeouttimer;
-    QTimer m_retry;
-    QTimer m_speed;
-    QTimer m_tmrUnloader;
+    // Children of the window, found by their object names.
+    QTimer *m_timeouttimer;
+    QTimer *m_retry;
+    QTimer *m_speed;
+    QTimer *m_tmrUnloader;
 
     DownloadRequest m_request; // kept for the retries
     QString m_target;
