@@ -34,17 +34,14 @@ class TestDownload : public QObject
     static constexpr int Id = 700007;
 
     QPointer<frmDownload> start(const QString &target, const QString &user = "demo",
-                                const QString &password = "demo", int id = Id)
+                                const QString &password = "demo", int id = Id,
+                                const QString &name = "Some Movie 2008")
     {
         auto *window = new frmDownload(m_env->services, m_downloads);
         m_windows.append(window);
         window->show();
-        QString path = DownloadUrlPath(id);
-        QString targetText = target;
-        QString userText = user;
-        QString passwordText = password;
-        QString name = QStringLiteral("Some Movie 2008");
-        window->DownloadFile(path, targetText, userText, passwordText, name);
+        QString texts[] = {DownloadUrlPath(id), target, user, password, name};
+        window->DownloadFile(texts[0], texts[1], texts[2], texts[3], texts[4]);
         return window;
     }
     QString fileNameOf(int id) const { return m_site->catalogue().torrent(id)->fileName; }
@@ -136,23 +133,27 @@ private slots:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("earlier"); // a file of the same name, replaced
         const QByteArray tail = "&login=Log+in&returnto=/download.php?id=700007\r\n";
-        QTest::newRow("demo") << "demo"
-                              << "demo"
-                              << "username=demo&password=demo" + tail;
-        QTest::newRow("credentials that need encoding")
-            << "jo smith"
-            << "p&ss=w~rd.-_"
-            << "username=jo+smith&password=p%26ss%3Dw%7Erd%2E%2D%5F" + tail;
+        // clang-format off
+        QTest::newRow("demo") << "demo" << "demo" << "username=demo&password=demo" + tail
+            << QByteArray();
+        QTest::newRow("credentials that need encoding, earlier file") << "jo smith" << "p&ss=w~rd.-_"
+            << "username=jo+smith&password=p%26ss%3Dw%7Erd%2E%2D%5F" + tail
+            << QByteArray("d8:announce4:old!e");
+        // clang-format on
     }
     void loginFetchesTheFileAndOpensIt()
     {
         QFETCH(QString, user);
         QFETCH(QString, password);
         QFETCH(QByteArray, body);
+        QFETCH(QByteArray, earlier);
         if (user != QLatin1String("demo"))
             m_site->catalogue().addUser(user, password);
         const QString target = m_folder + fileNameOf(Id);
+        if (!earlier.isEmpty())
+            write(target, earlier);
         QPointer<frmDownload> window = start(target, user, password);
         QCOMPARE(m_downloads.paths(), QStringList{target});
         QCOMPARE(status(window), QStringLiteral("Status: Connecting..."));
@@ -228,18 +229,15 @@ private slots:
     {
         QTest::addColumn<QString>("failure");
         QTest::addColumn<QString>("statusText"); // ends in "*": a prefix
-        QTest::newRow("file not found") << "404"
-                                        << "Status: Failed. File not found on server.";
-        QTest::newRow("unresolvable host") << "unresolvable"
-                                           << "Status: Failed. (*";
-        QTest::newRow("connection refused") << "refused"
-                                            << "Status: Failed. (*";
-        QTest::newRow("closed without an answer") << "closed"
-                                                  << "Status: Failed. (*";
-        QTest::newRow("empty reply") << "empty"
-                                     << "Status: Failed. (The site sent an empty file)";
+        // clang-format off
+        QTest::newRow("file not found") << "404" << "Status: Failed. File not found on server.";
+        QTest::newRow("unresolvable host") << "unresolvable" << "Status: Failed. (*";
+        QTest::newRow("connection refused") << "refused" << "Status: Failed. (*";
+        QTest::newRow("closed without an answer") << "closed" << "Status: Failed. (*";
+        QTest::newRow("empty reply") << "empty" << "Status: Failed. (The site sent an empty file)";
         QTest::newRow("server error") << "500"
-                                      << "Status: Failed. (HTTP/1.1 500 Internal Server Error)";
+            << "Status: Failed. (HTTP/1.1 500 Internal Server Error)";
+        // clang-format on
     }
     void failedAttemptCountsDownAndRetries()
     {
@@ -294,9 +292,11 @@ private slots:
     void stalledSiteTimesOutAndRetries_data()
     {
         QTest::addColumn<bool>("headersFirst");
+        // clang-format off
         QTest::newRow("no answer at all") << false;
         // The receive loop is waiting for the body when the countdown ends.
         QTest::newRow("some of the body, then silence") << true;
+        // clang-format on
     }
     void stalledSiteTimesOutAndRetries()
     {
@@ -365,85 +365,75 @@ private slots:
         QCOMPARE(folderFiles(), QStringList());
     }
 
-    void shortBodyLeavesNoPartialFile_data()
+    void theBodyDecidesTheOutcome_data()
     {
-        QTest::addColumn<QByteArray>("earlier");
-        QTest::newRow("no earlier file") << QByteArray();
-        QTest::newRow("earlier file survives") << QByteArray("d8:announce4:old!e");
-    }
-    void shortBodyLeavesNoPartialFile()
-    {
-        QFETCH(QByteArray, earlier);
-        const QString target = m_folder + fileNameOf(Id);
-        if (!earlier.isEmpty())
-            write(target, earlier);
-        m_site->misbehave(QStringLiteral("/download.php"), SiteMisbehaviour::Truncated);
-        QPointer<frmDownload> window = start(target);
-        QTRY_VERIFY(statusIsRed(window));
-        QCOMPARE(status(window), QStringLiteral("Status: Receiving File "));
-        QVERIFY(!timerRunning(window, "retry"));
-        QCOMPARE(contents(target), earlier.isEmpty() ? QByteArray("<missing>") : earlier);
-        QCOMPARE(folderFiles(), earlier.isEmpty() ? QStringList() : QStringList{fileNameOf(Id)});
-        QCOMPARE(m_env->shell.files, QStringList());
-    }
-
-    void noContentLengthTakesWhateverArrives()
-    {
-        m_site->misbehave(QStringLiteral("/download.php"), SiteMisbehaviour::NoContentLength);
-        const QString target = m_folder + fileNameOf(Id);
-        QPointer<frmDownload> window = start(target);
-        QTRY_VERIFY(window.isNull());
-        QCOMPARE(contents(target), torrentBytes(Id));
-        QCOMPARE(m_env->shell.files, QStringList{target});
-    }
-
-    void sitePageInsteadOfTheFile_data()
-    {
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QByteArray>("scripted"); // the site's answer for the file, if scripted
-        QTest::addColumn<QByteArray>("earlier");
-        QTest::addColumn<bool>("isPage");
-        QTest::newRow("login failed, no earlier file")
-            << "wrong" << QByteArray() << QByteArray() << true;
-        QTest::newRow("login failed, earlier torrent kept")
-            << "wrong" << QByteArray() << QByteArray("d8:announce4:good4:infod4:name1:xee") << true;
-        QTest::newRow("unrelated page")
-            << "demo" << QByteArray("<html><body>Hi</body></html>") << QByteArray() << true;
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QByteArray>("earlier"); // a file of the same name before the download
+        QTest::addColumn<QString>("outcome");    // "opened", "short" or "page"
+        QTest::addColumn<QString>("onDisk");     // "torrent", "earlier", "page", "answer", "none"
+        const QByteArray earlier = "d8:announce4:good4:infod4:name1:xee";
+        // clang-format off
+        QTest::newRow("short body") << "truncated" << QByteArray() << "short" << "none";
+        QTest::newRow("short body, earlier file survives") << "truncated" << earlier << "short"
+            << "earlier";
+        QTest::newRow("no Content-Length") << "no length" << QByteArray() << "opened" << "torrent";
+        QTest::newRow("login failed") << "login failed" << QByteArray() << "page" << "page";
+        QTest::newRow("login failed, earlier torrent kept") << "login failed" << earlier << "page"
+            << "earlier";
+        QTest::newRow("unrelated page") << "<html><body>Hi</body></html>" << QByteArray() << "page"
+            << "page";
         // Only the exact tag counts.
-        QTest::newRow("capital tag")
-            << "demo" << QByteArray("<HTML>not a page") << QByteArray() << false;
+        QTest::newRow("capital tag") << "<HTML>not a page" << QByteArray() << "opened" << "answer";
+        // clang-format on
     }
-    void sitePageInsteadOfTheFile()
+    void theBodyDecidesTheOutcome()
     {
-        QFETCH(QString, password);
-        QFETCH(QByteArray, scripted);
+        QFETCH(QString, answer);
         QFETCH(QByteArray, earlier);
-        QFETCH(bool, isPage);
+        QFETCH(QString, outcome);
+        QFETCH(QString, onDisk);
         const QString target = m_folder + fileNameOf(Id);
         if (!earlier.isEmpty())
             write(target, earlier);
-        if (!scripted.isEmpty())
-            m_site->scriptReply(QStringLiteral("/download.php"), scripted);
-        QPointer<frmDownload> window = start(target, "demo", password);
-        if (!isPage) {
+        const QString file = QStringLiteral("/download.php");
+        if (answer == QLatin1String("truncated"))
+            m_site->misbehave(file, SiteMisbehaviour::Truncated);
+        else if (answer == QLatin1String("no length"))
+            m_site->misbehave(file, SiteMisbehaviour::NoContentLength);
+        else if (answer.startsWith(QLatin1Char('<')))
+            m_site->scriptReply(file, answer.toLatin1());
+        QPointer<frmDownload> window =
+            start(target, "demo", answer == QLatin1String("login failed") ? "wrong" : "demo");
+
+        if (outcome == QLatin1String("opened")) {
             QTRY_VERIFY(window.isNull());
-            QCOMPARE(contents(target), scripted);
             QCOMPARE(m_env->shell.files, QStringList{target});
-            return;
+        } else {
+            QTRY_VERIFY(statusIsRed(window));
+            QVERIFY(!timerRunning(window, "retry")); // neither case is retried
+            QCOMPARE(m_env->shell.files, QStringList());
+            if (outcome == QLatin1String("short")) {
+                QCOMPARE(status(window), QStringLiteral("Status: Receiving File "));
+            } else {
+                QCOMPARE(window->windowTitle(), QStringLiteral("Download Failed"));
+                QCOMPARE(status(window), QStringLiteral("Status: Failed to download torrent. "
+                                                        "Site returned unexpected data."));
+                QCOMPARE(text(window, "info_remaining"), QString());
+            }
         }
-        QTRY_COMPARE(window->windowTitle(), QStringLiteral("Download Failed"));
-        QCOMPARE(
-            status(window),
-            QStringLiteral("Status: Failed to download torrent. Site returned unexpected data."));
-        QVERIFY(statusIsRed(window));
-        QCOMPARE(text(window, "info_remaining"), QString());
-        QVERIFY(!timerRunning(window, "retry"));
-        if (earlier.isEmpty())
-            QVERIFY(contents(target).startsWith("<html>"));
+        const QByteArray saved = contents(target);
+        if (onDisk == QLatin1String("torrent"))
+            QCOMPARE(saved, torrentBytes(Id));
+        else if (onDisk == QLatin1String("earlier"))
+            QCOMPARE(saved, earlier);
+        else if (onDisk == QLatin1String("page"))
+            QVERIFY(saved.startsWith("<html>"));
+        else if (onDisk == QLatin1String("answer"))
+            QCOMPARE(saved, answer.toLatin1());
         else
-            QCOMPARE(contents(target), earlier);
-        QCOMPARE(folderFiles(), QStringList{fileNameOf(Id)});
-        QCOMPARE(m_env->shell.files, QStringList());
+            QCOMPARE(saved, QByteArray("<missing>"));
+        QCOMPARE(folderFiles(),
+                 onDisk == QLatin1String("none") ? QStringList() : QStringList{fileNameOf(Id)});
     }
 
     void progressWhileReceiving()
@@ -488,10 +478,12 @@ private slots:
     {
         QTest::addColumn<QString>("phase");
         QTest::addColumn<bool>("closeBox");
+        // clang-format off
         for (const char *phase : {"connecting", "counting down", "receiving"}) {
             QTest::addRow("%s, Cancel button", phase) << phase << false;
             QTest::addRow("%s, close box", phase) << phase << true;
         }
+        // clang-format on
     }
     void cancelStopsEverythingAtOnce()
     {
@@ -539,11 +531,13 @@ private slots:
         QTest::addColumn<bool>("builtWithPath"); // the caller used DownloadTarget::path
         QTest::addColumn<QString>("saved");
         QTest::addColumn<bool>("opened");
+        // clang-format off
         QTest::newRow("climbs out, as given") << "../../x.torrent" << false << "x.torrent" << true;
         QTest::newRow("climbs out, built") << "../../x.torrent" << true << "x.torrent" << true;
         QTest::newRow("sub-folder, built") << "a/b.torrent" << true << "b.torrent" << true;
         QTest::newRow("hidden, as given") << ".hidden.torrent" << false << "hidden.torrent" << true;
         QTest::newRow("desktop entry") << "evil.desktop" << false << "evil.desktop" << false;
+        // clang-format on
     }
     void siteFileNamesStayInTheFolder()
     {
@@ -576,16 +570,8 @@ private slots:
         const QString folder = m_folder + QString(60, QLatin1Char('f')) + QLatin1Char('/');
         QVERIFY(QDir().mkpath(folder));
         const QString target = folder + QString(60, QLatin1Char('n')) + QStringLiteral(".torrent");
-        auto *window = new frmDownload(m_env->services, m_downloads);
-        m_windows.append(window);
-        window->show();
-        QString path = DownloadUrlPath(Id);
-        QString targetText = target;
-        QString user = QStringLiteral("demo");
-        QString password = user;
-        QString name = QString(40, QLatin1Char('W')) + QStringLiteral(" The End");
-        window->DownloadFile(path, targetText, user, password, name);
-
+        const QString name = QString(40, QLatin1Char('W')) + QStringLiteral(" The End");
+        QPointer<frmDownload> window = start(target, "demo", "demo", Id, name);
         const auto width = [&](const QString &t) {
             return WindowHelpers::TextWidthTwips(WindowHelpers::LabelFont(), t, m_env->screen);
         };
@@ -600,7 +586,6 @@ private slots:
         QVERIFY(target.endsWith(shownPath.mid(dots + 3)));
         QVERIFY(shownPath.endsWith(QStringLiteral("nnn.torrent")));
         QVERIFY(width(shownPath) <= frmDownload::PathWidthTwips);
-        QCOMPARE(window->targetPath(), target);
     }
 };
 
