@@ -31,8 +31,8 @@ QString env(const char *name)
 int main(int argc, char *argv[])
 {
     // The popup is placed at the bottom right, which Wayland does not allow a client to do.
-    if (StartupRules::shouldUseXcb(env("WAYLAND_DISPLAY"), env("XDG_SESSION_TYPE"),
-                                   env("DISPLAY"), env("QT_QPA_PLATFORM")))
+    if (StartupRules::shouldUseXcb(env("WAYLAND_DISPLAY"), env("XDG_SESSION_TYPE"), env("DISPLAY"),
+                                   env("QT_QPA_PLATFORM")))
         qputenv("QT_QPA_PLATFORM", "xcb");
 
     QApplication app(argc, argv);

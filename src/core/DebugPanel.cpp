@@ -2,8 +2,8 @@
 
 #include "core/DebugLog.h"
 #include "core/DebugReport.h"
-#include "core/ProgramState.h"
 #include "core/frmMain.h"
+#include "core/ProgramState.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
@@ -63,10 +63,10 @@ bool DebugPanel::savedebug()
 
     QString error;
     if (!ReplaceTextFileAtomically(path, DebugReport::build(in), &error)) {
-        m_services.dialogs->message(&m_window, AppInfo::Title,
-                                    QStringLiteral("Unable to save the debug info to %1: %2")
-                                        .arg(path, error),
-                                    Dialogs::Critical);
+        m_services.dialogs->message(
+            &m_window, AppInfo::Title,
+            QStringLiteral("Unable to save the debug info to %1: %2").arg(path, error),
+            Dialogs::Critical);
         return false;
     }
     m_services.dialogs->message(&m_window, AppInfo::Title, QStringLiteral("Debug Info Saved "),

@@ -1,9 +1,9 @@
 #include "core/OptionsPage.h"
 
 #include "core/CheckScheduler.h"
+#include "core/frmMain.h"
 #include "core/OptionsValidation.h"
 #include "core/Settings.h"
-#include "core/frmMain.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
@@ -140,9 +140,8 @@ bool OptionsPage::SaveOptions(bool hide)
         m_services.dialogs->message(&m_window, AppInfo::Title, r.message,
                                     r.critical ? Dialogs::Critical : Dialogs::Information);
         if (r.failedStep == 1)
-            setText(m_ui.text_timetocheck,
-                    OptionsValidation::minutesText(
-                        store.ReadSettingNumber(QStringLiteral("interval"))));
+            setText(m_ui.text_timetocheck, OptionsValidation::minutesText(store.ReadSettingNumber(
+                                               QStringLiteral("interval"))));
         if (r.failedStep == 3)
             setText(m_ui.text_wait, OptionsValidation::minutesText(
                                         store.ReadSettingNumber(QStringLiteral("startupwait"))));
@@ -221,9 +220,9 @@ void OptionsPage::onIntervalTextChanged(const QString &text)
     double minutes = 0;
     // Compared as the seconds it would store, so a box showing the current interval with
     // rounded decimals (125 seconds show 2.08333333333333) counts as unchanged.
-    const bool changed = !OptionsValidation::parseMinutes(text, minutes) ||
-                         OptionsValidation::minutesToSeconds(minutes) !=
-                             m_settings.CheckIntervalSeconds;
+    const bool changed =
+        !OptionsValidation::parseMinutes(text, minutes) ||
+        OptionsValidation::minutesToSeconds(minutes) != m_settings.CheckIntervalSeconds;
     m_ui.command_APPLY->setEnabled(changed);
 }
 
@@ -258,8 +257,8 @@ void OptionsPage::command_addproc_Click()
 void OptionsPage::command_remproc_Click()
 {
     if (m_ui.proc_list->count() == 0) {
-        m_services.dialogs->message(&m_window, AppInfo::Title, QStringLiteral("Nothing to remove! "),
-                                    Dialogs::Information);
+        m_services.dialogs->message(&m_window, AppInfo::Title,
+                                    QStringLiteral("Nothing to remove! "), Dialogs::Information);
         return;
     }
     const QList<QListWidgetItem *> selected = m_ui.proc_list->selectedItems();

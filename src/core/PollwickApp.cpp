@@ -1,9 +1,9 @@
 #include "core/PollwickApp.h"
 
+#include "core/frmMain.h"
 #include "core/StartupRules.h"
 #include "core/TrayIcon.h"
 #include "core/TrayIconState.h"
-#include "core/frmMain.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsStore.h"

@@ -37,8 +37,8 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
     setWindowIcon(TrayIconPainter::applicationIcon());
 
     Services &s = services();
-    m_scheduler = std::make_unique<CheckScheduler>(state().settings, tray(), *this, *s.log,
-                                                   *s.processes);
+    m_scheduler =
+        std::make_unique<CheckScheduler>(state().settings, tray(), *this, *s.log, *s.processes);
     m_feedCheck = std::make_unique<FeedCheck>(s, state(), *this);
     m_options = std::make_unique<OptionsPage>(*this, *m_ui, s, state().settings, *m_scheduler);
     m_debug = std::make_unique<DebugPanel>(*this, *m_ui, s, state());
@@ -91,14 +91,11 @@ void frmMain::buildMenu()
 
 void frmMain::connectControls()
 {
-    connect(m_ui->mnuInbox, &QAction::triggered, this, [this] {
-        services().shell->openUrl(SiteBaseUrl() + QStringLiteral("/browse.php"));
-    });
-    connect(m_ui->mnuCheck, &QAction::triggered, m_scheduler.get(),
-            &CheckScheduler::mnuCheckClick);
+    connect(m_ui->mnuInbox, &QAction::triggered, this,
+            [this] { services().shell->openUrl(SiteBaseUrl() + QStringLiteral("/browse.php")); });
+    connect(m_ui->mnuCheck, &QAction::triggered, m_scheduler.get(), &CheckScheduler::mnuCheckClick);
     connect(m_ui->mnuOptions, &QAction::triggered, this, &frmMain::showOptions);
-    connect(m_ui->mnuPause, &QAction::triggered, m_scheduler.get(),
-            &CheckScheduler::mnuPauseClick);
+    connect(m_ui->mnuPause, &QAction::triggered, m_scheduler.get(), &CheckScheduler::mnuPauseClick);
     connect(m_ui->mnuExit, &QAction::triggered, &m_app, &PollwickApp::exitProgram);
     connect(m_scheduler.get(), &CheckScheduler::pauseCheckedChanged, m_ui->mnuPause,
             &QAction::setChecked);
@@ -169,8 +166,7 @@ PollwickApp::LoadEnd frmMain::load()
     m_helpFile = StartupRules::findHelpFile(s.config);
     StartupRules::upgradereg(*s.store);
     m_options->LoadOptions();
-    st.categories =
-        Categories::load(s.config.programFile(QStringLiteral("categories.db")), *s.log);
+    st.categories = Categories::load(s.config.programFile(QStringLiteral("categories.db")), *s.log);
 
     if (s.store->ReadSettingText(QStringLiteral("site_username")).isEmpty()) {
         debug_console(QStringLiteral("No username/firsrun. Showing login wizard."));

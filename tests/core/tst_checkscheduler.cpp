@@ -1,8 +1,8 @@
-#include "TestEnv.h"
 #include "core/CheckScheduler.h"
 #include "core/ProgramState.h"
 #include "core/SchedulerHost.h"
 #include "core/TrayIconState.h"
+#include "TestEnv.h"
 
 #include <QSignalSpy>
 #include <QTest>

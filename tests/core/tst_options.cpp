@@ -1,12 +1,12 @@
-#include "Fakes.h"
-#include "TestEnv.h"
 #include "core/OptionsStore.h"
 #include "core/OptionsValidation.h"
 #include "core/Settings.h"
 #include "core/WatchedPrograms.h"
+#include "Fakes.h"
 #include "platform/AppInfo.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextUtils.h"
+#include "TestEnv.h"
 
 #include <QDir>
 #include <QLocale>
@@ -37,29 +37,41 @@ private slots:
         QTest::addColumn<bool>("goodPath");
         QTest::addColumn<int>("failedStep");
         QTest::addColumn<QString>("message");
-        QTest::newRow("2 is the lowest interval") << "2" << "5" << true << 0 << "";
-        QTest::newRow("120 is the highest") << "120" << "5" << true << 0 << "";
-        QTest::newRow("1.99") << "1.99" << "5" << true << 2
+        QTest::newRow("2 is the lowest interval") << "2"
+                                                  << "5" << true << 0 << "";
+        QTest::newRow("120 is the highest") << "120"
+                                            << "5" << true << 0 << "";
+        QTest::newRow("1.99") << "1.99"
+                              << "5" << true << 2
                               << "Invalid torrent check interval. Must be between 2 and 120 ";
-        QTest::newRow("120.5") << "120.5" << "5" << true << 2
+        QTest::newRow("120.5") << "120.5"
+                               << "5" << true << 2
                                << "Invalid torrent check interval. Must be between 2 and 120 ";
-        QTest::newRow("words") << "ten" << "5" << true << 1 << "Please enter time in minutes ";
-        QTest::newRow("empty") << "" << "5" << true << 1 << "Please enter time in minutes ";
-        QTest::newRow("blanks around") << " 10 " << "5" << true << 0 << "";
-        QTest::newRow("grouping is no decimal") << "1,5" << "5" << true << 1
-                                                << "Please enter time in minutes ";
-        QTest::newRow("wait words") << "10" << "x" << true << 3
-                                    << "Please enter wait time in minutes ";
-        QTest::newRow("wait 0.99") << "10" << "0.99" << true << 4
-                                   << "Invalid startup wait time. Must be between 1 and 20 ";
-        QTest::newRow("wait 20") << "10" << "20" << true << 0 << "";
-        QTest::newRow("wait 21") << "10" << "21" << true << 4
+        QTest::newRow("words") << "ten"
+                               << "5" << true << 1 << "Please enter time in minutes ";
+        QTest::newRow("empty") << ""
+                               << "5" << true << 1 << "Please enter time in minutes ";
+        QTest::newRow("blanks around") << " 10 "
+                                       << "5" << true << 0 << "";
+        QTest::newRow("grouping is no decimal")
+            << "1,5"
+            << "5" << true << 1 << "Please enter time in minutes ";
+        QTest::newRow("wait words") << "10"
+                                    << "x" << true << 3 << "Please enter wait time in minutes ";
+        QTest::newRow("wait 0.99")
+            << "10"
+            << "0.99" << true << 4 << "Invalid startup wait time. Must be between 1 and 20 ";
+        QTest::newRow("wait 20") << "10"
+                                 << "20" << true << 0 << "";
+        QTest::newRow("wait 21") << "10"
+                                 << "21" << true << 4
                                  << "Invalid startup wait time. Must be between 1 and 20 ";
         QTest::newRow("interval checked before the wait")
-            << "1" << "x" << true << 2
-            << "Invalid torrent check interval. Must be between 2 and 120 ";
-        QTest::newRow("missing folder") << "10" << "5" << false << 6
-                                        << "The torrent path you entered is invalid ";
+            << "1"
+            << "x" << true << 2 << "Invalid torrent check interval. Must be between 2 and 120 ";
+        QTest::newRow("missing folder")
+            << "10"
+            << "5" << false << 6 << "The torrent path you entered is invalid ";
     }
     void validation()
     {
@@ -289,8 +301,8 @@ private slots:
         QTest::newRow("one") << "game.exe" << QStringList{"game.exe"} << QStringList{"game.exe"};
         QTest::newRow("two") << "a.exe;b.exe" << QStringList{"a.exe", "b.exe"}
                              << QStringList{"a.exe", "b.exe"};
-        QTest::newRow("trailing ;") << "a.exe;" << QStringList{"a.exe", ""}
-                                    << QStringList{"a.exe", ""};
+        QTest::newRow("trailing ;")
+            << "a.exe;" << QStringList{"a.exe", ""} << QStringList{"a.exe", ""};
     }
     void loadprocs()
     {
@@ -309,23 +321,26 @@ private slots:
         QTest::addColumn<QString>("exe");
         QTest::addColumn<QString>("comm");
         QTest::addColumn<bool>("found");
-        QTest::newRow("case ignored") << QStringList{"GAME.EXE"} << "game.exe" << "game.exe"
-                                      << true;
+        QTest::newRow("case ignored") << QStringList{"GAME.EXE"} << "game.exe"
+                                      << "game.exe" << true;
         QTest::newRow("wine game by its exe") << QStringList{"game.exe"} << "game.exe"
                                               << "wine64-preload" << true;
         QTest::newRow("comm cut to 15") << QStringList{"averyveryverylongname"} << "wine"
                                         << "averyveryveryl" << false;
-        QTest::newRow("comm holds the first 15")
-            << QStringList{"averyveryverylongname"} << "" << "averyveryverylo" << true;
-        QTest::newRow("short comm is the whole name") << QStringList{"gamexyz"} << "" << "game"
-                                                      << false;
-        QTest::newRow("second entry") << QStringList{"a.exe", "steam"} << "steam" << "steam"
-                                      << true;
-        QTest::newRow("nothing watched") << QStringList{QString()} << "x" << "x" << false;
+        QTest::newRow("comm holds the first 15") << QStringList{"averyveryverylongname"} << ""
+                                                 << "averyveryverylo" << true;
+        QTest::newRow("short comm is the whole name") << QStringList{"gamexyz"} << ""
+                                                      << "game" << false;
+        QTest::newRow("second entry") << QStringList{"a.exe", "steam"} << "steam"
+                                      << "steam" << true;
+        QTest::newRow("nothing watched") << QStringList{QString()} << "x"
+                                         << "x" << false;
         QTest::newRow("empty last entry switches off") << QStringList{"steam", ""} << "steam"
                                                        << "steam" << false;
-        QTest::newRow("a blank never matches") << QStringList{" ", "z"} << " " << " " << false;
-        QTest::newRow("other program") << QStringList{"game.exe"} << "bash" << "bash" << false;
+        QTest::newRow("a blank never matches") << QStringList{" ", "z"} << " "
+                                               << " " << false;
+        QTest::newRow("other program") << QStringList{"game.exe"} << "bash"
+                                       << "bash" << false;
     }
     void running()
     {

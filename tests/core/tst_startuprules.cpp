@@ -1,6 +1,6 @@
-#include "TestEnv.h"
 #include "core/StartupRules.h"
 #include "platform/SettingsStore.h"
+#include "TestEnv.h"
 
 #include <QFile>
 #include <QTest>
@@ -25,13 +25,13 @@ private slots:
         QTest::newRow("none") << QStringList{exe} << false << false;
         QTest::newRow("startup") << QStringList{exe, "/startup"} << false << true;
         QTest::newRow("dev") << QStringList{exe, "/dev"} << true << false;
-        QTest::newRow("both, any order") << QStringList{exe, "/startup", "x", "/dev"} << true
-                                         << true;
+        QTest::newRow("both, any order")
+            << QStringList{exe, "/startup", "x", "/dev"} << true << true;
         QTest::newRow("dev inside a word") << QStringList{exe, "/device"} << true << false;
-        QTest::newRow("dev across two arguments") << QStringList{exe, "a/", "dev"} << false
-                                                  << false;
-        QTest::newRow("upper case ignored") << QStringList{exe, "/DEV", "/Startup"} << false
-                                            << false;
+        QTest::newRow("dev across two arguments")
+            << QStringList{exe, "a/", "dev"} << false << false;
+        QTest::newRow("upper case ignored")
+            << QStringList{exe, "/DEV", "/Startup"} << false << false;
         // The program path itself is not searched.
         QTest::newRow("path holding /dev") << QStringList{"/dev/shm/pollwick"} << false << false;
     }
@@ -96,8 +96,10 @@ private slots:
     {
         QTest::addColumn<QString>("exe");
         QTest::addColumn<QString>("commandLine");
-        QTest::newRow("plain") << "/usr/bin/pollwick" << "\"/usr/bin/pollwick\" /startup";
-        QTest::newRow("blank") << "/opt/my apps/pollwick" << "\"/opt/my apps/pollwick\" /startup";
+        QTest::newRow("plain") << "/usr/bin/pollwick"
+                               << "\"/usr/bin/pollwick\" /startup";
+        QTest::newRow("blank") << "/opt/my apps/pollwick"
+                               << "\"/opt/my apps/pollwick\" /startup";
         QTest::newRow("reserved") << "/o/a\"b$c`d\\e%f"
                                   << "\"/o/a\\\"b\\$c\\`d\\\\e%%f\" /startup";
     }
@@ -114,11 +116,26 @@ private slots:
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("platform");
         QTest::addColumn<bool>("xcb");
-        QTest::newRow("wayland with X") << "wayland-0" << "wayland" << ":0" << "" << true;
-        QTest::newRow("session type only") << "" << "wayland" << ":0" << "" << true;
-        QTest::newRow("no X server") << "wayland-0" << "wayland" << "" << "" << false;
-        QTest::newRow("platform chosen") << "wayland-0" << "wayland" << ":0" << "wayland" << false;
-        QTest::newRow("plain X") << "" << "x11" << ":0" << "" << false;
+        QTest::newRow("wayland with X") << "wayland-0"
+                                        << "wayland"
+                                        << ":0"
+                                        << "" << true;
+        QTest::newRow("session type only") << ""
+                                           << "wayland"
+                                           << ":0"
+                                           << "" << true;
+        QTest::newRow("no X server") << "wayland-0"
+                                     << "wayland"
+                                     << ""
+                                     << "" << false;
+        QTest::newRow("platform chosen") << "wayland-0"
+                                         << "wayland"
+                                         << ":0"
+                                         << "wayland" << false;
+        QTest::newRow("plain X") << ""
+                                 << "x11"
+                                 << ":0"
+                                 << "" << false;
     }
     void xcbOnWayland()
     {

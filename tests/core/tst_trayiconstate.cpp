@@ -1,6 +1,6 @@
-#include "TestEnv.h"
 #include "core/ProgramState.h"
 #include "core/TrayIconState.h"
+#include "TestEnv.h"
 
 #include <QSignalSpy>
 #include <QTest>
