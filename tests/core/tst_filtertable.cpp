@@ -76,16 +76,14 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<FilterRecord>("last");
         QTest::newRow("short rule line")
-            << "021\r\n*\r\n"
-            << 1 << make(false, "Exactly Matches", "Download", {""}, {"*"});
-        QTest::newRow("no final line break") << "110a\r\n*\r\n110b\r\nMusic" << 2
-                                             << make(true, "Contains", "Notify", {"b"}, {"Music"});
-        QTest::newRow("odd number of lines") << "110a\r\n*\r\n110b\r\n"
-                                             << 2 << make(true, "Contains", "Notify", {"b"}, {""});
-        QTest::newRow("unknown codes") << "19xkw\r\n*\r\n"
-                                       << 1 << make(true, "", "", {"kw"}, {"*"});
-        QTest::newRow("empty rule line") << "\r\nA, B\r\n"
-                                         << 1 << make(false, "", "", {""}, {"A", "B"});
+            << "021\r\n*\r\n" << 1 << make(false, "Exactly Matches", "Download", {""}, {"*"});
+        QTest::newRow("no final line break")
+            << "110a\r\n*\r\n110b\r\nMusic" << 2 << make(true, "Contains", "Notify", {"b"}, {"Music"});
+        QTest::newRow("odd number of lines")
+            << "110a\r\n*\r\n110b\r\n" << 2 << make(true, "Contains", "Notify", {"b"}, {""});
+        QTest::newRow("unknown codes")
+            << "19xkw\r\n*\r\n" << 1 << make(true, "", "", {"kw"}, {"*"});
+        QTest::newRow("empty rule line") << "\r\nA, B\r\n" << 1 << make(false, "", "", {""}, {"A", "B"});
         QTest::newRow("LF only is one piece") << "110a\n*\n" << 0 << FilterRecord();
     }
     void parseOddFiles()

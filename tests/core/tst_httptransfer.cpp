@@ -1,6 +1,6 @@
+#include "TestSite.h"
 #include "platform/HttpTransfer.h"
 #include "platform/TextUtils.h"
-#include "TestSite.h"
 
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
@@ -50,10 +50,9 @@ private slots:
         const QString path = DownloadUrlPath(id);
         HttpTransfer transfer(m_network.get());
         QSignalSpy spy(&transfer, &HttpTransfer::StateChanged);
-        transfer.Execute(m_site->baseUrl() + QStringLiteral("/takelogin.php"),
-                         QStringLiteral("POST"),
-                         QStringLiteral("username=demo&password=demo&login=Log+in&returnto=") +
-                             path + QStringLiteral("\r\n"),
+        transfer.Execute(m_site->baseUrl() + QStringLiteral("/takelogin.php"), QStringLiteral("POST"),
+                         QStringLiteral("username=demo&password=demo&login=Log+in&returnto=") + path +
+                             QStringLiteral("\r\n"),
                          loginHeaders(m_site->baseUrl(), path));
         QVERIFY(transfer.StillExecuting());
         QCOMPARE(nextState(spy), HttpTransfer::icResponseCompleted);
@@ -61,8 +60,7 @@ private slots:
         QCOMPARE(transfer.GetHeader().mid(9, 3), QStringLiteral("200"));
         const QByteArray expected = m_site->torrentFile(id);
         QVERIFY(expected.size() > 1024);
-        QCOMPARE(transfer.GetHeader(QStringLiteral("content-length")).toLongLong(),
-                 expected.size());
+        QCOMPARE(transfer.GetHeader(QStringLiteral("content-length")).toLongLong(), expected.size());
 
         QByteArray body;
         for (;;) {
@@ -93,8 +91,7 @@ private slots:
     void notFoundIsAnAnswerWithStatusLine()
     {
         HttpTransfer transfer(m_network.get());
-        const QString body =
-            transfer.OpenURL(m_site->baseUrl() + QStringLiteral("/nothing-here.php"));
+        const QString body = transfer.OpenURL(m_site->baseUrl() + QStringLiteral("/nothing-here.php"));
         QVERIFY(!body.isEmpty());
         QVERIFY(!transfer.failed());
         QCOMPARE(transfer.statusCode(), 404);
@@ -102,8 +99,7 @@ private slots:
         QCOMPARE(transfer.GetHeader().mid(9, 3), QStringLiteral("404"));
 
         QSignalSpy spy(&transfer, &HttpTransfer::StateChanged);
-        transfer.Execute(m_site->baseUrl() + QStringLiteral("/missing.php?id=1"),
-                         QStringLiteral("GET"));
+        transfer.Execute(m_site->baseUrl() + QStringLiteral("/missing.php?id=1"), QStringLiteral("GET"));
         QCOMPARE(nextState(spy), HttpTransfer::icResponseCompleted);
         QCOMPARE(transfer.GetHeader().mid(9, 3), QStringLiteral("404"));
     }
@@ -113,10 +109,8 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("code");
         QTest::newRow("refused") << "refused" << int(HttpTransfer::ErrorCannotConnect);
-        QTest::newRow("unresolvable host")
-            << "unresolvable" << int(HttpTransfer::ErrorNameNotResolved);
-        QTest::newRow("closed without answer")
-            << "reset" << int(HttpTransfer::ErrorConnectionReset);
+        QTest::newRow("unresolvable host") << "unresolvable" << int(HttpTransfer::ErrorNameNotResolved);
+        QTest::newRow("closed without answer") << "reset" << int(HttpTransfer::ErrorConnectionReset);
     }
     void transportFailures()
     {
@@ -213,8 +207,7 @@ private slots:
     {
         QList<SiteTorrent> rows;
         for (int i = 0; i < 200; ++i)
-            rows.append(
-                TestSite::torrent(800000 + i, QString::fromLatin1("Caf\xe9.Del.Mar.%1").arg(i)));
+            rows.append(TestSite::torrent(800000 + i, QString::fromLatin1("Caf\xe9.Del.Mar.%1").arg(i)));
         const QByteArray raw = TestSite::feedBody(rows, {QStringLiteral("Music")});
         m_site->scriptReply(QStringLiteral("/bots.php"), raw);
         HttpTransfer transfer(m_network.get());

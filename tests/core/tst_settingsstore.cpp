@@ -18,10 +18,7 @@ private:
     QTemporaryDir *m_dir = nullptr;
     SettingsStore *m_store = nullptr;
     QString regPath() const { return m_dir->filePath(QStringLiteral("settings.reg")); }
-    QString autostartPath() const
-    {
-        return m_dir->filePath(QStringLiteral("autostart/Pollwick.desktop"));
-    }
+    QString autostartPath() const { return m_dir->filePath(QStringLiteral("autostart/Pollwick.desktop")); }
     QByteArray fileBytes() const
     {
         QFile f(regPath());
@@ -134,10 +131,9 @@ private slots:
     {
         QVERIFY(m_store->WriteSettingText(QStringLiteral("appbuild"), QStringLiteral("512")));
         QVERIFY(m_store->WriteSettingNumber(QStringLiteral("interval"), 600));
-        QCOMPARE(fileBytes(),
-                 QByteArray("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\r\n"
-                            "\"appbuild\"=\"512\"\r\n"
-                            "\"interval\"=dword:00000258\r\n\r\n"));
+        QCOMPARE(fileBytes(), QByteArray("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\r\n"
+                                         "\"appbuild\"=\"512\"\r\n"
+                                         "\"interval\"=dword:00000258\r\n\r\n"));
         QVERIFY(m_store->WriteSettingText(QStringLiteral("APPBUILD"), QStringLiteral("513")));
         QVERIFY(fileBytes().contains("\"appbuild\"=\"513\"\r\n"));
         QVERIFY(!fileBytes().contains("APPBUILD"));
@@ -204,8 +200,7 @@ private slots:
         QFile blocker(m_dir->filePath(QStringLiteral("blocked")));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        SettingsStore store(m_dir->filePath(QStringLiteral("blocked/settings.reg")),
-                            autostartPath());
+        SettingsStore store(m_dir->filePath(QStringLiteral("blocked/settings.reg")), autostartPath());
         QSignalSpy spy(&store, &SettingsStore::programKeyWriteFailed);
         QVERIFY(!store.WriteSettingText(QStringLiteral("a"), QStringLiteral("b")));
         QVERIFY(!store.WriteSettingNumber(QStringLiteral("n"), 1));
@@ -227,8 +222,7 @@ private slots:
         rlimit small = old;
         small.rlim_cur = before.size() + 8;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool ok =
-            m_store->WriteSettingText(QStringLiteral("big"), QString(500, QLatin1Char('x')));
+        const bool ok = m_store->WriteSettingText(QStringLiteral("big"), QString(500, QLatin1Char('x')));
         setrlimit(RLIMIT_FSIZE, &old);
         QVERIFY(!ok);
         QCOMPARE(fileBytes(), before);
@@ -248,9 +242,8 @@ private slots:
         QVERIFY(text.startsWith("[Desktop Entry]\n"));
         QVERIFY(text.contains("\nExec=\"/opt/poll wick/bin/pollwick\" /startup\n"));
         QVERIFY(text.contains("\nType=Application\n"));
-        QCOMPARE(m_store->RegReadText(
-                     HKCU, QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"),
-                     QStringLiteral("pollwick")),
+        QCOMPARE(m_store->RegReadText(HKCU, QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"),
+                                      QStringLiteral("pollwick")),
                  command);
         // The settings file is not touched by the Run entry.
         QVERIFY(!QFile::exists(regPath()));

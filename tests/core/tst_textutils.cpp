@@ -9,8 +9,8 @@
 #include <QtTest>
 
 #include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
+#include <sys/resource.h>
 
 class TestTextUtils : public QObject
 {
@@ -92,19 +92,13 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("encoded");
-        QTest::newRow("letters and digits kept") << "Az09"
-                                                 << "Az09";
-        QTest::newRow("blank and ampersand") << "a b&c"
-                                             << "a+b%26c";
-        QTest::newRow("unreserved still encoded") << "~-_."
-                                                  << "%7E%2D%5F%2E";
-        QTest::newRow("slash and line feed") << "/\n"
-                                             << "%2F%0A";
-        QTest::newRow("plus hash percent") << "+#%"
-                                           << "%2B%23%25";
+        QTest::newRow("letters and digits kept") << "Az09" << "Az09";
+        QTest::newRow("blank and ampersand") << "a b&c" << "a+b%26c";
+        QTest::newRow("unreserved still encoded") << "~-_." << "%7E%2D%5F%2E";
+        QTest::newRow("slash and line feed") << "/\n" << "%2F%0A";
+        QTest::newRow("plus hash percent") << "+#%" << "%2B%23%25";
         QTest::newRow("high byte") << QString::fromLatin1("\xe9") << "%E9";
-        QTest::newRow("empty") << ""
-                               << "";
+        QTest::newRow("empty") << "" << "";
     }
     void urlEncode()
     {
@@ -179,8 +173,8 @@ private slots:
         const QString p = path(QStringLiteral("new.txt"));
         QVERIFY(WriteTextFile(p, QString::fromLatin1("\xe9\r\n"), false));
         QCOMPARE(readBytes(p), QByteArray("\xe9\r\n"));
-        QVERIFY(
-            !WriteTextFile(path(QStringLiteral("no/such/folder.txt")), QStringLiteral("x"), false));
+        QVERIFY(!WriteTextFile(path(QStringLiteral("no/such/folder.txt")), QStringLiteral("x"),
+                               false));
     }
 
     void atomicReplaceWritesWholeFile()
