@@ -69,8 +69,14 @@ QString FilterTable::serialize() const
         const FilterRecord &f = m_slots[i];
         if (f.Removed)
             continue;
-        out += (f.Enabled ? QStringLiteral("1") : QStringLiteral("0")) + matchModeCode(f.MatchMode) +
-               actionCode(f.Action) + f.Keywords.join(QStringLiteral("&&")) + CrLf;
+        // A mode or action the program does not know (only a hand-edited file has one) still
+        // takes its character position, so the keywords stay where a later load reads them.
+        const QString mode = matchModeCode(f.MatchMode);
+        const QString action = actionCode(f.Action);
+        out += (f.Enabled ? QStringLiteral("1") : QStringLiteral("0")) +
+               (mode.isEmpty() ? QStringLiteral("0") : mode) +
+               (action.isEmpty() ? QStringLiteral("9") : action) +
+               f.Keywords.join(QStringLiteral("&&")) + CrLf;
         out += f.Categories.join(QStringLiteral(", ")) + CrLf;
     }
     return out;

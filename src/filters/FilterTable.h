@@ -11,7 +11,8 @@
 //   rule line:     Enabled (1/0), MatchMode (1 Contains, 2 Exactly Matches, 3 Does Not Contain),
 //                  Action (0 Notify, 1 Download, 2 Ignore), then the keywords joined by "&&";
 //   category line: the categories joined by ", ".
-// Every line ends with CR LF; the file is Latin-1.
+// Every line ends with CR LF; the file is Latin-1. A mode or action of no known code is
+// written as "0" or "9", which read back as unknown again.
 class FilterTable
 {
 public:

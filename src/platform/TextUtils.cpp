@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSaveFile>
 
 QByteArray ToAnsi(const QString &text)
@@ -94,16 +95,22 @@ QString DownloadUrlPath(const MatchRecord &record)
 
 QString FetchUrlText(const QString &url, HttpTransfer &transfer)
 {
+    // The transfer belongs to a window that may close while the events run here.
+    QPointer<HttpTransfer> alive(&transfer);
     QString body = transfer.OpenURL(url);
-    if (transfer.failed())
+    if (!alive || transfer.failed())
         return QString();
     for (;;) {
         const QString piece = transfer.GetChunkText(1024);
         QCoreApplication::processEvents();
+        if (!alive)
+            return QString();
         if (piece.isEmpty())
             break;
         body += piece;
         QCoreApplication::processEvents();
+        if (!alive)
+            return QString();
     }
     if (transfer.failed())
         return QString();

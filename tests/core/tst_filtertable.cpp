@@ -38,8 +38,8 @@ private slots:
         QTest::newRow("veto ignore")
             << make(true, "Does Not Contain", "Ignore", {"cam"}, {"*"}) << "132cam\r\n*\r\n"
             << "Does Not Contain cam in all categories";
-        QTest::newRow("unknown words give no code")
-            << make(true, "Sounds Like", "Shout", {"x"}, {"Music"}) << "1x\r\nMusic\r\n"
+        QTest::newRow("unknown words keep their positions")
+            << make(true, "Sounds Like", "Shout", {"x"}, {"Music"}) << "109x\r\nMusic\r\n"
             << "Sounds Like x in Music";
     }
     void serializeAndDescribe()
@@ -95,6 +95,17 @@ private slots:
         QCOMPARE(table.count(), count);
         if (count > 0)
             QCOMPARE(table[count], last);
+    }
+
+    void unknownCodesSurviveASaveWithTheirKeywords()
+    {
+        // A hand-edited rule line with codes the program does not know.
+        const FilterTable loaded = FilterTable::parse(QStringLiteral("1xylinux&&iso\r\n*\r\n"));
+        QCOMPARE(loaded[1].MatchMode, QString());
+        QCOMPARE(loaded[1].Action, QString());
+        const FilterTable again = FilterTable::parse(loaded.serialize());
+        QCOMPARE(again[1], loaded[1]);
+        QCOMPARE(again[1].Keywords, QStringList({"linux", "iso"}));
     }
 
     void separatorsInsideValuesDoNotSurvive()
