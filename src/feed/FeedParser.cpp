@@ -5,17 +5,22 @@ const QString CrLf = QStringLiteral("\r\n");
 const QChar Tab = QLatin1Char('\t');
 } // namespace
 
-bool FeedParser::parseRow(const QString &line, TorrentRecord &record)
+bool FeedParser::parseRow(QStringView line, TorrentRecord &record)
 {
     if (!line.contains(Tab))
         return false;
-    const QStringList fields = line.split(Tab);
-    const auto field = [&fields](int i) { return i < fields.size() ? fields[i] : QString(); };
-    record.Id = field(0);
-    record.Size = field(1);
-    record.Category = field(2).isEmpty() ? QStringLiteral("n/a") : field(2);
-    record.Name = field(4).replace(QLatin1Char('.'), QLatin1Char(' '));
-    record.FileName = field(5);
+    QStringView fields[6];
+    int n = 0;
+    for (const QStringView field : line.tokenize(Tab)) {
+        if (n == 6)
+            break;
+        fields[n++] = field;
+    }
+    record.Id = fields[0].toString();
+    record.Size = fields[1].toString();
+    record.Category = fields[2].isEmpty() ? QStringLiteral("n/a") : fields[2].toString();
+    record.Name = fields[4].toString().replace(QLatin1Char('.'), QLatin1Char(' '));
+    record.FileName = fields[5].toString();
     return true;
 }
 
@@ -31,12 +36,12 @@ FeedParseResult FeedParser::parse(const QString &reply)
         return result;
     }
     result.header = reply.left(end);
-    const QString rest = reply.mid(end + 2);
+    const QStringView rest = QStringView(reply).mid(end + 2);
     if (!rest.contains(CrLf)) {
         result.failure = FeedFailure::Error2;
         return result;
     }
-    const QStringList pieces = rest.split(CrLf);
+    const QList<QStringView> pieces = rest.split(CrLf);
     result.count = int(pieces.size()) - 1;
 
     if (result.header.size() > 10) {

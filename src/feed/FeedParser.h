@@ -4,6 +4,7 @@
 #include "feed/TorrentRecord.h"
 
 #include <QString>
+#include <QStringView>
 #include <QStringList>
 
 // What the parser makes of a feed reply that passed the reply checks.
@@ -34,5 +35,5 @@ class FeedParser
 public:
     static FeedParseResult parse(const QString &reply);
     // One row; false when it holds no TAB.
-    static bool parseRow(const QString &line, TorrentRecord &record);
+    static bool parseRow(QStringView line, TorrentRecord &record);
 };
