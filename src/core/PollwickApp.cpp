@@ -29,6 +29,8 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
 PollwickApp::~PollwickApp()
 {
     delete m_main;
+    for (const QPointer<frmMain> &window : std::as_const(m_unloaded))
+        delete window;
 }
 
 frmMain *PollwickApp::mainWindow() const
@@ -61,16 +63,18 @@ PollwickApp::LoadEnd PollwickApp::start()
 
 PollwickApp::LoadEnd PollwickApp::loadMainWindow()
 {
-    if (m_main)
-        m_main->unload();
+    unloadMainWindow();
     m_main = new frmMain(*this);
     return m_main->load();
 }
 
 void PollwickApp::unloadMainWindow()
 {
-    if (m_main)
-        m_main->unload();
+    if (!m_main)
+        return;
+    m_main->unload();
+    m_unloaded.removeAll(nullptr);
+    m_unloaded.append(m_main);
     m_main = nullptr;
 }
 

@@ -76,6 +76,8 @@ private:
     std::unique_ptr<TrayIconState> m_trayState;
     std::unique_ptr<TrayIcon> m_trayIcon;
     QPointer<frmMain> m_main;
+    // Unloaded windows waiting for their deferred deletion.
+    QList<QPointer<frmMain>> m_unloaded;
     std::function<void()> m_showFirstRun;
     std::function<void()> m_showSummary;
 };

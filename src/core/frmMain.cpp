@@ -30,7 +30,6 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
     : QWidget(parent), m_app(app), m_ui(std::make_unique<Ui::frmMain>())
 {
     m_ui->setupUi(this);
-    setAttribute(Qt::WA_DeleteOnClose, false);
     // A tool window stays out of the task bar on the desktops that honour it.
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

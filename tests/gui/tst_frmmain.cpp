@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QLockFile>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -116,6 +117,23 @@ private slots:
         // The refused start leaves the settings alone.
         QCOMPARE(env->store->ReadSettingText("appbuild"), QStringLiteral("507"));
         QCOMPARE(env->store->ReadSettingNumber("interval"), qint16(0));
+    }
+
+    void lockOfAnEndedInstanceIsTakenOver()
+    {
+        storeUser("demo");
+        // What a crashed instance leaves behind: a lock naming a process that has ended.
+        QProcess ended;
+        ended.start("true", {});
+        QVERIFY(ended.waitForStarted(5000));
+        const qint64 pid = ended.processId();
+        QVERIFY(ended.waitForFinished(5000));
+        QFile lock(PollwickApp::lockFilePath(env->services.config));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(QByteArray::number(pid) + "\npollwick\n\n");
+        lock.close();
+        QCOMPARE(start(), PollwickApp::LoadEnd::FirstStart);
+        QCOMPARE(site->requests().size(), 1);
     }
 
     void noUserNameHandsOverToTheWizard()
