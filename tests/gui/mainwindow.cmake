@@ -8,3 +8,4 @@ if(TARGET pollwick_testsupport_site)
   target_compile_definitions(tst_pollwickbinary PRIVATE
                              POLLWICK_BINARY="$<TARGET_FILE:pollwick>")
 endif()
+pollwick_add_test(tst_windowhelpers SOURCES gui/tst_windowhelpers.cpp GUI)
