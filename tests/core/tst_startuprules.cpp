@@ -44,11 +44,6 @@ private slots:
         QTEST(options.launchedAtStartup, "startup");
     }
 
-    void commandLineTextJoinsWithBlanks()
-    {
-        QCOMPARE(StartupRules::commandLineText({"/bin/p", "a", "b c"}), QStringLiteral("a b c"));
-    }
-
     void upgradereg_data()
     {
         QTest::addColumn<QString>("stored");
@@ -76,11 +71,6 @@ private slots:
         QCOMPARE(store.ReadSettingText("site_username"),
                  wiped ? QString() : QStringLiteral("alice"));
         QCOMPARE(store.ReadSettingNumber("interval"), qint16(wiped ? 0 : 300));
-    }
-
-    void loadedLine()
-    {
-        QCOMPARE(StartupRules::loadedLine(), QStringLiteral("Pollwick 1.3  (build 512)  loaded"));
     }
 
     void helpFileFoundInProgramFolder()

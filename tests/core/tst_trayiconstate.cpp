@@ -189,15 +189,6 @@ private slots:
         QCOMPARE(state->TrayTipText, text);
     }
 
-    void pictureOfEveryWord()
-    {
-        QCOMPARE(TrayIconState::pictureOf("nonew"), TrayPicture::NoNew);
-        QCOMPARE(TrayIconState::pictureOf("new"), TrayPicture::New);
-        QCOMPARE(TrayIconState::pictureOf("error"), TrayPicture::Error);
-        QCOMPARE(TrayIconState::pictureOf("error_new"), TrayPicture::ErrorNew);
-        QCOMPARE(TrayIconState::pictureOf("other"), TrayPicture::NoNew);
-    }
-
 private:
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<ProgramState> state;

@@ -211,16 +211,6 @@ private slots:
                  QStringLiteral("/bots.php?startid=700005&limit=150&u=demo&p=demo&v=11&c=1"));
     }
 
-    void oldSettingsAreWipedOnStart()
-    {
-        storeUser("demo");
-        env->store->WriteSettingText("appbuild", "506");
-        QCOMPARE(start(), PollwickApp::LoadEnd::FirstRun);
-        QCOMPARE(env->store->ReadSettingText("site_username"), QString());
-        QCOMPARE(env->store->ReadSettingText("appbuild"), QStringLiteral("512"));
-        env->dialogs.take();
-    }
-
     void controlsOfLaterWindowsAreDisabled()
     {
         startShown();
