@@ -3,7 +3,7 @@
 // measured in the same run: one plain pass over the reply's characters that finds every TAB
 // and line break, which any parser must at least do.
 //
-//   bench/feedcheck_bench [iterations]
+//   bench/bench_feedcheck [iterations]
 
 #include "feed/Categories.h"
 #include "feed/FeedParser.h"

@@ -97,8 +97,10 @@ void PollwickApp::showFirstRunWizard()
     m_services.dialogs->message(
         nullptr, AppInfo::Title,
         QStringLiteral("No Vellumstacks user name is stored, so %1 cannot check the site.\n\n"
-                       "Store your user name as the text value \"site_username\" (and your "
-                       "password as \"site_password\") in %2, then start %1 again.")
+                       "Store your user name as the text value \"site_username\" and your "
+                       "password as \"site_password\" in %2, then start %1 again. The password "
+                       "is stored scrambled: each character moves down by its position, so "
+                       "\"demo\" is stored as \"ccjk\".")
             .arg(AppInfo::Title, m_services.store->filePath()),
         Dialogs::Information);
     m_services.endProgram(0);

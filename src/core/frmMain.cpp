@@ -223,11 +223,17 @@ void frmMain::unload()
     m_unloading = true;
     m_scheduler->stop();
     tray().TmrAni().stop();
-    m_feedCheck->transfer().Cancel();
     if (!m_trayIconAbsent)
         m_app.trayIcon().remove();
     hide();
-    deleteLater();
+    // A check waiting for the site runs inside this window's timer handlers and must return
+    // through them before the window goes.
+    if (m_feedCheck->isRunning()) {
+        connect(m_feedCheck.get(), &FeedCheck::checkEnded, this, &QObject::deleteLater);
+        m_feedCheck->stop();
+    } else {
+        deleteLater();
+    }
 }
 
 void frmMain::minimiseAndHide()

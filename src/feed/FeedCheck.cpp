@@ -21,12 +21,22 @@ void FeedCheck::checkfeed()
 {
     // Tested before the attempt counter is reset: a check started while another one waits for
     // the site must leave that one's count alone.
-    if (m_transfer.StillExecuting())
+    if (m_transfer.StillExecuting() || m_running)
         return;
+    m_running = true;
+    m_stopped = false;
     m_attempt = 0;
     m_lastFailure = FeedFailure::None;
     while (runAttempt()) {
     }
+    m_running = false;
+    emit checkEnded();
+}
+
+void FeedCheck::stop()
+{
+    m_stopped = true;
+    m_transfer.Cancel();
 }
 
 qint32 FeedCheck::readId(const QString &name) const
@@ -38,7 +48,7 @@ qint32 FeedCheck::readId(const QString &name) const
 
 bool FeedCheck::runAttempt()
 {
-    if (m_transfer.StillExecuting())
+    if (m_transfer.StillExecuting() || m_stopped)
         return false;
     DebugLog &log = *m_services.log;
     ++m_attempt;
@@ -64,6 +74,8 @@ bool FeedCheck::runAttempt()
         FeedRequest::address(SiteBaseUrl(), context.lastparsed, m_state.settings.SiteUserName,
                              m_state.settings.SitePassword, withCategories);
     const QString reply = FetchUrlText(address, m_transfer);
+    if (m_stopped)
+        return false;
 
     const FeedFailure replyFailure = FeedReplyClassifier::classify(reply, m_transfer.GetHeader());
     if (replyFailure != FeedFailure::None)

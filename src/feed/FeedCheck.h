@@ -43,12 +43,22 @@ public:
     // The stages after the category step.
     void setCompletion(Completion completion) { m_completion = std::move(completion); }
 
+    // True from the start of a check to its end (a check waits for the site with events
+    // running, so anything may happen meanwhile).
+    bool isRunning() const { return m_running; }
+    // Ends a running check at its next step without trying again: its window is going away.
+    void stop();
+
     // Attempts made by the last check (1 or 2), and how its last attempt ended.
     int attempts() const { return m_attempt; }
     FeedFailure lastFailure() const { return m_lastFailure; }
 
     // The main window's transfer instance: 41 seconds, one request at a time.
     HttpTransfer &transfer() { return m_transfer; }
+
+signals:
+    // A check has ended (also one ended by stop()).
+    void checkEnded();
 
 private:
     // One attempt; true when another attempt follows.
@@ -65,4 +75,6 @@ private:
     Completion m_completion;
     int m_attempt = 0;
     FeedFailure m_lastFailure = FeedFailure::None;
+    bool m_running = false;
+    bool m_stopped = false;
 };

@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 Q_DECLARE_METATYPE(PollwickApp::LoadEnd)
@@ -518,6 +519,29 @@ private slots:
         // The lock is released: another start may run.
         QLockFile lock(PollwickApp::lockFilePath(env->services.config));
         QVERIFY(lock.tryLock(0));
+    }
+
+    void unloadDuringACheck()
+    {
+        startShown();
+        QPointer<frmMain> w = window();
+        SiteMisbehaviour slow;
+        slow.prefix = "/bots.php";
+        slow.kind = SiteMisbehaviour::SlowDrip;
+        slow.remaining = 1;
+        slow.dripChunk = 64;
+        slow.dripIntervalMs = 20;
+        site->addMisbehaviour(slow);
+        QTimer::singleShot(40, this, [this] { app->unloadMainWindow(); });
+        action("mnuCheck")->trigger();
+        // The check returned through the window's handlers before the window went, and did
+        // not try again.
+        QVERIFY(w);
+        QCOMPARE(site->requests().size(), 2);
+        QCOMPARE(messages().count("Feed successfully parsed."), 1);
+        QCOMPARE(messages().count("Retrying..."), 0);
+        QVERIFY(!app->trayIcon().wanted());
+        QTRY_VERIFY(!w);
     }
 
     void trayClicks()
