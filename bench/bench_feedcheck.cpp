@@ -22,9 +22,10 @@ namespace {
 
 QString makeReply(int rows)
 {
-    static const char *words[] = {"Linux", "Debian", "Live", "ISO", "x264", "720p", "HDTV",
-                                  "Season", "Complete", "Proper", "REPACK", "Deluxe", "Edition",
-                                  "Ubuntu", "Server", "amd64", "DVDRip", "XviD", "Docs", "Pack"};
+    static const char *words[] = {"Linux",  "Debian", "Live",    "ISO",      "x264",
+                                  "720p",   "HDTV",   "Season",  "Complete", "Proper",
+                                  "REPACK", "Deluxe", "Edition", "Ubuntu",   "Server",
+                                  "amd64",  "DVDRip", "XviD",    "Docs",     "Pack"};
     QRandomGenerator rng(2008);
     const QStringList categories = Categories::builtIn();
     QString reply = QStringLiteral("#PWKF12#\r\n") + categories.join(QLatin1Char('\t')) +

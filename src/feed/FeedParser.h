@@ -4,8 +4,8 @@
 #include "feed/TorrentRecord.h"
 
 #include <QString>
-#include <QStringView>
 #include <QStringList>
+#include <QStringView>
 
 // What the parser makes of a feed reply that passed the reply checks.
 struct FeedParseResult

@@ -1,6 +1,6 @@
-#include "ScriptedDialogs.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/WindowHelpers.h"
+#include "ScriptedDialogs.h"
 
 #include <QHeaderView>
 #include <QTest>
@@ -26,8 +26,10 @@ private slots:
         ScriptedDialogs dialogs;
         dialogs.answerYes();
         dialogs.answerNo();
-        QCOMPARE(WindowHelpers::AskYesNo(dialogs, nullptr, "Save Changes?", "q"), QStringLiteral("Y"));
-        QCOMPARE(WindowHelpers::AskYesNo(dialogs, nullptr, "Save Changes?", "q"), QStringLiteral("N"));
+        QCOMPARE(WindowHelpers::AskYesNo(dialogs, nullptr, "Save Changes?", "q"),
+                 QStringLiteral("Y"));
+        QCOMPARE(WindowHelpers::AskYesNo(dialogs, nullptr, "Save Changes?", "q"),
+                 QStringLiteral("N"));
         const auto box = dialogs.take();
         QCOMPARE(box.kind, QStringLiteral("yesno"));
         QCOMPARE(box.icon, Dialogs::Information);
@@ -57,8 +59,8 @@ private slots:
         QCOMPARE(second, QStringList({first[2], first[1], first[0]}));
         WindowHelpers::SortListByColumn(&list, 1);
         const bool secondWasAscending = second.first() == "a";
-        QCOMPARE(column(1), secondWasAscending ? QStringList({"3", "2", "1"})
-                                               : QStringList({"1", "2", "3"}));
+        QCOMPARE(column(1),
+                 secondWasAscending ? QStringList({"3", "2", "1"}) : QStringList({"1", "2", "3"}));
         QCOMPARE(list.header()->sortIndicatorSection(), 1);
     }
 
