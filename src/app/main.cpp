@@ -1,29 +1,46 @@
 #include "core/DebugLog.h"
+#include "core/PollwickApp.h"
+#include "core/StartupRules.h"
+#include "core/TrayIconPainter.h"
 #include "platform/AppConfig.h"
 #include "platform/AppInfo.h"
 #include "platform/Clock.h"
 #include "platform/DesktopShell.h"
-#include "platform/HttpTransfer.h"
 #include "platform/ProcessList.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtScreenMetrics.h"
 #include "platform/QtSound.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
-#include "platform/TextUtils.h"
 
 #include <QApplication>
 #include <QNetworkAccessManager>
-#include <QPlainTextEdit>
 
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+QString env(const char *name)
+{
+    return QString::fromLocal8Bit(qgetenv(name));
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    // The popup is placed at the bottom right, which Wayland does not allow a client to do.
+    if (StartupRules::shouldUseXcb(env("WAYLAND_DISPLAY"), env("XDG_SESSION_TYPE"), env("DISPLAY"),
+                                   env("QT_QPA_PLATFORM")))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppInfo::Title);
+    QApplication::setApplicationVersion(AppInfo::VersionText());
+    // Only "Exit" in the tray menu ends the program, never closing its last window.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(TrayIconPainter::applicationIcon());
 
     SystemClock clock;
     QtDialogs dialogs;
@@ -37,7 +54,7 @@ int main(int argc, char *argv[])
     services.config = AppConfig::fromEnvironment();
     SettingsStore store(services.config.settingsPath(), services.config.autostartPath());
     DebugLog log(&clock);
-    log.setMirror(QString::fromLocal8Bit(qgetenv("POLLWICK_LOG")));
+    log.setMirror(env("POLLWICK_LOG"));
     services.store = &store;
     services.network = &network;
     services.log = &log;
@@ -51,36 +68,8 @@ int main(int argc, char *argv[])
         std::fflush(nullptr);
         std::_Exit(code);
     };
-    QObject::connect(&store, &SettingsStore::programKeyWriteFailed, [&] {
-        dialogs.message(nullptr, AppInfo::Title,
-                        QStringLiteral("Critical Error: Unable to write userdata to the registry."),
-                        Dialogs::Critical);
-        services.endProgram(1);
-    });
 
-    log.debug_console(QStringLiteral("%1 %2.%3  (build %4)  loaded")
-                          .arg(AppInfo::Title)
-                          .arg(AppInfo::Major)
-                          .arg(AppInfo::Minor)
-                          .arg(AppInfo::Revision));
-
-    // Until the main window exists: fetch the newest torrents and show the reply.
-    HttpTransfer transfer(&network);
-    transfer.setRequestTimeout(41);
-    const QString user = store.ReadSettingText(QStringLiteral("site_username"));
-    const QString password = UnscrambleText(store.ReadSettingText(QStringLiteral("site_password")));
-    const QString url = SiteBaseUrl() + QStringLiteral("/bots.php?limit=20&u=") + UrlEncode(user) +
-                        QStringLiteral("&p=") + UrlEncode(password) + QStringLiteral("&v=11&c=1");
-    const QString feed = FetchUrlText(url, transfer);
-    std::fputs(feed.isEmpty() ? "Unable to fetch the feed.\n" : qPrintable(feed), stdout);
-    std::fflush(stdout);
-
-    QPlainTextEdit view;
-    view.setWindowTitle(AppInfo::Title + QStringLiteral(" - newest torrents"));
-    view.setReadOnly(true);
-    view.setPlainText(feed.isEmpty() ? QStringLiteral("Unable to fetch the feed.") : feed);
-    view.resize(900, 500);
-    view.show();
-    QApplication::setQuitOnLastWindowClosed(true);
+    PollwickApp pollwick(services, QApplication::arguments());
+    pollwick.start();
     return app.exec();
 }

@@ -25,6 +25,8 @@ struct ProgramState
     QString TrayTipText;
     // True while torrents.db is written.
     bool TorrentDbBusy = false;
+    // Feed requests since the category list was last asked for (0 at start, never stored).
+    qint16 CategoryRequestCounter = 0;
 
     FilterTable Filters;
     // The site's category names in order; position p (from 1) is categories[p - 1].

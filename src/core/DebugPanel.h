@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+
+class frmMain;
+struct ProgramState;
+struct Services;
+
+namespace Ui {
+class frmMain;
+}
+
+// The debug frame of the main window: List1 follows the debug log (which outlives the window),
+// "Clear Log" empties it, a double-click shows a whole line, and "Save Debug Info" writes the
+// debug report.
+class DebugPanel : public QObject
+{
+    Q_OBJECT
+public:
+    DebugPanel(frmMain &window, Ui::frmMain &ui, Services &services, ProgramState &state);
+
+    // Command4: asks for a file and writes the report; false when nothing was written.
+    bool savedebug();
+    // List1 double-click.
+    void showSelectedLine();
+
+private:
+    void addLine(const QString &line);
+
+    frmMain &m_window;
+    Ui::frmMain &m_ui;
+    Services &m_services;
+    ProgramState &m_state;
+};

@@ -1,0 +1,273 @@
+#include "core/OptionsPage.h"
+
+#include "core/CheckScheduler.h"
+#include "core/frmMain.h"
+#include "core/OptionsValidation.h"
+#include "core/Settings.h"
+#include "platform/AppInfo.h"
+#include "platform/Dialogs.h"
+#include "platform/Services.h"
+#include "platform/SettingsStore.h"
+#include "ui_frmMain.h"
+
+#include <QSignalBlocker>
+
+namespace {
+const QString DownloadNow = QStringLiteral("Download Now");
+const QString ViewDetails = QStringLiteral("View Details");
+} // namespace
+
+OptionsPage::OptionsPage(frmMain &window, Ui::frmMain &ui, Services &services, Settings &settings,
+                         CheckScheduler &scheduler)
+    : m_window(window), m_ui(ui), m_services(services), m_settings(settings),
+      m_scheduler(scheduler), m_store(*services.store, services.config, *services.log)
+{
+    connectControls();
+}
+
+void OptionsPage::setChecked(QCheckBox *box, bool checked)
+{
+    const QSignalBlocker block(box);
+    box->setChecked(checked);
+}
+
+void OptionsPage::setText(QLineEdit *box, const QString &text)
+{
+    const QSignalBlocker block(box);
+    box->setText(text);
+}
+
+void OptionsPage::connectControls()
+{
+    Ui::frmMain &ui = m_ui;
+    connect(ui.onetime_check, &QCheckBox::toggled, this, [this](bool on) {
+        m_settings.AlertOnce = on;
+        m_window.setOptionsDirty();
+    });
+    connect(ui.sound_check, &QCheckBox::toggled, this, [this](bool on) {
+        m_settings.PlaySound = on ? 1 : 0;
+        m_window.setOptionsDirty();
+    });
+    connect(ui.showdebug_check, &QCheckBox::toggled, this, [this](bool on) {
+        m_settings.ShowDebugLog = on ? 1 : 0;
+        m_window.setOptionsDirty();
+    });
+    connect(ui.startup_check, &QCheckBox::toggled, this, &OptionsPage::onStartupCheck);
+    connect(ui.wait_check, &QCheckBox::toggled, this, &OptionsPage::onWaitCheck);
+    connect(ui.proc_check, &QCheckBox::toggled, this, &OptionsPage::onProcCheck);
+    connect(ui.text_timetocheck, &QLineEdit::textChanged, this,
+            &OptionsPage::onIntervalTextChanged);
+    connect(ui.text_wait, &QLineEdit::textChanged, &m_window, &frmMain::setOptionsDirty);
+    connect(ui.text_torrentpath, &QLineEdit::textChanged, &m_window, &frmMain::setOptionsDirty);
+    connect(ui.double_combo, &QComboBox::activated, &m_window, &frmMain::setOptionsDirty);
+    connect(ui.command_browse, &QPushButton::clicked, this, &OptionsPage::command_browse_Click);
+    connect(ui.command_addproc, &QPushButton::clicked, this, &OptionsPage::command_addproc_Click);
+    connect(ui.command_remproc, &QPushButton::clicked, this, &OptionsPage::command_remproc_Click);
+    connect(ui.command_OK, &QPushButton::clicked, this, [this] { SaveOptions(true); });
+    connect(ui.command_APPLY, &QPushButton::clicked, this, [this] { SaveOptions(false); });
+    connect(ui.command_CANCEL, &QPushButton::clicked, this, &OptionsPage::cancel);
+}
+
+void OptionsPage::setWaitControlsEnabled(bool enabled)
+{
+    m_ui.Label4->setEnabled(enabled);
+    m_ui.Label5->setEnabled(enabled);
+    m_ui.text_wait->setEnabled(enabled);
+}
+
+// Without a start at logon there is no start-up wait to set.
+void OptionsPage::applyRunEntryEnabling()
+{
+    setChecked(m_ui.startup_check, m_settings.RunAtStartup);
+    m_ui.wait_check->setEnabled(m_settings.RunAtStartup);
+    setWaitControlsEnabled(m_settings.RunAtStartup && m_ui.wait_check->isChecked());
+}
+
+void OptionsPage::fillDoubleClickList()
+{
+    const QSignalBlocker block(m_ui.double_combo);
+    m_ui.double_combo->clear();
+    m_ui.double_combo->addItems({DownloadNow, ViewDetails});
+    m_ui.double_combo->setCurrentIndex(m_settings.DoubleClickAction == 2 ? 1 : 0);
+}
+
+void OptionsPage::updateUsernameCaption()
+{
+    m_ui.info_username->setText(m_settings.SiteUserName.isEmpty()
+                                    ? QStringLiteral("Not set (click to set)")
+                                    : m_settings.SiteUserName +
+                                          QStringLiteral(" (click to change)"));
+}
+
+void OptionsPage::LoadOptions()
+{
+    m_store.load(m_settings);
+    updateUsernameCaption();
+    setText(m_ui.text_torrentpath, m_settings.TorrentFolder);
+    fillDoubleClickList();
+    setChecked(m_ui.showdebug_check, m_settings.ShowDebugLog == 1);
+    m_window.applyWindowHeight();
+    setChecked(m_ui.sound_check, m_settings.PlaySound == 1);
+    setChecked(m_ui.onetime_check, m_settings.AlertOnce);
+    setChecked(m_ui.wait_check, m_settings.StartupWaitEnabled);
+    setWaitControlsEnabled(m_settings.StartupWaitEnabled);
+    applyRunEntryEnabling();
+    setText(m_ui.text_wait, OptionsValidation::minutesText(m_settings.StartupWaitSeconds));
+}
+
+void OptionsPage::showInterval()
+{
+    setText(m_ui.text_timetocheck, OptionsValidation::minutesText(m_settings.CheckIntervalSeconds));
+}
+
+void OptionsPage::loadprocs()
+{
+    const WatchedPrograms::Loaded loaded = m_store.loadprocs(m_settings);
+    m_ui.proc_list->clear();
+    m_ui.proc_list->addItems(loaded.rows);
+    setChecked(m_ui.proc_check, loaded.detect);
+    m_ui.proc_list->setEnabled(loaded.detect);
+    m_ui.command_addproc->setEnabled(loaded.detect);
+    m_ui.command_remproc->setEnabled(loaded.detect);
+}
+
+bool OptionsPage::SaveOptions(bool hide)
+{
+    const OptionsValidation::Result r = OptionsValidation::validate(
+        m_ui.text_timetocheck->text(), m_ui.text_wait->text(), m_ui.text_torrentpath->text());
+    if (!r.ok()) {
+        SettingsStore &store = *m_services.store;
+        m_services.dialogs->message(&m_window, AppInfo::Title, r.message,
+                                    r.critical ? Dialogs::Critical : Dialogs::Information);
+        if (r.failedStep == 1)
+            setText(m_ui.text_timetocheck, OptionsValidation::minutesText(store.ReadSettingNumber(
+                                               QStringLiteral("interval"))));
+        if (r.failedStep == 3)
+            setText(m_ui.text_wait, OptionsValidation::minutesText(
+                                        store.ReadSettingNumber(QStringLiteral("startupwait"))));
+        return false;
+    }
+
+    const qint16 interval = OptionsValidation::minutesToSeconds(r.intervalMinutes);
+    if (interval != m_settings.CheckIntervalSeconds) {
+        m_scheduler.intervalChanged(interval);
+        m_services.store->WriteSettingNumber(QStringLiteral("interval"), interval);
+    }
+
+    OptionsStore::PageValues page;
+    page.filterEnabled = m_ui.check_filter->isChecked();
+    page.waitSeconds = OptionsValidation::minutesToSeconds(r.waitMinutes);
+    for (int i = 0; i < m_ui.proc_list->count(); ++i)
+        page.procRows << m_ui.proc_list->item(i)->text();
+    page.doubleClickAction = m_ui.double_combo->currentText() == ViewDetails ? 2 : 1;
+    page.torrentPath = m_ui.text_torrentpath->text();
+    const QString folder = m_store.save(page, m_settings);
+
+    loadprocs();
+    m_window.applyWindowHeight();
+    setText(m_ui.text_torrentpath, folder);
+    m_ui.command_APPLY->setEnabled(false);
+    if (hide)
+        m_window.minimiseAndHide();
+    return true;
+}
+
+void OptionsPage::cancel()
+{
+    m_store.reloadForCancel(m_settings);
+    setChecked(m_ui.wait_check, m_settings.StartupWaitEnabled);
+    setWaitControlsEnabled(m_settings.StartupWaitEnabled);
+    fillDoubleClickList();
+    setChecked(m_ui.showdebug_check, m_settings.ShowDebugLog == 1);
+    setChecked(m_ui.onetime_check, m_settings.AlertOnce);
+    setChecked(m_ui.sound_check, m_settings.PlaySound == 1);
+    applyRunEntryEnabling();
+    loadprocs();
+    setText(m_ui.text_wait, OptionsValidation::minutesText(m_settings.StartupWaitSeconds));
+    setText(m_ui.text_torrentpath, m_settings.TorrentFolder);
+    showInterval();
+    updateUsernameCaption();
+    m_ui.command_APPLY->setEnabled(false);
+    m_window.minimiseAndHide();
+}
+
+void OptionsPage::onStartupCheck(bool checked)
+{
+    m_settings.RunAtStartup = checked;
+    m_ui.wait_check->setEnabled(checked);
+    setWaitControlsEnabled(checked && m_ui.wait_check->isChecked());
+    m_window.setOptionsDirty();
+}
+
+void OptionsPage::onWaitCheck(bool checked)
+{
+    m_settings.StartupWaitEnabled = checked;
+    setWaitControlsEnabled(checked);
+    m_window.setOptionsDirty();
+}
+
+void OptionsPage::onProcCheck(bool checked)
+{
+    m_settings.DetectProcesses = checked;
+    m_ui.proc_list->setEnabled(checked);
+    m_ui.command_addproc->setEnabled(checked);
+    m_ui.command_remproc->setEnabled(checked);
+    m_window.setOptionsDirty();
+}
+
+void OptionsPage::onIntervalTextChanged(const QString &text)
+{
+    double minutes = 0;
+    // Compared as the seconds it would store, so a box showing the current interval with
+    // rounded decimals (125 seconds show 2.08333333333333) counts as unchanged.
+    const bool changed =
+        !OptionsValidation::parseMinutes(text, minutes) ||
+        OptionsValidation::minutesToSeconds(minutes) != m_settings.CheckIntervalSeconds;
+    m_ui.command_APPLY->setEnabled(changed);
+}
+
+void OptionsPage::command_browse_Click()
+{
+    const QString chosen = m_services.dialogs->chooseFolder(
+        &m_window, QStringLiteral("Select path to save torrent files"),
+        m_ui.text_torrentpath->text());
+    if (chosen.isEmpty())
+        return;
+    QString text = chosen + QLatin1Char('/');
+    // A root folder comes back as "/" already.
+    if (text.endsWith(QStringLiteral("//")))
+        text.chop(1);
+    if (text != m_ui.text_torrentpath->text()) {
+        setText(m_ui.text_torrentpath, text);
+        m_window.setOptionsDirty();
+    }
+}
+
+void OptionsPage::command_addproc_Click()
+{
+    const QString chosen = m_services.dialogs->openFile(
+        &m_window, QStringLiteral("Select Executable"), m_services.config.programFolder(),
+        QStringLiteral("Executables (*.exe);;All files (*)"));
+    if (chosen.isEmpty())
+        return;
+    m_ui.proc_list->addItem(chosen.mid(chosen.lastIndexOf(QLatin1Char('/')) + 1));
+    m_window.setOptionsDirty();
+}
+
+void OptionsPage::command_remproc_Click()
+{
+    if (m_ui.proc_list->count() == 0) {
+        m_services.dialogs->message(&m_window, AppInfo::Title,
+                                    QStringLiteral("Nothing to remove! "), Dialogs::Information);
+        return;
+    }
+    const QList<QListWidgetItem *> selected = m_ui.proc_list->selectedItems();
+    if (selected.isEmpty()) {
+        m_services.dialogs->message(&m_window, AppInfo::Title,
+                                    QStringLiteral("Please select a process to remove. "),
+                                    Dialogs::Information);
+        return;
+    }
+    delete selected.first();
+    m_window.setOptionsDirty();
+}

@@ -1,0 +1,118 @@
+#include "core/PollwickApp.h"
+
+#include "core/frmMain.h"
+#include "core/StartupRules.h"
+#include "core/TrayIcon.h"
+#include "core/TrayIconState.h"
+#include "platform/AppInfo.h"
+#include "platform/Dialogs.h"
+#include "platform/SettingsStore.h"
+#include "platform/Shell.h"
+#include "platform/WindowHelpers.h"
+
+PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObject *parent)
+    : QObject(parent), m_services(services),
+      m_commandLine(StartupRules::commandLineText(arguments)),
+      m_trayState(std::make_unique<TrayIconState>(m_state)),
+      m_trayIcon(std::make_unique<TrayIcon>(*m_trayState))
+{
+    connect(m_services.store, &SettingsStore::programKeyWriteFailed, this, [this] {
+        m_services.dialogs->message(
+            nullptr, AppInfo::Title,
+            QStringLiteral("Critical Error: Unable to write userdata to the registry."),
+            Dialogs::Critical);
+        m_services.endProgram(1);
+    });
+    connect(m_trayIcon.get(), &TrayIcon::doubleClicked, this, &PollwickApp::onTrayDoubleClick);
+}
+
+PollwickApp::~PollwickApp()
+{
+    delete m_main;
+    for (const QPointer<frmMain> &window : std::as_const(m_unloaded))
+        delete window;
+}
+
+frmMain *PollwickApp::mainWindow() const
+{
+    return m_main;
+}
+
+QString PollwickApp::lockFilePath(const AppConfig &config)
+{
+    return config.programFolder() + QStringLiteral("pollwick.lock");
+}
+
+bool PollwickApp::acquireInstanceLock()
+{
+    if (m_lockTried)
+        return m_lockHeld;
+    m_lockTried = true;
+    m_lock = std::make_unique<QLockFile>(lockFilePath(m_services.config));
+    // Only a lock whose process has ended is stale: a running instance keeps its lock however
+    // long it runs.
+    m_lock->setStaleLockTime(0);
+    m_lockHeld = m_lock->tryLock(0);
+    return m_lockHeld;
+}
+
+PollwickApp::LoadEnd PollwickApp::start()
+{
+    return loadMainWindow();
+}
+
+PollwickApp::LoadEnd PollwickApp::loadMainWindow()
+{
+    unloadMainWindow();
+    m_main = new frmMain(*this);
+    return m_main->load();
+}
+
+void PollwickApp::unloadMainWindow()
+{
+    if (!m_main)
+        return;
+    m_main->unload();
+    m_unloaded.removeAll(nullptr);
+    m_unloaded.append(m_main);
+    m_main = nullptr;
+}
+
+void PollwickApp::exitProgram()
+{
+    unloadMainWindow();
+    m_trayIcon->remove();
+    if (m_lockHeld)
+        m_lock->unlock();
+    m_lockHeld = false;
+    m_services.endProgram(0);
+}
+
+void PollwickApp::showFirstRunWizard()
+{
+    if (m_showFirstRun) {
+        m_showFirstRun();
+        return;
+    }
+    m_services.dialogs->message(
+        nullptr, AppInfo::Title,
+        QStringLiteral("No Vellumstacks user name is stored, so %1 cannot check the site.\n\n"
+                       "Store your user name as the text value \"site_username\" and your "
+                       "password as \"site_password\" in %2, then start %1 again. The password "
+                       "is stored scrambled: each character moves down by its position, so "
+                       "\"demo\" is stored as \"ccjk\".")
+            .arg(AppInfo::Title, m_services.store->filePath()),
+        Dialogs::Information);
+    m_services.endProgram(0);
+}
+
+void PollwickApp::onTrayDoubleClick()
+{
+    if (m_state.results.isEmpty() || !m_showSummary) {
+        m_services.shell->openUrl(m_state.AlertAddress);
+        return;
+    }
+    if (WindowHelpers::IsFormLoaded(QStringLiteral("frmTorrentInfo")))
+        return;
+    m_showSummary();
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "core/ProgramState.h"
+#include "platform/Services.h"
+
+#include <QLockFile>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class TrayIcon;
+class TrayIconState;
+class frmMain;
+
+// The application: it owns the program-wide state (which outlives the main window: after the
+// first-run wizard the main window loads a second time in the same process), the one-instance
+// lock, the tray icon, and the main window. main() builds the real services and calls start().
+class PollwickApp : public QObject
+{
+    Q_OBJECT
+public:
+    // How a load of the main window ended.
+    enum class LoadEnd
+    {
+        SecondInstance, // refused; the program ends
+        FirstRun,       // no user name stored: handed to the first-run wizard, no tray icon
+        FirstStart,     // a user name but nothing parsed yet: window shown, tray icon
+        NormalStart     // window hidden in the tray
+    };
+
+    // arguments as QCoreApplication::arguments() gives them (the program path first).
+    PollwickApp(Services &services, const QStringList &arguments, QObject *parent = nullptr);
+    ~PollwickApp() override;
+
+    // Loads the main window (the start-up sequence).
+    LoadEnd start();
+    LoadEnd loadMainWindow();
+    // The main window unloads: its timers stop, the tray icon goes (unless none was added).
+    void unloadMainWindow();
+    // "Exit": unloads the main window and ends the program.
+    void exitProgram();
+
+    // Taken once per process and held until exit; false when another instance holds it.
+    bool acquireInstanceLock();
+    static QString lockFilePath(const AppConfig &config);
+
+    // The no-user-name step hands over to the first-run wizard through this. When none is set,
+    // the user is told how to store a user name and the program ends, since nothing would be
+    // left on screen.
+    void setFirstRunWizard(std::function<void()> show) { m_showFirstRun = std::move(show); }
+    void showFirstRunWizard();
+
+    // A double-click on the tray icon with results pending opens the summary window through
+    // this; with nothing pending (or no summary window) it opens AlertAddress.
+    void setSummaryWindow(std::function<void()> show) { m_showSummary = std::move(show); }
+    void onTrayDoubleClick();
+
+    Services &services() { return m_services; }
+    ProgramState &state() { return m_state; }
+    TrayIconState &trayState() { return *m_trayState; }
+    TrayIcon &trayIcon() { return *m_trayIcon; }
+    frmMain *mainWindow() const;
+    // The arguments after the program path, joined with blanks.
+    QString commandLine() const { return m_commandLine; }
+
+private:
+    Services &m_services;
+    ProgramState m_state;
+    QString m_commandLine;
+    std::unique_ptr<QLockFile> m_lock;
+    bool m_lockTried = false;
+    bool m_lockHeld = false;
+    std::unique_ptr<TrayIconState> m_trayState;
+    std::unique_ptr<TrayIcon> m_trayIcon;
+    QPointer<frmMain> m_main;
+    // Unloaded windows waiting for their deferred deletion.
+    QList<QPointer<frmMain>> m_unloaded;
+    std::function<void()> m_showFirstRun;
+    std::function<void()> m_showSummary;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class AppConfig;
+class SettingsStore;
+
+// The rules of a start that need no window: the command-line switches, the settings-key
+// upgrade, the help file, the autostart command line and the display platform.
+namespace StartupRules {
+
+struct CommandLineOptions
+{
+    bool developerMode = false;     // "/dev"
+    bool launchedAtStartup = false; // "/startup"
+};
+
+// The text searched for switches: the arguments after the program path, joined with blanks.
+QString commandLineText(const QStringList &arguments);
+
+// Each switch is a case-sensitive substring anywhere in the text, so a word that contains
+// "/dev" turns developer mode on, while "/DEV" does not.
+CommandLineOptions get_commandlineoptions(const QString &commandLine);
+
+// Wipes the program key when no build is recorded or the recorded build sorts at or before
+// "506" as text (so "1000" wipes and "6" does not), then records this build. True when the
+// key was wiped.
+bool upgradereg(SettingsStore &store);
+
+// "Pollwick 1.3  (build 512)  loaded"
+QString loadedLine();
+
+// "<title in lower case> help.chm" in the program folder, else in the installed data folder;
+// empty when neither exists.
+QString findHelpFile(const AppConfig &config);
+
+// The autostart command line: the executable path quoted by the desktop-entry rules, then
+// " /startup".
+QString runEntryCommandLine(const QString &executablePath);
+
+// On a Wayland session that also offers X (DISPLAY set) the program runs on xcb, because
+// Wayland does not let it place the popup; an explicit QT_QPA_PLATFORM always wins.
+bool shouldUseXcb(const QString &waylandDisplay, const QString &sessionType, const QString &display,
+                  const QString &qpaPlatform);
+
+} // namespace StartupRules

@@ -1,0 +1,101 @@
+#include "core/TrayIcon.h"
+
+#include "core/TrayIconPainter.h"
+#include "core/TrayIconState.h"
+
+#include <QApplication>
+#include <QMenu>
+
+TrayIcon::TrayIcon(TrayIconState &state, QObject *parent)
+    : QObject(parent), m_state(state), m_available(&QSystemTrayIcon::isSystemTrayAvailable)
+{
+    m_tmrTray.setInterval(10000);
+    connect(&m_tmrTray, &QTimer::timeout, this, &TrayIcon::onTmrTrayTick);
+    m_tmrClick.setSingleShot(true);
+    connect(&m_tmrClick, &QTimer::timeout, this, &TrayIcon::onTmrClickTick);
+    connect(&m_state, &TrayIconState::changed, this, &TrayIcon::refresh);
+}
+
+TrayIcon::~TrayIcon()
+{
+    delete m_icon;
+}
+
+void TrayIcon::add(QMenu *menu)
+{
+    m_menu = menu;
+    m_wanted = true;
+    m_shown = false;
+    m_everShown = false;
+    if (m_icon)
+        m_icon->setContextMenu(menu);
+    onTmrTrayTick();
+    m_tmrTray.start();
+}
+
+void TrayIcon::remove()
+{
+    m_wanted = false;
+    m_shown = false;
+    m_tmrTray.stop();
+    m_tmrClick.stop();
+    if (m_icon)
+        m_icon->hide();
+}
+
+void TrayIcon::onTmrTrayTick()
+{
+    if (!m_wanted)
+        return;
+    const bool available = m_available();
+    if (!available) {
+        // The panel went away; its successor gets the icon again.
+        m_shown = false;
+        return;
+    }
+    if (m_shown || (m_everShown && !m_readd))
+        return;
+    showIcon();
+}
+
+void TrayIcon::showIcon()
+{
+    if (!m_icon) {
+        m_icon = new QSystemTrayIcon(this);
+        connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::onActivated);
+    }
+    m_icon->setContextMenu(m_menu);
+    m_icon->setIcon(TrayIconPainter::icon(m_state.picture()));
+    m_icon->setToolTip(m_state.tip());
+    // Hidden first, so that a tray that restarted registers the icon anew.
+    m_icon->hide();
+    m_icon->show();
+    m_shown = true;
+    m_everShown = true;
+}
+
+void TrayIcon::refresh()
+{
+    if (!m_icon || !m_wanted)
+        return;
+    m_icon->setIcon(TrayIconPainter::icon(m_state.picture()));
+    m_icon->setToolTip(m_state.tip());
+}
+
+void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::DoubleClick) {
+        m_tmrClick.stop();
+        emit doubleClicked();
+    } else if (reason == QSystemTrayIcon::Trigger) {
+        if (!m_tmrClick.isActive()) {
+            m_tmrClick.setInterval(QApplication::doubleClickInterval());
+            m_tmrClick.start();
+        }
+    }
+}
+
+void TrayIcon::onTmrClickTick()
+{
+    emit doubleClicked();
+}

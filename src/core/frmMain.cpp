@@ -1,0 +1,458 @@
+#include "core/frmMain.h"
+
+#include "core/CheckScheduler.h"
+#include "core/DebugLog.h"
+#include "core/DebugPanel.h"
+#include "core/OptionsPage.h"
+#include "core/OptionsValidation.h"
+#include "core/StartupRules.h"
+#include "core/TrayIcon.h"
+#include "core/TrayIconPainter.h"
+#include "core/TrayIconState.h"
+#include "feed/Categories.h"
+#include "feed/FeedCheck.h"
+#include "filters/FilterFile.h"
+#include "platform/AppInfo.h"
+#include "platform/Dialogs.h"
+#include "platform/ScreenMetrics.h"
+#include "platform/SettingsStore.h"
+#include "platform/Shell.h"
+#include "platform/WindowHelpers.h"
+#include "ui_frmMain.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QTimer>
+
+frmMain::frmMain(PollwickApp &app, QWidget *parent)
+    : QWidget(parent), m_app(app), m_ui(std::make_unique<Ui::frmMain>())
+{
+    m_ui->setupUi(this);
+    // A tool window stays out of the task bar on the desktops that honour it.
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(TrayIconPainter::applicationIcon());
+
+    Services &s = services();
+    m_scheduler =
+        std::make_unique<CheckScheduler>(state().settings, tray(), *this, *s.log, *s.processes);
+    m_feedCheck = std::make_unique<FeedCheck>(s, state(), *this);
+    m_options = std::make_unique<OptionsPage>(*this, *m_ui, s, state().settings, *m_scheduler);
+    m_debug = std::make_unique<DebugPanel>(*this, *m_ui, s, state());
+    buildMenu();
+    connectControls();
+
+    // Windows that come with later versions: present, but nothing pretends to work.
+    m_ui->info_username->setEnabled(false);
+    m_ui->info_username->installEventFilter(this);
+    m_ui->SSTab1->setTabEnabled(3, false);
+    setFilterListEditable(false);
+}
+
+frmMain::~frmMain()
+{
+    m_scheduler->stop();
+}
+
+ProgramState &frmMain::state()
+{
+    return m_app.state();
+}
+
+Services &frmMain::services()
+{
+    return m_app.services();
+}
+
+TrayIconState &frmMain::tray()
+{
+    return m_app.trayState();
+}
+
+void frmMain::buildMenu()
+{
+    m_mnuFile = new QMenu(QStringLiteral("Menu"), this);
+    m_mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    m_mnuFile->addAction(m_ui->mnuInbox);
+    m_mnuFile->addAction(m_ui->mnuCheck);
+    m_mnuFile->addAction(m_ui->mnuOptions);
+    m_mnuFile->addSeparator();
+    m_mnuFile->addAction(m_ui->mnuSearch);
+    m_mnuFile->addSeparator();
+    m_mnuFile->addAction(m_ui->mnuPause);
+    m_mnuFile->addSeparator();
+    m_mnuFile->addAction(m_ui->mnuAbout);
+    m_mnuFile->addAction(m_ui->mnuExit);
+    m_mnuFile->setDefaultAction(m_ui->mnuInbox);
+}
+
+void frmMain::connectControls()
+{
+    connect(m_ui->mnuInbox, &QAction::triggered, this,
+            [this] { services().shell->openUrl(SiteBaseUrl() + QStringLiteral("/browse.php")); });
+    connect(m_ui->mnuCheck, &QAction::triggered, m_scheduler.get(), &CheckScheduler::mnuCheckClick);
+    connect(m_ui->mnuOptions, &QAction::triggered, this, &frmMain::showOptions);
+    connect(m_ui->mnuPause, &QAction::triggered, m_scheduler.get(), &CheckScheduler::mnuPauseClick);
+    connect(m_ui->mnuExit, &QAction::triggered, &m_app, &PollwickApp::exitProgram);
+    connect(m_scheduler.get(), &CheckScheduler::pauseCheckedChanged, m_ui->mnuPause,
+            &QAction::setChecked);
+    connect(m_scheduler.get(), &CheckScheduler::pauseMenuEnabled, m_ui->mnuPause,
+            &QAction::setEnabled);
+    connect(&tray(), &TrayIconState::pauseMenuEnabled, m_ui->mnuPause, &QAction::setEnabled);
+    // The filtering box reacts to code too (loadfilters sets it).
+    connect(m_ui->check_filter, &QCheckBox::toggled, this, &frmMain::onCheckFilterToggled);
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ui->info_username && event->type() == QEvent::MouseButtonRelease &&
+        m_ui->info_username->isEnabled()) {
+        emit usernameClicked();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::placeWindow()
+{
+    const ScreenMetrics &screen = *services().screen;
+    const int width = WindowHelpers::TwipsToPixelsX(screen, 6845);
+    const int height = WindowHelpers::TwipsToPixelsY(screen, 6105);
+    resize(width, height);
+    // The frame adds the caption bar above the client area; the window is centred with it.
+    const int outerHeight = height + WindowHelpers::CaptionHeight(this);
+    const QRect s = screen.screenGeometry();
+    move(s.x() + (s.width() - width) / 2, s.y() + (s.height() - outerHeight) / 2);
+}
+
+void frmMain::applyWindowHeight()
+{
+    const bool withLog = state().settings.ShowDebugLog == 1;
+    m_ui->frame_debug->setVisible(withLog);
+    const ScreenMetrics &screen = *services().screen;
+    QSize size(WindowHelpers::TwipsToPixelsX(screen, 6845),
+               WindowHelpers::TwipsToPixelsY(screen, withLog ? 8710 : 6105));
+    // Larger fonts than the form was laid out for widen it rather than cut its captions.
+    layout()->activate();
+    size = size.expandedTo(minimumSizeHint());
+    setFixedSize(size);
+}
+
+PollwickApp::LoadEnd frmMain::load()
+{
+    ProgramState &st = state();
+    Services &s = services();
+    placeWindow();
+    st.downloads.clear();
+    st.AlertAddress = SiteBaseUrl() + QStringLiteral("/browse.php");
+    m_trayIconAbsent = false;
+    debug_console(StartupRules::loadedLine());
+    setWindowTitle(AppInfo::Title);
+
+    if (!m_app.acquireInstanceLock()) {
+        m_trayIconAbsent = true;
+        s.dialogs->message(this, AppInfo::Title,
+                           QStringLiteral("Another instance of ") + AppInfo::Title +
+                               QStringLiteral(" is already running. "),
+                           Dialogs::Information);
+        m_app.unloadMainWindow();
+        s.endProgram(0);
+        return PollwickApp::LoadEnd::SecondInstance;
+    }
+
+    m_helpFile = StartupRules::findHelpFile(s.config);
+    StartupRules::upgradereg(*s.store);
+    m_options->LoadOptions();
+    st.categories = Categories::load(s.config.programFile(QStringLiteral("categories.db")), *s.log);
+
+    if (s.store->ReadSettingText(QStringLiteral("site_username")).isEmpty()) {
+        debug_console(QStringLiteral("No username/firsrun. Showing login wizard."));
+        m_trayIconAbsent = true;
+        m_app.showFirstRunWizard();
+        m_app.unloadMainWindow();
+        return PollwickApp::LoadEnd::FirstRun;
+    }
+
+    PollwickApp::LoadEnd end = PollwickApp::LoadEnd::NormalStart;
+    if (!s.store->ReadSettingText(QStringLiteral("lastparsed")).isEmpty()) {
+        minimiseAndHide();
+    } else {
+        debug_console(QStringLiteral(
+            "First run detected. Existing torrents will be ignored. Showing main window."));
+        end = PollwickApp::LoadEnd::FirstStart;
+        showOptions();
+    }
+
+    st.TorrentDbBusy = false;
+    tray().reset();
+    m_app.trayIcon().add(m_mnuFile);
+    m_options->showInterval();
+    st.results.clear();
+    st.exclusion.clear();
+    st.settings.WatchedProcesses = QStringList{QString()};
+
+    // filters.dat has kept one format in every build, so there is nothing to upgrade.
+    qint16 none = 0;
+    loadfilters(none);
+    m_options->loadprocs();
+    const StartupRules::CommandLineOptions options =
+        StartupRules::get_commandlineoptions(m_app.commandLine());
+    st.DeveloperMode = options.developerMode;
+    st.LaunchedAtStartup = options.launchedAtStartup;
+
+    // The tray icon comes back when the panel restarts, except in developer mode.
+    m_app.trayIcon().setReaddWhenTrayReturns(!st.DeveloperMode);
+    if (st.DeveloperMode)
+        setWindowTitle(windowTitle() + QStringLiteral(" (developer mode)"));
+
+    m_ui->command_APPLY->setEnabled(false);
+
+    if (st.settings.StartupWaitEnabled && st.LaunchedAtStartup)
+        m_scheduler->startWait();
+    else
+        m_scheduler->startChecking();
+    return end;
+}
+
+void frmMain::unload()
+{
+    if (m_unloading)
+        return;
+    m_unloading = true;
+    m_scheduler->stop();
+    tray().TmrAni().stop();
+    if (!m_trayIconAbsent)
+        m_app.trayIcon().remove();
+    hide();
+    // A check waiting for the site runs inside this window's timer handlers and must return
+    // through them before the window goes.
+    if (m_feedCheck->isRunning()) {
+        connect(m_feedCheck.get(), &FeedCheck::checkEnded, this, &QObject::deleteLater);
+        m_feedCheck->stop();
+    } else {
+        deleteLater();
+    }
+}
+
+void frmMain::minimiseAndHide()
+{
+    setWindowState(windowState() | Qt::WindowMinimized);
+    hide();
+}
+
+void frmMain::showOptions()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_unloading) {
+        event->accept();
+        return;
+    }
+    // Closing the window only hides it; "Exit" in the tray menu ends the program.
+    event->ignore();
+    if (optionsDirty()) {
+        const QString answer = WindowHelpers::AskYesNo(
+            *services().dialogs, this, QStringLiteral("Save Changes?"),
+            QStringLiteral("You have unsaved changes. Would you like to save them now? "));
+        if (answer == QLatin1String("Y")) {
+            m_options->SaveOptions(true);
+            return;
+        }
+    }
+    minimiseAndHide();
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible() &&
+        !m_unloading) {
+        // Hidden once the state change has been handled.
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized())
+                hide();
+        });
+    }
+}
+
+void frmMain::SaveOptions(bool hide)
+{
+    m_options->SaveOptions(hide);
+}
+
+void frmMain::cancelOptions()
+{
+    m_options->cancel();
+}
+
+void frmMain::setOptionsDirty()
+{
+    m_ui->command_APPLY->setEnabled(true);
+}
+
+bool frmMain::optionsDirty() const
+{
+    return m_ui->command_APPLY->isEnabled();
+}
+
+void frmMain::updateUsernameCaption()
+{
+    m_options->updateUsernameCaption();
+}
+
+void frmMain::checkfeed()
+{
+    m_feedCheck->checkfeed();
+}
+
+void frmMain::seticonnonew()
+{
+    tray().seticonnonew();
+}
+
+void frmMain::debug_console(const QString &message)
+{
+    services().log->debug_console(message);
+}
+
+void frmMain::checkanimation(const QString &word)
+{
+    tray().checkanimation(word);
+}
+
+void frmMain::setTrayTip(const QString &text)
+{
+    tray().setTip(text);
+}
+
+void frmMain::setStatusText(const QString &text)
+{
+    m_ui->info_timetocheck->setText(text);
+}
+
+void frmMain::showNextCheckStatus()
+{
+    setStatusText(m_scheduler->countdownText());
+}
+
+void frmMain::setIntervalControlsPaused(bool paused)
+{
+    m_ui->Label1->setEnabled(!paused);
+    m_ui->Label2->setEnabled(!paused);
+    m_ui->text_timetocheck->setEnabled(!paused);
+    m_ui->mnuCheck->setEnabled(!paused);
+    // A pending edit of the interval is dropped by a pause.
+    if (paused)
+        m_options->showInterval();
+}
+
+void frmMain::setFilterListEditable(bool editable)
+{
+    m_filterListEditable = editable;
+    m_ui->command_addfilter->setEnabled(editable);
+    applyFilterControls(m_ui->check_filter->isChecked());
+}
+
+void frmMain::applyFilterControls(bool filteringOn)
+{
+    m_ui->ListView1->setEnabled(filteringOn);
+    m_ui->Command1->setEnabled(filteringOn && m_filterListEditable);
+    m_ui->Command2->setEnabled(filteringOn && m_filterListEditable);
+}
+
+void frmMain::onCheckFilterToggled(bool checked)
+{
+    if (checked && state().Filters.isEmpty()) {
+        {
+            const QSignalBlocker block(m_ui->check_filter);
+            m_ui->check_filter->setChecked(false);
+        }
+        applyFilterControls(false);
+        services().dialogs->message(
+            this, AppInfo::Title,
+            QStringLiteral("You must have at least 1  filter in order to enable torrent "
+                           "filtering.  \r\nTo add a filter, click \"Add New\" below. "),
+            Dialogs::Information);
+    } else {
+        applyFilterControls(checked);
+    }
+    setOptionsDirty();
+}
+
+void frmMain::listadd(const QString &text, const QString &state, const QString &action,
+                      int position)
+{
+    auto *item = new QTreeWidgetItem({text, action});
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (m_filterListEditable)
+        flags |= Qt::ItemIsUserCheckable;
+    item->setFlags(flags);
+    item->setCheckState(0, state == QLatin1String("Yes") ? Qt::Checked : Qt::Unchecked);
+    const QSignalBlocker block(m_ui->ListView1);
+    m_ui->ListView1->insertTopLevelItem(qBound(0, position, m_ui->ListView1->topLevelItemCount()),
+                                        item);
+    m_ui->ListView1->clearSelection();
+}
+
+void frmMain::loadfilters(qint16 &select)
+{
+    ProgramState &st = state();
+    Services &s = services();
+    debug_console(QStringLiteral("Loading filters..."));
+    st.Filters.clear();
+    m_ui->ListView1->clear();
+
+    bool found = false;
+    st.Filters = FilterFile::read(s.config.programFile(QStringLiteral("filters.dat")), &found);
+    if (!found) {
+        debug_console(QStringLiteral("No filters found. Aborting load."));
+        return;
+    }
+
+    // Setting the box runs its handler, which enables or disables the list controls.
+    const bool filtering = s.store->ReadSettingNumber(QStringLiteral("filterenabled")) != 0 &&
+                           st.Filters.CountActiveFilters() > 0;
+    if (m_ui->check_filter->isChecked() != filtering)
+        m_ui->check_filter->setChecked(filtering);
+    else
+        applyFilterControls(filtering);
+
+    for (int i = 1; i <= st.Filters.count(); ++i)
+        listadd(st.Filters.ffname(i),
+                st.Filters[i].Enabled ? QStringLiteral("Yes") : QStringLiteral("No"),
+                st.Filters[i].Action, i - 1);
+
+    if (select > 0) {
+        if (select > st.Filters.count())
+            select = qint16(st.Filters.count());
+        QTreeWidgetItem *row = m_ui->ListView1->topLevelItem(select - 1);
+        m_ui->ListView1->setCurrentItem(row);
+        row->setSelected(true);
+        m_ui->ListView1->scrollToItem(row);
+    }
+    debug_console(QStringLiteral("Filters successfully loaded."));
+}
+
+bool frmMain::savefilters()
+{
+    Services &s = services();
+    const QString path = s.config.programFile(QStringLiteral("filters.dat"));
+    QString error;
+    if (FilterFile::write(path, state().Filters, &error))
+        return true;
+    debug_console(QStringLiteral("Unable to save filters: ") + error);
+    s.dialogs->message(this, AppInfo::Title,
+                       QStringLiteral("Your filters could not be saved to %1: %2\nThe file "
+                                      "keeps the filters it held before.")
+                           .arg(path, error),
+                       Dialogs::Critical);
+    return false;
+}

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "core/PollwickApp.h"
+#include "core/SchedulerHost.h"
+#include "feed/FeedCheckHost.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class CheckScheduler;
+class DebugPanel;
+class FeedCheck;
+class OptionsPage;
+class QMenu;
+class TrayIconState;
+struct ProgramState;
+
+namespace Ui {
+class frmMain;
+}
+
+// The main window: hidden behind the tray icon most of the time, it is the options dialog,
+// the filter list and the debug log, and it runs the check schedule. Its logic lives in the
+// core classes it calls (CheckScheduler, FeedCheck, OptionsStore, TrayIconState...); the options
+// page and the debug frame have their own controllers (OptionsPage, DebugPanel).
+class frmMain : public QWidget, public FeedCheckHost, public SchedulerHost
+{
+    Q_OBJECT
+public:
+    explicit frmMain(PollwickApp &app, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // The start-up sequence.
+    PollwickApp::LoadEnd load();
+    // Stops the timers, takes the tray icon out (when this load added one) and deletes the
+    // window once control is back in the event loop.
+    void unload();
+
+    // Filters: the table from filters.dat into the list (select: the row to select afterwards,
+    // 0 for none; clamped to the last row, and the caller's variable gets the clamped value),
+    // and the table back into the file. savefilters tells the user when the file cannot be
+    // written; the file then keeps its old content.
+    void loadfilters(qint16 &select);
+    bool savefilters();
+    // Adds a row to ListView1 at position + 1: the description, its box ticked when state is
+    // "Yes", the action; leaves no row selected.
+    void listadd(const QString &text, const QString &state, const QString &action, int position);
+    // Issue-time hook for the filter list operations: while false, the move and add buttons
+    // stay disabled and the rows' boxes cannot be clicked.
+    void setFilterListEditable(bool editable);
+
+    // One feed check now.
+    void checkfeed() override;
+    // The acknowledgement of new torrents.
+    void seticonnonew();
+    void debug_console(const QString &message);
+
+    // Options page: saving (hide: minimise and hide afterwards), the Cancel action, and the
+    // Apply button's dirty state.
+    void SaveOptions(bool hide);
+    void cancelOptions();
+    void setOptionsDirty();
+    bool optionsDirty() const;
+    // info_username from the stored user name.
+    void updateUsernameCaption();
+
+    // Window states: minimised and hidden; shown normally (tray "Options").
+    void minimiseAndHide();
+    void showOptions();
+    // The client height: 6105 twips, or 8710 with the debug log.
+    void applyWindowHeight();
+
+    PollwickApp &app() { return m_app; }
+    ProgramState &state();
+    Services &services();
+    TrayIconState &tray();
+    CheckScheduler &scheduler() { return *m_scheduler; }
+    FeedCheck &feedCheck() { return *m_feedCheck; }
+    Ui::frmMain &ui() { return *m_ui; }
+    QMenu *mnuFile() const { return m_mnuFile; }
+    bool TrayIconAbsent() const { return m_trayIconAbsent; }
+    QString helpFile() const { return m_helpFile; }
+
+    // FeedCheckHost and SchedulerHost.
+    void checkanimation(const QString &word) override;
+    void setTrayTip(const QString &text) override;
+    void setStatusText(const QString &text) override;
+    void showNextCheckStatus() override;
+    void setIntervalControlsPaused(bool paused) override;
+
+signals:
+    // info_username was clicked (it is enabled once the login dialog exists).
+    void usernameClicked();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenu();
+    void connectControls();
+    void placeWindow();
+    void onCheckFilterToggled(bool checked);
+    void applyFilterControls(bool filteringOn);
+
+    PollwickApp &m_app;
+    std::unique_ptr<Ui::frmMain> m_ui;
+    std::unique_ptr<CheckScheduler> m_scheduler;
+    std::unique_ptr<FeedCheck> m_feedCheck;
+    std::unique_ptr<OptionsPage> m_options;
+    std::unique_ptr<DebugPanel> m_debug;
+    QMenu *m_mnuFile = nullptr;
+    QString m_helpFile;
+    bool m_trayIconAbsent = false;
+    bool m_unloading = false;
+    bool m_filterListEditable = false;
+};

@@ -1,0 +1,136 @@
+#include "feed/FeedCheck.h"
+
+#include "core/DebugLog.h"
+#include "core/ProgramState.h"
+#include "feed/Categories.h"
+#include "feed/FeedCheckHost.h"
+#include "feed/FeedReplyClassifier.h"
+#include "feed/FeedRequest.h"
+#include "platform/SettingsStore.h"
+#include "platform/TextUtils.h"
+
+FeedCheck::FeedCheck(const Services &services, ProgramState &state, FeedCheckHost &host,
+                     QObject *parent)
+    : QObject(parent), m_services(services), m_state(state), m_host(host),
+      m_transfer(services.network, this)
+{
+    m_transfer.setRequestTimeout(41);
+}
+
+void FeedCheck::checkfeed()
+{
+    // Tested before the attempt counter is reset: a check started while another one waits for
+    // the site must leave that one's count alone.
+    if (m_transfer.StillExecuting() || m_running)
+        return;
+    m_running = true;
+    m_stopped = false;
+    m_attempt = 0;
+    m_lastFailure = FeedFailure::None;
+    while (runAttempt()) {
+    }
+    m_running = false;
+    emit checkEnded();
+}
+
+void FeedCheck::stop()
+{
+    m_stopped = true;
+    m_transfer.Cancel();
+}
+
+qint32 FeedCheck::readId(const QString &name) const
+{
+    bool ok = false;
+    const qint32 id = m_services.store->ReadSettingText(name).trimmed().toInt(&ok);
+    return ok ? id : 0;
+}
+
+bool FeedCheck::runAttempt()
+{
+    if (m_transfer.StillExecuting() || m_stopped)
+        return false;
+    DebugLog &log = *m_services.log;
+    ++m_attempt;
+    m_lastFailure = FeedFailure::None;
+    if (m_attempt > 1)
+        log.debug_console(QStringLiteral("Retrying..."));
+    m_host.checkanimation(QStringLiteral("start"));
+    m_host.setStatusText(QStringLiteral("Checking for new torrents..."));
+
+    FeedCheckContext context;
+    context.attempt = m_attempt;
+    context.lastparsed = readId(QStringLiteral("lastparsed"));
+    // Developer mode reports the last 30 torrents again on every check.
+    if (m_state.DeveloperMode)
+        context.lastparsed -= 30;
+    context.lastalerted = readId(QStringLiteral("lastalerted"));
+
+    log.debug_console(QStringLiteral("Atempting to retrieve torrent details..."));
+    m_host.setTrayTip(QStringLiteral("Checking for new torrents..."));
+
+    const bool withCategories = FeedRequest::takeCategoryFlag(m_state.CategoryRequestCounter);
+    const QString address =
+        FeedRequest::address(SiteBaseUrl(), context.lastparsed, m_state.settings.SiteUserName,
+                             m_state.settings.SitePassword, withCategories);
+    const QString reply = FetchUrlText(address, m_transfer);
+    if (m_stopped)
+        return false;
+
+    const FeedFailure replyFailure = FeedReplyClassifier::classify(reply, m_transfer.GetHeader());
+    if (replyFailure != FeedFailure::None)
+        return fail(replyFailure, reply);
+
+    const FeedParseResult parsed = FeedParser::parse(reply);
+    if (parsed.failure == FeedFailure::Error2)
+        return fail(parsed.failure, reply);
+    if (parsed.hasCategoryLine) {
+        log.debug_console(QStringLiteral("Checking categories..."));
+        if (parsed.failure == FeedFailure::Error8)
+            return fail(parsed.failure, reply);
+        m_state.categories =
+            Categories::sync(parsed.categories, m_state.categories,
+                             m_services.config.programFile(QStringLiteral("categories.db")), log);
+    }
+    context.count = parsed.count;
+    log.debug_console(QStringLiteral("Number of torrents in the feed: ") +
+                      QString::number(parsed.count));
+    m_state.exclusion.clear();
+    log.debug_console(QStringLiteral("Parsing feed..."));
+    m_state.feed = parsed.rows;
+    if (parsed.failure == FeedFailure::Error3)
+        return fail(parsed.failure, reply);
+    log.debug_console(QStringLiteral("Feed successfully parsed."));
+
+    if (m_completion)
+        m_completion(context);
+    else
+        endWithoutResults(context);
+    return false;
+}
+
+bool FeedCheck::fail(FeedFailure failure, const QString &reply)
+{
+    m_lastFailure = failure;
+    m_host.checkanimation(QStringLiteral("stopwitherror"));
+    m_host.setTrayTip(FeedFailureText::status(failure));
+    m_services.log->debug_console(FeedFailureText::log(failure));
+    if (m_attempt < 2)
+        return true;
+    if (failure == FeedFailure::Error1) {
+        // The unexpected page is kept for support.
+        QString error;
+        if (!ReplaceTextFileAtomically(m_services.config.programFile(QStringLiteral("udata.temp")),
+                                       reply, &error))
+            m_services.log->debug_console(QStringLiteral("Unable to write udata.temp: ") + error);
+    }
+    return false;
+}
+
+void FeedCheck::endWithoutResults(const FeedCheckContext &)
+{
+    m_state.AlertAddress = SiteBaseUrl() + QStringLiteral("/browse.php");
+    m_host.checkanimation(QStringLiteral("stop"));
+    m_host.setTrayTip(QStringLiteral("No new torrents"));
+    m_host.showNextCheckStatus();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Why a feed check failed: the reply checks give the first eight, the parser Error(2), (3)
+// and (8). Each has the text shown in the tray tooltip and the line written to the debug log.
+enum class FeedFailure
+{
+    None,
+    Connection, // empty reply
+    NotFound,   // HTTP 404
+    Busy,       // the site's "server load" page
+    Error1,     // any other HTML page
+    Error2,     // no line break after the header block
+    Error3,     // a torrent row without a TAB
+    Error4,     // database error text
+    Error5,     // a feed of another version
+    Error6,     // credentials refused
+    Error7,     // anything else
+    Error8      // a category line without a TAB
+};
+
+namespace FeedFailureText {
+QString status(FeedFailure failure);
+QString log(FeedFailure failure);
+} // namespace FeedFailureText
