@@ -30,11 +30,10 @@ QString DebugLog::timeText() const
         f.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
         return f.trimmed().isEmpty() ? QStringLiteral("HH:mm:ss") : f.trimmed();
     }();
-    const QDateTime now = m_clock->now();
-    const qint64 second = now.toSecsSinceEpoch();
+    const qint64 second = m_clock->secondsSinceEpoch();
     if (second != m_timeSecond) {
         m_timeSecond = second;
-        m_timeTextCache = locale.toString(now.time(), format);
+        m_timeTextCache = locale.toString(m_clock->now().time(), format);
     }
     return m_timeTextCache;
 }
@@ -57,7 +56,14 @@ void DebugLog::debug_console(const QString &message)
         emit cleared();
         add(QStringLiteral("Log has exceeded maximum allowed limit and will be cleared."));
     }
-    add(QLatin1Char('(') + timeText() + QStringLiteral(") ") + message);
+    const QString time = timeText();
+    QString line;
+    line.reserve(time.size() + message.size() + 3);
+    line += QLatin1Char('(');
+    line += time;
+    line += QLatin1String(") ");
+    line += message;
+    add(line);
 }
 
 void DebugLog::clearByUser()

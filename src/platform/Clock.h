@@ -8,6 +8,8 @@ class Clock
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
+    // Whole seconds since the epoch; cheaper than now() where only a change of second matters.
+    virtual qint64 secondsSinceEpoch() const { return now().toSecsSinceEpoch(); }
 };
 
 // The system's local time. Asking the time zone on every call costs microseconds (the C
@@ -17,6 +19,7 @@ class SystemClock : public Clock
 {
 public:
     QDateTime now() const override;
+    qint64 secondsSinceEpoch() const override;
 
 private:
     mutable qint64 m_offsetValidUntilMs = 0;

@@ -11,3 +11,8 @@ QDateTime SystemClock::now() const
     }
     return QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, m_offsetSeconds);
 }
+
+qint64 SystemClock::secondsSinceEpoch() const
+{
+    return QDateTime::currentSecsSinceEpoch();
+}
