@@ -3,3 +3,4 @@ if(TARGET pollwick_testsupport_site)
   pollwick_add_test(tst_frmfirstrun SOURCES gui/tst_frmfirstrun.cpp
                     LIBS pollwick_testsupport_site GUI)
 endif()
+pollwick_add_test(tst_frmlogin SOURCES gui/tst_frmlogin.cpp GUI)
