@@ -5,6 +5,7 @@
 #include "platform/WindowHelpers.h"
 #include "platform/WindowPlacement.h"
 #include "TestEnv.h"
+#include "WidgetFinder.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -13,52 +14,11 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyleOptionButton>
 #include <QtTest>
 
 namespace {
 
 const QStringList Categories{"Movies", "TV", "Music", "Games", "Apps"};
-
-template <typename T> T *control(QWidget *window, const char *name)
-{
-    T *w = window->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("the window has no %s named %s", T::staticMetaObject.className(), name);
-    return w;
-}
-
-QStringList entries(const QListWidget *list)
-{
-    QStringList out;
-    for (int row = 0; row < list->count(); ++row)
-        out.append(list->item(row)->text());
-    return out;
-}
-
-// Clicks a radio button or check box on its indicator, where a user clicks.
-void clickOption(QAbstractButton *button)
-{
-    QStyleOptionButton option;
-    option.initFrom(button);
-    const QStyle::SubElement indicator = qobject_cast<QRadioButton *>(button)
-                                             ? QStyle::SE_RadioButtonIndicator
-                                             : QStyle::SE_CheckBoxIndicator;
-    const QPoint at = button->style()->subElementRect(indicator, &option, button).center();
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, at);
-}
-
-// Clicks the rows of a list with Ctrl held after the first, as a user picks several.
-void pickRows(QListWidget *list, const QList<int> &rows)
-{
-    bool first = true;
-    for (int row : rows) {
-        const QPoint at = list->visualItemRect(list->item(row)).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton,
-                          first ? Qt::NoModifier : Qt::ControlModifier, at);
-        first = false;
-    }
-}
 
 FilterRecord filter(bool enabled, const QString &mode, const QString &action,
                     const QStringList &keywords, const QStringList &categories)
@@ -73,6 +33,8 @@ FilterRecord filter(bool enabled, const QString &mode, const QString &action,
 }
 
 } // namespace
+
+using namespace WidgetFinder;
 
 class TestFilterWizards : public QObject
 {

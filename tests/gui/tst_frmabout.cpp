@@ -1,5 +1,6 @@
 #include "account/frmAbout.h"
 #include "TestEnv.h"
+#include "WidgetFinder.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -9,18 +10,12 @@
 
 namespace {
 
-template <typename T> T *control(QObject *window, const char *name)
-{
-    T *w = window->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("the window has no %s named %s", T::staticMetaObject.className(), name);
-    return w;
-}
-
 const QString InternalBuild =
     QStringLiteral("This is an internal build and is not intended for public release.");
 
 } // namespace
+
+using WidgetFinder::control;
 
 class TestFrmAbout : public QObject
 {

@@ -1,6 +1,7 @@
 #include "account/frmLogin.h"
 #include "core/Settings.h"
 #include "TestEnv.h"
+#include "WidgetFinder.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -12,19 +13,13 @@
 
 namespace {
 
-template <typename T> T *control(QObject *window, const char *name)
-{
-    T *w = window->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("the window has no %s named %s", T::staticMetaObject.className(), name);
-    return w;
-}
-
 const QString RemovalQuestion =
     QStringLiteral("By removing your login details you will no longer be able to use "
                    "Pollwick.\r\nAre you sure?");
 
 } // namespace
+
+using WidgetFinder::control;
 
 class TestFrmLogin : public QObject
 {
