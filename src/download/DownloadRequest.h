@@ -8,7 +8,7 @@
 struct DownloadRequest
 {
     QString path;     // "/download.php?id=" + id
-    QString target;   // torrent folder + file name
+    QString target;   // DownloadTarget::path(torrent folder, file name)
     QString userName;
     QString password;
     QString name;

@@ -223,8 +223,9 @@ QString HttpTransfer::OpenURL(const QString &url)
     if (m_executing)
         return QString();
     start(url, "GET", QByteArray(), QString());
+    const quint64 serial = m_serial;
     QPointer<HttpTransfer> self(this);
-    while (!m_finished) {
+    while (!m_finished && m_serial == serial) {
         QEventLoop loop;
         m_waiters.append(&loop);
         loop.exec();
@@ -232,7 +233,7 @@ QString HttpTransfer::OpenURL(const QString &url)
             return QString();
         m_waiters.removeOne(&loop);
     }
-    if (m_failed)
+    if (m_failed || m_serial != serial)
         return QString();
     return FromAnsi(GetChunk(1024));
 }
@@ -241,8 +242,12 @@ QByteArray HttpTransfer::GetChunk(int size)
 {
     if (size <= 0)
         return QByteArray();
+    // A wait belongs to the request it began on: when that request is cancelled and another
+    // one started meanwhile (a handler running inside the wait may do both), the wait ends
+    // empty instead of handing the new request's bytes to the old reader.
+    const quint64 serial = m_serial;
     QPointer<HttpTransfer> self(this);
-    while (m_buffer.size() < size && !m_finished && !m_cancelled) {
+    while (m_buffer.size() < size && !m_finished && !m_cancelled && m_serial == serial) {
         QEventLoop loop;
         m_waiters.append(&loop);
         loop.exec();
@@ -250,7 +255,7 @@ QByteArray HttpTransfer::GetChunk(int size)
             return QByteArray();
         m_waiters.removeOne(&loop);
     }
-    if (m_cancelled)
+    if (m_cancelled || m_serial != serial)
         return QByteArray();
     const QByteArray piece = m_buffer.left(size);
     m_buffer.remove(0, piece.size());

@@ -203,6 +203,28 @@ private slots:
         QCOMPARE(m_site->requestsTo(QStringLiteral("/bots.php")).size(), 1);
     }
 
+    void waitEndsWhenItsRequestIsReplaced()
+    {
+        // A handler running inside the wait cancels the request and starts the next one, as a
+        // download's retry does: the old reader gets nothing, the new request all its bytes.
+        m_site->misbehave(QStringLiteral("/bots.php"), SiteMisbehaviour::Stall, 1);
+        HttpTransfer transfer(m_network.get());
+        transfer.Execute(m_site->feedUrl(0, true), QStringLiteral("GET"));
+        QSignalSpy spy(&transfer, &HttpTransfer::StateChanged);
+        QTimer::singleShot(20, &transfer, [&] {
+            transfer.Cancel();
+            transfer.Execute(m_site->feedUrl(0, true), QStringLiteral("GET"));
+        });
+        QCOMPARE(transfer.GetChunk(1024), QByteArray());
+        QCOMPARE(nextState(spy), HttpTransfer::icResponseCompleted);
+        QByteArray body;
+        for (QByteArray piece = transfer.GetChunk(1024); !piece.isEmpty();
+             piece = transfer.GetChunk(1024))
+            body += piece;
+        QVERIFY(body.startsWith("#PWKF12#"));
+        QCOMPARE(body.size(), transfer.GetHeader(QStringLiteral("Content-Length")).toInt());
+    }
+
     void fetchUrlTextReadsTheWholeFeedAsLatin1()
     {
         QList<SiteTorrent> rows;

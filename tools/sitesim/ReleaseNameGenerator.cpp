@@ -80,8 +80,12 @@ QString ReleaseNameGenerator::title(int minWords, int maxWords)
     const int count = between(minWords, maxWords);
     if (between(0, 3) == 0)
         words << QStringLiteral("The");
-    for (int i = 0; i < count; ++i)
-        words << pick(kTitleWords);
+    const qsizetype wanted = words.size() + count;
+    while (words.size() < wanted) {
+        const QString word = pick(kTitleWords);
+        if (!words.contains(word))
+            words << word;
+    }
     return words.join(QLatin1Char('.'));
 }
 

@@ -62,23 +62,26 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(
         QStringLiteral("Local stand-in for the Vellumstacks tracker site, on 127.0.0.1."));
     parser.addHelpOption();
-    const QCommandLineOption portOption(QStringLiteral("port"),
-                                        QStringLiteral("Port to listen on; 0 picks a free one."),
-                                        QStringLiteral("N"), QStringLiteral("0"));
-    const QCommandLineOption userOption(QStringLiteral("user"), QStringLiteral("Member name."),
+    const QCommandLineOption portOption(
+        QStringLiteral("port"),
+        QStringLiteral("Port to listen on; 0 (the default) picks a free one."), QStringLiteral("N"),
+        QStringLiteral("0"));
+    const QCommandLineOption userOption(QStringLiteral("user"),
+                                        QStringLiteral("Member name (default demo)."),
                                         QStringLiteral("NAME"), QStringLiteral("demo"));
     const QCommandLineOption passwordOption(QStringLiteral("password"),
-                                            QStringLiteral("Member password."),
+                                            QStringLiteral("Member password (default demo)."),
                                             QStringLiteral("PW"), QStringLiteral("demo"));
-    const QCommandLineOption rateOption(QStringLiteral("rate"),
-                                        QStringLiteral("Seconds between new uploads; 0 for none."),
-                                        QStringLiteral("SECONDS"), QStringLiteral("10"));
+    const QCommandLineOption rateOption(
+        QStringLiteral("rate"),
+        QStringLiteral("Seconds between new uploads (default 10); 0 for none."),
+        QStringLiteral("SECONDS"), QStringLiteral("10"));
     const QCommandLineOption torrentsOption(QStringLiteral("torrents"),
-                                            QStringLiteral("Torrents to start with."),
+                                            QStringLiteral("Torrents to start with (default 400)."),
                                             QStringLiteral("N"), QStringLiteral("400"));
-    const QCommandLineOption seedOption(QStringLiteral("seed"),
-                                        QStringLiteral("Seed of the made-up catalogue."),
-                                        QStringLiteral("N"), QStringLiteral("2008"));
+    const QCommandLineOption seedOption(
+        QStringLiteral("seed"), QStringLiteral("Seed of the made-up catalogue (default 2008)."),
+        QStringLiteral("N"), QStringLiteral("2008"));
     parser.addOptions(
         {portOption, userOption, passwordOption, rateOption, torrentsOption, seedOption});
     parser.process(app);

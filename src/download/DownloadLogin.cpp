@@ -1,0 +1,34 @@
+#include "download/DownloadLogin.h"
+
+#include "platform/AppInfo.h"
+#include "platform/TextUtils.h"
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+} // namespace
+
+QString DownloadLogin::url(const QString &siteBaseUrl)
+{
+    return siteBaseUrl + QStringLiteral("/takelogin.php");
+}
+
+QString DownloadLogin::body(const QString &user, const QString &password, const QString &path)
+{
+    return QStringLiteral("username=") + UrlEncode(user) + QStringLiteral("&password=") +
+           UrlEncode(password) + QStringLiteral("&login=Log+in") + QStringLiteral("&returnto=") +
+           path + CrLf;
+}
+
+QString DownloadLogin::headers(const QString &siteBaseUrl, const QString &path)
+{
+    return QStringLiteral("Referer: ") + siteBaseUrl + path + CrLf +
+           QStringLiteral("Content-Type: application/x-www-form-urlencoded") + CrLf +
+           QStringLiteral("User-Agent: ") + userAgent() + CrLf;
+}
+
+QString DownloadLogin::userAgent()
+{
+    return AppInfo::Title + QStringLiteral(" Autodownloader - ") + AppInfo::VersionText();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// The texts a download window shows about its progress. Sizes in KB are whole numbers with the
+// user's locale's digit grouping ("1,234" in English, "1.234" in German).
+class DownloadTexts
+{
+public:
+    // "(512 Bytes of 20 KB downloaded)" while less than 1 KB has arrived, then
+    // "(12 KB of 20 KB downloaded)". expected is 1 when the size is unknown.
+    static QString progress(qint64 received, qint64 expected);
+
+    // "Status: Finished (12 KB Downloaded in <1 Second)", "... in 1 Second)" for 1.0 to 1.5
+    // seconds, "... in 7 Seconds)" beyond, from the bytes received and the tenths of a second
+    // the body took.
+    static QString finished(qint64 received, qint64 elapsedTenths);
+
+    // Bytes as whole KB with digit grouping.
+    static QString kilobytes(qint64 bytes);
+};

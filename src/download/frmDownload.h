@@ -1,0 +1,99 @@
+#pragma once
+
+#include "download/DownloadAttempts.h"
+#include "download/DownloadFileWriter.h"
+#include "download/DownloadRequest.h"
+#include "download/TransferRate.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class ActiveDownloads;
+class HttpTransfer;
+class QCloseEvent;
+struct Services;
+
+namespace Ui {
+class frmDownload;
+}
+
+// "Downloading Torrent File": fetches one .torrent file from the site in a single exchange
+// (log in, follow the redirect to the file with the login cookie), saves it in the torrent
+// folder and hands it to the desktop's torrent program. One window per download, several at
+// once; each deletes itself when it closes and reports nothing back.
+//
+//     auto *window = new frmDownload(services, state.downloads);
+//     window->show(); // showMinimized() for automatic downloads
+//     window->DownloadFile(path, target, user, password, name);
+//
+// A failed attempt (no answer within 30 seconds, file not found, refused or broken connection,
+// empty reply) is retried after a 61-second countdown, up to five attempts in all.
+class frmDownload : public QWidget
+{
+    Q_OBJECT
+public:
+    // Widths in twips beyond which the name and the target path labels are shortened.
+    static constexpr int NameWidthTwips = 4710;
+    static constexpr int PathWidthTwips = 4845;
+
+    frmDownload(Services &services, ActiveDownloads &downloads, QWidget *parent = nullptr);
+    ~frmDownload() override;
+
+    // Starts the download. path: the site path of the file ("/download.php?id=" + id);
+    // target: torrent folder + file name (build it with DownloadTarget::path); user and
+    // password: the site credentials; name: the torrent's name to show. A target already being
+    // downloaded by another window, or one whose folder is missing, is refused with a message
+    // box and this window closes.
+    void DownloadFile(QString &path, QString &target, QString &user, QString &password,
+                      QString &name);
+    void DownloadFile(const DownloadRequest &request);
+
+    // The four timers' handlers (timeouttimer 1 s, retry 1 s, speed 100 ms, tmrUnloader 50 ms).
+    void onTimeoutTimerTick();
+    void onRetryTick();
+    void onSpeedTick();
+    void onTmrUnloaderTick();
+
+    // Where this window saves its file; empty until a download was accepted.
+    QString targetPath() const { return m_target; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void onStateChanged(int state);
+    void onCommand1Clicked();
+    void receive();
+    void finishReceived(qint64 received, qint64 expected);
+    void failAttempt(const QString &status);
+    void startRetry();
+    void setStatus(const QString &text);
+    void setStatusRed(bool red);
+    void showProgress(qint64 value, qint64 maximum);
+    void placeProgressText();
+    void stopTimers();
+    void remdl();
+    double textWidthTwips(const QString &text) const;
+
+    Services &m_services;
+    ActiveDownloads &m_downloads;
+    std::unique_ptr<Ui::frmDownload> ui;
+    HttpTransfer *m_inetDownloadFile;
+    // Children of the window, found by their object names.
+    QTimer *m_timeouttimer;
+    QTimer *m_retry;
+    QTimer *m_speed;
+    QTimer *m_tmrUnloader;
+
+    DownloadRequest m_request; // kept for the retries
+    QString m_target;
+    bool m_registered = false; // m_target is in the list of downloads in progress
+    bool m_cancel = false;
+    bool m_receiving = false; // the receive loop is running and holds the file
+    bool m_retryDue = false;  // the countdown ended while the receive loop was running
+    DownloadAttempts m_attempts;
+    TransferRate m_rate;
+    DownloadFileWriter m_writer;
+};

@@ -1,0 +1,151 @@
+#include "feed/TorrentDb.h"
+
+#include "core/DebugLog.h"
+#include "core/ProgramState.h"
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "platform/TextUtils.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+bool number(const QString &text, qint64 *value)
+{
+    bool ok = false;
+    *value = text.trimmed().toLongLong(&ok);
+    return ok;
+}
+
+// True when the file is non-empty and its last two bytes are not CR LF.
+bool endsInsideALine(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    if (size == 0)
+        return false;
+    if (size < 2 || !file.seek(size - 2))
+        return true;
+    return file.read(2) != QByteArrayLiteral("\r\n");
+}
+
+} // namespace
+
+TorrentDb::TorrentDb(ProgramState &state, SettingsStore &store, const Clock &clock, DebugLog *log,
+                     const QString &path)
+    : m_state(state), m_store(store), m_clock(clock), m_log(log), m_path(path)
+{
+}
+
+QString TorrentDb::lineFor(const TorrentRecord &r)
+{
+    const QChar tab = QLatin1Char('\t');
+    return r.Id + tab + r.Size + tab + r.Category + tab + QLatin1Char('1') + tab + r.Name + tab +
+           r.FileName;
+}
+
+QString TorrentDb::timestampText(const QDateTime &time)
+{
+    return time.toString(QStringLiteral("dd-MM-yyyy|HH:mm:ss"));
+}
+
+bool TorrentDb::readLine(QStringView line, TorrentRecord *record)
+{
+    if (!line.contains(QLatin1Char('\t')))
+        return false;
+    *record = TorrentRecord();
+    int field = 0;
+    for (QStringView part : line.tokenize(QLatin1Char('\t'))) {
+        switch (field++) {
+        case 0:
+            record->Id = part.toString();
+            break;
+        case 1:
+            record->Size = part.toString();
+            break;
+        case 2:
+            record->Category = part.toString();
+            break;
+        case 4:
+            record->Name = part.toString().replace(QLatin1Char('.'), QLatin1Char(' '));
+            break;
+        case 5:
+            record->FileName = part.toString();
+            break;
+        default:
+            break;
+        }
+    }
+    if (record->Category.isEmpty())
+        record->Category = QStringLiteral("n/a");
+    return true;
+}
+
+TorrentDb::AppendResult TorrentDb::appendFromCheck(qint32 lastparsed)
+{
+    AppendResult result;
+    qint64 newest = 0;
+    if (lastparsed <= 0 ||
+        !number(m_store.ReadSettingText(QStringLiteral("search_newest")), &newest) ||
+        newest != lastparsed)
+        return result; // out of step: the search window's own update catches up
+    if (!QFileInfo::exists(m_path) || m_state.TorrentDbBusy)
+        return result;
+
+    // The rows newer than the file's last line, in ascending order.
+    QString text;
+    qint64 last = newest;
+    for (const TorrentRecord &row : std::as_const(m_state.feed)) {
+        qint64 id = 0;
+        if (!number(row.Id, &id) || id <= last)
+            continue;
+        text += lineFor(row) + CrLf;
+        last = id;
+        ++result.rows;
+    }
+    if (result.rows == 0)
+        return result;
+
+    if (m_log)
+        m_log->debug_console(QStringLiteral("Updating torrent db."));
+    if (endsInsideALine(m_path))
+        text.prepend(CrLf);
+    const QByteArray bytes = ToAnsi(text);
+
+    m_state.TorrentDbBusy = true;
+    QFile file(m_path);
+    qint64 oldSize = -1;
+    bool written = false;
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        oldSize = file.size();
+        written = file.write(bytes) == bytes.size() && file.flush();
+        if (!written) {
+            result.error = file.errorString();
+            file.resize(oldSize); // no half line stays behind
+        }
+        file.close();
+    } else {
+        result.error = file.errorString();
+    }
+    m_state.TorrentDbBusy = false;
+
+    if (!written) {
+        result.status = AppendStatus::Failed;
+        result.rows = 0;
+        if (m_log)
+            m_log->debug_console(QStringLiteral("Failed to update torrent db: ") + result.error);
+        return result;
+    }
+
+    m_store.WriteSettingText(QStringLiteral("search_newest"), QString::number(last));
+    m_store.WriteSettingText(QStringLiteral("search_updated"), timestampText(m_clock.now()));
+    if (m_log)
+        m_log->debug_console(QStringLiteral("Update successful."));
+    result.status = AppendStatus::Appended;
+    return result;
+}

@@ -1,0 +1,128 @@
+#include "notify/AlertStage.h"
+
+#include "core/DebugLog.h"
+#include "core/ProgramState.h"
+#include "platform/AppConfig.h"
+#include "platform/SettingsStore.h"
+
+const QString AlertStage::SingleTail = QStringLiteral("has just been uploaded.");
+const QString AlertStage::SeveralTail = QStringLiteral(" new torrents have just been uploaded.");
+
+AlertStage::AlertStage(ProgramState &state, SettingsStore &store, DebugLog *log)
+    : m_state(state), m_store(store), m_log(log)
+{
+}
+
+void AlertStage::log(const QString &line) const
+{
+    if (m_log)
+        m_log->debug_console(line);
+}
+
+QString AlertStage::singleTooltip(const QString &name)
+{
+    if (name.size() < 28)
+        return name + QStringLiteral(" has just been uploaded");
+    return name.left(27) + QStringLiteral("... has just been uploaded");
+}
+
+AlertStage::Outcome AlertStage::run(qint32 lastparsed, qint32 lastalerted, bool onetime)
+{
+    Outcome out;
+    out.lastalerted = lastalerted;
+    const QString la = QString::number(lastalerted);
+
+    if (lastparsed == 0) {
+        // The newest torrents of a first run are old news: never alerted.
+        m_state.results.clear();
+        m_state.exclusion.clear();
+        log(QStringLiteral("First run detected. Skipping notification."));
+    }
+
+    const ResultList &results = m_state.results;
+    const qsizetype n = results.size();
+    log(QStringLiteral("Number of results: ") + QString::number(n));
+
+    if (n == 1) {
+        const MatchRecord &r = results.first();
+        out.alertAddress = SiteBaseUrl() + QStringLiteral("/details.php?id=") +
+                           QString::number(r.Id) + QStringLiteral("&hit=1");
+        out.animation = QStringLiteral("stopnew");
+        out.tooltip = singleTooltip(r.Name);
+        if (!onetime) {
+            out.popup = PopupRequest{r.Name, SingleTail};
+            out.lastalerted = r.Id;
+        } else {
+            log(QStringLiteral("onetime on. la = ") + la);
+            if (r.Id > lastalerted) {
+                out.popup = PopupRequest{r.Name, SingleTail};
+                out.lastalerted = r.Id;
+            } else {
+                log(QStringLiteral("res array/la = ") + QString::number(r.Id) + QLatin1Char('/') +
+                    la);
+            }
+        }
+    } else if (n > 1) {
+        out.alertAddress = SiteBaseUrl() + QStringLiteral("/browse.php");
+        out.animation = QStringLiteral("stopnew");
+        out.tooltip = QString::number(n) + QStringLiteral(" new torrents");
+        if (!onetime) {
+            out.popup = PopupRequest{QString::number(n), SeveralTail};
+            out.lastalerted = results.last().Id;
+        } else {
+            log(QStringLiteral("onetime on. la = ") + la);
+            int m = 0;
+            QString newestName;
+            for (const MatchRecord &r : results) {
+                if (r.Id > lastalerted) {
+                    ++m;
+                    newestName = r.Name;
+                } else {
+                    log(QStringLiteral("res array/la = ") + QString::number(r.Id) +
+                        QLatin1Char('/') + la);
+                }
+            }
+            if (m == 1)
+                out.popup = PopupRequest{newestName, SingleTail};
+            else if (m > 1)
+                out.popup = PopupRequest{QString::number(m), SeveralTail};
+            if (out.popup)
+                out.lastalerted = results.last().Id;
+        }
+    } else {
+        out.alertAddress = SiteBaseUrl() + QStringLiteral("/browse.php");
+        out.animation = QStringLiteral("stop");
+        out.tooltip = QStringLiteral("No new torrents");
+    }
+    m_state.AlertAddress = out.alertAddress;
+    m_state.TrayTipText = out.tooltip;
+
+    // The newest id of the reply, new or not, is where the next check starts. A row whose id
+    // is not a number is passed over rather than stored, since it would read back as 0 and
+    // make the next check a first run.
+    qint32 newest = 0;
+    bool haveNewest = false;
+    for (const TorrentRecord &row : std::as_const(m_state.feed)) {
+        bool ok = false;
+        const qint32 id = row.Id.trimmed().toInt(&ok);
+        if (ok) {
+            newest = id;
+            haveNewest = true;
+        }
+    }
+    if (!m_state.feed.isEmpty()) {
+        out.stored = m_store.WriteSettingText(QStringLiteral("lastalerted"),
+                                              QString::number(out.lastalerted));
+        if (haveNewest)
+            out.stored =
+                m_store.WriteSettingText(QStringLiteral("lastparsed"), QString::number(newest)) &&
+                out.stored;
+    }
+
+    if (lastparsed == 0) {
+        m_state.feed.clear();
+        m_state.results.clear();
+        m_state.exclusion.clear();
+    }
+    return out;
+}

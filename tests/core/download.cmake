@@ -1,0 +1,1 @@
+pollwick_add_test(tst_downloadcore SOURCES core/tst_downloadcore.cpp)

@@ -1,0 +1,3 @@
+if(TARGET pollwick_testsupport_site)
+  pollwick_add_test(tst_download SOURCES gui/tst_download.cpp LIBS pollwick_testsupport_site GUI)
+endif()
