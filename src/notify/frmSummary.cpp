@@ -64,6 +64,11 @@ frmSummary::frmSummary(Services &services, ProgramState &state, QWidget *parent)
 
 frmSummary::~frmSummary() = default;
 
+frmTorrentInfo *frmSummary::torrentInfo() const
+{
+    return m_info;
+}
+
 void frmSummary::loadresults(bool showAll)
 {
     m_rows.loadresults(m_state.results, showAll);

@@ -57,7 +57,7 @@ public:
     QMenu *mnuAction() const { return m_mnuAction; }
     QTimer *resizeTimer() const { return m_resize; }
     // The "Filter Info" window; null until first opened.
-    frmTorrentInfo *torrentInfo() const { return m_info; }
+    frmTorrentInfo *torrentInfo() const;
 
 signals:
     // The window closed: the results are acknowledged.
