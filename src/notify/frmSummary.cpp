@@ -25,6 +25,18 @@ constexpr int KeyRole = Qt::UserRole;
 constexpr int SizeColumn = 2;
 constexpr int ActionColumn = 3;
 
+// A row that sorts by its text without regard to letter case, as a reader scans names.
+class SummaryItem : public QTreeWidgetItem
+{
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
+    }
+};
+
 } // namespace
 
 frmSummary::frmSummary(Services &services, ProgramState &state, QWidget *parent)
@@ -46,7 +58,11 @@ frmSummary::frmSummary(Services &services, ProgramState &state, QWidget *parent)
 
     QHeaderView *header = m_ui->torrent_list->header();
     header->setSectionsClickable(true);
+    // Columns keep their places: a header click sorts, it never starts dragging a column.
+    header->setSectionsMovable(false);
     header->setSortIndicatorShown(false);
+    // The resize timer sets every column's width, the last one included.
+    header->setStretchLastSection(false);
     m_ui->torrent_list->viewport()->installEventFilter(this);
 
     connect(m_ui->Command1, &QPushButton::clicked, this, &frmSummary::onDownloadNow);
@@ -85,7 +101,7 @@ void frmSummary::loadresults(bool showAll)
     items.reserve(rows.size());
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const SummaryRows::Row &row = rows[i];
-        auto *item = new QTreeWidgetItem({row.name, row.category, row.sizeMb, row.action});
+        auto *item = new SummaryItem(QStringList{row.name, row.category, row.sizeMb, row.action});
         item->setData(0, KeyRole, int(i));
         item->setTextAlignment(SizeColumn, Qt::AlignRight | Qt::AlignVCenter);
         items.append(item);

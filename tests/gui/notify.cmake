@@ -4,3 +4,7 @@ if(TARGET pollwick_testsupport_site)
   pollwick_add_test(tst_popup SOURCES gui/tst_popup.cpp gui/NotifyTestApp.h
                     LIBS pollwick_testsupport_site GUI)
 endif()
+if(TARGET pollwick_testsupport_site)
+  pollwick_add_test(tst_summary SOURCES gui/tst_summary.cpp gui/NotifyTestApp.h
+                    LIBS pollwick_testsupport_site GUI)
+endif()
