@@ -8,3 +8,7 @@ if(TARGET pollwick_testsupport_site)
   pollwick_add_test(tst_summary SOURCES gui/tst_summary.cpp gui/NotifyTestApp.h
                     LIBS pollwick_testsupport_site GUI)
 endif()
+if(TARGET pollwick_testsupport_site)
+  pollwick_add_test(tst_wholecheck SOURCES gui/tst_wholecheck.cpp gui/NotifyTestApp.h
+                    LIBS pollwick_testsupport_site GUI)
+endif()
