@@ -45,8 +45,8 @@ private slots:
             << 0;
         QTest::newRow("anything else")
             << "other" << QStringList{"filters"}
-            << "Error in the filters step: unknown error. Continuing the check."
-            << QList<int>{101} << 0;
+            << "Error in the filters step: unknown error. Continuing the check." << QList<int>{101}
+            << 0;
     }
     void aThrowingStepDoesNotStopTheCheck()
     {

@@ -185,8 +185,6 @@ private slots:
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<QString>("shown");
         QTest::newRow("one and a half") << qint64(3 * 524288) << "1.50";
-        QTest::newRow("700 MB") << qint64(734003200) << "700.00";
-        QTest::newRow("under 10 KB") << qint64(5000) << "0.00";
         QTest::newRow("over 2 GB") << qint64(4831838208) << "4608.00";
     }
     void sizeInMegabytes()
@@ -465,23 +463,6 @@ private slots:
         QCOMPARE(s->windowTitle(), QStringLiteral("2 new torrents"));
         // Nothing is acknowledged by minimising.
         QCOMPARE(t->state().results.size(), 2);
-    }
-
-    void columnWidthsFollowTheList()
-    {
-        startWithFilters();
-        setResults({record(Ids[0])});
-        frmSummary *s = openByTray();
-        s->resize(1000, 400);
-        QVERIFY(s->resizeTimer()->isActive());
-        QCOMPARE(s->resizeTimer()->interval(), 30);
-        s->onResizeTick();
-        QVERIFY(!s->resizeTimer()->isActive());
-        const double w = list()->width() / 10.1;
-        QCOMPARE(list()->columnWidth(0), qRound(w * 5.3));
-        QCOMPARE(list()->columnWidth(1), qRound(w * 1.6));
-        QCOMPARE(list()->columnWidth(2), qRound(w * 1.5));
-        QCOMPARE(list()->columnWidth(3), qRound(w * 1.6 - 222 / 15.0));
     }
 
     // Filter Info's three answers, and "Show me this filter" bringing the filter up in the
