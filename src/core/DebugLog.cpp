@@ -24,12 +24,18 @@ void DebugLog::setMirror(const QString &target)
 
 QString DebugLog::timeText() const
 {
+    static const QLocale locale = QLocale::system();
     static const QString format = [] {
-        QString f = QLocale::system().timeFormat(QLocale::LongFormat);
+        QString f = locale.timeFormat(QLocale::LongFormat);
         f.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
         return f.trimmed().isEmpty() ? QStringLiteral("HH:mm:ss") : f.trimmed();
     }();
-    return QLocale::system().toString(m_clock->now().time(), format);
+    const qint64 second = m_clock->secondsSinceEpoch();
+    if (second != m_timeSecond) {
+        m_timeSecond = second;
+        m_timeTextCache = locale.toString(m_clock->now().time(), format);
+    }
+    return m_timeTextCache;
 }
 
 void DebugLog::add(const QString &line)
@@ -46,15 +52,24 @@ void DebugLog::debug_console(const QString &message)
 {
     if (m_lines.size() >= MaxLines) {
         m_lines.clear();
+        ++m_generation;
         emit cleared();
         add(QStringLiteral("Log has exceeded maximum allowed limit and will be cleared."));
     }
-    add(QLatin1Char('(') + timeText() + QStringLiteral(") ") + message);
+    const QString time = timeText();
+    QString line;
+    line.reserve(time.size() + message.size() + 3);
+    line += QLatin1Char('(');
+    line += time;
+    line += QLatin1String(") ");
+    line += message;
+    add(line);
 }
 
 void DebugLog::clearByUser()
 {
     m_lines.clear();
+    ++m_generation;
     emit cleared();
     add(QLatin1Char('(') + timeText() + QStringLiteral(") ") +
         QStringLiteral("The debug log has been cleared by the user."));

@@ -26,6 +26,9 @@ public:
     void clearByUser();
 
     const QStringList &lines() const { return m_lines; }
+    // Counts the times the log was emptied; a view compares it to know whether the lines it
+    // shows are still at the head of lines().
+    quint64 generation() const { return m_generation; }
     // Time of day in the system's long time format, without a time zone.
     QString timeText() const;
 
@@ -38,5 +41,10 @@ private:
 
     const Clock *m_clock;
     QStringList m_lines;
+    quint64 m_generation = 0;
     QFile m_mirror;
+    // A check writes thousands of lines within the same second: the formatted time is kept
+    // for the second it was made for.
+    mutable qint64 m_timeSecond = -1;
+    mutable QString m_timeTextCache;
 };

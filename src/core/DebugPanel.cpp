@@ -10,22 +10,43 @@
 #include "platform/TextUtils.h"
 #include "ui_frmMain.h"
 
+#include <QTimer>
+
 DebugPanel::DebugPanel(frmMain &window, Ui::frmMain &ui, Services &services, ProgramState &state)
     : m_window(window), m_ui(ui), m_services(services), m_state(state)
 {
     DebugLog &log = *services.log;
-    m_ui.List1->addItems(log.lines());
-    m_ui.List1->scrollToBottom();
-    connect(&log, &DebugLog::lineAdded, this, &DebugPanel::addLine);
-    connect(&log, &DebugLog::cleared, m_ui.List1, &QListWidget::clear);
+    m_shownGeneration = log.generation();
+    refreshList();
+    connect(&log, &DebugLog::lineAdded, this, &DebugPanel::scheduleRefresh);
+    connect(&log, &DebugLog::cleared, this, &DebugPanel::scheduleRefresh);
     connect(m_ui.Command5, &QPushButton::clicked, &log, &DebugLog::clearByUser);
     connect(m_ui.Command4, &QPushButton::clicked, this, &DebugPanel::savedebug);
     connect(m_ui.List1, &QListWidget::itemDoubleClicked, this, &DebugPanel::showSelectedLine);
 }
 
-void DebugPanel::addLine(const QString &line)
+void DebugPanel::scheduleRefresh()
 {
-    m_ui.List1->addItem(line);
+    if (m_refreshPending)
+        return;
+    m_refreshPending = true;
+    QTimer::singleShot(0, this, &DebugPanel::refreshList);
+}
+
+void DebugPanel::refreshList()
+{
+    m_refreshPending = false;
+    const DebugLog &log = *m_services.log;
+    const QStringList &lines = log.lines();
+    if (log.generation() != m_shownGeneration || m_shownCount > lines.size()) {
+        m_ui.List1->clear();
+        m_shownGeneration = log.generation();
+        m_shownCount = 0;
+    }
+    if (m_shownCount == lines.size())
+        return;
+    m_ui.List1->addItems(lines.mid(m_shownCount));
+    m_shownCount = lines.size();
     // Scrolled to the newest line without highlighting it.
     m_ui.List1->setCurrentRow(m_ui.List1->count() - 1);
     m_ui.List1->clearSelection();

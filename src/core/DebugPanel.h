@@ -24,11 +24,18 @@ public:
     // List1 double-click.
     void showSelectedLine();
 
+    // Brings List1 up to date with the log now (normally done once control is back in the
+    // event loop, so that a check writing thousands of lines redraws the list once).
+    void refreshList();
+
 private:
-    void addLine(const QString &line);
+    void scheduleRefresh();
 
     frmMain &m_window;
     Ui::frmMain &m_ui;
     Services &m_services;
     ProgramState &m_state;
+    quint64 m_shownGeneration = 0;
+    qsizetype m_shownCount = 0;
+    bool m_refreshPending = false;
 };

@@ -1,0 +1,286 @@
+#include "filters/FilterWizardWindow.h"
+
+#include "ui_FilterWizardWindow.h"
+
+#include "core/ProgramState.h"
+#include "platform/Services.h"
+#include "platform/WindowHelpers.h"
+#include "platform/WindowPlacement.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QSignalBlocker>
+
+#include <cmath>
+
+namespace {
+
+constexpr int KeywordMaxLength = 100;
+constexpr int StripWidth = 120;
+
+// The picture strip on the left: a dusk-blue band with a funnel over a few falling rows,
+// the wizard's picture of filtering a list.
+QPixmap drawPictureStrip(int height)
+{
+    QPixmap strip(StripWidth, qMax(height, 1));
+    QPainter p(&strip);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient band(0, 0, 0, strip.height());
+    band.setColorAt(0.0, QColor(24, 58, 104));
+    band.setColorAt(1.0, QColor(92, 142, 196));
+    p.fillRect(strip.rect(), band);
+
+    // Rows dropping into the funnel.
+    p.setPen(Qt::NoPen);
+    const QColor row(255, 255, 255, 150);
+    for (int i = 0; i < 4; ++i) {
+        p.setBrush(row);
+        p.drawRoundedRect(QRectF(22 + (i % 2) * 8, 22 + i * 11, 60 - (i % 2) * 16, 6), 3, 3);
+    }
+
+    // The funnel.
+    QPainterPath funnel;
+    funnel.moveTo(18, 74);
+    funnel.lineTo(102, 74);
+    funnel.lineTo(68, 112);
+    funnel.lineTo(68, 140);
+    funnel.lineTo(52, 150);
+    funnel.lineTo(52, 112);
+    funnel.closeSubpath();
+    p.setBrush(QColor(240, 196, 64));
+    p.setPen(QPen(QColor(120, 84, 10), 2));
+    p.drawPath(funnel);
+
+    // The one row that passed.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255, 220));
+    p.drawRoundedRect(QRectF(40, 162, 40, 6), 3, 3);
+    return strip;
+}
+
+QList<int> selectedRows(const QListWidget *list)
+{
+    QList<int> rows;
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->item(row)->isSelected())
+            rows.append(row);
+    }
+    return rows;
+}
+
+void fillList(QListWidget *list, const QStringList &entries, const QList<int> &selection,
+              int current)
+{
+    const QSignalBlocker blocker(list);
+    list->clear();
+    list->addItems(entries);
+    if (current >= 0)
+        list->setCurrentRow(current, QItemSelectionModel::NoUpdate);
+    for (int row : selection) {
+        if (row >= 0 && row < list->count())
+            list->item(row)->setSelected(true);
+    }
+}
+
+} // namespace
+
+FilterWizardWindow::FilterWizardWindow(FilterWizardLogic::Kind kind, Services &services,
+                                       ProgramState &state, QWidget *mainWindow, int editIndex,
+                                       Hooks hooks)
+    : QDialog(mainWindow), m_ui(std::make_unique<Ui::FilterWizardWindow>()), m_services(services),
+      m_hooks(std::move(hooks)), m_logic(kind, &state.Filters, state.categories, editIndex)
+{
+    setObjectName(kind == FilterWizardLogic::Kind::Add ? QStringLiteral("frmAddFilterWizard")
+                                                       : QStringLiteral("frmEditFilterWizard"));
+    m_ui->setupUi(this);
+    setWindowTitle(FilterWizardLogic::caption(kind));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    m_ui->Label3->setText(FilterWizardLogic::summaryHeading(kind));
+    m_ui->info_filter->setFont(WindowHelpers::LabelFont());
+
+    connect(m_ui->command_next, &QPushButton::clicked, this, &FilterWizardWindow::onCommandNext);
+    connect(m_ui->command_back, &QPushButton::clicked, this, &FilterWizardWindow::onCommandBack);
+    connect(m_ui->command_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->Command1, &QPushButton::clicked, this, &FilterWizardWindow::onMoveToChosen);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &FilterWizardWindow::onMoveToAvailable);
+
+    // The add wizard's defaults, or the slot the edit wizard works on.
+    writeControls(m_logic.initialControls());
+    showLists();
+    showstep(1);
+    fixWindowSize();
+}
+
+FilterWizardWindow::~FilterWizardWindow() = default;
+
+void FilterWizardWindow::fixWindowSize()
+{
+    // Every step frame keeps its place while hidden; all four share one cell, so the window
+    // is as large as its largest step and never changes size between steps.
+    for (QFrame *frame :
+         {m_ui->frame_step1, m_ui->frame_step2, m_ui->frame_step3, m_ui->frame_step4}) {
+        QSizePolicy policy = frame->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        frame->setSizePolicy(policy);
+    }
+    // The rule on the summary step may grow to the width limit plus "...".
+    const int rulePixels =
+        WindowHelpers::TwipsToPixelsX(*m_services.screen, FilterWizardLogic::SummaryWidthTwips) +
+        m_ui->info_filter->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 2;
+    m_ui->layout_step4->setColumnMinimumWidth(1, rulePixels);
+    layout()->activate();
+    setFixedSize(sizeHint());
+    m_ui->picture_strip->setPixmap(drawPictureStrip(height()));
+}
+
+void FilterWizardWindow::showOverOwner()
+{
+    QWidget *owner = parentWidget();
+    WindowPlacement::CentreOverOwner(this, owner);
+    if (owner && !m_ownerDisabled) {
+        owner->setEnabled(false);
+        m_ownerDisabled = true;
+        // Disabling a widget disables the windows it owns too; the wizard stays usable.
+        setEnabled(true);
+    }
+    show();
+}
+
+void FilterWizardWindow::done(int result)
+{
+    if (m_ownerDisabled) {
+        m_ownerDisabled = false;
+        if (QWidget *owner = parentWidget())
+            owner->setEnabled(true);
+    }
+    QDialog::done(result);
+}
+
+FilterWizardLogic::Controls FilterWizardWindow::readControls() const
+{
+    FilterWizardLogic::Controls controls;
+    controls.keywordText = m_ui->Text1->text();
+    controls.matchOption = m_ui->Option1->isChecked()   ? 1
+                           : m_ui->Option2->isChecked() ? 2
+                           : m_ui->Option3->isChecked() ? 3
+                                                        : 0;
+    controls.actionOption = m_ui->Option4->isChecked()   ? 4
+                            : m_ui->Option5->isChecked() ? 5
+                            : m_ui->Option6->isChecked() ? 6
+                                                         : 0;
+    controls.active = m_ui->Check2->isChecked();
+    return controls;
+}
+
+void FilterWizardWindow::writeControls(const FilterWizardLogic::Controls &controls)
+{
+    // The box takes at most 100 typed characters, but a stored filter with longer keywords
+    // must show them whole: cutting them here would shorten the filter when it is saved.
+    m_ui->Text1->setMaxLength(qMax(KeywordMaxLength, int(controls.keywordText.size())));
+    m_ui->Text1->setText(controls.keywordText);
+    m_ui->Text1->setCursorPosition(int(controls.keywordText.size()));
+    QRadioButton *match[] = {m_ui->Option1, m_ui->Option2, m_ui->Option3};
+    if (controls.matchOption >= 1 && controls.matchOption <= 3)
+        match[controls.matchOption - 1]->setChecked(true);
+    QRadioButton *action[] = {m_ui->Option4, m_ui->Option5, m_ui->Option6};
+    if (controls.actionOption >= 4 && controls.actionOption <= 6)
+        action[controls.actionOption - 4]->setChecked(true);
+    m_ui->Check2->setChecked(controls.active);
+}
+
+bool FilterWizardWindow::showstep(int step)
+{
+    FilterWizardLogic::Controls controls = readControls();
+    if (!m_logic.showstep(step, controls, m_services.store))
+        return false;
+
+    if (step == 5) {
+        if (m_logic.switchedFilteringOn() && m_hooks.setFilteringTicked)
+            m_hooks.setFilteringTicked();
+        accept();
+        return true;
+    }
+
+    if (step == 2) {
+        // The keyword box shows the text with its dots replaced.
+        m_ui->Text1->setText(controls.keywordText);
+    }
+    QFrame *frames[] = {m_ui->frame_step1, m_ui->frame_step2, m_ui->frame_step3, m_ui->frame_step4};
+    for (int i = 0; i < 4; ++i)
+        frames[i]->setVisible(i == step - 1);
+
+    const FilterWizardLogic::StepView view = m_logic.stepView();
+    m_ui->info_title1->setText(view.title);
+    m_ui->info_title2->setText(view.explanation);
+    m_ui->command_next->setText(view.nextCaption);
+    m_ui->command_back->setEnabled(view.backEnabled);
+    m_ui->command_cancel->setEnabled(view.cancelEnabled);
+
+    if (step == 4) {
+        if (m_hooks.reloadFilters)
+            m_hooks.reloadFilters(qint16(m_logic.storedSlot()));
+        showSummary();
+    }
+    return true;
+}
+
+void FilterWizardWindow::showSummary()
+{
+    const FilterWizardLogic::Summary summary = m_logic.summary();
+    m_ui->Label3->setText(summary.heading);
+    m_ui->info_filter->setText(FilterWizardLogic::fitToWidth(
+        summary.rule, [this](const QString &text) { return labelWidthTwips(text); }));
+    m_ui->info_filter->adjustSize();
+    m_ui->info_action->setText(summary.action);
+    m_ui->info_active->setText(summary.status);
+}
+
+int FilterWizardWindow::labelWidthTwips(const QString &text) const
+{
+    return int(std::lround(
+        WindowHelpers::TextWidthTwips(m_ui->info_filter->font(), text, *m_services.screen)));
+}
+
+void FilterWizardWindow::onCommandNext()
+{
+    showstep(m_logic.currentStep() + 1);
+}
+
+void FilterWizardWindow::onCommandBack()
+{
+    // Back is only offered on the steps that have one before them.
+    const int step = m_logic.currentStep();
+    if (step == 2 || step == 3)
+        showstep(step - 1);
+}
+
+void FilterWizardWindow::onMoveToChosen()
+{
+    CategoryLists &lists = m_logic.lists();
+    lists.selectAvailable(selectedRows(m_ui->List1), m_ui->List1->currentRow());
+    if (lists.moveToChosen())
+        showLists();
+}
+
+void FilterWizardWindow::onMoveToAvailable()
+{
+    CategoryLists &lists = m_logic.lists();
+    lists.selectChosen(selectedRows(m_ui->List2), m_ui->List2->currentRow());
+    if (lists.moveToAvailable())
+        showLists();
+}
+
+void FilterWizardWindow::showLists()
+{
+    const CategoryLists &lists = m_logic.lists();
+    fillList(m_ui->List1, lists.available(), lists.availableSelection(), lists.availableCurrent());
+    fillList(m_ui->List2, lists.chosen(), lists.chosenSelection(), lists.chosenCurrent());
+    m_ui->List2->setEnabled(lists.chosenEnabled());
+    if (lists.focus() == CategoryLists::Focus::Available)
+        m_ui->List1->setFocus();
+    else if (lists.focus() == CategoryLists::Focus::Chosen)
+        m_ui->List2->setFocus();
+}
