@@ -8,6 +8,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/WindowHelpers.h"
+#include "platform/WindowPlacement.h"
 #include "ui_frmSummary.h"
 
 #include <QCloseEvent>
@@ -208,8 +209,10 @@ void frmSummary::filterInfo(const QTreeWidgetItem *item)
         connect(m_info, &frmTorrentInfo::highlightfilter, this, &frmSummary::highlightfilter);
     }
     m_info->setid(position);
-    if (m_info->load())
-        m_info->showModal();
+    if (!m_info->load())
+        return;
+    WindowPlacement::CentreOverOwner(m_info, this);
+    m_info->showModal();
 }
 
 void frmSummary::onCheck1Clicked(bool checked)
