@@ -4,6 +4,7 @@
 #include "core/StartupRules.h"
 #include "core/TrayIcon.h"
 #include "core/TrayIconState.h"
+#include "notify/NotifyWindows.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsStore.h"
@@ -14,8 +15,10 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
     : QObject(parent), m_services(services),
       m_commandLine(StartupRules::commandLineText(arguments)),
       m_trayState(std::make_unique<TrayIconState>(m_state)),
-      m_trayIcon(std::make_unique<TrayIcon>(*m_trayState))
+      m_trayIcon(std::make_unique<TrayIcon>(*m_trayState)),
+      m_notifyWindows(std::make_unique<NotifyWindows>(*this))
 {
+    setSummaryWindow([this] { m_notifyWindows->showSummary(); });
     connect(m_services.store, &SettingsStore::programKeyWriteFailed, this, [this] {
         m_services.dialogs->message(
             nullptr, AppInfo::Title,

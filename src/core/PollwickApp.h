@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class NotifyWindows;
 class TrayIcon;
 class TrayIconState;
 class frmMain;
@@ -62,6 +63,8 @@ public:
     ProgramState &state() { return m_state; }
     TrayIconState &trayState() { return *m_trayState; }
     TrayIcon &trayIcon() { return *m_trayIcon; }
+    // The popup with its queue, and the summary and filter info windows.
+    NotifyWindows &notifyWindows() { return *m_notifyWindows; }
     frmMain *mainWindow() const;
     // The arguments after the program path, joined with blanks.
     QString commandLine() const { return m_commandLine; }
@@ -75,6 +78,7 @@ private:
     bool m_lockHeld = false;
     std::unique_ptr<TrayIconState> m_trayState;
     std::unique_ptr<TrayIcon> m_trayIcon;
+    std::unique_ptr<NotifyWindows> m_notifyWindows;
     QPointer<frmMain> m_main;
     // Unloaded windows waiting for their deferred deletion.
     QList<QPointer<frmMain>> m_unloaded;

@@ -12,6 +12,8 @@
 #include "feed/Categories.h"
 #include "feed/FeedCheck.h"
 #include "filters/FilterFile.h"
+#include "notify/NotifyController.h"
+#include "notify/NotifyWindows.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/ScreenMetrics.h"
@@ -39,6 +41,7 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
     m_scheduler =
         std::make_unique<CheckScheduler>(state().settings, tray(), *this, *s.log, *s.processes);
     m_feedCheck = std::make_unique<FeedCheck>(s, state(), *this);
+    m_notify = std::make_unique<NotifyController>(*this);
     m_options = std::make_unique<OptionsPage>(*this, *m_ui, s, state().settings, *m_scheduler);
     m_debug = std::make_unique<DebugPanel>(*this, *m_ui, s, state());
     buildMenu();
@@ -455,4 +458,29 @@ bool frmMain::savefilters()
                            .arg(path, error),
                        Dialogs::Critical);
     return false;
+}
+
+void frmMain::Toast(QString &text, const QString &tail)
+{
+    m_notify->Toast(text, tail);
+}
+
+void frmMain::highlightfilter(int slot)
+{
+    NotifyWindows &notify = m_app.notifyWindows();
+    notify.closeTorrentInfo();
+    notify.minimiseSummary();
+    m_ui->SSTab1->setCurrentIndex(2);
+    showOptions();
+    QTreeWidget *list = m_ui->ListView1;
+    if (slot >= 1 && slot <= list->topLevelItemCount()) {
+        QTreeWidgetItem *row = list->topLevelItem(slot - 1);
+        const QSignalBlocker block(list);
+        list->clearSelection();
+        list->setCurrentItem(row);
+        row->setSelected(true);
+        list->scrollToItem(row);
+    }
+    if (list->isEnabled())
+        list->setFocus();
 }

@@ -11,6 +11,7 @@
 class CheckScheduler;
 class DebugPanel;
 class FeedCheck;
+class NotifyController;
 class OptionsPage;
 class QMenu;
 class TrayIconState;
@@ -55,6 +56,12 @@ public:
     // The acknowledgement of new torrents.
     void seticonnonew();
     void debug_console(const QString &message);
+
+    // New-torrent notification: the popup (text may come back shortened), and bringing up
+    // one filter of the list (the "Filter Info" window's "Show me this filter").
+    void Toast(QString &text, const QString &tail);
+    void highlightfilter(int slot);
+    NotifyController &notifyController() { return *m_notify; }
 
     // Options page: saving (hide: minimise and hide afterwards), the Cancel action, and the
     // Apply button's dirty state.
@@ -109,6 +116,7 @@ private:
     std::unique_ptr<Ui::frmMain> m_ui;
     std::unique_ptr<CheckScheduler> m_scheduler;
     std::unique_ptr<FeedCheck> m_feedCheck;
+    std::unique_ptr<NotifyController> m_notify;
     std::unique_ptr<OptionsPage> m_options;
     std::unique_ptr<DebugPanel> m_debug;
     QMenu *m_mnuFile = nullptr;

@@ -2,6 +2,7 @@
 
 #include "core/DebugLog.h"
 #include "core/ProgramState.h"
+#include "download/DownloadTarget.h"
 #include "filters/WildcardMatcher.h"
 #include "platform/TextUtils.h"
 
@@ -129,7 +130,10 @@ DownloadRequest FilterEngine::downloadRequestFor(const ProgramState &state, qint
 {
     DownloadRequest request;
     request.path = DownloadUrlPath(id);
-    request.target = state.settings.TorrentFolder + plainFileName(fileName, id);
+    // The id names a file whose name left nothing usable; DownloadTarget then drops what a
+    // file name must not hold (control characters, leading dots).
+    request.target =
+        DownloadTarget::path(state.settings.TorrentFolder, plainFileName(fileName, id));
     request.userName = state.settings.SiteUserName;
     request.password = state.settings.SitePassword;
     request.name = name;

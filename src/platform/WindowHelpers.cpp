@@ -26,11 +26,10 @@ bool IsFormLoaded(const QString &name)
     return false;
 }
 
-QString AskYesNo(Dialogs &dialogs, QWidget *parent, const QString &caption,
-                 const QString &question)
+QString AskYesNo(Dialogs &dialogs, QWidget *parent, const QString &caption, const QString &question)
 {
     return dialogs.askYesNo(parent, caption, question, Dialogs::Information) ? QStringLiteral("Y")
-                                                                            : QStringLiteral("N");
+                                                                             : QStringLiteral("N");
 }
 
 void SortListByColumn(QTreeView *list, int column)
@@ -41,6 +40,9 @@ void SortListByColumn(QTreeView *list, int column)
     list->setSortingEnabled(false);
     list->sortByColumn(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
     list->header()->setSortIndicatorShown(true);
+    // Switching the view's own sorting off also makes its header unclickable, which would
+    // leave the list sortable only once.
+    list->header()->setSectionsClickable(true);
 }
 
 int TaskbarHeight(const ScreenMetrics &screen)

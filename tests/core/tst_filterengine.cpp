@@ -319,8 +319,11 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::newRow("plain") << "a.torrent"
                                << "/home/u/torrents/a.torrent";
+        // No hidden files either: the downloader saves what is left after the leading dots.
         QTest::newRow("climbing out") << "../../.profile"
-                                      << "/home/u/torrents/.profile";
+                                      << "/home/u/torrents/profile";
+        QTest::newRow("control characters")
+            << QString("a\tb\x01.torrent") << "/home/u/torrents/ab.torrent";
         QTest::newRow("absolute") << "/etc/passwd"
                                   << "/home/u/torrents/passwd";
         QTest::newRow("back-slashes") << "C:\\x\\c.torrent"

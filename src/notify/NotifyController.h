@@ -1,0 +1,42 @@
+#pragma once
+
+#include "notify/AlertStage.h"
+
+#include <QObject>
+
+class QLabel;
+class frmMain;
+struct DownloadRequest;
+struct FeedCheckContext;
+
+// The main window's end of a feed check: once the reply is parsed it runs the torrents.db
+// append, the filters and the alerts (CheckCycle), starts each automatic download in a
+// minimised download window, and shows the outcome: the tray animation word, the tooltip, the
+// countdown in the status line and the popup through Toast.
+//
+// Toast measures the line with the main window's hidden label lblMessagetest (the popup
+// label's font), shortens the text to fit and hands it to the application's popup queue. It
+// returns at once; a popup that has to wait shows after the one before it unloads.
+class NotifyController : public QObject
+{
+    Q_OBJECT
+public:
+    explicit NotifyController(frmMain &main);
+    ~NotifyController() override;
+
+    // The stages after the parsed reply; FeedCheck calls it.
+    void complete(const FeedCheckContext &context);
+    // Shows the outcome of a check.
+    void apply(const AlertStage::Outcome &outcome);
+
+    // Shows text, a blank and tail in a popup; text comes back shortened when it was.
+    void Toast(QString &text, const QString &tail);
+    // Width in twips of a text in the popup label's font.
+    int measureTwips(const QString &text) const;
+
+private:
+    void startDownload(const DownloadRequest &request);
+
+    frmMain &m_main;
+    QLabel *m_lblMessagetest;
+};
