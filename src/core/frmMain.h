@@ -11,6 +11,7 @@
 class CheckScheduler;
 class DebugPanel;
 class FeedCheck;
+class FilterListController;
 class OptionsPage;
 class QMenu;
 class TrayIconState;
@@ -46,9 +47,8 @@ public:
     // Adds a row to ListView1 at position + 1: the description, its box ticked when state is
     // "Yes", the action; leaves no row selected.
     void listadd(const QString &text, const QString &state, const QString &action, int position);
-    // Issue-time hook for the filter list operations: while false, the move and add buttons
-    // stay disabled and the rows' boxes cannot be clicked.
-    void setFilterListEditable(bool editable);
+    // The filter tab's buttons, row boxes, context menus and wizards.
+    FilterListController &filterList() { return *m_filterList; }
 
     // One feed check now.
     void checkfeed() override;
@@ -111,9 +111,11 @@ private:
     std::unique_ptr<FeedCheck> m_feedCheck;
     std::unique_ptr<OptionsPage> m_options;
     std::unique_ptr<DebugPanel> m_debug;
+    std::unique_ptr<FilterListController> m_filterList;
     QMenu *m_mnuFile = nullptr;
     QString m_helpFile;
     bool m_trayIconAbsent = false;
     bool m_unloading = false;
-    bool m_filterListEditable = false;
+    // loadfilters has run once in this window (the start-up load).
+    bool m_filtersLoaded = false;
 };
