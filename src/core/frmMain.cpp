@@ -1,5 +1,6 @@
 #include "core/frmMain.h"
 
+#include "account/AccountWindows.h"
 #include "core/CheckScheduler.h"
 #include "core/DebugLog.h"
 #include "core/DebugPanel.h"
@@ -48,12 +49,13 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
         FilterListController::Controls{m_ui->ListView1, m_ui->Command1, m_ui->Command2,
                                        m_ui->command_addfilter, m_ui->check_filter},
         s, state());
+    m_account = std::make_unique<AccountWindows>(*this, m_ui->info_username, m_ui->mnuAbout, s,
+                                                 state().settings);
     buildMenu();
     connectControls();
 
-    // Windows that come with later versions: present, but nothing pretends to work.
-    m_ui->info_username->setEnabled(false);
     m_ui->info_username->installEventFilter(this);
+    // The search window comes with a later version: its tab is present but cannot be chosen.
     m_ui->SSTab1->setTabEnabled(3, false);
 }
 

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class AccountWindows;
 class CheckScheduler;
 class DebugPanel;
 class FeedCheck;
@@ -49,6 +50,8 @@ public:
     void listadd(const QString &text, const QString &state, const QString &action, int position);
     // The filter tab's buttons, row boxes, context menus and wizards.
     FilterListController &filterList() { return *m_filterList; }
+    // The login dialog (info_username) and the About window (tray menu).
+    AccountWindows &accountWindows() { return *m_account; }
 
     // One feed check now.
     void checkfeed() override;
@@ -90,7 +93,7 @@ public:
     void setIntervalControlsPaused(bool paused) override;
 
 signals:
-    // info_username was clicked (it is enabled once the login dialog exists).
+    // info_username was clicked: the login dialog opens.
     void usernameClicked();
 
 protected:
@@ -112,6 +115,7 @@ private:
     std::unique_ptr<OptionsPage> m_options;
     std::unique_ptr<DebugPanel> m_debug;
     std::unique_ptr<FilterListController> m_filterList;
+    std::unique_ptr<AccountWindows> m_account;
     QMenu *m_mnuFile = nullptr;
     QString m_helpFile;
     bool m_trayIconAbsent = false;

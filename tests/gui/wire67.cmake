@@ -3,4 +3,6 @@
 if(TARGET pollwick_testsupport_site)
   pollwick_add_test(tst_filtertab SOURCES gui/tst_filtertab.cpp gui/MainWindowHarness.h
                     LIBS pollwick_testsupport_site GUI)
+  pollwick_add_test(tst_accountflow SOURCES gui/tst_accountflow.cpp gui/MainWindowHarness.h
+                    LIBS pollwick_testsupport_site GUI)
 endif()
