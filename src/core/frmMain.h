@@ -41,8 +41,10 @@ public:
 
     // Filters: the table from filters.dat into the list (select: the row to select afterwards,
     // 0 for none; clamped to the last row, and the caller's variable gets the clamped value),
-    // and the table back into the file. savefilters tells the user when the file cannot be
-    // written; the file then keeps its old content.
+    // and the table back into the file. "Filter Torrents?" is ticked when the switch is on and
+    // a filter is active: the start-up load takes the stored switch, later loads the box as it
+    // stands. savefilters tells the user when the file cannot be written; the file then keeps
+    // its old content.
     void loadfilters(qint16 &select);
     bool savefilters();
     // Adds a row to ListView1 at position + 1: the description, its box ticked when state is
