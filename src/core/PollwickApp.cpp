@@ -1,5 +1,6 @@
 #include "core/PollwickApp.h"
 
+#include "account/frmFirstRun.h"
 #include "core/frmMain.h"
 #include "core/StartupRules.h"
 #include "core/TrayIcon.h"
@@ -10,6 +11,8 @@
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/WindowHelpers.h"
+
+#include <QTimer>
 
 PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObject *parent)
     : QObject(parent), m_services(services),
@@ -31,6 +34,7 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
 
 PollwickApp::~PollwickApp()
 {
+    delete m_firstRun;
     delete m_main;
     for (const QPointer<frmMain> &window : std::as_const(m_unloaded))
         delete window;
@@ -97,16 +101,23 @@ void PollwickApp::showFirstRunWizard()
         m_showFirstRun();
         return;
     }
-    m_services.dialogs->message(
-        nullptr, AppInfo::Title,
-        QStringLiteral("No Vellumstacks user name is stored, so %1 cannot check the site.\n\n"
-                       "Store your user name as the text value \"site_username\" and your "
-                       "password as \"site_password\" in %2, then start %1 again. The password "
-                       "is stored scrambled: each character moves down by its position, so "
-                       "\"demo\" is stored as \"ccjk\".")
-            .arg(AppInfo::Title, m_services.store->filePath()),
-        Dialogs::Information);
-    m_services.endProgram(0);
+    if (m_firstRun) {
+        m_firstRun->raise();
+        m_firstRun->activateWindow();
+        return;
+    }
+    // "Continue" has stored the details when it calls back. The main window loads once the
+    // wizard has closed, so that its first check does not wait for the site inside the
+    // wizard's button.
+    m_firstRun = new frmFirstRun(
+        m_services, [this] { QTimer::singleShot(0, this, [this] { loadMainWindow(); }); });
+    connect(m_firstRun, &QDialog::finished, m_firstRun, &QObject::deleteLater);
+    m_firstRun->show();
+}
+
+frmFirstRun *PollwickApp::firstRunWizard() const
+{
+    return m_firstRun;
 }
 
 void PollwickApp::onTrayDoubleClick()

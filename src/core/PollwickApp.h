@@ -14,6 +14,7 @@
 class NotifyWindows;
 class TrayIcon;
 class TrayIconState;
+class frmFirstRun;
 class frmMain;
 
 // The application: it owns the program-wide state (which outlives the main window: after the
@@ -48,11 +49,13 @@ public:
     bool acquireInstanceLock();
     static QString lockFilePath(const AppConfig &config);
 
-    // The no-user-name step hands over to the first-run wizard through this. When none is set,
-    // the user is told how to store a user name and the program ends, since nothing would be
-    // left on screen.
+    // The no-user-name step hands over to the first-run wizard: frmFirstRun, whose "Continue"
+    // stores the details and loads the main window again in this process, and whose "Cancel"
+    // ends the program. setFirstRunWizard puts something else in its place.
     void setFirstRunWizard(std::function<void()> show) { m_showFirstRun = std::move(show); }
     void showFirstRunWizard();
+    // The first-run wizard while it is on show, else null.
+    frmFirstRun *firstRunWizard() const;
 
     // A double-click on the tray icon with results pending opens the summary window through
     // this; with nothing pending (or no summary window) it opens AlertAddress.
@@ -83,5 +86,6 @@ private:
     // Unloaded windows waiting for their deferred deletion.
     QList<QPointer<frmMain>> m_unloaded;
     std::function<void()> m_showFirstRun;
+    QPointer<frmFirstRun> m_firstRun;
     std::function<void()> m_showSummary;
 };

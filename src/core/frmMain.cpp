@@ -1,5 +1,6 @@
 #include "core/frmMain.h"
 
+#include "account/AccountWindows.h"
 #include "core/CheckScheduler.h"
 #include "core/DebugLog.h"
 #include "core/DebugPanel.h"
@@ -14,6 +15,8 @@
 #include "filters/FilterFile.h"
 #include "notify/NotifyController.h"
 #include "notify/NotifyWindows.h"
+#include "filters/FilterListController.h"
+#include "filters/FilterListOps.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/ScreenMetrics.h"
@@ -44,14 +47,19 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
     m_notify = std::make_unique<NotifyController>(*this);
     m_options = std::make_unique<OptionsPage>(*this, *m_ui, s, state().settings, *m_scheduler);
     m_debug = std::make_unique<DebugPanel>(*this, *m_ui, s, state());
+    m_filterList = std::make_unique<FilterListController>(
+        *this,
+        FilterListController::Controls{m_ui->ListView1, m_ui->Command1, m_ui->Command2,
+                                       m_ui->command_addfilter, m_ui->check_filter},
+        s, state());
+    m_account = std::make_unique<AccountWindows>(*this, m_ui->info_username, m_ui->mnuAbout, s,
+                                                 state().settings);
     buildMenu();
     connectControls();
 
-    // Windows that come with later versions: present, but nothing pretends to work.
-    m_ui->info_username->setEnabled(false);
     m_ui->info_username->installEventFilter(this);
+    // The search window comes with a later version: its tab is present but cannot be chosen.
     m_ui->SSTab1->setTabEnabled(3, false);
-    setFilterListEditable(false);
 }
 
 frmMain::~frmMain()
@@ -357,36 +365,24 @@ void frmMain::setIntervalControlsPaused(bool paused)
         m_options->showInterval();
 }
 
-void frmMain::setFilterListEditable(bool editable)
-{
-    m_filterListEditable = editable;
-    m_ui->command_addfilter->setEnabled(editable);
-    applyFilterControls(m_ui->check_filter->isChecked());
-}
-
 void frmMain::applyFilterControls(bool filteringOn)
 {
     m_ui->ListView1->setEnabled(filteringOn);
-    m_ui->Command1->setEnabled(filteringOn && m_filterListEditable);
-    m_ui->Command2->setEnabled(filteringOn && m_filterListEditable);
+    m_ui->Command1->setEnabled(filteringOn);
+    m_ui->Command2->setEnabled(filteringOn);
 }
 
 void frmMain::onCheckFilterToggled(bool checked)
 {
-    if (checked && state().Filters.isEmpty()) {
-        {
-            const QSignalBlocker block(m_ui->check_filter);
-            m_ui->check_filter->setChecked(false);
-        }
-        applyFilterControls(false);
-        services().dialogs->message(
-            this, AppInfo::Title,
-            QStringLiteral("You must have at least 1  filter in order to enable torrent "
-                           "filtering.  \r\nTo add a filter, click \"Add New\" below. "),
-            Dialogs::Information);
-    } else {
-        applyFilterControls(checked);
+    const FilterListOps::FilteringBox box =
+        FilterListOps::filteringBoxChanged(checked, state().Filters.count());
+    if (box.ticked != checked) {
+        const QSignalBlocker block(m_ui->check_filter);
+        m_ui->check_filter->setChecked(box.ticked);
     }
+    applyFilterControls(box.controlsEnabled);
+    if (!box.message.isEmpty())
+        services().dialogs->message(this, AppInfo::Title, box.message, Dialogs::Information);
     setOptionsDirty();
 }
 
@@ -394,10 +390,7 @@ void frmMain::listadd(const QString &text, const QString &state, const QString &
                       int position)
 {
     auto *item = new QTreeWidgetItem({text, action});
-    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (m_filterListEditable)
-        flags |= Qt::ItemIsUserCheckable;
-    item->setFlags(flags);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(0, state == QLatin1String("Yes") ? Qt::Checked : Qt::Unchecked);
     const QSignalBlocker block(m_ui->ListView1);
     m_ui->ListView1->insertTopLevelItem(qBound(0, position, m_ui->ListView1->topLevelItemCount()),
@@ -410,6 +403,8 @@ void frmMain::loadfilters(qint16 &select)
     ProgramState &st = state();
     Services &s = services();
     debug_console(QStringLiteral("Loading filters..."));
+    const bool firstLoad = !m_filtersLoaded;
+    m_filtersLoaded = true;
     st.Filters.clear();
     m_ui->ListView1->clear();
 
@@ -420,9 +415,14 @@ void frmMain::loadfilters(qint16 &select)
         return;
     }
 
-    // Setting the box runs its handler, which enables or disables the list controls.
-    const bool filtering = s.store->ReadSettingNumber(QStringLiteral("filterenabled")) != 0 &&
-                           st.Filters.CountActiveFilters() > 0;
+    // The start-up load takes the stored switch. Later loads follow a change of the list and
+    // keep the box as the user left it, so a change of the switch not applied yet is not
+    // undone by the reload (and ticking a row's box never ticks the switch); they only clear
+    // it when no active filter is left. Setting the box runs its handler, which enables or
+    // disables the list controls.
+    const bool wanted = firstLoad ? s.store->ReadSettingNumber(QStringLiteral("filterenabled")) != 0
+                                  : m_ui->check_filter->isChecked();
+    const bool filtering = wanted && st.Filters.CountActiveFilters() > 0;
     if (m_ui->check_filter->isChecked() != filtering)
         m_ui->check_filter->setChecked(filtering);
     else

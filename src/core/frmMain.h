@@ -8,10 +8,12 @@
 
 #include <memory>
 
+class AccountWindows;
 class CheckScheduler;
 class DebugPanel;
 class FeedCheck;
 class NotifyController;
+class FilterListController;
 class OptionsPage;
 class QMenu;
 class TrayIconState;
@@ -40,16 +42,19 @@ public:
 
     // Filters: the table from filters.dat into the list (select: the row to select afterwards,
     // 0 for none; clamped to the last row, and the caller's variable gets the clamped value),
-    // and the table back into the file. savefilters tells the user when the file cannot be
-    // written; the file then keeps its old content.
+    // and the table back into the file. "Filter Torrents?" is ticked when the switch is on and
+    // a filter is active: the start-up load takes the stored switch, later loads the box as it
+    // stands. savefilters tells the user when the file cannot be written; the file then keeps
+    // its old content.
     void loadfilters(qint16 &select);
     bool savefilters();
     // Adds a row to ListView1 at position + 1: the description, its box ticked when state is
     // "Yes", the action; leaves no row selected.
     void listadd(const QString &text, const QString &state, const QString &action, int position);
-    // Issue-time hook for the filter list operations: while false, the move and add buttons
-    // stay disabled and the rows' boxes cannot be clicked.
-    void setFilterListEditable(bool editable);
+    // The filter tab's buttons, row boxes, context menus and wizards.
+    FilterListController &filterList() { return *m_filterList; }
+    // The login dialog (info_username) and the About window (tray menu).
+    AccountWindows &accountWindows() { return *m_account; }
 
     // One feed check now.
     void checkfeed() override;
@@ -97,7 +102,7 @@ public:
     void setIntervalControlsPaused(bool paused) override;
 
 signals:
-    // info_username was clicked (it is enabled once the login dialog exists).
+    // info_username was clicked: the login dialog opens.
     void usernameClicked();
 
 protected:
@@ -119,9 +124,12 @@ private:
     std::unique_ptr<NotifyController> m_notify;
     std::unique_ptr<OptionsPage> m_options;
     std::unique_ptr<DebugPanel> m_debug;
+    std::unique_ptr<FilterListController> m_filterList;
+    std::unique_ptr<AccountWindows> m_account;
     QMenu *m_mnuFile = nullptr;
     QString m_helpFile;
     bool m_trayIconAbsent = false;
     bool m_unloading = false;
-    bool m_filterListEditable = false;
+    // loadfilters has run once in this window (the start-up load).
+    bool m_filtersLoaded = false;
 };

@@ -1,0 +1,58 @@
+#include "account/AccountWindows.h"
+
+#include "account/frmAbout.h"
+#include "account/frmLogin.h"
+#include "core/frmMain.h"
+
+#include <QAction>
+#include <QLabel>
+
+AccountWindows::AccountWindows(frmMain &window, QLabel *info_username, QAction *mnuAbout,
+                               Services &services, Settings &settings)
+    : m_window(window), m_infoUsername(info_username), m_services(services), m_settings(settings)
+{
+    connect(&m_window, &frmMain::usernameClicked, this, &AccountWindows::showLogin);
+    connect(mnuAbout, &QAction::triggered, this, &AccountWindows::showAbout);
+}
+
+AccountWindows::~AccountWindows() = default;
+
+frmLogin *AccountWindows::loginDialog() const
+{
+    return m_login;
+}
+
+frmAbout *AccountWindows::aboutWindow() const
+{
+    return m_about;
+}
+
+void AccountWindows::showLogin()
+{
+    if (m_login) {
+        m_login->raise();
+        m_login->activateWindow();
+        return;
+    }
+    m_login = new frmLogin(m_services, m_settings, &m_window);
+    m_login->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_login, &frmLogin::userDetailsAccepted, this, [this](const QString &caption) {
+        m_infoUsername->setText(caption);
+        m_window.setOptionsDirty();
+    });
+    // Modal over the main window without a nested event loop: the options page waits for the
+    // dialog, while the tray, the timers and a running check carry on.
+    m_login->open();
+}
+
+void AccountWindows::showAbout()
+{
+    if (m_about) {
+        m_about->show();
+        m_about->raise();
+        m_about->activateWindow();
+        return;
+    }
+    m_about = new frmAbout(m_services, &m_window);
+    m_about->show();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class QAction;
+class QLabel;
+class frmAbout;
+class frmLogin;
+class frmMain;
+struct Services;
+struct Settings;
+
+// The account windows the main window opens: the login dialog "User Details" from the
+// user-name label on the options page, modal over the main window, and the About window from
+// the tray menu, modeless. Each is created when opened and deleted when it closes; a second
+// request while one is on show brings that one to the front. Owned by the main window.
+class AccountWindows : public QObject
+{
+    Q_OBJECT
+public:
+    // info_username: the options page's user-name label; mnuAbout: the tray menu entry.
+    AccountWindows(frmMain &window, QLabel *info_username, QAction *mnuAbout, Services &services,
+                   Settings &settings);
+    ~AccountWindows() override;
+
+    // info_username: the login dialog. Accepting it shows the new caption in info_username
+    // and marks the options changed; the credentials are stored when the options are saved.
+    void showLogin();
+    // mnuAbout: the About window.
+    void showAbout();
+
+    // The windows on show, or null.
+    frmLogin *loginDialog() const;
+    frmAbout *aboutWindow() const;
+
+private:
+    frmMain &m_window;
+    QLabel *m_infoUsername;
+    Services &m_services;
+    Settings &m_settings;
+    QPointer<frmLogin> m_login;
+    QPointer<frmAbout> m_about;
+};

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "filters/FilterListOps.h"
+#include "filters/FilterWizardWindow.h"
+
+#include <QObject>
+#include <QPersistentModelIndex>
+#include <QPoint>
+#include <QPointer>
+
+class QAction;
+class QCheckBox;
+class QMenu;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class frmMain;
+struct ProgramState;
+struct Services;
+
+// The filter tab of the main window: "Move Up", "Move Down" and "Add New", the check box of
+// each row, the context menus of the list (mnuList on a row, mnuList2 on an empty list),
+// double-click editing, and the two filter wizards. Every change goes through the filter table
+// (FilterListOps) and then the window's cycle: savefilters, then loadfilters with the row to
+// select afterwards. Owned by the main window.
+class FilterListController : public QObject
+{
+    Q_OBJECT
+public:
+    // The controls of the filter tab.
+    struct Controls
+    {
+        QTreeWidget *ListView1 = nullptr;
+        QPushButton *Command1 = nullptr; // "Move Up"
+        QPushButton *Command2 = nullptr; // "Move Down"
+        QPushButton *command_addfilter = nullptr;
+        QCheckBox *check_filter = nullptr;
+    };
+
+    FilterListController(frmMain &window, const Controls &controls, Services &services,
+                         ProgramState &state);
+    ~FilterListController() override;
+
+    // The list operations on a slot (row k of the list shows slot k, counting from 1).
+    void listrem(int slot);
+    // direction "up" or "down".
+    void movefilter(int slot, const QString &direction);
+    // The reload clamps the row to select; slot receives the clamped value.
+    void changeaction(qint16 &slot, const QString &action);
+    // The edit wizard for that slot, over the main window.
+    void editfilter(int slot);
+    // "Add New": the add wizard over the main window.
+    void addfilter();
+
+    // Command1 "Move Up" and Command2 "Move Down".
+    void Command1_Click();
+    void Command2_Click();
+
+    // The context menus and the list interaction state.
+    QMenu *mnuList() const { return m_mnuList; }
+    QMenu *mnuList2() const { return m_mnuList2; }
+    // The slot whose context menu was opened last; the menu commands act on it.
+    int MenuSlot() const { return m_menuSlot; }
+    // The mouse button of the last press on the list (2 the right button); 0 after an item
+    // click.
+    int LastButton() const { return m_lastButton; }
+    // The row of the last item click (from 1), 0 when none or when the list was rebuilt since.
+    int CurrentItem() const;
+
+    // The filter wizard on show, or null.
+    FilterWizardWindow *wizard() const { return m_wizard; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    void moveClick(const QString &direction);
+    void apply(const FilterListOps::Outcome &outcome);
+    // savefilters, then loadfilters(select); the file and the table agree afterwards, also
+    // when the file could not be written (the table is read back from the old file).
+    qint16 reload(qint16 select);
+    void selectRows(const QList<int> &rows);
+    QList<int> selectedRows() const;
+    void onItemChanged(QTreeWidgetItem *item, int column);
+    void setRowEnabled(int row, bool checked);
+    void onItemClick(QTreeWidgetItem *item, const QPoint &globalPos);
+    void onItemDoubleClicked(QTreeWidgetItem *item);
+    void onActionEntry(const QString &action);
+    // A wizard already on show comes to the front instead of a second one (true).
+    bool raiseOpenWizard();
+    FilterWizardWindow::Hooks wizardHooks();
+    void showWizard(FilterWizardWindow *wizard);
+
+    frmMain &m_window;
+    Controls m_ui;
+    Services &m_services;
+    ProgramState &m_state;
+
+    QMenu *m_mnuList = nullptr;
+    QMenu *m_mnuList2 = nullptr;
+    QMenu *m_mnuChangeAction = nullptr;
+    QAction *m_mnuActionNotify = nullptr;
+    QAction *m_mnuActionDownload = nullptr;
+    QAction *m_mnuActionIgnore = nullptr;
+
+    int m_lastButton = 0;
+    QPoint m_last;
+    QPersistentModelIndex m_currentItem;
+    QPersistentModelIndex m_pressedItem;
+    int m_menuSlot = 0;
+    QPointer<FilterWizardWindow> m_wizard;
+};
