@@ -65,6 +65,7 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
 frmMain::~frmMain()
 {
     m_scheduler->stop();
+    delete m_mnuFile;
 }
 
 ProgramState &frmMain::state()
@@ -84,7 +85,10 @@ TrayIconState &frmMain::tray()
 
 void frmMain::buildMenu()
 {
-    m_mnuFile = new QMenu(QStringLiteral("Menu"), this);
+    // No parent widget: a menu that is a child of the main window is disabled with it, and the
+    // main window is disabled while a filter wizard is open; the tray menu (Exit included) must
+    // stay usable then. The window deletes the menu itself.
+    m_mnuFile = new QMenu(QStringLiteral("Menu"));
     m_mnuFile->setObjectName(QStringLiteral("mnuFile"));
     m_mnuFile->addAction(m_ui->mnuInbox);
     m_mnuFile->addAction(m_ui->mnuCheck);

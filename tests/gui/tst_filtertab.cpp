@@ -482,6 +482,9 @@ private slots:
         QVERIFY(!w->isModal());
         QVERIFY(!m->window()->isEnabled());
         QVERIFY(w->isEnabled());
+        // The tray menu stays usable while the main window is disabled: Exit works.
+        QVERIFY(m->window()->mnuFile()->isEnabled());
+        QVERIFY(m->control<QAction>("mnuExit")->isEnabled());
         // A second "Add New" cannot come from the disabled window; asked for anyway, the open
         // wizard stays the only one.
         controller().addfilter();
