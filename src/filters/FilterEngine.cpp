@@ -12,6 +12,20 @@
 
 namespace {
 
+// The result that an accepting filter (or, with filtering off, slot 0) makes of a torrent.
+MatchRecord resultFor(const TorrentRecord &torrent, qint32 id, int filterIndex)
+{
+    MatchRecord record;
+    record.FilterIndex = filterIndex;
+    record.FileName = torrent.FileName;
+    record.Size = torrent.Size;
+    record.Downloaded = 0;
+    record.Category = torrent.Category;
+    record.Name = torrent.Name;
+    record.Id = id;
+    return record;
+}
+
 enum class Mode
 {
     Contains,
@@ -162,15 +176,7 @@ void FilterEngine::runUnfiltered(qint32 lastparsed)
         }
         if (id <= lastparsed)
             continue;
-        MatchRecord record;
-        record.FilterIndex = 0;
-        record.FileName = torrent.FileName;
-        record.Size = torrent.Size;
-        record.Downloaded = 0;
-        record.Category = torrent.Category;
-        record.Name = torrent.Name;
-        record.Id = id;
-        m_state.results.append(record);
+        m_state.results.append(resultFor(torrent, id, 0));
         log(QStringLiteral("Torrent: ") + torrent.Name +
             QStringLiteral(" Found. Filtering not enabled."));
     }
@@ -308,15 +314,7 @@ void FilterEngine::accept(const CompiledFilter &f, const TorrentRecord &torrent,
     log(QStringLiteral("Torrent found matching \"") + m_state.Filters.ffname(f.slot) +
         QStringLiteral("\" Name: ") + torrent.Name + QStringLiteral(" Type: ") + torrent.Category +
         QStringLiteral(" ID: ") + torrent.Id);
-    MatchRecord record;
-    record.FilterIndex = f.slot;
-    record.FileName = torrent.FileName;
-    record.Size = torrent.Size;
-    record.Downloaded = 0;
-    record.Category = torrent.Category;
-    record.Name = torrent.Name;
-    record.Id = id;
-    m_state.results.append(record);
+    m_state.results.append(resultFor(torrent, id, f.slot));
 
     if (f.outcome == Outcome::Download && lastparsed > 0 && m_startDownload) {
         log(QStringLiteral("Autodownloading ") + torrent.Name);

@@ -218,21 +218,28 @@ void HttpTransfer::Cancel()
     wakeWaiters();
 }
 
+bool HttpTransfer::waitWhile(const std::function<bool()> &waiting)
+{
+    QPointer<HttpTransfer> self(this);
+    while (waiting()) {
+        QEventLoop loop;
+        m_waiters.append(&loop);
+        loop.exec();
+        if (!self)
+            return false; // destroyed while waiting: touch nothing
+        m_waiters.removeOne(&loop);
+    }
+    return true;
+}
+
 QString HttpTransfer::OpenURL(const QString &url)
 {
     if (m_executing)
         return QString();
     start(url, "GET", QByteArray(), QString());
     const quint64 serial = m_serial;
-    QPointer<HttpTransfer> self(this);
-    while (!m_finished && m_serial == serial) {
-        QEventLoop loop;
-        m_waiters.append(&loop);
-        loop.exec();
-        if (!self)
-            return QString();
-        m_waiters.removeOne(&loop);
-    }
+    if (!waitWhile([this, serial] { return !m_finished && m_serial == serial; }))
+        return QString();
     if (m_failed || m_serial != serial)
         return QString();
     return FromAnsi(GetChunk(1024));
@@ -246,15 +253,10 @@ QByteArray HttpTransfer::GetChunk(int size)
     // one started meanwhile (a handler running inside the wait may do both), the wait ends
     // empty instead of handing the new request's bytes to the old reader.
     const quint64 serial = m_serial;
-    QPointer<HttpTransfer> self(this);
-    while (m_buffer.size() < size && !m_finished && !m_cancelled && m_serial == serial) {
-        QEventLoop loop;
-        m_waiters.append(&loop);
-        loop.exec();
-        if (!self)
-            return QByteArray();
-        m_waiters.removeOne(&loop);
-    }
+    if (!waitWhile([this, size, serial] {
+            return m_buffer.size() < size && !m_finished && !m_cancelled && m_serial == serial;
+        }))
+        return QByteArray();
     if (m_cancelled || m_serial != serial)
         return QByteArray();
     const QByteArray piece = m_buffer.left(size);

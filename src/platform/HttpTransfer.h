@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+
 class QEventLoop;
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -94,6 +96,8 @@ private:
     void announce(int state);
     void finishWith(int code, const QString &info);
     void wakeWaiters();
+    // Lets events run while `waiting` holds; false when this object was destroyed meanwhile.
+    bool waitWhile(const std::function<bool()> &waiting);
 
     QNetworkAccessManager *m_network;
     QPointer<QNetworkReply> m_reply;
