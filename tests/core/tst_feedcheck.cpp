@@ -13,7 +13,8 @@
 Q_DECLARE_METATYPE(SiteMisbehaviour::Kind)
 using K = SiteMisbehaviour;
 
-// One check against the test site; the host records the animation words and tooltips.
+// Checks against the test site; the host records the animation words and tooltips, and the
+// later stages' hand-over records what each accepted reply's request was built from.
 struct Checked : FeedCheckHost
 {
     Checked()
@@ -22,6 +23,7 @@ struct Checked : FeedCheckHost
         state.settings.SiteUserName = site.userName();
         state.settings.SitePassword = site.password();
         state.categories = Categories::builtIn();
+        check.setCompletion([this](const FeedCheckContext &context) { handedOver << context; });
     }
     void checkanimation(const QString &word) override { words << word; }
     void setTrayTip(const QString &text) override { tips << text; }
@@ -42,6 +44,7 @@ struct Checked : FeedCheckHost
     FeedCheck check{env.services, state, *this};
     QStringList words;
     QStringList tips;
+    QList<FeedCheckContext> handedOver;
 };
 
 class TestFeedCheck : public QObject
@@ -86,8 +89,9 @@ private slots:
         c->site.misbehave("/bots.php", K::Busy, 1);
         c->env.store->WriteSettingText("lastparsed", "700039");
         c->check.checkfeed();
-        QCOMPARE(c->check.lastFailure(), FeedFailure::None);
-        QCOMPARE(c->words, QStringList({"start", "stopwitherror", "start", "stop"}));
+        QCOMPARE(c->words, QStringList({"start", "stopwitherror", "start"}));
+        QCOMPARE(c->handedOver.size(), 1);
+        QCOMPARE(c->handedOver[0].attempt, 2);
         for (int i = 0; i < 19; ++i)
             c->check.checkfeed();
         QStringList flags;
@@ -96,26 +100,30 @@ private slots:
         QCOMPARE(flags, QStringList{"c=1"} + QStringList(19, "c=0") + QStringList{"c=1"});
     }
 
-    // Until the later stages exist an accepted reply ends the check storing nothing.
+    // An accepted reply brings the categories up to date, is parsed, and goes to the later
+    // stages with the ids its request was built from (developer mode goes 30 back).
     void successfulCheck()
     {
-        c->env.store->WriteSettingText("lastparsed", "700030");
+        c->env.store->WriteSettingText("lastparsed", "700038");
+        c->env.store->WriteSettingText("lastalerted", "700020");
+        c->state.DeveloperMode = true;
         c->state.exclusion << "stale";
         c->state.categories.clear();
         c->check.checkfeed();
-        QCOMPARE(c->check.lastFailure(), FeedFailure::None);
         QCOMPARE(c->messages(),
                  QStringList({"Atempting to retrieve torrent details...", "Checking categories...",
                               "Full cat update needed", "New cats added",
-                              "25 cats loaded from file", "Number of torrents in the feed: 11",
+                              "25 cats loaded from file", "Number of torrents in the feed: 33",
                               "Parsing feed...", "Feed successfully parsed."}));
         QCOMPARE(c->state.categories, c->site.catalogue().categories());
-        QCOMPARE(c->words, QStringList({"start", "stop"}));
-        QCOMPARE(c->tips, QStringList({"Checking for new torrents...", "No new torrents"}));
-        QCOMPARE(c->state.feed.size(), 11);
-        QCOMPARE(c->state.feed.first().Id, QStringLiteral("700030"));
+        QCOMPARE(c->words, QStringList({"start"}));
+        QCOMPARE(c->tips, QStringList({"Checking for new torrents..."}));
+        QCOMPARE(c->state.feed.size(), 33);
+        QCOMPARE(c->state.feed.first().Id, QStringLiteral("700008"));
         QVERIFY(c->state.exclusion.isEmpty());
-        QCOMPARE(c->env.store->ReadSettingText("lastparsed"), QStringLiteral("700030"));
+        QCOMPARE(c->handedOver.size(), 1);
+        QCOMPARE(c->handedOver[0].lastparsed, 700008);
+        QCOMPARE(c->handedOver[0].lastalerted, 700020);
     }
 
     // Each failure is tried twice, with its tooltip and log line each time.
@@ -173,7 +181,7 @@ private slots:
         QCOMPARE(lines.count(logLine), 2);
         QCOMPARE(c->words, QStringList({"start", "stopwitherror", "start", "stopwitherror"}));
         QTEST(c->tips.last(), "tip");
-        QCOMPARE(c->env.store->ReadSettingText("lastparsed"), QStringLiteral("700030"));
+        QVERIFY(c->handedOver.isEmpty());
         // The unexpected page is kept for support.
         const QString kept = ReadTextFile(c->env.file("udata.temp"));
         QCOMPARE(kept.startsWith("<html>", Qt::CaseInsensitive), kind == K::Html);
