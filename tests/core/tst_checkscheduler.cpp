@@ -4,241 +4,138 @@
 #include "core/TrayIconState.h"
 #include "TestEnv.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
-namespace {
-
-class RecordingHost : public SchedulerHost
+// The scheduler with its timers driven by hand; the host records the status line and checks.
+struct Scheduled : SchedulerHost
 {
-public:
-    void setStatusText(const QString &text) override { statuses << text; }
-    void checkfeed() override
-    {
-        ++checks;
-        statusDuringCheck = statuses.isEmpty() ? QString() : statuses.last();
-    }
+    void setStatusText(const QString &text) override { status = text; }
+    void checkfeed() override { checks << status; }
     void setIntervalControlsPaused(bool paused) override { controlsPaused = paused; }
+    void ticks(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            scheduler.onTmrCheckTick();
+    }
+    bool logEndsWith(const QString &text) const { return env.log->lines().last().endsWith(text); }
 
-    QString status() const { return statuses.isEmpty() ? QString() : statuses.last(); }
-
-    QStringList statuses;
-    QString statusDuringCheck;
-    int checks = 0;
+    TestEnv env;
+    ProgramState state;
+    TrayIconState tray{state};
+    QString status;
+    QStringList checks; // the status line during each check
     bool controlsPaused = false;
+    CheckScheduler scheduler{state.settings, tray, *this, *env.log, env.processes};
 };
-
-} // namespace
 
 class TestCheckScheduler : public QObject
 {
     Q_OBJECT
+    std::unique_ptr<Scheduled> s;
+
 private slots:
-    void init()
-    {
-        env = std::make_unique<TestEnv>();
-        state = std::make_unique<ProgramState>();
-        tray = std::make_unique<TrayIconState>(*state);
-        tray->reset();
-        host = std::make_unique<RecordingHost>();
-        scheduler = std::make_unique<CheckScheduler>(state->settings, *tray, *host, *env->log,
-                                                     env->processes);
-    }
-    void cleanup()
-    {
-        scheduler.reset();
-        QCOMPARE(env->problems(), QString());
-        env.reset();
-    }
+    void init() { s = std::make_unique<Scheduled>(); }
 
     void countdownTexts()
     {
-        state->settings.CheckIntervalSeconds = 600;
-        scheduler->startChecking();
-        QCOMPARE(host->checks, 1);
-        QCOMPARE(host->statusDuringCheck, QStringLiteral("Checking for new torrents..."));
-        QCOMPARE(host->status(), QStringLiteral("Next check in 10m 00s"));
-        QVERIFY(scheduler->TmrCheck().isActive());
-        QCOMPARE(scheduler->TmrCheck().interval(), 5000);
-        scheduler->onTmrCheckTick();
-        QCOMPARE(host->status(), QStringLiteral("Next check in 09m 55s"));
-        for (int i = 0; i < 118; ++i)
-            scheduler->onTmrCheckTick();
-        QCOMPARE(host->status(), QStringLiteral("Next check in 00m 05s"));
-        QCOMPARE(host->checks, 1);
-        scheduler->onTmrCheckTick();
-        QCOMPARE(host->checks, 2);
-        QCOMPARE(host->statusDuringCheck, QStringLiteral("Checking for new torrents..."));
-        QCOMPARE(host->status(), QStringLiteral("Next check in 10m 00s"));
-        QCOMPARE(scheduler->CheckTicks(), qint16(0));
+        s->scheduler.startChecking();
+        QCOMPARE(s->checks, QStringList{"Checking for new torrents..."});
+        QCOMPARE(s->status, QStringLiteral("Next check in 10m 00s"));
+        s->ticks(1);
+        QCOMPARE(s->status, QStringLiteral("Next check in 09m 55s"));
+        s->ticks(118);
+        QCOMPARE(s->status, QStringLiteral("Next check in 00m 05s"));
+        QCOMPARE(s->checks.size(), 1);
+        s->ticks(1);
+        QCOMPARE(s->checks.size(), 2);
+        QCOMPARE(s->status, QStringLiteral("Next check in 10m 00s"));
     }
 
-    // Intervals from minutes with fractions need not be multiples of 5 seconds.
-    void intervalNotAMultipleOfFive_data()
-    {
-        QTest::addColumn<int>("interval");
-        QTest::addColumn<int>("ticks");
-        QTest::newRow("150") << 150 << 30;
-        QTest::newRow("125") << 125 << 25;
-        QTest::newRow("123") << 123 << 25;
-        QTest::newRow("121") << 121 << 25;
-    }
+    // An interval that is not a multiple of 5 seconds checks on the first tick past it.
     void intervalNotAMultipleOfFive()
     {
-        QFETCH(int, interval);
-        QFETCH(int, ticks);
-        state->settings.CheckIntervalSeconds = qint16(interval);
-        int tick = 0;
-        while (host->checks == 0 && tick < 1000) {
-            scheduler->onTmrCheckTick();
-            ++tick;
-            if (host->checks == 0)
-                QVERIFY(!host->status().contains('-'));
-        }
-        QCOMPARE(tick, ticks);
+        s->state.settings.CheckIntervalSeconds = 121;
+        s->ticks(24);
+        QVERIFY(s->checks.isEmpty());
+        QCOMPARE(s->status, QStringLiteral("Next check in 00m 01s"));
+        s->ticks(1);
+        QCOMPARE(s->checks.size(), 1);
     }
 
     void pauseAndResumeContinueTheCountdown()
     {
-        state->settings.CheckIntervalSeconds = 600;
-        scheduler->startChecking();
-        for (int i = 0; i < 84; ++i) // 7 minutes: 3 left
-            scheduler->onTmrCheckTick();
-        QCOMPARE(host->status(), QStringLiteral("Next check in 03m 00s"));
-        QSignalSpy checked(scheduler.get(), &CheckScheduler::pauseCheckedChanged);
+        s->scheduler.startChecking();
+        s->ticks(84); // 7 minutes: 3 left
+        s->scheduler.mnuPauseClick();
+        QVERIFY(s->scheduler.pauseChecked());
+        QVERIFY(!s->scheduler.TmrCheck().isActive());
+        QCOMPARE(s->status, QStringLiteral("Paused"));
+        QVERIFY(s->controlsPaused);
+        QCOMPARE(s->tray.picture(), TrayPicture::Paused);
+        QVERIFY(s->logEndsWith(") Paused: By user"));
 
-        scheduler->mnuPauseClick();
-        QVERIFY(scheduler->pauseChecked());
-        QCOMPARE(checked.last()[0].toBool(), true);
-        QVERIFY(!scheduler->TmrCheck().isActive());
-        QCOMPARE(host->status(), QStringLiteral("Paused"));
-        QVERIFY(host->controlsPaused);
-        QCOMPARE(tray->picture(), TrayPicture::Paused);
-        QVERIFY(env->log->lines().last().endsWith(") Paused: By user"));
-
-        scheduler->mnuPauseClick();
-        QVERIFY(!scheduler->pauseChecked());
-        QVERIFY(scheduler->TmrCheck().isActive());
-        QCOMPARE(host->status(), QStringLiteral("Next check in 03m 00s"));
-        QVERIFY(!host->controlsPaused);
-        QCOMPARE(tray->picture(), TrayPicture::NoNew);
-        QVERIFY(env->log->lines().last().endsWith(") Unpaused: By user"));
-        scheduler->onTmrCheckTick();
-        QCOMPARE(host->status(), QStringLiteral("Next check in 02m 55s"));
-        QCOMPARE(host->checks, 1);
+        s->scheduler.mnuPauseClick();
+        QVERIFY(!s->scheduler.pauseChecked());
+        QVERIFY(s->scheduler.TmrCheck().isActive());
+        QCOMPARE(s->status, QStringLiteral("Next check in 03m 00s"));
+        QVERIFY(!s->controlsPaused);
+        QCOMPARE(s->tray.picture(), TrayPicture::NoNew);
+        QVERIFY(s->logEndsWith(") Unpaused: By user"));
+        s->ticks(1);
+        QCOMPARE(s->status, QStringLiteral("Next check in 02m 55s"));
     }
 
     void dueCheckFindingAWatchedProgramPauses()
     {
-        state->settings.CheckIntervalSeconds = 10;
-        state->settings.DetectProcesses = true;
-        state->settings.WatchedProcesses = {"Game.exe"};
-        env->processes.add("game.exe");
-        scheduler->startChecking();
-        QCOMPARE(host->checks, 1);
-        scheduler->onTmrCheckTick();
-        scheduler->onTmrCheckTick();
-        QCOMPARE(host->checks, 1);
-        QCOMPARE(host->status(), QStringLiteral("Paused"));
-        QVERIFY(scheduler->pauseChecked());
-        QVERIFY(!scheduler->TmrCheck().isActive());
-        QVERIFY(scheduler->TmrUnpause().isActive());
-        QCOMPARE(scheduler->TmrUnpause().interval(), 20000);
-        QCOMPARE(scheduler->CheckTicks(), qint16(0));
-        QVERIFY(env->log->lines().last().endsWith(") Paused: Process detected"));
+        s->state.settings.CheckIntervalSeconds = 10;
+        s->state.settings.WatchedProcesses = {"Game.exe"};
+        s->env.processes.add("game.exe");
+        s->ticks(2);
+        QCOMPARE(s->checks.size(), 1); // detection is off
+        s->state.settings.DetectProcesses = true;
+        s->ticks(2);
+        QCOMPARE(s->checks.size(), 1);
+        QCOMPARE(s->status, QStringLiteral("Paused"));
+        QVERIFY(s->scheduler.pauseChecked());
+        QVERIFY(!s->scheduler.TmrCheck().isActive());
+        QVERIFY(s->logEndsWith(") Paused: Process detected"));
 
-        // Still running: the poll does nothing.
-        scheduler->onTmrUnpauseTick();
-        QCOMPARE(host->checks, 1);
-        QVERIFY(scheduler->TmrUnpause().isActive());
-
-        // Ended: one check at once, then the full interval.
-        env->processes.processes.clear();
-        scheduler->onTmrUnpauseTick();
-        QCOMPARE(host->checks, 2);
-        QVERIFY(!scheduler->pauseChecked());
-        QVERIFY(!scheduler->TmrUnpause().isActive());
-        QVERIFY(scheduler->TmrCheck().isActive());
-        QCOMPARE(scheduler->countdownText(), QStringLiteral("Next check in 00m 10s"));
-        const QStringList lines = env->log->lines();
-        QVERIFY(lines.last().endsWith(") Unpaused: Process ended"));
-    }
-
-    void detectionOffChecksWhateverRuns()
-    {
-        state->settings.CheckIntervalSeconds = 5;
-        state->settings.DetectProcesses = false;
-        state->settings.WatchedProcesses = {"game.exe"};
-        env->processes.add("game.exe");
-        scheduler->onTmrCheckTick();
-        QCOMPARE(host->checks, 1);
+        // Still running: the poll does nothing. Ended: one check at once, then the interval.
+        s->scheduler.onTmrUnpauseTick();
+        QCOMPARE(s->checks.size(), 1);
+        QVERIFY(s->scheduler.TmrUnpause().isActive());
+        s->env.processes.processes.clear();
+        s->scheduler.onTmrUnpauseTick();
+        QCOMPARE(s->checks.size(), 2);
+        QVERIFY(!s->scheduler.pauseChecked());
+        QVERIFY(!s->scheduler.TmrUnpause().isActive());
+        QCOMPARE(s->scheduler.countdownText(), QStringLiteral("Next check in 00m 10s"));
+        QVERIFY(s->logEndsWith(") Unpaused: Process ended"));
     }
 
     void startupWait()
     {
-        state->settings.StartupWaitSeconds = 300;
-        state->settings.CheckIntervalSeconds = 600;
-        QSignalSpy pauseEnabled(scheduler.get(), &CheckScheduler::pauseMenuEnabled);
-        scheduler->startWait();
-        QCOMPARE(host->status(), QStringLiteral("Next check in 05m 00s"));
-        QVERIFY(env->log->lines().last().endsWith(") Waiting 05m 00s..."));
-        QCOMPARE(pauseEnabled.last()[0].toBool(), false);
-        QVERIFY(scheduler->TmrWait().isActive());
-        QVERIFY(!scheduler->TmrCheck().isActive());
+        s->scheduler.startWait();
+        QCOMPARE(s->status, QStringLiteral("Next check in 05m 00s"));
+        QVERIFY(s->logEndsWith(") Waiting 05m 00s..."));
         for (int i = 0; i < 59; ++i)
-            scheduler->onTmrWaitTick();
-        QCOMPARE(host->checks, 0);
-        QCOMPARE(host->status(), QStringLiteral("Next check in 00m 05s"));
-        scheduler->onTmrWaitTick();
-        QCOMPARE(host->checks, 1);
-        QCOMPARE(pauseEnabled.last()[0].toBool(), true);
-        QVERIFY(!scheduler->TmrWait().isActive());
-        QVERIFY(scheduler->TmrCheck().isActive());
-        QCOMPARE(scheduler->WaitTicks(), qint16(0));
-        QCOMPARE(host->status(), QStringLiteral("Next check in 10m 00s"));
+            s->scheduler.onTmrWaitTick();
+        QCOMPARE(s->status, QStringLiteral("Next check in 00m 05s"));
+        s->scheduler.onTmrWaitTick();
+        QCOMPARE(s->checks.size(), 1);
+        QVERIFY(!s->scheduler.TmrWait().isActive() && s->scheduler.TmrCheck().isActive());
+        QCOMPARE(s->status, QStringLiteral("Next check in 10m 00s"));
     }
 
-    void manualCheckKeepsTheSchedule()
+    // "Check for new torrents" leaves the countdown alone.
+    void manualCheckKeepsTheCountdown()
     {
-        state->settings.CheckIntervalSeconds = 600;
-        scheduler->startChecking();
-        for (int i = 0; i < 10; ++i)
-            scheduler->onTmrCheckTick();
-        scheduler->mnuCheckClick();
-        QCOMPARE(host->checks, 2);
-        QCOMPARE(scheduler->CheckTicks(), qint16(10));
-        QVERIFY(scheduler->TmrCheck().isActive());
+        s->scheduler.startChecking();
+        s->ticks(10);
+        s->scheduler.mnuCheckClick();
+        QCOMPARE(s->checks.size(), 2);
+        QCOMPARE(s->scheduler.CheckTicks(), qint16(10));
     }
-
-    void intervalChangeRestartsTheCountdown()
-    {
-        state->settings.CheckIntervalSeconds = 600;
-        scheduler->startChecking();
-        for (int i = 0; i < 10; ++i)
-            scheduler->onTmrCheckTick();
-        scheduler->intervalChanged(150);
-        QCOMPARE(state->settings.CheckIntervalSeconds, qint16(150));
-        QCOMPARE(scheduler->CheckTicks(), qint16(0));
-        QCOMPARE(host->status(), QStringLiteral("Next check in 02m 30s"));
-        QVERIFY(scheduler->TmrCheck().isActive());
-    }
-
-    void resumeDropsTheNewState()
-    {
-        scheduler->startChecking();
-        tray->checkanimation("stopnew");
-        scheduler->mnuPauseClick();
-        scheduler->mnuPauseClick();
-        QCOMPARE(tray->IconState(), QStringLiteral("nonew"));
-        QCOMPARE(tray->picture(), TrayPicture::NoNew);
-    }
-
-private:
-    std::unique_ptr<TestEnv> env;
-    std::unique_ptr<ProgramState> state;
-    std::unique_ptr<TrayIconState> tray;
-    std::unique_ptr<RecordingHost> host;
-    std::unique_ptr<CheckScheduler> scheduler;
 };
 
 QTEST_GUILESS_MAIN(TestCheckScheduler)
