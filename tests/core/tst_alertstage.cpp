@@ -5,6 +5,7 @@
 
 #include <QtTest>
 
+// The last stage of a check: what the user is shown and the bookkeeping stored.
 class TestAlertStage : public QObject
 {
     Q_OBJECT
@@ -12,40 +13,24 @@ class TestAlertStage : public QObject
     std::unique_ptr<TestEnv> env;
     ProgramState state;
 
-    static const QString Name27;
-    static const QString Name28;
-
-    static ResultList resultsOf(const QStringList &rows)
+    void setUp(const QStringList &results, int first, int last)
     {
-        ResultList out;
-        for (const QString &row : rows) {
-            const QStringList f = row.split(QLatin1Char('|'));
-            MatchRecord r;
-            r.Id = f[0].toInt();
-            r.Name = f[1];
-            r.FilterIndex = 1;
-            out.append(r);
-        }
-        return out;
-    }
-    static ParsedFeed feedOf(int first, int last)
-    {
-        ParsedFeed feed;
+        for (const QString &row : results)
+            state.results.append(
+                {1, {}, {}, 0, {}, row.section('|', 1), row.section('|', 0, 0).toInt()});
+        state.feed.clear();
         for (int id = first; id <= last; ++id)
-            feed.append({QString::number(id), "1", "Appz", "T " + QString::number(id), "f"});
-        return feed;
+            state.feed.append({QString::number(id), "1", "Appz", "T", "f"});
     }
-    QStringList logLines() const
+    AlertStage::Outcome run(int lastparsed, int lastalerted, bool onetime)
     {
-        QStringList out;
-        for (QString l : env->log->lines())
-            out.append(l.remove(QRegularExpression(QStringLiteral("^\\([^)]*\\) "))));
-        return out;
+        return AlertStage(state, *env->store, env->log.get()).run(lastparsed, lastalerted, onetime);
     }
-    static QString popupText(const std::optional<PopupRequest> &p)
+    static QString popupText(const AlertStage::Outcome &out)
     {
-        return p ? p->text + QLatin1Char('|') + p->tail : QStringLiteral("none");
+        return out.popup ? out.popup->text + '|' + out.popup->tail : QStringLiteral("none");
     }
+    QString stored(const char *name) const { return env->store->ReadSettingText(name); }
 
 private slots:
     void init()
@@ -55,84 +40,50 @@ private slots:
     }
     void cleanup()
     {
-        QVERIFY2(env->problems().isEmpty(), qPrintable(env->problems()));
+        QCOMPARE(env->problems(), QString());
         env.reset();
     }
 
+    // The feed of the check holds lastparsed to lastparsed + 3 (1 to 20 on a first run).
     void alert_data()
     {
         QTest::addColumn<QStringList>("results");
         QTest::addColumn<int>("lastparsed");
         QTest::addColumn<int>("lastalerted");
         QTest::addColumn<bool>("onetime");
-        QTest::addColumn<QString>("animation");
         QTest::addColumn<QString>("tooltip");
         QTest::addColumn<QString>("page"); // after the site address
         QTest::addColumn<QString>("popup");
         QTest::addColumn<int>("newLastalerted");
-        QTest::addColumn<QStringList>("log");
-
-        const QString one = "has just been uploaded.";
-        const QString several = " new torrents have just been uploaded.";
-
-        QTest::newRow("no results") << QStringList{} << 100 << 50 << false << "stop"
-                                    << "No new torrents"
-                                    << "/browse.php"
-                                    << "none" << 50 << QStringList{"Number of results: 0"};
-        QTest::newRow("one result, 27 characters: whole name")
-            << QStringList{"101|" + Name27} << 100 << 50 << false << "stopnew"
-            << Name27 + " has just been uploaded"
-            << "/details.php?id=101&hit=1" << Name27 + "|" + one << 101
-            << QStringList{"Number of results: 1"};
-        QTest::newRow("one result, 28 characters: cut to 27")
-            << QStringList{"101|" + Name28} << 100 << 50 << false << "stopnew"
-            << Name28.left(27) + "... has just been uploaded"
-            << "/details.php?id=101&hit=1" << Name28 + "|" + one << 101
-            << QStringList{"Number of results: 1"};
-        QTest::newRow("one result, alert once, newer")
-            << QStringList{"101|Film"} << 100 << 100 << true << "stopnew"
-            << "Film has just been uploaded"
-            << "/details.php?id=101&hit=1"
-            << "Film|" + one << 101 << QStringList{"Number of results: 1", "onetime on. la = 100"};
-        QTest::newRow("one result, alert once, already alerted")
-            << QStringList{"101|Film"} << 101 << 101 << true << "stopnew"
-            << "Film has just been uploaded"
-            << "/details.php?id=101&hit=1"
-            << "none" << 101
-            << QStringList{"Number of results: 1", "onetime on. la = 101",
-                           "res array/la = 101/101"};
-        QTest::newRow("several results")
-            << QStringList{"101|A", "102|B", "103|C"} << 100 << 50 << false << "stopnew"
-            << "3 new torrents"
-            << "/browse.php"
-            << "3|" + several << 103 << QStringList{"Number of results: 3"};
-        QTest::newRow("several, alert once, one newer: its name")
-            << QStringList{"101|A", "102|B"} << 101 << 101 << true << "stopnew"
-            << "2 new torrents"
-            << "/browse.php"
-            << "B|" + one << 102
-            << QStringList{"Number of results: 2", "onetime on. la = 101",
-                           "res array/la = 101/101"};
+        const QString one = "|has just been uploaded.";
+        const QString several = "| new torrents have just been uploaded.";
+        const QString name27 = "Twenty Seven Characters Abc", name28 = name27 + "d";
+        const QString details = "/details.php?id=101&hit=1", list = "/browse.php";
+        const QString tail = " has just been uploaded", none = "No new torrents";
+        // clang-format off
+        QTest::newRow("no results") << QStringList{} << 100 << 50 << false << none << list
+            << "none" << 50;
+        QTest::newRow("one result, 27 characters: whole name") << QStringList{"101|" + name27}
+            << 100 << 50 << false << name27 + tail << details << name27 + one << 101;
+        QTest::newRow("one result, 28 characters: cut to 27") << QStringList{"101|" + name28}
+            << 100 << 50 << false << name27 + "..." + tail << details << name28 + one << 101;
+        QTest::newRow("one result, alert once, newer") << QStringList{"101|Film"} << 100 << 100
+            << true << "Film" + tail << details << "Film" + one << 101;
+        QTest::newRow("one result, alert once, already alerted") << QStringList{"101|Film"}
+            << 101 << 101 << true << "Film" + tail << details << "none" << 101;
+        QTest::newRow("several results") << QStringList{"101|A", "102|B", "103|C"} << 100 << 50
+            << false << "3 new torrents" << list << "3" + several << 103;
+        QTest::newRow("several, alert once, one newer: its name") << QStringList{"101|A", "102|B"}
+            << 101 << 101 << true << "2 new torrents" << list << "B" + one << 102;
         QTest::newRow("several, alert once, two newer: the count")
-            << QStringList{"100|A", "101|B", "102|C"} << 100 << 100 << true << "stopnew"
-            << "3 new torrents"
-            << "/browse.php"
-            << "2|" + several << 102
-            << QStringList{"Number of results: 3", "onetime on. la = 100",
-                           "res array/la = 100/100"};
+            << QStringList{"100|A", "101|B", "102|C"} << 100 << 100 << true << "3 new torrents"
+            << list << "2" + several << 102;
         QTest::newRow("several, alert once, none newer: no popup, new state")
-            << QStringList{"100|A", "101|B"} << 101 << 101 << true << "stopnew"
-            << "2 new torrents"
-            << "/browse.php"
-            << "none" << 101
-            << QStringList{"Number of results: 2", "onetime on. la = 101", "res array/la = 100/101",
-                           "res array/la = 101/101"};
-        QTest::newRow("first run: leftovers dropped, nothing alerted")
-            << QStringList{"5|Old"} << 0 << 0 << false << "stop"
-            << "No new torrents"
-            << "/browse.php"
-            << "none" << 0
-            << QStringList{"First run detected. Skipping notification.", "Number of results: 0"};
+            << QStringList{"100|A", "101|B"} << 101 << 101 << true << "2 new torrents" << list
+            << "none" << 101;
+        QTest::newRow("first run: leftovers dropped, nothing alerted") << QStringList{"5|Old"}
+            << 0 << 0 << false << none << list << "none" << 0;
+        // clang-format on
     }
     void alert()
     {
@@ -140,39 +91,25 @@ private slots:
         QFETCH(int, lastparsed);
         QFETCH(int, lastalerted);
         QFETCH(bool, onetime);
-        QFETCH(QString, animation);
         QFETCH(QString, tooltip);
         QFETCH(QString, page);
-        QFETCH(QString, popup);
-        QFETCH(int, newLastalerted);
-        QFETCH(QStringList, log);
-
-        state.results = resultsOf(results);
+        const bool firstRun = lastparsed == 0;
+        setUp(results, firstRun ? 1 : lastparsed, firstRun ? 20 : lastparsed + 3);
         state.exclusion = {"7"};
-        state.feed = lastparsed == 0 ? feedOf(1, 20) : feedOf(lastparsed, lastparsed + 3);
-        AlertStage stage(state, *env->store, env->log.get());
-        const AlertStage::Outcome out = stage.run(lastparsed, lastalerted, onetime);
+        const AlertStage::Outcome out = run(lastparsed, lastalerted, onetime);
 
-        QCOMPARE(logLines(), log);
-        QCOMPARE(out.animation, animation);
+        QCOMPARE(out.animation, QString(state.results.isEmpty() ? "stop" : "stopnew"));
         QCOMPARE(out.tooltip, tooltip);
         QCOMPARE(state.TrayTipText, tooltip);
         QCOMPARE(out.alertAddress, SiteBaseUrl() + page);
         QCOMPARE(state.AlertAddress, SiteBaseUrl() + page);
-        QCOMPARE(popupText(out.popup), popup);
-        QCOMPARE(out.lastalerted, newLastalerted);
-        QVERIFY(out.stored);
-        QCOMPARE(env->store->ReadSettingText("lastalerted"), QString::number(newLastalerted));
-        QCOMPARE(env->store->ReadSettingText("lastparsed"),
-                 lastparsed == 0 ? QStringLiteral("20") : QString::number(lastparsed + 3));
-        if (lastparsed == 0) {
-            QVERIFY(state.results.isEmpty());
-            QVERIFY(state.exclusion.isEmpty());
-            QVERIFY(state.feed.isEmpty());
-        } else {
-            QCOMPARE(state.results.size(), results.size());
-            QCOMPARE(state.exclusion, QStringList{"7"});
-        }
+        QTEST(popupText(out), "popup");
+        QTEST(out.lastalerted, "newLastalerted");
+        QCOMPARE(stored("lastalerted"), QString::number(out.lastalerted));
+        QCOMPARE(stored("lastparsed"), QString::number(firstRun ? 20 : lastparsed + 3));
+        QCOMPARE(state.results.size(), firstRun ? 0 : results.size());
+        QCOMPARE(state.exclusion, firstRun ? QStringList{} : QStringList{"7"});
+        QCOMPARE(state.feed.isEmpty(), firstRun);
     }
 
     // Each check finds one new torrent and the user acknowledges nothing in between.
@@ -187,42 +124,25 @@ private slots:
     void twoChecksWithoutAcknowledgement()
     {
         QFETCH(bool, onetime);
-        QFETCH(QString, secondPopup);
-        env->store->WriteSettingText("lastalerted", "100");
-
-        state.feed = feedOf(100, 101);
-        state.results = resultsOf({"101|First"});
-        AlertStage first(state, *env->store, env->log.get());
-        const auto out1 =
-            first.run(100, env->store->ReadSettingText("lastalerted").toInt(), onetime);
-        QCOMPARE(popupText(out1.popup), QStringLiteral("First|has just been uploaded."));
-
-        state.feed = feedOf(101, 102);
-        state.results.append(resultsOf({"102|Second"}));
-        AlertStage second(state, *env->store, env->log.get());
-        const auto out2 = second.run(env->store->ReadSettingText("lastparsed").toInt(),
-                                     env->store->ReadSettingText("lastalerted").toInt(), onetime);
-        QCOMPARE(out2.tooltip, QStringLiteral("2 new torrents"));
-        QCOMPARE(popupText(out2.popup), secondPopup);
-        QCOMPARE(env->store->ReadSettingText("lastalerted"), QStringLiteral("102"));
-        QCOMPARE(env->store->ReadSettingText("lastparsed"), QStringLiteral("102"));
+        setUp({"101|First"}, 100, 101);
+        QCOMPARE(popupText(run(100, 100, onetime)),
+                 QStringLiteral("First|has just been uploaded."));
+        setUp({"102|Second"}, 101, 102);
+        const auto out = run(stored("lastparsed").toInt(), stored("lastalerted").toInt(), onetime);
+        QTEST(popupText(out), "secondPopup");
+        QCOMPARE(stored("lastalerted"), QStringLiteral("102"));
+        QCOMPARE(stored("lastparsed"), QStringLiteral("102"));
     }
 
-    // lastparsed is where the next check starts: an unreadable id in the last row must not be
-    // stored, since it would read back as 0 and turn the next check into a first run.
+    // An unreadable last id must not be stored: read back as 0 it would make a first run.
     void unreadableLastIdKeepsTheNewestReadableOne()
     {
-        env->store->WriteSettingText("lastparsed", "100");
-        state.feed = feedOf(100, 102);
+        setUp({}, 100, 102);
         state.feed.append({"x9", "1", "Appz", "Broken", "f"});
-        AlertStage stage(state, *env->store, env->log.get());
-        stage.run(100, 0, false);
-        QCOMPARE(env->store->ReadSettingText("lastparsed"), QStringLiteral("102"));
+        run(100, 0, false);
+        QCOMPARE(stored("lastparsed"), QStringLiteral("102"));
     }
 };
-
-const QString TestAlertStage::Name27 = QStringLiteral("Twenty Seven Characters Abc");
-const QString TestAlertStage::Name28 = QStringLiteral("Twenty Eight Characters Abcd");
 
 QTEST_GUILESS_MAIN(TestAlertStage)
 #include "tst_alertstage.moc"

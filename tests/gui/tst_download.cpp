@@ -1,11 +1,10 @@
 #include "download/ActiveDownloads.h"
-#include "download/DownloadTarget.h"
 #include "download/frmDownload.h"
 #include "platform/HttpTransfer.h"
 #include "platform/TextUtils.h"
-#include "platform/WindowHelpers.h"
 #include "TestEnv.h"
 #include "TestSite.h"
+#include "WidgetFinder.h"
 
 #include <QDir>
 #include <QLabel>
@@ -16,11 +15,11 @@
 #include <QtTest>
 
 #include <functional>
-#include <memory>
+
+using WidgetFinder::control;
 
 // The download window against the local test site: the login exchange, the saved file, every
-// failure and its retry countdown, cancelling, and file names from the site that try to leave
-// the torrent folder.
+// failure with its retry countdown, cancelling, and hostile file names from the site.
 class TestDownload : public QObject
 {
     Q_OBJECT
@@ -30,24 +29,23 @@ class TestDownload : public QObject
     ActiveDownloads m_downloads;
     QString m_folder; // the torrent folder, three levels below the program folder
     QList<QPointer<frmDownload>> m_windows;
-
+    const QString File = QStringLiteral("/download.php");
     static constexpr int Id = 700007;
 
-    QPointer<frmDownload> start(const QString &target, const QString &user = "demo",
-                                const QString &password = "demo", int id = Id,
-                                const QString &name = "Some Movie 2008")
+    QPointer<frmDownload> start(const QString &target, const QString &password = "demo",
+                                const QString &user = "demo")
     {
         auto *window = new frmDownload(m_env->services, m_downloads);
         m_windows.append(window);
         window->show();
-        QString texts[] = {DownloadUrlPath(id), target, user, password, name};
+        QString texts[] = {DownloadUrlPath(Id), target, user, password, "Some Movie"};
         window->DownloadFile(texts[0], texts[1], texts[2], texts[3], texts[4]);
         return window;
     }
-    QString fileNameOf(int id) const { return m_site->catalogue().torrent(id)->fileName; }
-    QByteArray torrentBytes(int id, const QString &user = "demo") const
+    QString target() const { return m_folder + m_site->catalogue().torrent(Id)->fileName; }
+    QByteArray torrentBytes(const QString &user = "demo") const
     {
-        return m_site->server().pages().torrentFile(*m_site->catalogue().torrent(id),
+        return m_site->server().pages().torrentFile(*m_site->catalogue().torrent(Id),
                                                     *m_site->catalogue().user(user));
     }
     static QByteArray contents(const QString &path)
@@ -55,55 +53,50 @@ class TestDownload : public QObject
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
-    static void write(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
     QStringList folderFiles() const
     {
         return QDir(m_folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
-    template <typename T> static T *control(QWidget *window, const char *name)
-    {
-        T *child = window->findChild<T *>(QLatin1String(name));
-        if (!child)
-            qFatal("no control %s", name);
-        return child;
-    }
-    static QString text(QWidget *window, const char *name)
+    static QString text(QWidget *window, const char *name = "Label4")
     {
         return control<QLabel>(window, name)->text();
     }
-    static QString status(QWidget *window) { return text(window, "Label4"); }
     static bool statusIsRed(QWidget *window)
     {
         return control<QLabel>(window, "Label4")->palette().color(QPalette::WindowText) ==
                QColor(255, 0, 0);
     }
-    static bool timerRunning(QWidget *window, const char *name)
+    // The attempt's timers that run, and "request" while a request does.
+    static QStringList busy(QWidget *window)
     {
-        return control<QTimer>(window, name)->isActive();
+        QStringList out;
+        for (const char *timer : {"timeouttimer", "retry"})
+            if (control<QTimer>(window, timer)->isActive())
+                out << timer;
+        if (control<HttpTransfer>(window, "inetDownloadFile")->StillExecuting())
+            out << "request";
+        return out;
     }
-    static void ticks(int count, const std::function<void()> &tick)
+    static void retryTicks(frmDownload *window, int count)
     {
         for (int i = 0; i < count; ++i)
-            tick();
+            window->onRetryTick();
     }
-    // Runs action once condition holds, checked from the event loop, so that it also runs
-    // while the window's receive loop waits for data.
-    static void whenever(QTimer &poll, std::function<bool()> condition,
-                         std::function<void()> action)
+    // Runs action from the event loop once condition holds, also while the receive loop waits.
+    static bool whenever(const std::function<bool()> &condition,
+                         const std::function<void()> &action)
     {
+        bool done = false;
+        QTimer poll;
         poll.setInterval(2);
-        QObject::connect(&poll, &QTimer::timeout, [&poll, condition, action] {
-            if (!condition())
-                return;
-            poll.stop();
-            action();
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!done && condition()) {
+                done = true;
+                action();
+            }
         });
         poll.start();
+        return QTest::qWaitFor([&] { return done; });
     }
 
 private slots:
@@ -123,469 +116,245 @@ private slots:
             delete window.data();
         m_windows.clear();
         QVERIFY2(m_env->problems().isEmpty(), qPrintable(m_env->problems()));
+        // A download problem never ends the program.
         QCOMPARE(m_env->endProgramCalls, QList<int>());
         m_site.reset();
         m_env.reset();
     }
 
-    void loginFetchesTheFileAndOpensIt_data()
+    // Refused unasked: a target already downloading in any letter case, a missing folder.
+    void refusedTargets_data()
     {
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QByteArray>("earlier"); // a file of the same name, replaced
-        const QByteArray tail = "&login=Log+in&returnto=/download.php?id=700007\r\n";
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<Dialogs::Icon>("icon");
         // clang-format off
-        QTest::newRow("demo") << "demo" << "demo" << "username=demo&password=demo" + tail
-            << QByteArray();
-        QTest::newRow("credentials that need encoding, earlier file") << "jo smith" << "p&ss=w~rd.-_"
-            << "username=jo+smith&password=p%26ss%3Dw%7Erd%2E%2D%5F" + tail
-            << QByteArray("d8:announce4:old!e");
+        QTest::newRow("same target in other letter case") << "a/b/torrents/mOVIE.TORRENT"
+            << "Pollwick" << "Unable to download file. File is already being downloaded."
+            << Dialogs::Information;
+        QTest::newRow("missing folder") << "gone/x.torrent" << "Critical Error"
+            << "Pollwick was unable to save the .torrent file to the path you have specified.\r\n"
+               "Please check to see if the path is correct, and the appropriate permissions exist. "
+            << Dialogs::Critical;
         // clang-format on
     }
-    void loginFetchesTheFileAndOpensIt()
+    void refusedTargets()
     {
-        QFETCH(QString, user);
-        QFETCH(QString, password);
-        QFETCH(QByteArray, body);
+        QFETCH(QString, second);
+        m_site->misbehave(File, SiteMisbehaviour::Stall);
+        QPointer<frmDownload> first = start(m_folder + QStringLiteral("Movie.torrent"));
+        QTRY_COMPARE(m_site->requestsTo(File).size(), 1);
+        QPointer<frmDownload> refused = start(m_env->folder() + second);
+        const ScriptedDialogs::Shown box = m_env->dialogs.take();
+        QTEST(box.caption, "caption");
+        QTEST(box.text, "text");
+        QTEST(box.icon, "icon");
+        QTRY_VERIFY(refused.isNull() && first);
+        QCOMPARE(m_downloads.paths(), QStringList{m_folder + QStringLiteral("Movie.torrent")});
+        QCOMPARE(m_site->requests().size(), 2);
+    }
+
+    // One attempt by the site's answer. Failures but a short body or a page are retried, five
+    // attempts at most; an earlier file survives a short body and a page; a name from the site
+    // stays in the torrent folder, and only a .torrent file is opened.
+    void oneAttempt_data()
+    {
+        QTest::addColumn<QString>("login");      // user name / password
+        QTest::addColumn<QString>("name");       // the file name in the target; "": the catalogue's
+        QTest::addColumn<QString>("answer");     // how the site answers; "": normally
+        QTest::addColumn<QByteArray>("earlier"); // a file of the same name before the download
+        QTest::addColumn<QString>("statusText"); // "": opened; "*": a prefix; "Failed.": retried
+        QTest::addColumn<QString>("onDisk");     // "torrent", "earlier", "page", "answer", "none"
+        QTest::addColumn<QByteArray>("posted");  // the login body the site received
+        const QByteArray no, earlier = "d8:announce4:good4:infod4:name1:xee";
+        const QString page = "Status: Failed to download torrent. Site returned unexpected data.";
+        const QString d = "demo/demo", failed = "Status: Failed. (*";
+        const QByteArray tail = "&login=Log+in&returnto=/download.php?id=700007\r\n";
+        // clang-format off
+        QTest::newRow("login, redirect, file opened") << d << "" << "" << no << "" << "torrent"
+            << "username=demo&password=demo" + tail;
+        QTest::newRow("credentials that need encoding, earlier file replaced")
+            << "jo smith/p&ss=w~rd.-_" << "" << "" << earlier << "" << "torrent"
+            << "username=jo+smith&password=p%26ss%3Dw%7Erd%2E%2D%5F" + tail;
+        QTest::newRow("file not found") << d << "" << "404" << no
+            << "Status: Failed. File not found on server." << "none" << no;
+        QTest::newRow("unresolvable host") << d << "" << "unresolvable" << no << failed << "none"
+            << no;
+        QTest::newRow("connection refused") << d << "" << "refused" << no << failed << "none" << no;
+        QTest::newRow("empty reply") << d << "" << "empty" << no
+            << "Status: Failed. (The site sent an empty file)" << "none" << no;
+        QTest::newRow("server error") << d << "" << "500" << no
+            << "Status: Failed. (HTTP/1.1 500 Internal Server Error)" << "none" << no;
+        QTest::newRow("short body") << d << "" << "truncated" << no << "Status: Receiving File "
+            << "none" << no;
+        QTest::newRow("short body, earlier file survives") << d << "" << "truncated" << earlier
+            << "Status: Receiving File " << "earlier" << no;
+        QTest::newRow("no Content-Length") << d << "" << "no length" << no << "" << "torrent" << no;
+        QTest::newRow("login failed") << "demo/wrong" << "" << "" << no << page << "page" << no;
+        QTest::newRow("login failed, earlier torrent kept") << "demo/wrong" << "" << "" << earlier
+            << page << "earlier" << no;
+        // Only the exact tag counts.
+        QTest::newRow("capital tag") << d << "" << "<HTML>not a page" << no << "" << "answer" << no;
+        QTest::newRow("name climbing out") << d << "../../x.torrent" << "" << no << "" << "torrent"
+            << no;
+        QTest::newRow("desktop entry, not opened") << d << "evil.desktop" << "" << no
+            << "Status: Saved as evil.desktop. Not opened: it is not a .torrent file." << "torrent"
+            << no;
+        // clang-format on
+    }
+    void oneAttempt()
+    {
+        QFETCH(QString, login);
+        QFETCH(QString, name);
+        QFETCH(QString, answer);
         QFETCH(QByteArray, earlier);
-        if (user != QLatin1String("demo"))
+        QFETCH(QString, statusText);
+        QFETCH(QString, onDisk);
+        QFETCH(QByteArray, posted);
+        const QString user = login.section('/', 0, 0), password = login.section('/', 1);
+        if (user != "demo")
             m_site->catalogue().addUser(user, password);
-        const QString target = m_folder + fileNameOf(Id);
+        const QString saved = name.isEmpty() ? target() : m_folder + name.section('/', -1);
         if (!earlier.isEmpty())
-            write(target, earlier);
-        QPointer<frmDownload> window = start(target, user, password);
-        QCOMPARE(m_downloads.paths(), QStringList{target});
-        QCOMPARE(status(window), QStringLiteral("Status: Connecting..."));
+            QVERIFY(ReplaceFileAtomically(saved, earlier));
+        const QHash<QString, SiteMisbehaviour::Kind> kinds{
+            {"404", SiteMisbehaviour::NotFound},
+            {"empty", SiteMisbehaviour::Empty},
+            {"truncated", SiteMisbehaviour::Truncated},
+            {"no length", SiteMisbehaviour::NoContentLength}};
+        if (kinds.contains(answer))
+            m_site->misbehave(File, kinds[answer]);
+        else if (answer == "unresolvable")
+            m_env->useSite(QStringLiteral("http://no-such-host.invalid"));
+        else if (answer == "refused")
+            m_env->useSite(TestSite::unusedPortUrl());
+        else if (answer == "500")
+            m_site->setRawReply(File, 500, "Sorry");
+        else if (answer.startsWith('<'))
+            m_site->scriptReply(File, answer.toLatin1());
+        QPointer<frmDownload> window =
+            start(name.isEmpty() ? target() : m_folder + name, password, user);
 
-        QTRY_VERIFY(window.isNull());
-        QCOMPARE(contents(target), torrentBytes(Id, user));
-        QCOMPARE(m_env->shell.files, QStringList{target});
-        QCOMPARE(folderFiles(), QStringList{fileNameOf(Id)});
-        QCOMPARE(m_downloads.count(), 0);
-
+        if (statusText.isEmpty()) {
+            QTRY_VERIFY(window.isNull());
+        } else if (statusText.startsWith("Status: Saved")) {
+            QTRY_COMPARE(window ? window->windowTitle() : "closed",
+                         QStringLiteral("Download Complete"));
+            QCOMPARE(text(window), statusText);
+        } else {
+            QTRY_VERIFY(window && statusIsRed(window));
+            QVERIFY2(statusText.endsWith('*') ? text(window).startsWith(statusText.chopped(1)) &&
+                                                    text(window).size() > statusText.size()
+                                              : text(window) == statusText,
+                     qPrintable(text(window)));
+            const bool retried = statusText.startsWith("Status: Failed. ");
+            QCOMPARE(busy(window), retried ? QStringList{"retry"} : QStringList());
+            if (statusText.startsWith("Status: Failed to"))
+                QCOMPARE(window->windowTitle(), QStringLiteral("Download Failed"));
+        }
+        // A site that never recovers: five attempts, the last without a countdown, end quiet.
+        for (int attempt = 1; answer == "404" && attempt <= 5; ++attempt) {
+            QTRY_COMPARE(m_site->requestsTo(File).size(), attempt);
+            QTRY_COMPARE(busy(window), QStringList{"retry"});
+            retryTicks(window, 1);
+            QCOMPARE(text(window, "Label7"),
+                     attempt < 5 ? QStringLiteral("Retry in 60") : QString());
+            retryTicks(window, 60);
+            QCOMPARE(busy(window).isEmpty(), attempt == 5);
+        }
+        QCOMPARE(m_env->shell.files, statusText.isEmpty() ? QStringList{saved} : QStringList());
+        if (!window || !statusIsRed(window))
+            QCOMPARE(m_downloads.count(), 0);
+        const QByteArray bytes = contents(saved);
+        if (onDisk == QLatin1String("page"))
+            QVERIFY(bytes.startsWith("<html>"));
+        else
+            QCOMPARE(bytes, onDisk == QLatin1String("torrent")   ? torrentBytes(user)
+                            : onDisk == QLatin1String("earlier") ? earlier
+                            : onDisk == QLatin1String("answer")  ? answer.toLatin1()
+                                                                 : QByteArray("<missing>"));
+        QCOMPARE(folderFiles().size(), onDisk == QLatin1String("none") ? 0 : 1);
+        QCOMPARE(QDir(m_env->folder() + "a").entryList(QDir::Files), QStringList());
+        if (posted.isEmpty())
+            return;
         const QList<SiteRequest> seen = m_site->requests();
         QCOMPARE(seen.size(), 2);
-        QCOMPARE(seen[0].method, QByteArray("POST"));
-        QCOMPARE(seen[0].target, QByteArray("/takelogin.php"));
-        QCOMPARE(seen[0].body, body);
-        QCOMPARE(seen[0].header("Referer"),
-                 (m_site->baseUrl() + QStringLiteral("/download.php?id=700007")).toLatin1());
+        QCOMPARE(seen[0].method + ' ' + seen[0].target, QByteArray("POST /takelogin.php"));
+        QCOMPARE(seen[0].body, posted);
+        QCOMPARE(seen[0].header("Referer"), (m_site->baseUrl() + DownloadUrlPath(Id)).toLatin1());
         QCOMPARE(seen[0].header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
         QCOMPARE(seen[0].header("User-Agent"), QByteArray("Pollwick Autodownloader - 1.3.512"));
         QCOMPARE(seen[1].target, QByteArray("/download.php?id=700007"));
         QVERIFY(!seen[1].cookie.isEmpty());
     }
 
-    void severalDownloadsRunAtOnce()
+    // 30 silent seconds fail an attempt and the next one succeeds; Cancel and the close box stop
+    // everything at once in every phase and leave nothing on disk.
+    void timeOutOrCancel_data()
     {
-        const QList<int> ids{700003, 700011, 700029};
-        QList<QPointer<frmDownload>> windows;
-        for (int id : ids)
-            windows.append(start(m_folder + fileNameOf(id), "demo", "demo", id));
-        QCOMPARE(m_downloads.count(), 3);
-        for (const QPointer<frmDownload> &window : windows)
-            QTRY_VERIFY(window.isNull());
-        for (int id : ids)
-            QCOMPARE(contents(m_folder + fileNameOf(id)), torrentBytes(id));
-        QCOMPARE(m_env->shell.files.size(), 3);
-        QCOMPARE(m_downloads.count(), 0);
-    }
-
-    void sameTargetInOtherLetterCaseIsRefused()
-    {
-        m_site->misbehave(QStringLiteral("/download.php"), SiteMisbehaviour::Stall);
-        QPointer<frmDownload> first = start(m_folder + QStringLiteral("Movie.torrent"));
-        QPointer<frmDownload> second = start(m_folder + QStringLiteral("mOVIE.TORRENT"));
-        const ScriptedDialogs::Shown box = m_env->dialogs.take();
-        QCOMPARE(box.caption, QStringLiteral("Pollwick"));
-        QCOMPARE(box.text,
-                 QStringLiteral("Unable to download file. File is already being downloaded."));
-        QCOMPARE(box.icon, Dialogs::Information);
-        QTRY_VERIFY(second.isNull());
-        QVERIFY(first);
-        QCOMPARE(m_downloads.paths(), QStringList{m_folder + QStringLiteral("Movie.torrent")});
-        QTRY_COMPARE(m_site->requestsTo(QStringLiteral("/download.php")).size(), 1);
-        QCOMPARE(m_site->requestsTo(QStringLiteral("/takelogin.php")).size(), 1);
-    }
-
-    void missingFolderClosesOnlyThisWindow()
-    {
-        QPointer<frmDownload> window = start(m_env->folder() + QStringLiteral("gone/x.torrent"));
-        const ScriptedDialogs::Shown box = m_env->dialogs.take();
-        QCOMPARE(box.caption, QStringLiteral("Critical Error"));
-        QCOMPARE(box.text,
-                 QStringLiteral("Pollwick was unable to save the .torrent file to the "
-                                "path you have specified.\r\nPlease check to see if the "
-                                "path is correct, and the appropriate permissions exist. "));
-        QCOMPARE(box.icon, Dialogs::Critical);
-        QTRY_VERIFY(window.isNull());
-        QCOMPARE(m_downloads.count(), 0);
-        QVERIFY(m_site->requests().isEmpty());
-        // cleanup() checks that the program was not ended.
-    }
-
-    void failedAttemptCountsDownAndRetries_data()
-    {
-        QTest::addColumn<QString>("failure");
-        QTest::addColumn<QString>("statusText"); // ends in "*": a prefix
+        QTest::addColumn<QString>("phase");  // "connecting", "counting down" or "receiving"
+        QTest::addColumn<QString>("action"); // "time out", "Cancel" or "close box"
         // clang-format off
-        QTest::newRow("file not found") << "404" << "Status: Failed. File not found on server.";
-        QTest::newRow("unresolvable host") << "unresolvable" << "Status: Failed. (*";
-        QTest::newRow("connection refused") << "refused" << "Status: Failed. (*";
-        QTest::newRow("closed without an answer") << "closed" << "Status: Failed. (*";
-        QTest::newRow("empty reply") << "empty" << "Status: Failed. (The site sent an empty file)";
-        QTest::newRow("server error") << "500"
-            << "Status: Failed. (HTTP/1.1 500 Internal Server Error)";
+        QTest::newRow("silent site times out") << "connecting" << "time out";
+        QTest::newRow("silent body times out") << "receiving" << "time out";
+        QTest::newRow("connecting, Cancel") << "connecting" << "Cancel";
+        QTest::newRow("counting down, close box") << "counting down" << "close box";
+        QTest::newRow("receiving, Cancel") << "receiving" << "Cancel";
+        QTest::newRow("receiving, close box") << "receiving" << "close box";
         // clang-format on
     }
-    void failedAttemptCountsDownAndRetries()
-    {
-        QFETCH(QString, failure);
-        QFETCH(QString, statusText);
-        if (failure == QLatin1String("404"))
-            m_site->misbehave(QStringLiteral("/download.php"), SiteMisbehaviour::NotFound);
-        else if (failure == QLatin1String("unresolvable"))
-            m_env->useSite(QStringLiteral("http://no-such-host.invalid"));
-        else if (failure == QLatin1String("refused"))
-            m_env->useSite(TestSite::unusedPortUrl());
-        else if (failure == QLatin1String("closed"))
-            m_site->misbehave(QStringLiteral("/download.php"), SiteMisbehaviour::Refuse);
-        else if (failure == QLatin1String("empty"))
-            m_site->misbehave(QStringLiteral("/download.php"), SiteMisbehaviour::Empty);
-        else
-            m_site->setRawReply(QStringLiteral("/download.php"), 500, "Sorry");
-        const QString target = m_folder + fileNameOf(Id);
-        QPointer<frmDownload> window = start(target);
-
-        QTRY_VERIFY(timerRunning(window, "retry"));
-        if (statusText.endsWith(QLatin1Char('*'))) {
-            QVERIFY2(status(window).startsWith(statusText.chopped(1)), qPrintable(status(window)));
-            QVERIFY(status(window).size() > statusText.size() + 1); // the error text is shown
-        } else {
-            QCOMPARE(status(window), statusText);
-        }
-        QVERIFY(statusIsRed(window));
-        QVERIFY(!timerRunning(window, "timeouttimer"));
-        QVERIFY(!control<HttpTransfer>(window, "inetDownloadFile")->StillExecuting());
-        QCOMPARE(folderFiles(), QStringList());
-        QCOMPARE(m_env->shell.files, QStringList());
-        QCOMPARE(m_downloads.paths(), QStringList{target});
-
-        // The site recovers; the countdown runs out and the next attempt succeeds.
-        m_site->clearMisbehaviour();
-        m_env->useSite(m_site->baseUrl());
-        window->onRetryTick();
-        QCOMPARE(text(window, "Label7"), QStringLiteral("Retry in 60"));
-        ticks(59, [&] { window->onRetryTick(); });
-        QCOMPARE(text(window, "Label7"), QStringLiteral("Retry in 1"));
-        window->onRetryTick();
-        QCOMPARE(text(window, "Label7"), QStringLiteral("Retrying"));
-        QVERIFY(!statusIsRed(window));
-        QCOMPARE(status(window), QStringLiteral("Status: Connecting..."));
-        QTRY_VERIFY(window.isNull());
-        QCOMPARE(contents(target), torrentBytes(Id));
-        QCOMPARE(m_env->shell.files, QStringList{target});
-        QCOMPARE(m_downloads.count(), 0);
-    }
-
-    void stalledSiteTimesOutAndRetries_data()
-    {
-        QTest::addColumn<bool>("headersFirst");
-        // clang-format off
-        QTest::newRow("no answer at all") << false;
-        // The receive loop is waiting for the body when the countdown ends.
-        QTest::newRow("some of the body, then silence") << true;
-        // clang-format on
-    }
-    void stalledSiteTimesOutAndRetries()
-    {
-        QFETCH(bool, headersFirst);
-        SiteMisbehaviour stall;
-        stall.prefix = QStringLiteral("/download.php");
-        stall.kind = headersFirst ? SiteMisbehaviour::StallAfterHeaders : SiteMisbehaviour::Stall;
-        stall.remaining = 1;
-        stall.bodyBytes = 100; // less than a piece: the receive loop waits for more
-        m_site->addMisbehaviour(stall);
-        const QString target = m_folder + fileNameOf(Id);
-        const qint64 size = torrentBytes(Id).size();
-        QPointer<frmDownload> window = start(target);
-        QProgressBar *bar = control<QProgressBar>(window, "ProgressBar1");
-
-        bool driven = false;
-        QTimer poll;
-        whenever(
-            poll,
-            [&] {
-                return headersFirst
-                           ? bar->maximum() == size
-                           : !m_site->requestsTo(QStringLiteral("/download.php")).isEmpty();
-            },
-            [&] {
-                driven = true;
-                ticks(29, [&] { window->onTimeoutTimerTick(); });
-                QCOMPARE(status(window), QStringLiteral("Status: Connecting..."));
-                window->onTimeoutTimerTick();
-                QCOMPARE(status(window),
-                         QStringLiteral("Status: Failed to download torrent. Timeout exceeded."));
-                QVERIFY(statusIsRed(window));
-                QVERIFY(!timerRunning(window, "timeouttimer"));
-                QVERIFY(timerRunning(window, "retry"));
-                ticks(60, [&] { window->onRetryTick(); });
-                QCOMPARE(text(window, "Label7"), QStringLiteral("Retry in 1"));
-                window->onRetryTick();
-            });
-        QTRY_VERIFY(driven);
-        QTRY_VERIFY(window.isNull());
-        QCOMPARE(contents(target), torrentBytes(Id));
-        QCOMPARE(folderFiles(), QStringList{fileNameOf(Id)});
-        QCOMPARE(m_site->requestsTo(QStringLiteral("/takelogin.php")).size(), 2);
-        QCOMPARE(m_downloads.count(), 0);
-    }
-
-    void fiveFailedAttemptsEndQuietly()
-    {
-        m_site->misbehave(QStringLiteral("/download.php"), SiteMisbehaviour::NotFound);
-        QPointer<frmDownload> window = start(m_folder + fileNameOf(Id));
-        for (int attempt = 1; attempt <= 5; ++attempt) {
-            QTRY_COMPARE(m_site->requestsTo(QStringLiteral("/download.php")).size(), attempt);
-            QTRY_VERIFY(timerRunning(window, "retry"));
-            QCOMPARE(status(window), QStringLiteral("Status: Failed. File not found on server."));
-            window->onRetryTick();
-            QCOMPARE(text(window, "Label7"),
-                     attempt < 5 ? QStringLiteral("Retry in 60") : QString());
-            ticks(60, [&] { window->onRetryTick(); });
-        }
-        QVERIFY(window);
-        QVERIFY(!timerRunning(window, "retry"));
-        QVERIFY(!control<HttpTransfer>(window, "inetDownloadFile")->StillExecuting());
-        QCOMPARE(text(window, "Label7"), QString());
-        QVERIFY(statusIsRed(window));
-        QCOMPARE(m_site->requestsTo(QStringLiteral("/takelogin.php")).size(), 5);
-        QCOMPARE(folderFiles(), QStringList());
-    }
-
-    void theBodyDecidesTheOutcome_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QByteArray>("earlier"); // a file of the same name before the download
-        QTest::addColumn<QString>("outcome");    // "opened", "short" or "page"
-        QTest::addColumn<QString>("onDisk");     // "torrent", "earlier", "page", "answer", "none"
-        const QByteArray earlier = "d8:announce4:good4:infod4:name1:xee";
-        // clang-format off
-        QTest::newRow("short body") << "truncated" << QByteArray() << "short" << "none";
-        QTest::newRow("short body, earlier file survives") << "truncated" << earlier << "short"
-            << "earlier";
-        QTest::newRow("no Content-Length") << "no length" << QByteArray() << "opened" << "torrent";
-        QTest::newRow("login failed") << "login failed" << QByteArray() << "page" << "page";
-        QTest::newRow("login failed, earlier torrent kept") << "login failed" << earlier << "page"
-            << "earlier";
-        QTest::newRow("unrelated page") << "<html><body>Hi</body></html>" << QByteArray() << "page"
-            << "page";
-        // Only the exact tag counts.
-        QTest::newRow("capital tag") << "<HTML>not a page" << QByteArray() << "opened" << "answer";
-        // clang-format on
-    }
-    void theBodyDecidesTheOutcome()
-    {
-        QFETCH(QString, answer);
-        QFETCH(QByteArray, earlier);
-        QFETCH(QString, outcome);
-        QFETCH(QString, onDisk);
-        const QString target = m_folder + fileNameOf(Id);
-        if (!earlier.isEmpty())
-            write(target, earlier);
-        const QString file = QStringLiteral("/download.php");
-        if (answer == QLatin1String("truncated"))
-            m_site->misbehave(file, SiteMisbehaviour::Truncated);
-        else if (answer == QLatin1String("no length"))
-            m_site->misbehave(file, SiteMisbehaviour::NoContentLength);
-        else if (answer.startsWith(QLatin1Char('<')))
-            m_site->scriptReply(file, answer.toLatin1());
-        QPointer<frmDownload> window =
-            start(target, "demo", answer == QLatin1String("login failed") ? "wrong" : "demo");
-
-        if (outcome == QLatin1String("opened")) {
-            QTRY_VERIFY(window.isNull());
-            QCOMPARE(m_env->shell.files, QStringList{target});
-        } else {
-            QTRY_VERIFY(statusIsRed(window));
-            QVERIFY(!timerRunning(window, "retry")); // neither case is retried
-            QCOMPARE(m_env->shell.files, QStringList());
-            if (outcome == QLatin1String("short")) {
-                QCOMPARE(status(window), QStringLiteral("Status: Receiving File "));
-            } else {
-                QCOMPARE(window->windowTitle(), QStringLiteral("Download Failed"));
-                QCOMPARE(status(window), QStringLiteral("Status: Failed to download torrent. "
-                                                        "Site returned unexpected data."));
-                QCOMPARE(text(window, "info_remaining"), QString());
-            }
-        }
-        const QByteArray saved = contents(target);
-        if (onDisk == QLatin1String("torrent"))
-            QCOMPARE(saved, torrentBytes(Id));
-        else if (onDisk == QLatin1String("earlier"))
-            QCOMPARE(saved, earlier);
-        else if (onDisk == QLatin1String("page"))
-            QVERIFY(saved.startsWith("<html>"));
-        else if (onDisk == QLatin1String("answer"))
-            QCOMPARE(saved, answer.toLatin1());
-        else
-            QCOMPARE(saved, QByteArray("<missing>"));
-        QCOMPARE(folderFiles(),
-                 onDisk == QLatin1String("none") ? QStringList() : QStringList{fileNameOf(Id)});
-    }
-
-    void progressWhileReceiving()
-    {
-        SiteMisbehaviour part;
-        part.prefix = QStringLiteral("/download.php");
-        part.kind = SiteMisbehaviour::StallAfterHeaders;
-        part.bodyBytes = 2048;
-        m_site->addMisbehaviour(part);
-        const qint64 size = torrentBytes(Id).size();
-        QVERIFY(size > 3000);
-        QPointer<frmDownload> window = start(m_folder + fileNameOf(Id));
-        QProgressBar *bar = control<QProgressBar>(window, "ProgressBar1");
-        bool checked = false;
-        QTimer poll;
-        whenever(
-            poll, [&] { return bar->value() == 2048; },
-            [&] {
-                checked = true;
-                QCOMPARE(bar->maximum(), int(size));
-                QCOMPARE(status(window), QStringLiteral("Status: Receiving File "));
-                QCOMPARE(
-                    text(window, "info_downloaded"),
-                    QStringLiteral("(2 KB of %1 KB downloaded)").arg(std::llround(size / 1024.0)));
-                QLabel *progress = control<QLabel>(window, "info_downloaded");
-                QVERIFY(progress->isVisible());
-                QVERIFY(progress->x() > control<QLabel>(window, "Label4")->geometry().right());
-                QVERIFY(timerRunning(window, "speed"));
-                QVERIFY(!timerRunning(window, "timeouttimer"));
-                window->onSpeedTick();
-                QVERIFY(QRegularExpression(QStringLiteral("^Transfer rate: \\d+\\.\\d KB/Sec$"))
-                            .match(text(window, "Label6"))
-                            .hasMatch());
-                QTest::mouseClick(control<QPushButton>(window, "Command1"), Qt::LeftButton);
-            });
-        QTRY_VERIFY(checked);
-        QTRY_VERIFY(window.isNull());
-        QCOMPARE(folderFiles(), QStringList());
-    }
-
-    void cancelStopsEverythingAtOnce_data()
-    {
-        QTest::addColumn<QString>("phase");
-        QTest::addColumn<bool>("closeBox");
-        // clang-format off
-        for (const char *phase : {"connecting", "counting down", "receiving"}) {
-            QTest::addRow("%s, Cancel button", phase) << phase << false;
-            QTest::addRow("%s, close box", phase) << phase << true;
-        }
-        // clang-format on
-    }
-    void cancelStopsEverythingAtOnce()
+    void timeOutOrCancel()
     {
         QFETCH(QString, phase);
-        QFETCH(bool, closeBox);
-        const auto misbehaviour = phase == QLatin1String("connecting") ? SiteMisbehaviour::Stall
-                                  : phase == QLatin1String("counting down")
-                                      ? SiteMisbehaviour::NotFound
-                                      : SiteMisbehaviour::SlowDrip;
-        m_site->setDripPace(64, 20);
-        m_site->misbehave(QStringLiteral("/download.php"), misbehaviour);
-        QPointer<frmDownload> window = start(m_folder + fileNameOf(Id));
-        const auto cancel = [&] {
-            if (closeBox)
-                window->close();
-            else
-                QTest::mouseClick(control<QPushButton>(window, "Command1"), Qt::LeftButton);
-        };
+        QFETCH(QString, action);
+        SiteMisbehaviour rule;
+        rule.prefix = File;
+        rule.kind = phase == "connecting"      ? SiteMisbehaviour::Stall
+                    : phase == "counting down" ? SiteMisbehaviour::NotFound
+                                               : SiteMisbehaviour::StallAfterHeaders;
+        rule.remaining = 1;
+        rule.bodyBytes = 100; // less than a piece: the receive loop waits for more
+        m_site->addMisbehaviour(rule);
+        QPointer<frmDownload> window = start(target());
         const auto ready = [&] {
-            if (phase == QLatin1String("connecting"))
-                return !m_site->requestsTo(QStringLiteral("/download.php")).isEmpty();
-            if (phase == QLatin1String("counting down"))
-                return timerRunning(window, "retry");
-            return status(window) == QStringLiteral("Status: Receiving File ");
+            if (!window || phase == "connecting")
+                return !m_site->requestsTo(File).isEmpty();
+            if (phase == "counting down")
+                return busy(window).contains("retry");
+            return control<QProgressBar>(window, "ProgressBar1")->maximum() ==
+                   torrentBytes().size();
         };
-        bool cancelled = false;
-        QTimer poll;
-        whenever(poll, ready, [&] {
-            cancelled = true;
-            cancel();
-            QCOMPARE(m_downloads.count(), 0);
-            QVERIFY(!timerRunning(window, "retry"));
-            QVERIFY(!timerRunning(window, "timeouttimer"));
-            QVERIFY(!control<HttpTransfer>(window, "inetDownloadFile")->StillExecuting());
-        });
-        QTRY_VERIFY(cancelled);
+        const bool timeOut = action == "time out";
+        QVERIFY(whenever(ready, [&] {
+            QVERIFY(window);
+            if (!timeOut) {
+                if (action == "Cancel")
+                    QTest::mouseClick(control<QPushButton>(window, "Command1"), Qt::LeftButton);
+                else
+                    window->close();
+                QCOMPARE(m_downloads.count(), 0);
+                QCOMPARE(busy(window), QStringList());
+                return;
+            }
+            for (int i = 0; i < 29; ++i)
+                window->onTimeoutTimerTick();
+            QCOMPARE(text(window), QStringLiteral("Status: Connecting..."));
+            window->onTimeoutTimerTick();
+            QCOMPARE(text(window),
+                     QStringLiteral("Status: Failed to download torrent. Timeout exceeded."));
+            QVERIFY(statusIsRed(window));
+            QCOMPARE(busy(window).value(0), QStringLiteral("retry")); // the request may go on
+            retryTicks(window, 60);
+            QCOMPARE(text(window, "Label7"), QStringLiteral("Retry in 1"));
+            retryTicks(window, 1);
+            QCOMPARE(text(window, "Label7"), QStringLiteral("Retrying"));
+            QVERIFY(!statusIsRed(window));
+        }));
         QTRY_VERIFY(window.isNull());
-        QCOMPARE(folderFiles(), QStringList());
-        QCOMPARE(m_env->shell.files, QStringList());
-    }
-
-    void siteFileNamesStayInTheFolder_data()
-    {
-        QTest::addColumn<QString>("siteName");
-        QTest::addColumn<bool>("builtWithPath"); // the caller used DownloadTarget::path
-        QTest::addColumn<QString>("saved");
-        QTest::addColumn<bool>("opened");
-        // clang-format off
-        QTest::newRow("climbs out, as given") << "../../x.torrent" << false << "x.torrent" << true;
-        QTest::newRow("climbs out, built") << "../../x.torrent" << true << "x.torrent" << true;
-        QTest::newRow("sub-folder, built") << "a/b.torrent" << true << "b.torrent" << true;
-        QTest::newRow("hidden, as given") << ".hidden.torrent" << false << "hidden.torrent" << true;
-        QTest::newRow("desktop entry") << "evil.desktop" << false << "evil.desktop" << false;
-        // clang-format on
-    }
-    void siteFileNamesStayInTheFolder()
-    {
-        QFETCH(QString, siteName);
-        QFETCH(bool, builtWithPath);
-        QFETCH(QString, saved);
-        QFETCH(bool, opened);
-        const QString target =
-            builtWithPath ? DownloadTarget::path(m_folder, siteName) : m_folder + siteName;
-        QPointer<frmDownload> window = start(target);
-        QCOMPARE(window->targetPath(), m_folder + saved);
-        if (opened) {
-            QTRY_VERIFY(window.isNull());
-            QCOMPARE(m_env->shell.files, QStringList{m_folder + saved});
-        } else {
-            QTRY_COMPARE(window->windowTitle(), QStringLiteral("Download Complete"));
-            QCOMPARE(status(window), QStringLiteral("Status: Saved as evil.desktop. Not opened: "
-                                                    "it is not a .torrent file."));
-            QCOMPARE(m_env->shell.files, QStringList());
-        }
-        QCOMPARE(folderFiles(), QStringList{saved});
-        QCOMPARE(contents(m_folder + saved), torrentBytes(Id));
-        QCOMPARE(QDir(m_env->folder() + QStringLiteral("a")).entryList(QDir::Files), QStringList());
-        QCOMPARE(m_downloads.count(), 0);
-    }
-
-    void longNameAndPathAreShortenedToFit()
-    {
-        m_site->misbehave(QStringLiteral("/download.php"), SiteMisbehaviour::Stall);
-        const QString folder = m_folder + QString(60, QLatin1Char('f')) + QLatin1Char('/');
-        QVERIFY(QDir().mkpath(folder));
-        const QString target = folder + QString(60, QLatin1Char('n')) + QStringLiteral(".torrent");
-        const QString name = QString(40, QLatin1Char('W')) + QStringLiteral(" The End");
-        QPointer<frmDownload> window = start(target, "demo", "demo", Id, name);
-        const auto width = [&](const QString &t) {
-            return WindowHelpers::TextWidthTwips(WindowHelpers::LabelFont(), t, m_env->screen);
-        };
-        const QString shownName = text(window, "info_filename");
-        QVERIFY(shownName.endsWith(QStringLiteral("...")));
-        QVERIFY(name.startsWith(shownName.chopped(3)));
-        QVERIFY(width(shownName) <= frmDownload::NameWidthTwips);
-        const QString shownPath = text(window, "Label5");
-        const qsizetype dots = shownPath.indexOf(QStringLiteral("..."));
-        QVERIFY(dots > 0);
-        QVERIFY(target.startsWith(shownPath.left(dots)));
-        QVERIFY(target.endsWith(shownPath.mid(dots + 3)));
-        QVERIFY(shownPath.endsWith(QStringLiteral("nnn.torrent")));
-        QVERIFY(width(shownPath) <= frmDownload::PathWidthTwips);
+        QCOMPARE(contents(target()), timeOut ? torrentBytes() : QByteArray("<missing>"));
+        QCOMPARE(m_env->shell.files, timeOut ? QStringList{target()} : QStringList());
+        QCOMPARE(folderFiles().size(), timeOut ? 1 : 0);
     }
 };
 
