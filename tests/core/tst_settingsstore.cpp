@@ -1,4 +1,3 @@
-#include "platform/RegFile.h"
 #include "platform/SettingsStore.h"
 
 #include <QDir>
@@ -8,223 +7,150 @@
 #include <QtTest>
 
 #include <csignal>
+#include <memory>
 #include <sys/resource.h>
 
 class TestSettingsStore : public QObject
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir *m_dir = nullptr;
-    SettingsStore *m_store = nullptr;
-    QString regPath() const { return m_dir->filePath(QStringLiteral("settings.reg")); }
-    QString autostartPath() const { return m_dir->filePath(QStringLiteral("autostart/Pollwick.desktop")); }
+    static constexpr auto HKCU = SettingsStore::HKEY_CURRENT_USER;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<SettingsStore> m_store;
+    QString regPath() const { return m_dir->filePath("settings.reg"); }
+    QString autostartPath() const { return m_dir->filePath("autostart/Pollwick.desktop"); }
     QByteArray fileBytes() const
     {
         QFile f(regPath());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    void writeFile(const QByteArray &bytes)
-    {
-        QFile f(regPath());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    static constexpr auto HKCU = SettingsStore::HKEY_CURRENT_USER;
 
 private slots:
     void init()
     {
-        m_dir = new QTemporaryDir;
-        m_store = new SettingsStore(regPath(), autostartPath());
-    }
-    void cleanup()
-    {
-        delete m_store;
-        delete m_dir;
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_store = std::make_unique<SettingsStore>(regPath(), autostartPath());
     }
 
-    void missingValuesReadEmptyAndCreateNothing()
-    {
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("lastparsed")), QString());
-        QCOMPARE(m_store->ReadSettingNumber(QStringLiteral("interval")), qint16(0));
-        QCOMPARE(m_store->RegReadText(HKCU, QStringLiteral("Software\\Other"), QStringLiteral("x")),
-                 QString());
-        QVERIFY(!QFile::exists(regPath()));
-    }
-
-    void textAndNumberRoundTrip_data()
+    void textRoundTrip_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("plain") << QStringLiteral("512");
-        QTest::newRow("empty") << QString();
-        QTest::newRow("quotes and backslashes") << QStringLiteral("C:\\a \"b\"\\");
-        QTest::newRow("latin1") << QString::fromLatin1("caf\xe9 \xff");
-        QTest::newRow("line breaks") << QStringLiteral("a\r\nb");
-        QTest::newRow("scrambled password") << QString::fromLatin1("\x01\x7f\x80 =[]", 7);
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("quotes and backslashes")
+            << "C:\\a \"b\"\\" << QByteArray("\"C:\\\\a \\\"b\\\"\\\\\"");
+        QTest::newRow("latin1") << QString::fromLatin1("caf\xe9") << QByteArray("\"caf\xe9\"");
+        QTest::newRow("line breaks") << "a\r\nb" << QByteArray("hex(1):61,0d,0a,62");
+        QTest::newRow("a NUL cuts the text")
+            << QString::fromLatin1("ab\0cd", 5) << QByteArray("hex(1):61,62,00,63,64");
     }
-    void textAndNumberRoundTrip()
+    void textRoundTrip()
     {
         QFETCH(QString, text);
-        QVERIFY(m_store->WriteSettingText(QStringLiteral("value"), text));
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("value")), text);
-        // A fresh store over the same file reads the same.
-        SettingsStore again(regPath(), autostartPath());
-        QCOMPARE(again.ReadSettingText(QStringLiteral("VALUE")), text);
+        QFETCH(QByteArray, stored);
+        QVERIFY(m_store->WriteSettingText("value", text));
+        QVERIFY2(fileBytes().contains("\"value\"=" + stored + "\r\n"), fileBytes().constData());
+        // A fresh store over the same file reads the same, whatever the value name's case.
+        QCOMPARE(SettingsStore(regPath(), autostartPath()).ReadSettingText("VALUE"),
+                 text.left(text.indexOf(QChar(0))));
     }
 
     void numbersAreSixteenBitSignExtended_data()
     {
         QTest::addColumn<int>("number");
         QTest::addColumn<QByteArray>("stored");
-        QTest::newRow("minus one") << -1 << QByteArray("dword:ffffffff");
-        QTest::newRow("600") << 600 << QByteArray("dword:00000258");
         QTest::newRow("largest") << 32767 << QByteArray("dword:00007fff");
         QTest::newRow("smallest") << -32768 << QByteArray("dword:ffff8000");
-        QTest::newRow("zero") << 0 << QByteArray("dword:00000000");
     }
     void numbersAreSixteenBitSignExtended()
     {
         QFETCH(int, number);
         QFETCH(QByteArray, stored);
-        QVERIFY(m_store->WriteSettingNumber(QStringLiteral("n"), qint16(number)));
+        QVERIFY(m_store->WriteSettingNumber("n", qint16(number)));
         QVERIFY2(fileBytes().contains("\"n\"=" + stored), fileBytes().constData());
-        QCOMPARE(m_store->ReadSettingNumber(QStringLiteral("n")), qint16(number));
+        QCOMPARE(m_store->ReadSettingNumber("n"), qint16(number));
     }
 
-    void handEditedNumbersAreTruncatedToSixteenBits()
+    void fileFormatAndKeyPathsWithoutCase()
     {
-        writeFile("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\r\n"
-                  "\"big\"=dword:00012345\r\n");
-        QCOMPARE(m_store->ReadSettingNumber(QStringLiteral("big")), qint16(0x2345));
-        QCOMPARE(m_store->RegReadNumber(HKCU, SettingsStore::ProgramKey(), QStringLiteral("big")),
-                 0x12345);
-    }
-
-    void typesDoNotCross()
-    {
-        writeFile("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\r\n"
-                  "\"text\"=\"42\"\r\n"
-                  "\"num\"=dword:0000002a\r\n"
-                  "\"expand\"=hex(2):25,00\r\n"
-                  "\"binary\"=hex:01,02\r\n");
-        QCOMPARE(m_store->ReadSettingNumber(QStringLiteral("text")), qint16(0));
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("num")), QString());
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("expand")), QString());
-        QCOMPARE(m_store->ReadSettingNumber(QStringLiteral("expand")), qint16(0));
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("binary")), QString());
-        // Values of other types survive a rewrite as they were.
-        QVERIFY(m_store->WriteSettingText(QStringLiteral("new"), QStringLiteral("x")));
-        QVERIFY(fileBytes().contains("\"expand\"=hex(2):25,00\r\n"));
-        QVERIFY(fileBytes().contains("\"binary\"=hex:01,02\r\n"));
-    }
-
-    void nulCutsText()
-    {
-        const QString withNul = QStringLiteral("ab") + QChar(0) + QStringLiteral("cd");
-        QVERIFY(m_store->WriteSettingText(QStringLiteral("cut"), withNul));
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("cut")), QStringLiteral("ab"));
-        QVERIFY(fileBytes().contains("\"cut\"=hex(1):61,62,00,63,64\r\n"));
-    }
-
-    void fileFormatIsRegedit4()
-    {
-        QVERIFY(m_store->WriteSettingText(QStringLiteral("appbuild"), QStringLiteral("512")));
-        QVERIFY(m_store->WriteSettingNumber(QStringLiteral("interval"), 600));
-        QCOMPARE(fileBytes(), QByteArray("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\r\n"
-                                         "\"appbuild\"=\"512\"\r\n"
-                                         "\"interval\"=dword:00000258\r\n\r\n"));
-        QVERIFY(m_store->WriteSettingText(QStringLiteral("APPBUILD"), QStringLiteral("513")));
-        QVERIFY(fileBytes().contains("\"appbuild\"=\"513\"\r\n"));
-        QVERIFY(!fileBytes().contains("APPBUILD"));
-    }
-
-    void keyPathsCompareWithoutCase()
-    {
-        QVERIFY(m_store->RegWriteText(HKCU, QStringLiteral("Software\\pollwick"),
-                                      QStringLiteral("a"), QStringLiteral("1")));
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("a")), QStringLiteral("1"));
-        QCOMPARE(RegFile::parse(fileBytes()).keys().size(), 1);
+        QVERIFY(m_store->WriteSettingText("appbuild", "512"));
+        QVERIFY(m_store->WriteSettingNumber("interval", 600));
+        QVERIFY(m_store->RegWriteText(HKCU, "Software\\pollwick", "APPBUILD", "513"));
+        QCOMPARE(fileBytes(),
+                 QByteArray("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\r\n"
+                            "\"appbuild\"=\"513\"\r\n"
+                            "\"interval\"=dword:00000258\r\n\r\n"));
         // The upgrade deletes "Software\Pollwick"; that is the program key.
-        m_store->RegDeleteKeyPath(HKCU, QStringLiteral("Software\\Pollwick"));
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("a")), QString());
+        m_store->RegDeleteKeyPath(HKCU, "Software\\Pollwick");
+        QCOMPARE(m_store->ReadSettingText("appbuild"), QString());
     }
 
-    void deletingWhatIsMissingIsSilent()
+    void handEditedFileLoadsByType()
     {
-        m_store->RegDeleteValueName(HKCU, SettingsStore::ProgramKey(), QStringLiteral("none"));
-        m_store->RegDeleteKeyPath(HKCU, SettingsStore::ProgramKey());
+        QFile file(regPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("REGEDIT4\n; a comment\ngarbage line without meaning\n"
+                   "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Pollwick]\n\"site_username\"=\"not this one\"\n"
+                   "[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\n"
+                   "\"site_username\"=\"jo \\\"the\\\" user\"\n\"broken\"=\"no closing quote\n"
+                   "\"noequals\" \"x\"\n\"interval\"=dword:zz\n"
+                   "  \"torrentpath\" = \"/home/jo/torrents/\"  \n"
+                   "\"long\"=hex(1):61,62,\\\n  63,00\n"
+                   "\"text\"=\"42\"\n\"num\"=dword:0000002a\n\"big\"=dword:00012345\n"
+                   "\"expand\"=hex(2):25,00\n\"binary\"=hex:01,02\n"
+                   "[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick\n\"lastparsed\"=\"700123\"\n");
+        file.close();
+        const QStringList texts =
+            QStringLiteral("site_username=jo \"the\" user|long=abc|broken=|num=|"
+                           "torrentpath=/home/jo/torrents/|expand=|binary=")
+                .split('|');
+        const QList<QPair<QString, int>> numbers = {
+            {"text", 0}, {"interval", 0}, {"expand", 0}, {"big", 0x2345}};
+        // Before and after a rewrite, which keeps every value, other types as they were.
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const QString &text : texts)
+                QCOMPARE(m_store->ReadSettingText(text.section('=', 0, 0)), text.section('=', 1));
+            for (const auto &[name, number] : numbers)
+                QCOMPARE(m_store->ReadSettingNumber(name), qint16(number));
+            QCOMPARE(m_store->RegReadNumber(HKCU, SettingsStore::ProgramKey(), "big"), 0x12345);
+            QVERIFY(m_store->WriteSettingText("other", "x"));
+        }
+        QVERIFY(fileBytes().contains("\"expand\"=hex(2):25,00\r\n\"binary\"=hex:01,02\r\n"));
+    }
+
+    void missingValuesReadEmptyAndDeleteSilently()
+    {
+        QCOMPARE(m_store->ReadSettingText("lastparsed"), QString());
+        QCOMPARE(m_store->ReadSettingNumber("interval"), qint16(0));
+        m_store->RegDeleteValueName(HKCU, SettingsStore::ProgramKey(), "none");
+        m_store->RegDeleteKeyPath(HKCU, "Software\\Other");
         QVERIFY(!QFile::exists(regPath()));
-        QVERIFY(m_store->WriteSettingText(QStringLiteral("keep"), QStringLiteral("k")));
-        QVERIFY(m_store->WriteSettingText(QStringLiteral("drop"), QStringLiteral("d")));
-        m_store->RegDeleteValueName(HKCU, SettingsStore::ProgramKey(), QStringLiteral("DROP"));
-        m_store->RegDeleteValueName(HKCU, SettingsStore::ProgramKey(), QStringLiteral("drop"));
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("drop")), QString());
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("keep")), QStringLiteral("k"));
+        QVERIFY(m_store->WriteSettingText("keep", "k"));
+        QVERIFY(m_store->WriteSettingText("drop", "d"));
+        m_store->RegDeleteValueName(HKCU, SettingsStore::ProgramKey(), "DROP");
+        m_store->RegDeleteValueName(HKCU, SettingsStore::ProgramKey(), "drop");
+        QCOMPARE(m_store->ReadSettingText("drop"), QString());
+        QCOMPARE(m_store->ReadSettingText("keep"), QStringLiteral("k"));
     }
 
-    void handEditedFileWithOddLinesLoads()
+    void failedWriteLeavesOldFileAndIsReported()
     {
-        writeFile("REGEDIT4\n"
-                  "; a comment\n"
-                  "garbage line without meaning\n"
-                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Pollwick]\n"
-                  "\"site_username\"=\"not this one\"\n"
-                  "[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\n"
-                  "\"site_username\"=\"jo \\\"the\\\" user\"\n"
-                  "\"broken\"=\"no closing quote\n"
-                  "\"noequals\" \"x\"\n"
-                  "\"interval\"=dword:zz\n"
-                  "  \"torrentpath\" = \"/home/jo/torrents/\"  \n"
-                  "\"long\"=hex(1):61,62,\\\n"
-                  "  63,00\n"
-                  "[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick\n"
-                  "\"lastparsed\"=\"700123\"\n");
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("site_username")),
-                 QStringLiteral("jo \"the\" user"));
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("torrentpath")),
-                 QStringLiteral("/home/jo/torrents/"));
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("long")), QStringLiteral("abc"));
-        QCOMPARE(m_store->ReadSettingNumber(QStringLiteral("interval")), qint16(0));
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("broken")), QString());
-        // A write keeps every good value.
-        QVERIFY(m_store->WriteSettingNumber(QStringLiteral("interval"), 300));
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("site_username")),
-                 QStringLiteral("jo \"the\" user"));
-        QCOMPARE(m_store->ReadSettingText(QStringLiteral("long")), QStringLiteral("abc"));
-    }
-
-    void failedProgramKeyWriteIsReported()
-    {
-        // The settings file's folder is a plain file, so no write can succeed.
-        QFile blocker(m_dir->filePath(QStringLiteral("blocked")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        SettingsStore store(m_dir->filePath(QStringLiteral("blocked/settings.reg")), autostartPath());
-        QSignalSpy spy(&store, &SettingsStore::programKeyWriteFailed);
-        QVERIFY(!store.WriteSettingText(QStringLiteral("a"), QStringLiteral("b")));
-        QVERIFY(!store.WriteSettingNumber(QStringLiteral("n"), 1));
-        QCOMPARE(spy.count(), 2);
-        QVERIFY(!store.lastError().isEmpty());
-        // The generic operations report only through their result.
-        QVERIFY(!store.RegWriteText(HKCU, QStringLiteral("Software\\X"), QStringLiteral("a"),
-                                    QStringLiteral("b")));
-        QCOMPARE(spy.count(), 2);
-    }
-
-    void failedWriteLeavesOldFile()
-    {
-        QVERIFY(m_store->WriteSettingText(QStringLiteral("site_username"), QStringLiteral("jo")));
+        QVERIFY(m_store->WriteSettingText("site_username", "jo"));
         const QByteArray before = fileBytes();
+        QSignalSpy spy(m_store.get(), &SettingsStore::programKeyWriteFailed);
+        // Limit the size of files this process may write (permission bits do not stop root).
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit old{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
         rlimit small = old;
         small.rlim_cur = before.size() + 8;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool ok = m_store->WriteSettingText(QStringLiteral("big"), QString(500, QLatin1Char('x')));
+        const QString big(500, QLatin1Char('x'));
+        const bool programKey = m_store->WriteSettingText("big", big);
+        const bool generic = m_store->RegWriteText(HKCU, "Software\\X", "a", big);
         setrlimit(RLIMIT_FSIZE, &old);
-        QVERIFY(!ok);
+        QVERIFY(!programKey && !generic);
+        // Only the program key's failure is reported; the generic operations give a result.
+        QCOMPARE(spy.count(), 1);
         QCOMPARE(fileBytes(), before);
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 1);
     }
@@ -232,25 +158,16 @@ private slots:
     void runEntryIsTheAutostartFile()
     {
         const QString run = SettingsStore::RunKey();
-        const QString name = QStringLiteral("Pollwick");
-        QCOMPARE(m_store->RegReadText(HKCU, run, name), QString());
         const QString command = QStringLiteral("\"/opt/poll wick/bin/pollwick\" /startup");
-        QVERIFY(m_store->RegWriteText(HKCU, run, name, command));
+        QVERIFY(m_store->RegWriteText(HKCU, run, "Pollwick", command));
         QFile entry(autostartPath());
         QVERIFY(entry.open(QIODevice::ReadOnly));
-        const QByteArray text = entry.readAll();
-        QVERIFY(text.startsWith("[Desktop Entry]\n"));
-        QVERIFY(text.contains("\nExec=\"/opt/poll wick/bin/pollwick\" /startup\n"));
-        QVERIFY(text.contains("\nType=Application\n"));
-        QCOMPARE(m_store->RegReadText(HKCU, QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"),
-                                      QStringLiteral("pollwick")),
-                 command);
-        // The settings file is not touched by the Run entry.
+        QVERIFY(entry.readAll().contains("\nExec=" + command.toLatin1() + "\n"));
+        QCOMPARE(m_store->RegReadText(HKCU, run.toUpper(), "pollwick"), command);
         QVERIFY(!QFile::exists(regPath()));
-        m_store->RegDeleteValueName(HKCU, run, name);
+        m_store->RegDeleteValueName(HKCU, run, "Pollwick");
         QVERIFY(!QFile::exists(autostartPath()));
-        QCOMPARE(m_store->RegReadText(HKCU, run, name), QString());
-        m_store->RegDeleteValueName(HKCU, run, name); // silent when missing
+        QCOMPARE(m_store->RegReadText(HKCU, run, "Pollwick"), QString());
     }
 };
 
