@@ -4,7 +4,7 @@
 
 #include <QtTest>
 
-// The filter stage run on a program state, with every log line and download request recorded.
+// The filter stage run on a program state, with every log line and download recorded.
 class TestFilterEngine : public QObject
 {
     Q_OBJECT
@@ -58,8 +58,6 @@ private slots:
         env = std::make_unique<TestEnv>();
         state = ProgramState();
         state.settings.TorrentFolder = QStringLiteral("/home/u/torrents/");
-        state.settings.SiteUserName = QStringLiteral("demo");
-        state.settings.SitePassword = QStringLiteral("pa&ss");
         downloads.clear();
     }
     void cleanup()
@@ -77,6 +75,7 @@ private slots:
         QTest::addColumn<QStringList>("results");
         QTest::addColumn<QStringList>("exclusion");
         QTest::addColumn<QStringList>("downloadedIds");
+        // The whole log, word for word; or, after "...", lines the log holds in this order.
         QTest::addColumn<QStringList>("log");
 
         QTest::newRow("two notify filters: one result, then the duplicate line")
@@ -138,138 +137,48 @@ private slots:
         QTest::newRow("switch on but no enabled filter counts as off")
             << "011*\r\n*\r\n"
             << QStringList{"101|New One|Appz"} << true << 100 << QStringList{"101 f0 -"}
-            << QStringList{} << QStringList{}
-            << QStringList{"No active filters detected, showing all torrents.",
-                           "Torrent: New One Found. Filtering not enabled.",
-                           "All torrents loaded."};
+            << QStringList{} << QStringList{} << QStringList{};
 
         QTest::newRow("first run with a download filter starts no download")
             << "111*\r\n*\r\n"
             << QStringList{"5|Old A|Appz", "6|Old B|Appz"} << true << 0
-            << QStringList{"5 f1 -", "6 f1 -"} << QStringList{} << QStringList{}
-            << QStringList{"Applying filters to torrents...",
-                           "checking 5 (Old A)",
-                           "display_all_overide",
-                           "cat check 1",
-                           "Torrent found matching \"Contains anything in all categories\" "
-                           "Name: Old A Type: Appz ID: 5",
-                           "checking 6 (Old B)",
-                           "display_all_overide",
-                           "cat check 1",
-                           "Torrent found matching \"Contains anything in all categories\" "
-                           "Name: Old B Type: Appz ID: 6",
-                           "All torrents filtered."};
+            << QStringList{"5 f1 -", "6 f1 -"} << QStringList{} << QStringList{} << QStringList{};
 
         QTest::newRow("id equal to lastparsed is logged and never filtered")
             << "110*\r\n*\r\n"
             << QStringList{"100|Start Row|Appz", "99|Older|Appz"} << true << 100 << QStringList{}
-            << QStringList{} << QStringList{}
-            << QStringList{"Applying filters to torrents...",
-                           "checking 100 (Start Row)",
-                           "100 < lp",
-                           "checking 99 (Older)",
-                           "99 < lp",
-                           "All torrents filtered."};
-
-        QTest::newRow("category compared without letter case")
-            << "110*\r\nMusic\r\n"
-            << QStringList{"101|Song|MUSIC", "102|Film|Movies"} << true << 100
-            << QStringList{"101 f1 -"} << QStringList{} << QStringList{}
-            << QStringList{"Applying filters to torrents...",
-                           "checking 101 (Song)",
-                           "display_all_overide",
-                           "cat check 1",
-                           "Torrent found matching \"Contains anything in Music\" Name: Song "
-                           "Type: MUSIC ID: 101",
-                           "checking 102 (Film)",
-                           "display_all_overide",
-                           "cat check 0",
-                           "All torrents filtered."};
+            << QStringList{} << QStringList{} << QStringList{"...", "100 < lp", "99 < lp"};
 
         QTest::newRow("exactly matches needs the whole name")
             << "120show*\r\nTV\r\n120s01e05\r\nTV\r\n110s01e0#\r\nTV\r\n"
             << QStringList{"101|Show S01E05|TV"} << true << 100 << QStringList{"101 f1 -"}
-            << QStringList{} << QStringList{}
-            << QStringList{"Applying filters to torrents...",
-                           "checking 101 (Show S01E05)",
-                           "Torrent found matching \"Exactly Matches show* in TV\" Name: Show "
-                           "S01E05 Type: TV ID: 101",
-                           "afhits = 1/1",
-                           "cat check 1",
-                           "Duplicate result for ID: 101",
-                           "All torrents filtered."};
+            << QStringList{} << QStringList{} << QStringList{};
 
-        QTest::newRow("every keyword must be found")
-            << "110linux&&iso\r\n*\r\n"
-            << QStringList{"101|Linux DVD|Appz", "102|Linux Mint ISO|Appz"} << true << 100
-            << QStringList{"102 f1 -"} << QStringList{} << QStringList{}
-            << QStringList{"Applying filters to torrents...",
-                           "checking 101 (Linux DVD)",
-                           "afhits = 1/2",
-                           "checking 102 (Linux Mint ISO)",
-                           "afhits = 2/2",
-                           "cat check 1",
-                           "Torrent found matching \"Contains linux AND iso in all categories\" "
-                           "Name: Linux Mint ISO Type: Appz ID: 102",
-                           "All torrents filtered."};
+        // A "*" that is not the first category is a name like any other.
+        QTest::newRow("every keyword in one of the categories, without letter case")
+            << "110linux&&iso\r\nMusic, *, Appz\r\n"
+            << QStringList{"101|Linux DVD|Appz", "102|Linux Mint ISO|APPZ", "103|Linux ISO|TV"}
+            << true << 100 << QStringList{"102 f1 -"} << QStringList{} << QStringList{}
+            << QStringList{"...",          "checking 101 (Linux DVD)",
+                           "afhits = 1/2", "checking 103 (Linux ISO)",
+                           "afhits = 2/2", "cat check 0"};
 
         // Filter 1 keeps 101, filter 2 then ignores it; the next torrent's "Does Not Contain"
         // evaluation drops the result again before it looks at that torrent.
         QTest::newRow("a result ignored later is dropped by the next veto filter")
             << "130xyz\r\n*\r\n112cam\r\n*\r\n"
             << QStringList{"101|Movie CAM|Movies", "102|Clean Film|Movies"} << true << 100
-            << QStringList{"102 f1 -"} << QStringList{"101"} << QStringList{}
-            << QStringList{"Applying filters to torrents...",
-                           "checking 101 (Movie CAM)",
-                           "Torrent found matching \"Does Not Contain xyz in all categories\" "
-                           "Name: Movie CAM Type: Movies ID: 101",
-                           "afhits = 1/1",
-                           "cat check 1",
-                           "type 2. adding to exc array",
-                           "checking 102 (Clean Film)",
-                           "Torrent found matching \"Does Not Contain xyz in all categories\" "
-                           "Name: Clean Film Type: Movies ID: 102",
-                           "afhits = 0/1",
-                           "All torrents filtered."};
-
-        QTest::newRow("unknown mode word and disabled filter give nothing")
-            << "1x0*\r\n*\r\n010*\r\n*\r\n130zzz\r\nAppz\r\n"
-            << QStringList{"101|Thing|Appz"} << true << 100 << QStringList{"101 f3 -"}
-            << QStringList{} << QStringList{}
-            << QStringList{"Applying filters to torrents...", "checking 101 (Thing)",
-                           "Torrent found matching \"Does Not Contain zzz in Appz\" Name: Thing "
-                           "Type: Appz ID: 101",
-                           "All torrents filtered."};
-
-        QTest::newRow("a feed id that is not a number is passed over")
-            << "110*\r\n*\r\n"
-            << QStringList{"x1|Broken|Appz", "101|Fine|Appz"} << true << 100
-            << QStringList{"101 f1 -"} << QStringList{} << QStringList{}
-            << QStringList{"Applying filters to torrents...",
-                           "checking x1 (Broken)",
-                           "Skipping torrent with an unreadable ID: x1",
-                           "checking 101 (Fine)",
-                           "display_all_overide",
-                           "cat check 1",
-                           "Torrent found matching \"Contains anything in all categories\" "
-                           "Name: Fine Type: Appz ID: 101",
-                           "All torrents filtered."};
+            << QStringList{"102 f1 -"} << QStringList{"101"} << QStringList{} << QStringList{};
 
         QTest::newRow("a malformed keyword accepts nothing and vetoes nothing")
             << "130[cam\r\n*\r\n110[z-a]\r\n*\r\n110film\r\n*\r\n"
             << QStringList{"101|Film|Movies"} << true << 100 << QStringList{"101 f3 -"}
             << QStringList{} << QStringList{}
-            << QStringList{"Applying filters to torrents...",
+            << QStringList{"...",
                            "Skipping filter 1 (Does Not Contain [cam in all categories): its "
                            "keywords or categories cannot be used.",
                            "Skipping filter 2 (Contains [z-a] in all categories): its keywords "
-                           "or categories cannot be used.",
-                           "checking 101 (Film)",
-                           "afhits = 1/1",
-                           "cat check 1",
-                           "Torrent found matching \"Contains film in all categories\" Name: "
-                           "Film Type: Movies ID: 101",
-                           "All torrents filtered."};
+                           "or categories cannot be used."};
     }
     void check()
     {
@@ -277,8 +186,6 @@ private slots:
         QFETCH(QStringList, feed);
         QFETCH(bool, filtering);
         QFETCH(int, lastparsed);
-        QFETCH(QStringList, results);
-        QFETCH(QStringList, exclusion);
         QFETCH(QStringList, downloadedIds);
         QFETCH(QStringList, log);
 
@@ -286,94 +193,41 @@ private slots:
         state.feed = feedOf(feed);
         runEngine(filtering, lastparsed);
 
-        QCOMPARE(logLines(), log);
-        QCOMPARE(resultTexts(), results);
-        QCOMPARE(state.exclusion, exclusion);
-        QStringList paths;
-        for (const QString &id : downloadedIds)
-            paths.append("/download.php?id=" + id);
+        QTEST(resultTexts(), "results");
+        QTEST(state.exclusion, "exclusion");
         QStringList requested;
         for (const DownloadRequest &r : std::as_const(downloads))
-            requested.append(r.path);
-        QCOMPARE(requested, paths);
+            requested.append(r.path.mid(r.path.indexOf('=') + 1));
+        QCOMPARE(requested, downloadedIds);
+        if (log.value(0) != QLatin1String("...")) {
+            if (!log.isEmpty())
+                QCOMPARE(logLines(), log);
+            return;
+        }
+        QStringList lines = logLines();
+        for (const QString &line : log.mid(1)) {
+            const qsizetype at = lines.indexOf(line);
+            QVERIFY2(at >= 0, qPrintable("no log line in its place: " + line));
+            lines = lines.mid(at + 1);
+        }
     }
 
-    void downloadCarriesTargetAndCredentials()
-    {
-        state.Filters = FilterTable::parse("111linux\r\n*\r\n");
-        state.feed = {{"4711", "3000", "Appz", "Linux Mint", "Linux.Mint.torrent"}};
-        runEngine(true, 4000);
-        QCOMPARE(downloads.size(), 1);
-        const DownloadRequest expected{"/download.php?id=4711",
-                                       "/home/u/torrents/Linux.Mint.torrent", "demo", "pa&ss",
-                                       "Linux Mint"};
-        QCOMPARE(downloads.first(), expected);
-        QCOMPARE(state.results.first().Size, QStringLiteral("3000"));
-        QCOMPARE(state.results.first().FileName, QStringLiteral("Linux.Mint.torrent"));
-        QCOMPARE(state.results.first().Category, QStringLiteral("Appz"));
-    }
-
+    // Hostile feed file names: the download stays in the torrent folder.
     void downloadTargetStaysInTheFolder_data()
     {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("target");
-        QTest::newRow("plain") << "a.torrent"
-                               << "/home/u/torrents/a.torrent";
-        // No hidden files either: the downloader saves what is left after the leading dots.
-        QTest::newRow("climbing out") << "../../.profile"
-                                      << "/home/u/torrents/profile";
-        QTest::newRow("control characters")
-            << QString("a\tb\x01.torrent") << "/home/u/torrents/ab.torrent";
-        QTest::newRow("absolute") << "/etc/passwd"
-                                  << "/home/u/torrents/passwd";
-        QTest::newRow("back-slashes") << "C:\\x\\c.torrent"
-                                      << "/home/u/torrents/c.torrent";
-        QTest::newRow("empty") << ""
-                               << "/home/u/torrents/7.torrent";
-        QTest::newRow("parent only") << "x/.."
-                                     << "/home/u/torrents/7.torrent";
+        QTest::newRow("climbing out") << "../../.profile" << QStringLiteral("profile");
+        QTest::newRow("back-slashes") << "C:\\x\\c.torrent" << QStringLiteral("c.torrent");
+        QTest::newRow("empty") << "" << QStringLiteral("7.torrent");
+        QTest::newRow("parent only") << "x/.." << QStringLiteral("7.torrent");
     }
     void downloadTargetStaysInTheFolder()
     {
         QFETCH(QString, fileName);
         QFETCH(QString, target);
-        QCOMPARE(FilterEngine::downloadRequestFor(state, 7, fileName, "n").target, target);
-    }
-
-    // Records the program never writes itself (a filters.dat edited by hand, or built in code).
-    void damagedFiltersAcceptNothing_data()
-    {
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<QStringList>("keywords");
-        QTest::addColumn<QStringList>("categories");
-        QTest::newRow("contains, no keywords") << "Contains" << QStringList{} << QStringList{"*"};
-        QTest::newRow("veto, no keywords")
-            << "Does Not Contain" << QStringList{} << QStringList{"*"};
-        QTest::newRow("exact, no keywords")
-            << "Exactly Matches" << QStringList{} << QStringList{"*"};
-        QTest::newRow("contains, no categories") << "Contains" << QStringList{"*"} << QStringList{};
-        QTest::newRow("veto, no categories")
-            << "Does Not Contain" << QStringList{"film"} << QStringList{};
-        QTest::newRow("exact, reversed range")
-            << "Exactly Matches" << QStringList{"[z-a]*"} << QStringList{"*"};
-    }
-    void damagedFiltersAcceptNothing()
-    {
-        QFETCH(QString, mode);
-        QFETCH(QStringList, keywords);
-        QFETCH(QStringList, categories);
-        FilterRecord damaged;
-        damaged.Enabled = true;
-        damaged.MatchMode = mode;
-        damaged.Action = QStringLiteral("Download");
-        damaged.Keywords = keywords;
-        damaged.Categories = categories;
-        state.Filters.append(damaged);
-        state.feed = feedOf({"101|Film|Movies"});
-        runEngine(true, 100);
-        QVERIFY(state.results.isEmpty());
-        QVERIFY(state.exclusion.isEmpty());
-        QVERIFY(downloads.isEmpty());
+        QCOMPARE(FilterEngine::downloadRequestFor(state, 7, fileName, "n").target,
+                 "/home/u/torrents/" + target);
     }
 
     // Results of an earlier, unacknowledged check stay, and a torrent read again (a
@@ -386,27 +240,6 @@ private slots:
         runEngine(true, 90);
         QCOMPARE(resultTexts(), (QStringList{"95 f1 dl", "96 f1 -"}));
         QVERIFY(logLines().contains("Duplicate result for ID: 95"));
-    }
-
-    void categoryFits_data()
-    {
-        QTest::addColumn<QStringList>("categories");
-        QTest::addColumn<QString>("category");
-        QTest::addColumn<bool>("fits");
-        QTest::newRow("star first") << QStringList{"*"} << "Anything" << true;
-        QTest::newRow("star not first is a name") << QStringList{"Music", "*"} << "TV" << false;
-        QTest::newRow("second entry")
-            << QStringList{"Music", "Appz/PC ISO"} << "appz/pc iso" << true;
-        QTest::newRow("n/a category") << QStringList{"n/a"} << "N/A" << true;
-        QTest::newRow("no wildcards in categories") << QStringList{"App?"} << "Appz" << false;
-        QTest::newRow("empty list") << QStringList{} << "Music" << false;
-    }
-    void categoryFits()
-    {
-        QFETCH(QStringList, categories);
-        QFETCH(QString, category);
-        QFETCH(bool, fits);
-        QCOMPARE(FilterEngine::categoryFits(categories, category), fits);
     }
 };
 
