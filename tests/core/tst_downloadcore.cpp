@@ -1,10 +1,12 @@
 #include "download/DownloadTarget.h"
+#include "download/DownloadTexts.h"
+#include "download/LabelShortener.h"
 #include "download/TransferRate.h"
 
 #include <QLocale>
 #include <QtTest>
 
-// The downloader's site file names, and its rate and time-left texts.
+// The downloader's site file names, label fitting, and its progress, rate and time-left texts.
 class TestDownloadCore : public QObject
 {
     Q_OBJECT
@@ -90,6 +92,68 @@ private slots:
         QTEST(tick.rateText, "rate");
         QTEST(tick.remainingText.isNull() ? QStringLiteral("none") : tick.remainingText,
               "remaining");
+    }
+    // Widths in characters of 100 twips; the middle cut halves to even at every step.
+    void labelsShortenToFit_data()
+    {
+        QTest::addColumn<bool>("middle");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("maxWidth");
+        QTest::addColumn<QString>("shown");
+        // clang-format off
+        QTest::newRow("end: fits exactly") << false << "abcdefghij" << 1000.0 << "abcdefghij";
+        QTest::newRow("end: one too many") << false << "abcdefghijk" << 1000.0 << "abcdefg...";
+        QTest::newRow("end: nothing fits") << false << "abcd" << 100.0 << "...";
+        QTest::newRow("middle: fits") << true << "/t/a.torrent" << 1200.0 << "/t/a.torrent";
+        // 26 -> 21 -> 15 -> 11 -> 7; rounding halves up would end at "abc...xyz".
+        QTest::newRow("middle: halves to even") << true << "abcdefghijklmnopqrstuvwxyz" << 1000.0
+            << "ab...yz";
+        QTest::newRow("middle: nothing fits") << true << "abcdefgh" << 100.0 << "...";
+        // clang-format on
+    }
+    void labelsShortenToFit()
+    {
+        QFETCH(bool, middle);
+        QFETCH(QString, text);
+        QFETCH(double, maxWidth);
+        const auto width = [](const QString &t) { return 100.0 * t.size(); };
+        QTEST(middle ? LabelShortener::shortenMiddle(text, maxWidth, width)
+                     : LabelShortener::shortenEnd(text, maxWidth, width),
+              "shown");
+    }
+
+    void progressTexts_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<qint64>("received");
+        QTest::addColumn<qint64>("expectedOrTenths"); // expected bytes, or tenths when finished
+        QTest::addColumn<QString>("text");
+        // clang-format off
+        QTest::newRow("bytes") << "en_US" << qint64(1023) << qint64(20480)
+            << "(1023 Bytes of 20 KB downloaded)";
+        QTest::newRow("size unknown") << "en_US" << qint64(1024) << qint64(1)
+            << "(1 KB of 0 KB downloaded)";
+        QTest::newRow("German grouping") << "de_DE" << qint64(1234 * 1024) << qint64(2000 * 1024)
+            << "(1.234 KB of 2.000 KB downloaded)";
+        QTest::newRow("finished under a second") << "en_US" << qint64(1500 * 1024) << qint64(9)
+            << "Status: Finished (1,500 KB Downloaded in <1 Second)";
+        QTest::newRow("finished in 1.5 s") << "en_US" << qint64(20480) << qint64(15)
+            << "Status: Finished (20 KB Downloaded in 1 Second)";
+        QTest::newRow("finished in 2.5 s") << "en_US" << qint64(1536) << qint64(25)
+            << "Status: Finished (2 KB Downloaded in 3 Seconds)";
+        // clang-format on
+    }
+    void progressTexts()
+    {
+        QFETCH(QString, locale);
+        QFETCH(qint64, received);
+        QFETCH(qint64, expectedOrTenths);
+        QFETCH(QString, text);
+        QLocale::setDefault(QLocale(locale));
+        QCOMPARE(text.startsWith(QLatin1Char('('))
+                     ? DownloadTexts::progress(received, expectedOrTenths)
+                     : DownloadTexts::finished(received, expectedOrTenths),
+                 text);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "account/AccountWindows.h"
+#include "account/frmAbout.h"
 #include "account/frmFirstRun.h"
 #include "account/frmLogin.h"
 #include "core/TrayIconState.h"
@@ -14,8 +15,8 @@
 
 using WidgetFinder::control;
 
-// A new user's way in: the first-run wizard in front of the main window's first start, and the
-// login dialog behind the options page's user name.
+// A new user's way in: the first-run wizard in front of the main window's first start, the
+// login dialog behind the options page's user name, and About from the tray menu.
 class TestAccountFlow : public QObject
 {
     Q_OBJECT
@@ -113,6 +114,27 @@ private slots:
         QCOMPARE(feedRequests().last(),
                  QStringLiteral("/bots.php?startid=%1&limit=150&u=alice&p=s3cret%26more&v=11&c=0")
                      .arg(m->site.catalogue().lastId()));
+    }
+    // About from the tray menu while the main window waits in the tray: one modeless window
+    // however often it is asked for, and checks go on behind it.
+    void aboutFromTheTrayMenu()
+    {
+        m->env.store->WriteSettingText("lastparsed", "700030");
+        m->startShown();
+        QVERIFY(!m->window()->isVisible());
+        QAction *about = m->control<QAction>("mnuAbout");
+        QVERIFY(m->window()->mnuFile()->actions().contains(about) && about->isEnabled());
+        about->trigger();
+        QPointer<frmAbout> window = m->window()->accountWindows().aboutWindow();
+        QVERIFY(window && window->isVisible() && !window->isModal());
+        QCOMPARE(window->windowTitle(), QStringLiteral("About Pollwick"));
+        about->trigger();
+        QCOMPARE(m->window()->findChildren<frmAbout *>().size(), 1);
+        const qsizetype checks = m->site.requestsTo("/bots.php").size();
+        m->control<QAction>("mnuCheck")->trigger();
+        QCOMPARE(m->site.requestsTo("/bots.php").size(), checks + 1);
+        click(window, "Command1");
+        QTRY_VERIFY(!window);
     }
 };
 

@@ -128,6 +128,35 @@ private slots:
         next->unload();
         QVERIFY(!t->notify().popupQueue().popupVisible());
     }
+    // The sound plays once per popup and only when the setting is exactly 1; without a sound in
+    // the program folder the installed one plays.
+    void sound_data()
+    {
+        QTest::addColumn<int>("playsound"); // -1: never stored
+        QTest::newRow("on, installed file") << 1;
+        QTest::newRow("off") << 0;
+        QTest::newRow("any other value is off") << 2;
+        QTest::newRow("never stored") << -1;
+    }
+    void sound()
+    {
+        QFETCH(int, playsound);
+        t->start(); // a first start stores the sound switched on
+        if (playsound >= 0)
+            t->env->store->WriteSettingNumber("playsound", qint16(playsound));
+        else
+            t->env->store->RegDeleteValueName(SettingsStore::HKEY_CURRENT_USER,
+                                              SettingsStore::ProgramKey(), "playsound");
+        QString name = "Quiet";
+        t->main()->Toast(name, AlertStage::SingleTail);
+        QPointer<FrmVSPopUp> popup = t->popup();
+        popup->onTmrMoveTick();
+        QCOMPARE(t->env->sound.played,
+                 playsound == 1
+                     ? QStringList{t->env->services.config.installedDataFolder() + "notify.wav"}
+                     : QStringList{});
+        popup->unload();
+    }
 };
 
 QTEST_MAIN(TestPopup)

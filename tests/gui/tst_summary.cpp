@@ -2,8 +2,11 @@
 #include "download/frmDownload.h"
 #include "NotifyTestApp.h"
 
+#include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTreeWidget>
 
 // The "New Torrents" window of the running program, driven through its controls against the
@@ -163,6 +166,88 @@ private slots:
         QCOMPARE(showResults({record(Ids[2])}), s);
         QCOMPARE(s->size(), QSize(700, 300));
         QCOMPARE(column(0), QStringList{record(Ids[2]).Name});
+    }
+    // Name and type headers sort both ways without regard to letter case; the size header does
+    // not sort; rows keep acting on their own torrents afterwards.
+    void headerSorting()
+    {
+        ResultList results;
+        const QStringList names{"Beta", "alpha", "Gamma"}, types{"TV", "Music", "Apps"};
+        for (int i = 0; i < 3; ++i) {
+            MatchRecord r = record(Ids[i]);
+            r.Name = names[i];
+            r.Category = types[i];
+            r.Size = QString::number(1048576 * (i == 1 ? 10 : 9));
+            results << r;
+        }
+        open(results);
+        QHeaderView *header = list()->header();
+        const auto clickHeader = [header](int c) {
+            QTest::mouseClick(
+                header->viewport(), Qt::LeftButton, {},
+                QPoint(header->sectionViewportPosition(c) + 10, header->height() / 2));
+        };
+        QCOMPARE(column(0), (QStringList{"Gamma", "alpha", "Beta"}));
+        clickHeader(2);
+        QCOMPARE(column(0), (QStringList{"Gamma", "alpha", "Beta"}));
+        clickHeader(0);
+        const QStringList first = column(0);
+        clickHeader(0);
+        QCOMPARE(column(0), (QStringList{"alpha", "Beta", "Gamma"}));
+        QCOMPARE(first, (QStringList{"Gamma", "Beta", "alpha"}));
+        clickHeader(1);
+        QVERIFY(column(1) == (QStringList{"Apps", "Music", "TV"}) ||
+                column(1) == (QStringList{"TV", "Music", "Apps"}));
+        list()->setCurrentItem(list()->findItems("alpha", Qt::MatchExactly).value(0));
+        click("Command2");
+        QCOMPARE(t->env->shell.urls,
+                 QStringList{t->site->baseUrl() + "/details.php?id=700012&hit=1"});
+    }
+
+    // Filter Info's three answers; "Show me this filter" brings the filter up in the main window
+    // and leaves the results waiting.
+    void filterInfo_data()
+    {
+        QTest::addColumn<int>("filterIndex");
+        QTest::addColumn<QString>("text");
+        const QString changed("Unabled to display filter info.\r\nYour filters may have changed "
+                              "since this torrent was uploaded.");
+        QTest::newRow("filtering was off")
+            << 0 << "Torrent filtering not enabled. You will be notified of all new torrents.";
+        QTest::newRow("filter 2") << 2 << "Contains linux in TV, Music";
+        QTest::newRow("filter 3 of 2") << 3 << changed;
+    }
+    void filterInfo()
+    {
+        QFETCH(int, filterIndex);
+        NotifyTestApp::writeFile(t->env->file("filters.dat"),
+                                 "110harbour\r\n*\r\n111linux\r\nTV, Music\r\n");
+        t->env->store->WriteSettingNumber("filterenabled", 1);
+        MatchRecord hit = record(Ids[1]);
+        hit.FilterIndex = filterIndex;
+        frmSummary *s = open({record(Ids[0]), hit});
+        QTest::mouseClick(list()->viewport(), Qt::RightButton, {}, centreOf(Ids[1]));
+        NotifyTestApp::child<QAction>(s, "mnuInfo")->trigger();
+        s->mnuAction()->hide();
+        QWidget *info = NotifyTestApp::openWindow("frmTorrentInfo");
+        QVERIFY(info);
+        QCOMPARE(info->windowTitle(), hit.Name);
+        QTEST(NotifyTestApp::child<QLabel>(info, "info_filterhit")->text(), "text");
+        auto *go = NotifyTestApp::child<QPushButton>(info, "command_goto");
+        QCOMPARE(go->text(), QStringLiteral("Show me this filter"));
+        QCOMPARE(go->isEnabled(), filterIndex == 2);
+        if (!go->isEnabled()) {
+            QTest::mouseClick(NotifyTestApp::child<QPushButton>(info, "command_ok"),
+                              Qt::LeftButton);
+            QVERIFY(!info->isVisible() && s->isVisible());
+            return;
+        }
+        QTest::mouseClick(go, Qt::LeftButton);
+        QVERIFY(t->main()->isVisible() && !info->isVisible() && s->isMinimized());
+        QCOMPARE(NotifyTestApp::child<QTabWidget>(t->main(), "SSTab1")->currentIndex(), 2);
+        auto *filters = NotifyTestApp::child<QTreeWidget>(t->main(), "ListView1");
+        QCOMPARE(filters->selectedItems(), QList<QTreeWidgetItem *>{filters->topLevelItem(1)});
+        QCOMPARE(t->state().results.size(), 2);
     }
 };
 
