@@ -146,10 +146,3 @@ FilterListOps::ActionTicks FilterListOps::actionTicks(const QString &action,
     ticks.ignore = action == QLatin1String("Ignore");
     return ticks;
 }
-
-int FilterListOps::selectionAfterReload(int select, int count)
-{
-    if (select <= 0)
-        return 0;
-    return std::min(select, std::max(count, 0));
-}

@@ -78,7 +78,7 @@ public:
     MoveClick moveSelected(const QList<int> &selectedRows, const QString &direction);
 
     // Marks the slot Removed; filtering is switched off when it was the last active filter.
-    // The reload selects the same row, or the new last row (see selectionAfterReload).
+    // The reload selects the same row, or the new last row.
     Outcome listrem(int slot);
 
     // Sets the slot's action ("Notify", "Download" or "Ignore"); the same row stays selected.
@@ -97,10 +97,6 @@ public:
     // The submenu ticks for a filter whose action is `action`: exactly that entry ticked, or
     // `current` unchanged when the action is none of the three.
     static ActionTicks actionTicks(const QString &action, const ActionTicks &current);
-
-    // The row a reload selects when asked for `select` with `count` filters: 0 stays 0 (no
-    // row), anything past the end becomes the last row.
-    static int selectionAfterReload(int select, int count);
 
 private:
     bool holdsFilter(int slot) const;
