@@ -54,31 +54,19 @@ private slots:
                  text.left(text.indexOf(QChar(0))));
     }
 
-    void numbersAreSixteenBitSignExtended_data()
-    {
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QByteArray>("stored");
-        QTest::newRow("largest") << 32767 << QByteArray("dword:00007fff");
-        QTest::newRow("smallest") << -32768 << QByteArray("dword:ffff8000");
-    }
-    void numbersAreSixteenBitSignExtended()
-    {
-        QFETCH(int, number);
-        QFETCH(QByteArray, stored);
-        QVERIFY(m_store->WriteSettingNumber("n", qint16(number)));
-        QVERIFY2(fileBytes().contains("\"n\"=" + stored), fileBytes().constData());
-        QCOMPARE(m_store->ReadSettingNumber("n"), qint16(number));
-    }
-
+    // Numbers are sixteen bits, stored sign-extended; key paths match without case.
     void fileFormatAndKeyPathsWithoutCase()
     {
         QVERIFY(m_store->WriteSettingText("appbuild", "512"));
-        QVERIFY(m_store->WriteSettingNumber("interval", 600));
+        QVERIFY(m_store->WriteSettingNumber("max", 32767));
+        QVERIFY(m_store->WriteSettingNumber("min", -32768));
         QVERIFY(m_store->RegWriteText(HKCU, "Software\\pollwick", "APPBUILD", "513"));
         QCOMPARE(fileBytes(),
                  QByteArray("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\r\n"
-                            "\"appbuild\"=\"513\"\r\n"
-                            "\"interval\"=dword:00000258\r\n\r\n"));
+                            "\"appbuild\"=\"513\"\r\n\"max\"=dword:00007fff\r\n"
+                            "\"min\"=dword:ffff8000\r\n\r\n"));
+        QCOMPARE(m_store->ReadSettingNumber("max"), qint16(32767));
+        QCOMPARE(m_store->ReadSettingNumber("min"), qint16(-32768));
         // The upgrade deletes "Software\Pollwick"; that is the program key.
         m_store->RegDeleteKeyPath(HKCU, "Software\\Pollwick");
         QCOMPARE(m_store->ReadSettingText("appbuild"), QString());
@@ -141,8 +129,7 @@ private slots:
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit old{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-        rlimit small = old;
-        small.rlim_cur = before.size() + 8;
+        const rlimit small{rlim_t(before.size() + 8), old.rlim_max};
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         const QString big(500, QLatin1Char('x'));
         const bool programKey = m_store->WriteSettingText("big", big);

@@ -88,14 +88,13 @@ class TestDownload : public QObject
     {
         bool done = false;
         QTimer poll;
-        poll.setInterval(2);
         QObject::connect(&poll, &QTimer::timeout, [&] {
             if (!done && condition()) {
                 done = true;
                 action();
             }
         });
-        poll.start();
+        poll.start(2);
         return QTest::qWaitFor([&] { return done; });
     }
 
@@ -157,7 +156,8 @@ private slots:
 
     // One attempt by the site's answer. Failures but a short body or a page are retried, five
     // attempts at most; an earlier file survives a short body and a page; a name from the site
-    // stays in the torrent folder, and only a .torrent file is opened.
+    // stays in the torrent folder, and only a .torrent file is opened. (How a refused connection
+    // differs from an unknown host is the HTTP transfer tests'; here both fail an attempt.)
     void oneAttempt_data()
     {
         QTest::addColumn<QString>("login");      // user name / password
@@ -169,25 +169,21 @@ private slots:
         QTest::addColumn<QByteArray>("posted");  // the login body the site received
         const QByteArray no, earlier = "d8:announce4:good4:infod4:name1:xee";
         const QString page = "Status: Failed to download torrent. Site returned unexpected data.";
-        const QString d = "demo/demo", failed = "Status: Failed. (*";
+        const QString d = "demo/demo";
         const QByteArray tail = "&login=Log+in&returnto=/download.php?id=700007\r\n";
         // clang-format off
-        QTest::newRow("login, redirect, file opened") << d << "" << "" << no << "" << "torrent"
-            << "username=demo&password=demo" + tail;
+        // Login, redirect with the cookie, the file saved over an earlier one and opened.
         QTest::newRow("credentials that need encoding, earlier file replaced")
             << "jo smith/p&ss=w~rd.-_" << "" << "" << earlier << "" << "torrent"
             << "username=jo+smith&password=p%26ss%3Dw%7Erd%2E%2D%5F" + tail;
         QTest::newRow("file not found") << d << "" << "404" << no
             << "Status: Failed. File not found on server." << "none" << no;
-        QTest::newRow("unresolvable host") << d << "" << "unresolvable" << no << failed << "none"
-            << no;
-        QTest::newRow("connection refused") << d << "" << "refused" << no << failed << "none" << no;
+        QTest::newRow("unresolvable host") << d << "" << "unresolvable" << no << "Status: Failed. (*"
+            << "none" << no;
         QTest::newRow("empty reply") << d << "" << "empty" << no
             << "Status: Failed. (The site sent an empty file)" << "none" << no;
         QTest::newRow("server error") << d << "" << "500" << no
             << "Status: Failed. (HTTP/1.1 500 Internal Server Error)" << "none" << no;
-        QTest::newRow("short body") << d << "" << "truncated" << no << "Status: Receiving File "
-            << "none" << no;
         QTest::newRow("short body, earlier file survives") << d << "" << "truncated" << earlier
             << "Status: Receiving File " << "earlier" << no;
         QTest::newRow("no Content-Length") << d << "" << "no length" << no << "" << "torrent" << no;
@@ -218,17 +214,15 @@ private slots:
         const QString saved = name.isEmpty() ? target() : m_folder + name.section('/', -1);
         if (!earlier.isEmpty())
             QVERIFY(ReplaceFileAtomically(saved, earlier));
-        const QHash<QString, SiteMisbehaviour::Kind> kinds{
-            {"404", SiteMisbehaviour::NotFound},
-            {"empty", SiteMisbehaviour::Empty},
-            {"truncated", SiteMisbehaviour::Truncated},
-            {"no length", SiteMisbehaviour::NoContentLength}};
+        using M = SiteMisbehaviour;
+        const QHash<QString, M::Kind> kinds{{"404", M::NotFound},
+                                            {"empty", M::Empty},
+                                            {"truncated", M::Truncated},
+                                            {"no length", M::NoContentLength}};
         if (kinds.contains(answer))
             m_site->misbehave(File, kinds[answer]);
         else if (answer == "unresolvable")
             m_env->useSite(QStringLiteral("http://no-such-host.invalid"));
-        else if (answer == "refused")
-            m_env->useSite(TestSite::unusedPortUrl());
         else if (answer == "500")
             m_site->setRawReply(File, 500, "Sorry");
         else if (answer.startsWith('<'))
