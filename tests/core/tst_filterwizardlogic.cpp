@@ -33,8 +33,6 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QStringList>("keywords");
         QTest::addColumn<QString>("box");
-        QTest::newRow("dots and AND")
-            << "Linux.ISO AND x264" << QStringList{"Linux ISO", "x264"} << "Linux ISO AND x264";
         QTest::newRow("lower-case and does not split")
             << "Linux.ISO and x264" << QStringList{"Linux ISO and x264"} << "Linux ISO and x264";
         QTest::newRow("trailing AND") << "x264 AND " << QStringList{"x264", ""} << "x264 AND ";

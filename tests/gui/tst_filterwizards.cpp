@@ -96,7 +96,6 @@ private slots:
         QListWidget *list2 = control<QListWidget>(w, "List2");
         pickRows(control<QListWidget>(w, "List1"), {3, 1, 0});
         click(w, "Command1");
-        QCOMPARE(entries(list2), (QStringList{"Movies", "TV", "Games"}));
         QVERIFY(list2->isEnabled());
         pickRows(list2, {0});
         click(w, "Command2");
