@@ -167,10 +167,8 @@ private slots:
         QStringList requested, marked;
         for (const DownloadRequest &r : std::as_const(downloads))
             requested.append(r.path.mid(r.path.indexOf('=') + 1));
-        for (const MatchRecord &r : std::as_const(state.results)) {
-            if (r.Downloaded != 0)
-                marked.append(QString::number(r.Id));
-        }
+        for (const QString &result : resultTexts().filter(" dl"))
+            marked.append(result.section(' ', 0, 0));
         QCOMPARE(requested, marked);
         QStringList lines = logLines();
         if (!log.startsWith(QLatin1String("...|"))) {
