@@ -98,33 +98,25 @@ private slots:
     void rowChanges_data()
     {
         QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("change");
         QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("change");
         QTest::addColumn<bool>("untick");
         QTest::addColumn<QString>("after");
-        QTest::newRow("removing the only filter") << "A"
-                                                  << "remove" << 1 << true << "";
-        QTest::newRow("removing the only active filter") << "aBc"
-                                                         << "remove" << 2 << true << "ac";
-        QTest::newRow("removing one of two active") << "ABc"
-                                                    << "remove" << 1 << false << "Bc";
-        QTest::newRow("removing one, none active") << "ab"
-                                                   << "remove" << 1 << false << "b";
-        QTest::newRow("clearing the last active box") << "Ab"
-                                                      << "clear" << 1 << true << "ab";
-        QTest::newRow("clearing one of two active") << "AB"
-                                                    << "clear" << 2 << false << "Ab";
-        QTest::newRow("ticking never ticks filtering") << "ab"
-                                                       << "tick" << 2 << false << "aB";
+        QTest::newRow("removing the only filter") << "A" << 1 << "remove" << true << "";
+        QTest::newRow("removing the only active filter") << "aBc" << 2 << "remove" << true << "ac";
+        QTest::newRow("removing one of two active") << "ABc" << 1 << "remove" << false << "Bc";
+        QTest::newRow("removing one, none active") << "ab" << 1 << "remove" << false << "b";
+        QTest::newRow("clearing the last active box") << "Ab" << 1 << "clear" << true << "ab";
+        QTest::newRow("clearing one of two active") << "AB" << 2 << "clear" << false << "Ab";
+        QTest::newRow("ticking never ticks filtering") << "ab" << 2 << "tick" << false << "aB";
         // A row already clear takes no active filter away.
-        QTest::newRow("clearing a clear row") << "aB"
-                                              << "clear" << 1 << false << "aB";
+        QTest::newRow("clearing a clear row") << "aB" << 1 << "clear" << false << "aB";
     }
     void rowChanges()
     {
         QFETCH(QString, before);
-        QFETCH(QString, change);
         QFETCH(int, row);
+        QFETCH(QString, change);
         FilterTable t = table(before);
         FilterListOps ops(&t);
         const bool remove = change == "remove";

@@ -33,8 +33,6 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QStringList>("keywords");
         QTest::addColumn<QString>("box");
-        QTest::newRow("dots and AND")
-            << "Linux.ISO AND x264" << QStringList{"Linux ISO", "x264"} << "Linux ISO AND x264";
         QTest::newRow("lower-case and does not split")
             << "Linux.ISO and x264" << QStringList{"Linux ISO and x264"} << "Linux ISO and x264";
         QTest::newRow("trailing AND") << "x264 AND " << QStringList{"x264", ""} << "x264 AND ";
@@ -55,79 +53,65 @@ private slots:
         QTEST(wizard.pending().Keywords, "keywords");
     }
 
-    // ">" or "<" with the given rows of its list selected and `current` as its current row,
-    // in the lists the edit wizard opens for a filter limited to `filterCategories`.
+    // ">" or "<" (how the row's name starts) with the given rows of its list selected and
+    // `current` as its current row, in the lists the edit wizard opens for a filter limited to
+    // `filter`; then the lists as "available | chosen", and the selection left behind.
     void categoryMoves_data()
     {
         QTest::addColumn<QStringList>("names");
-        QTest::addColumn<QStringList>("filterCategories");
-        QTest::addColumn<QString>("move");
+        QTest::addColumn<QStringList>("filter");
         QTest::addColumn<Rows>("selected");
         QTest::addColumn<int>("current");
-        QTest::addColumn<QStringList>("available");
-        QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<QString>("after");
         QTest::addColumn<Rows>("selection");
-        const QStringList all{"All Categories"};
+        const QStringList star{"*"};
+        const QString untouched = "Movies TV Music Games Apps | All Categories";
         QTest::newRow("> one from the middle")
-            << Names << QStringList{"*"} << ">" << Rows{1} << 1
-            << QStringList{"Movies", "Music", "Games", "Apps"} << QStringList{"TV"} << Rows{1};
+            << Names << star << Rows{1} << 1 << "Movies Music Games Apps | TV" << Rows{1};
         QTest::newRow("> the last two")
-            << Names << QStringList{"*"} << ">" << Rows{3, 4} << 3
-            << QStringList{"Movies", "TV", "Music"} << QStringList{"Games", "Apps"} << Rows{0};
+            << Names << star << Rows{3, 4} << 3 << "Movies TV Music | Games Apps" << Rows{0};
         QTest::newRow("> in list order")
-            << Names << QStringList{"*"} << ">" << Rows{3, 0} << 0
-            << QStringList{"TV", "Music", "Apps"} << QStringList{"Movies", "Games"} << Rows{2};
-        QTest::newRow("> no current row")
-            << Names << QStringList{"*"} << ">" << Rows{1} << -1 << Names << all << Rows{};
+            << Names << star << Rows{3, 0} << 0 << "TV Music Apps | Movies Games" << Rows{2};
+        QTest::newRow("> no current row") << Names << star << Rows{1} << -1 << untouched << Rows{};
         // "TV" goes with "tv" already chosen.
         QTest::newRow("> in another case")
-            << QStringList{"Movies", "TV", "Music"} << QStringList{"tv"} << ">" << Rows{0} << 0
-            << QStringList{"Music"} << QStringList{"tv", "Movies"} << Rows{0};
-        QTest::newRow("> everything") << Names << QStringList{"*"} << ">" << Rows{0, 1, 2, 3, 4}
-                                      << 0 << QStringList{} << Names << Rows{};
+            << QStringList{"Movies", "TV", "Music"} << QStringList{"tv"} << Rows{0} << 0
+            << "Music | tv Movies" << Rows{0};
+        QTest::newRow("> everything") << Names << star << Rows{0, 1, 2, 3, 4} << 0
+                                      << " | Movies TV Music Games Apps" << Rows{};
         QTest::newRow("< everything back")
-            << Names << Names << "<" << Rows{0, 1, 2, 3, 4} << 0 << Names << all << Rows{};
+            << Names << Names << Rows{0, 1, 2, 3, 4} << 0 << untouched << Rows{};
         QTest::newRow("< one back, the rest in list order")
-            << Names << QStringList{"Apps", "TV", "Music"} << "<" << Rows{2} << 2
-            << QStringList{"Movies", "Games", "Music"} << QStringList{"TV", "Apps"} << Rows{0};
+            << Names << QStringList{"Apps", "TV", "Music"} << Rows{2} << 2
+            << "Movies Games Music | TV Apps" << Rows{0};
         QTest::newRow("< nothing but the marker")
-            << Names << QStringList{"*"} << "<" << Rows{0} << 0 << Names << all << Rows{};
+            << Names << star << Rows{0} << 0 << untouched << Rows{};
         // The edit wizard leaves "TV" available beside a chosen "tv": "tv" moved back counts
         // for "TV", and moving another entry back keeps "tv" rather than widening the filter
         // to every category.
         QTest::newRow("< back in another case")
-            << QStringList{"Movies", "TV"} << QStringList{"tv", "Movies"} << "<" << Rows{0} << 0
-            << QStringList{"TV", "tv"} << QStringList{"Movies"} << Rows{0};
+            << QStringList{"Movies", "TV"} << QStringList{"tv", "Movies"} << Rows{0} << 0
+            << "TV tv | Movies" << Rows{0};
         QTest::newRow("< chosen in another case stays")
-            << QStringList{"Movies", "TV"} << QStringList{"tv", "Movies"} << "<" << Rows{1} << 1
-            << QStringList{"TV", "Movies"} << QStringList{"tv"} << Rows{0};
+            << QStringList{"Movies", "TV"} << QStringList{"tv", "Movies"} << Rows{1} << 1
+            << "TV Movies | tv" << Rows{0};
         // Without a category list (nothing loaded yet) moving one back keeps the others.
         QTest::newRow("< unknown categories stay")
-            << QStringList{} << QStringList{"A", "B", "C"} << "<" << Rows{1} << 1
-            << QStringList{"B"} << QStringList{"A", "C"} << Rows{0};
-        QTest::newRow("< the last one back") << QStringList{} << QStringList{"A"} << "<" << Rows{0}
-                                             << 0 << QStringList{"A"} << all << Rows{};
+            << QStringList{} << QStringList{"A", "B", "C"} << Rows{1} << 1 << "B | A C" << Rows{0};
     }
     void categoryMoves()
     {
         QFETCH(QStringList, names);
-        QFETCH(QStringList, filterCategories);
-        QFETCH(QString, move);
+        QFETCH(QStringList, filter);
         QFETCH(Rows, selected);
         QFETCH(int, current);
         QFETCH(Rows, selection);
-        CategoryLists lists = CategoryLists::forFilter(names, filterCategories);
-        const bool toChosen = move == ">";
-        bool moved = false;
-        if (toChosen) {
-            lists.selectAvailable(selected, current);
-            QCOMPARE(moved = lists.moveToChosen(), current >= 0);
-        } else {
-            lists.selectChosen(selected, current);
-            QCOMPARE(moved = lists.moveToAvailable(), filterCategories.first() != "*");
-        }
-        QTEST(lists.available(), "available");
-        QTEST(lists.chosen(), "chosen");
+        CategoryLists lists = CategoryLists::forFilter(names, filter);
+        const bool toChosen = QTest::currentDataTag()[0] == '>';
+        toChosen ? lists.selectAvailable(selected, current) : lists.selectChosen(selected, current);
+        const bool moved = toChosen ? lists.moveToChosen() : lists.moveToAvailable();
+        QCOMPARE(moved, toChosen ? current >= 0 : filter.first() != "*");
+        QTEST(lists.available().join(' ') + " | " + lists.chosen().join(' '), "after");
         QCOMPARE(lists.chosenEnabled(), !lists.showsAllCategories());
         QCOMPARE(lists.filterCategories(),
                  lists.showsAllCategories() ? QStringList{"*"} : lists.chosen());
@@ -139,38 +123,6 @@ private slots:
                  selection.value(0, -1));
         const Focus focus = toChosen ? Focus::Available : Focus::Chosen;
         QCOMPARE(lists.focus(), selection.isEmpty() ? Focus::None : focus);
-    }
-
-    // The edit wizard shows the slot, and saving it unchanged stores the same filters.dat.
-    void editControls_data()
-    {
-        QTest::addColumn<FilterRecord>("slot");
-        QTest::addColumn<int>("matchOption");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("actionOption");
-        QTest::newRow("anything") << FilterRecord{true, "Contains", "Notify", {"*"}, {"*"}, false}
-                                  << 1 << "" << 4;
-        QTest::newRow("star among others")
-            << FilterRecord{true, "Does Not Contain", "Ignore", {"*", "cam"}, {"*"}, false} << 3
-            << "* AND cam" << 6;
-    }
-    void editControls()
-    {
-        QFETCH(FilterRecord, slot);
-        FilterTable table;
-        table.append({true, "Contains", "Notify", {"first"}, {"TV"}, false});
-        table.append(slot);
-        const QString before = table.serialize();
-        FilterWizardLogic wizard(Kind::Edit, &table, Names, 2);
-        FilterWizardLogic::Controls controls = wizard.initialControls();
-        QTEST(controls.matchOption, "matchOption");
-        QTEST(controls.keywordText, "text");
-        QTEST(controls.actionOption, "actionOption");
-        QCOMPARE(controls.active, slot.Enabled);
-        for (int step = 1; step <= 4; ++step)
-            QVERIFY(wizard.showstep(step, controls));
-        QCOMPARE(wizard.storedSlot(), 2);
-        QCOMPARE(table.serialize(), before);
     }
 
     // Finish switches filtering on only when the stored filter is the only active one. The
