@@ -19,12 +19,8 @@ struct Tray
 class TestTrayIconState : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<Tray> t;
 
 private slots:
-    void init() { t = std::make_unique<Tray>(); }
-    void cleanup() { t.reset(); } // gone before the next test sets its site
-
     // A check: "start", a second "start" that must not restart the cycle, the word that ends
     // it. "stop" lets the cycle of 19 ticks end (no-new for ticks 1-3, each check frame for 3
     // ticks, the last for 1) and rests on the no-new picture the tick after. Then the state and
@@ -59,8 +55,9 @@ private slots:
         QFETCH(QString, word);
         QFETCH(bool, unread);
         QFETCH(int, ticksBefore);
-        TrayIconState &tray = t->icon;
-        ProgramState &state = t->state;
+        Tray t;
+        TrayIconState &tray = t.icon;
+        ProgramState &state = t.state;
         if (unread)
             state.results.append(MatchRecord{});
         state.feed.append(TorrentRecord{});
@@ -107,9 +104,10 @@ private slots:
 
     void tipIsCutTo63Characters()
     {
-        t->icon.setTip(QString(80, 'x'));
-        QCOMPARE(t->icon.tip(), QString(63, 'x'));
-        QCOMPARE(t->state.TrayTipText, QString(80, 'x'));
+        Tray t;
+        t.icon.setTip(QString(80, 'x'));
+        QCOMPARE(t.icon.tip(), QString(63, 'x'));
+        QCOMPARE(t.state.TrayTipText, QString(80, 'x'));
     }
 };
 
