@@ -17,7 +17,18 @@ struct Scheduled : SchedulerHost
         for (int i = 0; i < n; ++i)
             scheduler.onTmrCheckTick();
     }
-    bool logEndsWith(const QString &text) const { return env.log->lines().last().endsWith(text); }
+    // Paused: the Pause item ticked, the countdown stopped, the interval controls off and the
+    // paused picture; resumed, all back. The log's last line says why.
+    void expectPaused(bool paused, const QString &why)
+    {
+        QCOMPARE(scheduler.pauseChecked(), paused);
+        QCOMPARE(scheduler.TmrCheck().isActive(), !paused);
+        QCOMPARE(controlsPaused, paused);
+        QCOMPARE(tray.picture(), paused ? TrayPicture::Paused : TrayPicture::NoNew);
+        QVERIFY(env.log->lines().last().endsWith((paused ? ") Paused: " : ") Unpaused: ") + why));
+        if (paused)
+            QCOMPARE(status, QStringLiteral("Paused"));
+    }
 
     TestEnv env;
     ProgramState state;
@@ -36,6 +47,8 @@ class TestCheckScheduler : public QObject
 private slots:
     void init() { s = std::make_unique<Scheduled>(); }
 
+    // "Check for new torrents" leaves the countdown alone; an interval that is not a multiple
+    // of 5 seconds checks on the first tick past it.
     void countdownTexts()
     {
         s->scheduler.startChecking();
@@ -45,79 +58,24 @@ private slots:
         QCOMPARE(s->status, QStringLiteral("Next check in 09m 55s"));
         s->ticks(118);
         QCOMPARE(s->status, QStringLiteral("Next check in 00m 05s"));
-        QCOMPARE(s->checks.size(), 1);
-        s->ticks(1);
+        s->scheduler.mnuCheckClick();
         QCOMPARE(s->checks.size(), 2);
+        s->ticks(1);
+        QCOMPARE(s->checks.size(), 3);
         QCOMPARE(s->status, QStringLiteral("Next check in 10m 00s"));
-    }
-
-    // An interval that is not a multiple of 5 seconds checks on the first tick past it.
-    void intervalNotAMultipleOfFive()
-    {
         s->state.settings.CheckIntervalSeconds = 121;
         s->ticks(24);
-        QVERIFY(s->checks.isEmpty());
         QCOMPARE(s->status, QStringLiteral("Next check in 00m 01s"));
+        QCOMPARE(s->checks.size(), 3);
         s->ticks(1);
-        QCOMPARE(s->checks.size(), 1);
-    }
-
-    void pauseAndResumeContinueTheCountdown()
-    {
-        s->scheduler.startChecking();
-        s->ticks(84); // 7 minutes: 3 left
-        s->scheduler.mnuPauseClick();
-        QVERIFY(s->scheduler.pauseChecked());
-        QVERIFY(!s->scheduler.TmrCheck().isActive());
-        QCOMPARE(s->status, QStringLiteral("Paused"));
-        QVERIFY(s->controlsPaused);
-        QCOMPARE(s->tray.picture(), TrayPicture::Paused);
-        QVERIFY(s->logEndsWith(") Paused: By user"));
-
-        s->scheduler.mnuPauseClick();
-        QVERIFY(!s->scheduler.pauseChecked());
-        QVERIFY(s->scheduler.TmrCheck().isActive());
-        QCOMPARE(s->status, QStringLiteral("Next check in 03m 00s"));
-        QVERIFY(!s->controlsPaused);
-        QCOMPARE(s->tray.picture(), TrayPicture::NoNew);
-        QVERIFY(s->logEndsWith(") Unpaused: By user"));
-        s->ticks(1);
-        QCOMPARE(s->status, QStringLiteral("Next check in 02m 55s"));
-    }
-
-    void dueCheckFindingAWatchedProgramPauses()
-    {
-        s->state.settings.CheckIntervalSeconds = 10;
-        s->state.settings.WatchedProcesses = {"Game.exe"};
-        s->env.processes.add("game.exe");
-        s->ticks(2);
-        QCOMPARE(s->checks.size(), 1); // detection is off
-        s->state.settings.DetectProcesses = true;
-        s->ticks(2);
-        QCOMPARE(s->checks.size(), 1);
-        QCOMPARE(s->status, QStringLiteral("Paused"));
-        QVERIFY(s->scheduler.pauseChecked());
-        QVERIFY(!s->scheduler.TmrCheck().isActive());
-        QVERIFY(s->logEndsWith(") Paused: Process detected"));
-
-        // Still running: the poll does nothing. Ended: one check at once, then the interval.
-        s->scheduler.onTmrUnpauseTick();
-        QCOMPARE(s->checks.size(), 1);
-        QVERIFY(s->scheduler.TmrUnpause().isActive());
-        s->env.processes.processes.clear();
-        s->scheduler.onTmrUnpauseTick();
-        QCOMPARE(s->checks.size(), 2);
-        QVERIFY(!s->scheduler.pauseChecked());
-        QVERIFY(!s->scheduler.TmrUnpause().isActive());
-        QCOMPARE(s->scheduler.countdownText(), QStringLiteral("Next check in 00m 10s"));
-        QVERIFY(s->logEndsWith(") Unpaused: Process ended"));
+        QCOMPARE(s->checks.size(), 4);
     }
 
     void startupWait()
     {
         s->scheduler.startWait();
         QCOMPARE(s->status, QStringLiteral("Next check in 05m 00s"));
-        QVERIFY(s->logEndsWith(") Waiting 05m 00s..."));
+        QVERIFY(s->env.log->lines().last().endsWith(") Waiting 05m 00s..."));
         for (int i = 0; i < 59; ++i)
             s->scheduler.onTmrWaitTick();
         QCOMPARE(s->status, QStringLiteral("Next check in 00m 05s"));
@@ -127,14 +85,36 @@ private slots:
         QCOMPARE(s->status, QStringLiteral("Next check in 10m 00s"));
     }
 
-    // "Check for new torrents" leaves the countdown alone.
-    void manualCheckKeepsTheCountdown()
+    // Pausing by the user keeps the countdown. A due check while a watched program runs pauses
+    // (with detection on) until the program ends, then checks at once and counts down anew.
+    void pausing()
     {
+        s->state.settings.WatchedProcesses = {"Game.exe"};
+        s->env.processes.add("game.exe");
         s->scheduler.startChecking();
-        s->ticks(10);
-        s->scheduler.mnuCheckClick();
+        s->ticks(84); // 7 minutes: 3 left
+        s->scheduler.mnuPauseClick();
+        s->expectPaused(true, "By user");
+        s->scheduler.mnuPauseClick();
+        s->expectPaused(false, "By user");
+        QCOMPARE(s->status, QStringLiteral("Next check in 03m 00s"));
+        s->ticks(36);
+        QCOMPARE(s->checks.size(), 2); // detection is off
+        s->state.settings.DetectProcesses = true;
+        s->ticks(120);
         QCOMPARE(s->checks.size(), 2);
-        QCOMPARE(s->scheduler.CheckTicks(), qint16(10));
+        s->expectPaused(true, "Process detected");
+
+        // Still running: the poll does nothing.
+        s->scheduler.onTmrUnpauseTick();
+        QCOMPARE(s->checks.size(), 2);
+        QVERIFY(s->scheduler.TmrUnpause().isActive());
+        s->env.processes.processes.clear();
+        s->scheduler.onTmrUnpauseTick();
+        QCOMPARE(s->checks.size(), 3);
+        s->expectPaused(false, "Process ended");
+        QVERIFY(!s->scheduler.TmrUnpause().isActive());
+        QCOMPARE(s->status, QStringLiteral("Next check in 10m 00s"));
     }
 };
 

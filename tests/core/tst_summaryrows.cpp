@@ -25,22 +25,20 @@ private slots:
         QTest::addColumn<bool>("showAll");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QStringList>("rows");
+        // A size that is not a number shows nothing.
         const QStringList three{"101|Alpha|Appz|1572864|0", "102|Beta|TV|1048576|1",
-                                "103|Gamma|Music|0|0"};
+                                "103|Gamma|Music|lots|0"};
         // clang-format off
         QTest::newRow("three results, one downloaded, box ticked") << three << false
-            << "2 new torrents" << QStringList{"T2 103 Gamma Music 0.00 none",
+            << "2 new torrents" << QStringList{"T2 103 Gamma Music  none",
                                                "T0 101 Alpha Appz 1.50 none"};
         QTest::newRow("three results, all shown") << three << true << "3 new torrents"
-            << QStringList{"T2 103 Gamma Music 0.00 none", "T1 102 Beta TV 1.00 downloaded",
+            << QStringList{"T2 103 Gamma Music  none", "T1 102 Beta TV 1.00 downloaded",
                            "T0 101 Alpha Appz 1.50 none"};
         QTest::newRow("one result over 2 GB") << QStringList{"7|Solo|Appz|3000000000|0"} << true
             << "1 new torrent" << QStringList{"T0 7 Solo Appz 2861.02 none"};
         QTest::newRow("all downloaded and hidden") << QStringList{"1|A|X|10|1", "2|B|X|10|1"}
             << false << "0 new torrents" << QStringList{};
-        QTest::newRow("size that is not a number shows nothing")
-            << QStringList{"5|Odd|X|lots|0"} << true << "1 new torrent"
-            << QStringList{"T0 5 Odd X  none"};
         // clang-format on
     }
     void loadresults()
@@ -53,9 +51,8 @@ private slots:
         QTEST(summary.caption(), "caption");
         QStringList texts;
         for (const SummaryRows::Row &r : summary.rows())
-            texts << QStringList{r.key,   QString::number(r.id), r.name, r.category, r.sizeMb,
-                                 r.action}
-                         .join(' ');
+            texts << QString("%1 %2 %3 %4 %5 %6")
+                         .arg(r.key, QString::number(r.id), r.name, r.category, r.sizeMb, r.action);
         QCOMPARE(texts, rows);
         QCOMPARE(summary.actionsEnabled(), !rows.isEmpty());
     }
@@ -63,7 +60,6 @@ private slots:
     void sizeFollowsTheLocale()
     {
         QCOMPARE(SummaryRows::sizeInMb("1293942784", QLocale("de_DE")), QStringLiteral("1.234,00"));
-        QCOMPARE(SummaryRows::sizeInMb("1", QLocale::c()), QStringLiteral("0.00"));
     }
 
     // A row made before the results changed never reaches another result or past the list.
@@ -74,7 +70,6 @@ private slots:
         QTest::addColumn<int>("position");
         const QStringList two{"101|A|X|1|0", "102|B|X|1|0"};
         QTest::newRow("unchanged") << two << "T1" << 1;
-        QTest::newRow("acknowledged and emptied") << QStringList{} << "T1" << -1;
         QTest::newRow("replaced") << QStringList{"200|N|X|1|0", "201|M|X|1|0"} << "T1" << -1;
         QTest::newRow("list got shorter") << QStringList{"101|A|X|1|0"} << "T1" << -1;
         QTest::newRow("not a row key") << two << "X1" << -1;

@@ -19,7 +19,7 @@ class TestTorrentDb : public QObject
 private slots:
     void append_data()
     {
-        QTest::addColumn<QString>("newest"); // "-" for a missing value
+        QTest::addColumn<QString>("newest");
         QTest::addColumn<int>("lastparsed");
         QTest::addColumn<QString>("file"); // "-": none; "<folder>": cannot be written
         QTest::addColumn<bool>("busy");
@@ -29,8 +29,6 @@ private slots:
         const QString start = line("999") + line("1000");
         const QStringList two{"1000", "1001"};
         // clang-format off
-        QTest::newRow("new rows after the start row") << "1000" << 1000 << start << false
-            << QStringList{"1000", "1001", "1002"} << start + line("1001") + line("1002") << "1002";
         QTest::newRow("file behind the check: out of step") << "998" << 1000 << start << false
             << two << start << "998";
         QTest::newRow("no torrents.db: nothing written") << "1000" << 1000 << "-" << false << two
@@ -38,17 +36,14 @@ private slots:
         QTest::newRow("busy: skipped") << "1000" << 1000 << start << true << two << start << "1000";
         QTest::newRow("search_newest not a number: out of step") << "10x0" << 1000 << start
             << false << two << start << "10x0";
-        QTest::newRow("search_newest missing: out of step") << "-" << 1000 << start << false << two
-            << start << "";
         QTest::newRow("first run never appends") << "0" << 0 << start << false
             << QStringList{"5", "6"} << start << "0";
-        QTest::newRow("start row gone from the site: the first row is still new") << "1000"
-            << 1000 << start << false << QStringList{"1003", "1004"}
-            << start + line("1003") + line("1004") << "1004";
-        QTest::newRow("unreadable ids are left out") << "1000" << 1000 << start << false
-            << QStringList{"1000", "x", "1001"} << start + line("1001") << "1001";
-        QTest::newRow("a last line without CR LF is closed first") << "1000" << 1000 << "1000\tx"
-            << false << two << "1000\tx\r\n" + line("1001") << "1001";
+        QTest::newRow("new rows after the start row, unreadable ids left out") << "1000" << 1000
+            << start << false << QStringList{"1000", "x", "1001", "1002"}
+            << start + line("1001") + line("1002") << "1002";
+        QTest::newRow("start row gone from the site, a last line without CR LF closed first")
+            << "1000" << 1000 << "1000\tx" << false << QStringList{"1003", "1004"}
+            << "1000\tx\r\n" + line("1003") + line("1004") << "1004";
         QTest::newRow("more digits compare as numbers") << "99999" << 99999 << line("99999")
             << false << QStringList{"99999", "100000"} << line("99999") + line("100000")
             << "100000";
@@ -66,8 +61,7 @@ private slots:
         TestEnv env;
         env.clock.set(QDateTime(QDate(2027, 3, 4), QTime(17, 5, 9)));
         const QString path = env.file("torrents.db");
-        if (newest != "-")
-            env.store->WriteSettingText("search_newest", newest);
+        env.store->WriteSettingText("search_newest", newest);
         env.store->WriteSettingText("search_updated", "01-01-2027|00:00:00");
         if (file == "<folder>")
             QVERIFY(QDir().mkpath(path));

@@ -33,28 +33,23 @@ private slots:
     // out from 240 to 20, a last step and the unload; a blue banner, and never the focus.
     void tickSequence_data()
     {
-        QTest::addColumn<QRect>("screen");
-        QTest::addColumn<QRect>("work");
+        QTest::addColumn<int>("taskbar"); // pixels at the bottom of a 1280 x 1024 screen
         QTest::addColumn<double>("twips");
         QTest::addColumn<int>("baseOffset"); // twips
         QTest::addColumn<QRect>("rest");     // pixels, after arriving
-        const QRect screen(0, 0, 1280, 1024), taskbar30(0, 0, 1280, 994);
-        // clang-format off
-        QTest::newRow("taskbar of 30 pixels") << screen << taskbar30 << 15.0 << 420
-            << QRect(904, 932, 359, 62);
-        QTest::newRow("no taskbar: 2 pixels below the screen") << screen << screen << 15.0 << -30
-            << QRect(904, 962, 359, 62);
-        QTest::newRow("120 dpi") << screen << taskbar30 << 12.0 << 336 << QRect(814, 916, 449, 78);
-        // clang-format on
+        QTest::newRow("taskbar of 30 pixels") << 30 << 15.0 << 420 << QRect(904, 932, 359, 62);
+        QTest::newRow("no taskbar: 2 pixels below the screen")
+            << 0 << 15.0 << -30 << QRect(904, 962, 359, 62);
+        QTest::newRow("120 dpi") << 30 << 12.0 << 336 << QRect(814, 916, 449, 78);
     }
     void tickSequence()
     {
-        QFETCH(QRect, screen);
-        QFETCH(QRect, work);
+        QFETCH(int, taskbar);
         QFETCH(double, twips);
         QFETCH(int, baseOffset);
         QFETCH(QRect, rest);
-        t->env->screen = FixedScreenMetrics(screen, work, twips);
+        const QRect screen(0, 0, 1280, 1024);
+        t->env->screen = FixedScreenMetrics(screen, screen.adjusted(0, 0, 0, -taskbar), twips);
         QPointer<FrmVSPopUp> popup = new FrmVSPopUp(t->env->services);
         popup->SetNumber(PopupAnimation::restingOffset(t->env->screen));
         popup->setCaption("Some Torrent has just been uploaded."); // loads it, as Toast does

@@ -156,7 +156,6 @@ private slots:
         s->showMinimized();
         QCOMPARE(showResults({record(Ids[0]), record(Ids[1]), record(Ids[2])}), s);
         QVERIFY(!s->isMinimized());
-        QCOMPARE(s->windowTitle(), QStringLiteral("3 new torrents"));
         click("Command3");
         QVERIFY(!s->isVisible());
         QVERIFY(t->state().results.isEmpty());
@@ -171,16 +170,9 @@ private slots:
     // not sort; rows keep acting on their own torrents afterwards.
     void headerSorting()
     {
-        ResultList results;
-        const QStringList names{"Beta", "alpha", "Gamma"}, types{"TV", "Music", "Apps"};
-        for (int i = 0; i < 3; ++i) {
-            MatchRecord r = record(Ids[i]);
-            r.Name = names[i];
-            r.Category = types[i];
-            r.Size = QString::number(1048576 * (i == 1 ? 10 : 9));
-            results << r;
-        }
-        open(results);
+        open({{1, "b.torrent", "9437184", 0, "TV", "Beta", Ids[0]},
+              {1, "a.torrent", "10485760", 0, "Music", "alpha", Ids[1]},
+              {1, "g.torrent", "9437184", 0, "Apps", "Gamma", Ids[2]}});
         QHeaderView *header = list()->header();
         const auto clickHeader = [header](int c) {
             QTest::mouseClick(
@@ -234,7 +226,6 @@ private slots:
         QCOMPARE(info->windowTitle(), hit.Name);
         QTEST(NotifyTestApp::child<QLabel>(info, "info_filterhit")->text(), "text");
         auto *go = NotifyTestApp::child<QPushButton>(info, "command_goto");
-        QCOMPARE(go->text(), QStringLiteral("Show me this filter"));
         QCOMPARE(go->isEnabled(), filterIndex == 2);
         if (!go->isEnabled()) {
             QTest::mouseClick(NotifyTestApp::child<QPushButton>(info, "command_ok"),
