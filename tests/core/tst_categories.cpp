@@ -42,8 +42,6 @@ private slots:
         QTest::newRow("26 names") << builtIn << (builtIn + QStringList{"Ebooks"})
                                   << "Cat numbers differ between hosts. Full update needed";
         QTest::newRow("letter case") << builtIn << recased << "Full cat update needed";
-        QTest::newRow("nothing loaded")
-            << QStringList() << QStringList{"A", "B"} << "Full cat update needed";
     }
     void sync()
     {

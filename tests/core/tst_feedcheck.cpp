@@ -60,28 +60,6 @@ private slots:
     }
     void cleanup() { c.reset(); } // gone before the next test sets its site
 
-    void requestAddresses_data()
-    {
-        QTest::addColumn<QString>("lastparsed");
-        QTest::addColumn<bool>("developer");
-        QTest::addColumn<QString>("target");
-        QTest::newRow("first run") << "" << false << "/bots.php?limit=20&u=demo&p=demo&v=11&c=1";
-        QTest::newRow("normal") << "700010" << false
-                                << "/bots.php?startid=700010&limit=150&u=demo&p=demo&v=11&c=1";
-        QTest::newRow("developer mode")
-            << "700035" << true << "/bots.php?startid=700005&limit=150&u=demo&p=demo&v=11&c=1";
-    }
-    void requestAddresses()
-    {
-        QFETCH(QString, lastparsed);
-        c->env.store->WriteSettingText("lastparsed", lastparsed);
-        QFETCH(bool, developer);
-        c->state.DeveloperMode = developer;
-        c->check.checkfeed();
-        QCOMPARE(c->site.requests().size(), 1);
-        QTEST(QString::fromLatin1(c->site.lastRequest().target), "target");
-    }
-
     // A failed attempt is tried again once; attempts 1 and 21 ask for the categories, the
     // retry counting as an attempt.
     void retryAndCategoryRequests()
