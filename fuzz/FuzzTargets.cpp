@@ -1,6 +1,8 @@
 // Fuzz targets for every parser of text that comes from the site or from a file the user may
 // edit. Each one feeds the bytes to a parser and checks what must hold for any input: no
 // crash, no undefined behaviour, and round trips that stay stable.
+#include "account/ProfileCache.h"
+#include "account/ProfilePage.h"
 #include "feed/FeedParser.h"
 #include "feed/FeedReplyClassifier.h"
 #include "feed/TorrentDb.h"
@@ -31,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size - 1));
     const QString text = FromAnsi(bytes);
     // The first byte chooses the parser, so one corpus exercises them all.
-    switch (data[size - 1] % 6) {
+    switch (data[size - 1] % 8) {
     case 0: {
         const FeedParseResult parsed = FeedParser::parse(text);
         require(parsed.rows.size() <= parsed.count || parsed.failure != FeedFailure::None);
@@ -68,6 +70,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         WildcardMatcher matcher(pattern);
         const bool hit = matcher.matches(name);
         require(!hit || matcher.isValid());
+        break;
+    }
+    case 6: {
+        // The profile pages: every value cut out by its markers, and what the cache keeps of
+        // them reads back the same.
+        const QString name = ProfilePage::ownName(text);
+        const qint32 id = ProfilePage::ownUserId(text);
+        require(id >= 0);
+        const ProfilePage::Details details = ProfilePage::details(text, id);
+        ProfileTexts texts = details.values;
+        texts.name = name;
+        for (const ProfileTorrent &row : details.torrents)
+            require(ProfilePage::numberFrom(row.id) >= 0);
+        const QString cache = ProfileCache::format(QStringLiteral("demo"), id > 0 ? id : 1, texts);
+        const ProfileCache::Entry entry = ProfileCache::parse(cache, QStringLiteral("demo"));
+        require(entry.valid &&
+                ProfileCache::format(QStringLiteral("demo"), entry.userId, entry.texts) == cache);
+        break;
+    }
+    case 7: {
+        // getelement between the first two lines' markers, over the rest.
+        const QStringList parts = text.split(QLatin1Char('\n'));
+        const QString source = parts.mid(2).join(QLatin1Char('\n'));
+        const QString start = parts.value(0);
+        const QString end = parts.value(1);
+        const QString found = ProfilePage::getelement(source, start, end);
+        require(found.isEmpty() || (source.contains(start + found + end) && !found.contains(end)));
         break;
     }
     }
