@@ -67,6 +67,15 @@ QString nextCell(QString &row, const QString &start, const QString &end)
     return value;
 }
 
+// A size cell holds the number and its unit on two lines ("6.08<br>GB"): both are kept, so
+// that 534.62 MB and 6.08 GB do not both read as bare numbers.
+QString sizeCell(QString &row, const QString &start)
+{
+    QString cell = nextCell(row, start, CellEnd);
+    cell.replace(QStringLiteral("<br>"), QStringLiteral(" "));
+    return ProfilePage::displayText(cell).simplified();
+}
+
 // "&#NN;" and "&#xHH;": the character, or a null QChar for codes that name none.
 char32_t numericEntity(QStringView digits)
 {
@@ -143,18 +152,17 @@ ProfileTorrent ProfilePage::row(QString row)
 {
     const QString centre = QStringLiteral("<td align=center>");
     const QString right = QStringLiteral("<td align=right>");
-    const QString lineBreak = QStringLiteral("<br>");
 
     ProfileTorrent t;
     t.name = displayText(
         getelement(row, QStringLiteral("dllist=1><strong>"), QStringLiteral("</strong>")));
     t.id = getelement(row, QStringLiteral("<a href=details.php?id="), QStringLiteral("&amp;hit=1"));
     t.connectable = displayText(nextCell(row, centre, CellEnd));
-    t.size = displayText(nextCell(row, centre, lineBreak));
+    t.size = sizeCell(row, centre);
     t.seeders = displayText(nextCell(row, right, CellEnd));
     t.leechers = displayText(nextCell(row, right, CellEnd));
-    t.uploaded = displayText(nextCell(row, centre, lineBreak));
-    t.downloaded = displayText(nextCell(row, centre, lineBreak));
+    t.uploaded = sizeCell(row, centre);
+    t.downloaded = sizeCell(row, centre);
     t.ratio = displayText(
         getelement(nextCell(row, centre, CellEnd), QStringLiteral(">"), QStringLiteral("</font>")));
     return t;

@@ -75,9 +75,10 @@ frmProfile::frmProfile(Services &services, const Settings &settings, QWidget *pa
     ui->pic_pm->hide();
     ui->Frame3->hide();
     ui->Frame3->raise();
-    ui->ListView1->header()->resizeSection(0, 196);
-    for (int column = 1; column < ui->ListView1->columnCount(); ++column)
-        ui->ListView1->header()->resizeSection(column, 52);
+    // Name, Conn., Size, Se., Le., Upl., Downl., Ratio: sizes carry their unit.
+    const int widths[] = {200, 48, 74, 44, 44, 74, 74, 56};
+    for (int column = 0; column < ui->ListView1->columnCount(); ++column)
+        ui->ListView1->header()->resizeSection(column, widths[column]);
 
     // Centred in the work area, where the whole window is visible.
     const QRect work = services.screen ? services.screen->workArea() : QRect();

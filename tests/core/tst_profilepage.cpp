@@ -158,8 +158,8 @@ private slots:
             transferTable({torrentRow("x9", "Third", "---")}) + "</td>";
         const QList<ProfileTorrent> rows = ProfilePage::details(page, 1).torrents;
         QCOMPARE(rows.size(), 3);
-        const ProfileTorrent expected{"Some.Movie", "700001", "yes",    "700.00", "12",
-                                      "3",          "1.37",   "350.00", "2.000"};
+        const ProfileTorrent expected{"Some.Movie", "700001",  "yes",       "700.00 MB", "12",
+                                      "3",          "1.37 GB", "350.00 MB", "2.000"};
         QCOMPARE(rows.at(0), expected);
         QCOMPARE(rows.at(1).name, QStringLiteral("A & B"));
         QCOMPARE(rows.at(1).ratio, QStringLiteral("0.500"));
