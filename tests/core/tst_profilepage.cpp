@@ -283,6 +283,12 @@ private slots:
                                       << "";
         QTest::newRow("another host, no scheme") << site << "//elsewhere.invalid/a.png"
                                                  << "";
+        QTest::newRow("another host on the site's port")
+            << site << "http://elsewhere.invalid:8080/a.png"
+            << "";
+        QTest::newRow("another host, both on the standard port") << "http://vellumstacks.example"
+                                                                 << "http://elsewhere.example/a.png"
+                                                                 << "";
         QTest::newRow("another port") << site << "http://127.0.0.1:8081/a.png"
                                       << "";
         QTest::newRow("same host, default port") << site << "http://127.0.0.1/a.png"

@@ -271,20 +271,21 @@ private slots:
         QTest::addColumn<SiteMisbehaviour::Kind>("misbehaviour");
         QTest::addColumn<QString>("expected"); // the whole status, or its start before "("
         QTest::addColumn<int>("responseCode");
-        QTest::newRow("404") << "" << SiteMisbehaviour::NotFound
-                             << "Status: Failed to get profile. File not found on server." << 0;
+        QTest::addColumn<bool>("cached"); // the failure comes with the details page
+        const QString notFound = "Status: Failed to get profile. File not found on server.";
+        const QString failed = "Status: Failed to get profile. (";
+        QTest::newRow("404") << "" << SiteMisbehaviour::NotFound << notFound << 0 << false;
+        QTest::newRow("404 with a cache")
+            << "" << SiteMisbehaviour::NotFound << notFound << 0 << true;
         QTest::newRow("unresolvable host")
-            << "http://no-such-host.invalid" << SiteMisbehaviour::None
-            << "Status: Failed to get profile. (" << int(HttpTransfer::ErrorNameNotResolved);
-        QTest::newRow("refused") << TestSite::unusedPortUrl() << SiteMisbehaviour::None
-                                 << "Status: Failed to get profile. ("
-                                 << int(HttpTransfer::ErrorCannotConnect);
-        QTest::newRow("cut short")
-            << "" << SiteMisbehaviour::Truncated << "Status: Failed to get profile. (" << -1;
-        QTest::newRow("server error") << "" << SiteMisbehaviour::Raw
-                                      << "Status: Failed to get profile. (HTTP/1.1 500 "
-                                         "Internal Server Error)"
-                                      << 0;
+            << "http://no-such-host.invalid" << SiteMisbehaviour::None << failed
+            << int(HttpTransfer::ErrorNameNotResolved) << false;
+        QTest::newRow("refused") << TestSite::unusedPortUrl() << SiteMisbehaviour::None << failed
+                                 << int(HttpTransfer::ErrorCannotConnect) << false;
+        QTest::newRow("cut short") << "" << SiteMisbehaviour::Truncated << failed << -1 << false;
+        QTest::newRow("server error")
+            << "" << SiteMisbehaviour::Raw
+            << "Status: Failed to get profile. (HTTP/1.1 500 Internal Server Error)" << 0 << false;
     }
     void pageFailures()
     {
@@ -292,12 +293,18 @@ private slots:
         QFETCH(SiteMisbehaviour::Kind, misbehaviour);
         QFETCH(QString, expected);
         QFETCH(int, responseCode);
+        QFETCH(bool, cached);
+        if (cached)
+            QVERIFY(ProfileCache::write(env->file("profile.cache"), "demo", 1,
+                                        ProfileTexts::fromList(QStringList(9, "old"))));
+        const QString cache = cacheText();
+        const QString path = cached ? "/userdetails.php" : "/my.php";
         if (!siteUrl.isEmpty())
             env->useSite(siteUrl);
         if (misbehaviour == SiteMisbehaviour::Raw)
-            site->setRawReply("/my.php", 500, "<html>Vellumstacks :: demo's private page</html>");
+            site->setRawReply(path, 500, "<html>Vellumstacks :: demo's private page</html>");
         else if (misbehaviour != SiteMisbehaviour::None)
-            site->misbehave("/my.php", misbehaviour);
+            site->misbehave(path, misbehaviour);
         open();
         QTRY_VERIFY_WITH_TIMEOUT(refreshEnabled(), 10000);
         if (expected.endsWith('('))
@@ -309,7 +316,9 @@ private slots:
         QVERIFY(statusRed());
         QVERIFY(!waitPanelShown());
         QVERIFY(!control<QTimer>(w, "timeouttimer")->isActive());
-        QVERIFY(!QFileInfo::exists(env->file("profile.cache")));
+        QCOMPARE(cacheText(), cache);
+        // Values shown from the cache are there to read again.
+        QCOMPARE(profileEnabled(), cached);
         QVERIFY(messages().contains("Profile: " + status().mid(8)));
     }
 
@@ -345,6 +354,7 @@ private slots:
         // Refresh starts afresh and gets through once the site answers.
         site->clearMisbehaviour();
         QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
+        QVERIFY(!statusRed());
         QTRY_VERIFY_WITH_TIMEOUT(finished(), 5000);
         QVERIFY(!statusRed());
         // The name comes from the cache when there was one.
@@ -517,18 +527,22 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<SiteMisbehaviour::Kind>("misbehaviour");
         QTest::addColumn<QString>("statusWhenClosed");
+        QTest::addColumn<bool>("windowCloses"); // false: only the exchange is told
         QTest::newRow("waiting for the page")
-            << "/my.php" << SiteMisbehaviour::Stall << "Status: Logging in...";
+            << "/my.php" << SiteMisbehaviour::Stall << "Status: Logging in..." << true;
         QTest::newRow("reading the page")
-            << "/userdetails.php" << SiteMisbehaviour::SlowDrip << "Status: Receiving File";
+            << "/userdetails.php" << SiteMisbehaviour::SlowDrip << "Status: Receiving File" << true;
         QTest::newRow("receiving the avatar")
-            << "/pic/" << SiteMisbehaviour::SlowDrip << "Status: Receiving File";
+            << "/pic/" << SiteMisbehaviour::SlowDrip << "Status: Receiving File" << true;
+        QTest::newRow("receiving the avatar, the window not yet gone")
+            << "/pic/" << SiteMisbehaviour::SlowDrip << "Status: Receiving File" << false;
     }
     void closingDuringTheExchange()
     {
         QFETCH(QString, path);
         QFETCH(SiteMisbehaviour::Kind, misbehaviour);
         QFETCH(QString, statusWhenClosed);
+        QFETCH(bool, windowCloses);
         const QByteArray previous = PngEncoder::avatar(9);
         QVERIFY(ReplaceFileAtomically(env->file("avatar.img"), previous));
         SiteMisbehaviour rule;
@@ -542,16 +556,30 @@ private slots:
         // The window reads inside its own wait; a user's click arrives there as this timer does.
         QTimer closer;
         bool closed = false;
+        bool stillRunning = true;
         connect(&closer, &QTimer::timeout, this, [&] {
             if (!closed && !site->requestsTo(path).isEmpty() && status() == statusWhenClosed) {
                 closed = true;
-                w->close();
+                if (windowCloses)
+                    w->close();
+                else
+                    w->exchange().close();
+                // Both requests end at once, before the window is gone.
+                stillRunning = w->exchange().InetGetPage()->StillExecuting() ||
+                               w->exchange().InetGetImage()->StillExecuting();
             }
         });
         closer.start(5);
-        QTRY_VERIFY_WITH_TIMEOUT(w.isNull(), 10000);
+        if (windowCloses) {
+            QTRY_VERIFY_WITH_TIMEOUT(w.isNull(), 10000);
+            QVERIFY(page.isNull());
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(closed, 10000);
+            QTRY_VERIFY(!QFileInfo::exists(env->file("avatar.img.temp")));
+            QVERIFY(w);
+        }
         QVERIFY(closed);
-        QVERIFY(page.isNull());
+        QVERIFY(!stillRunning);
         QCOMPARE(QFileInfo::exists(env->file("profile.cache")), path == "/pic/");
         QVERIFY(!QFileInfo::exists(env->file("avatar.img.temp")));
         QCOMPARE(fileBytes("avatar.img"), previous);
