@@ -322,6 +322,35 @@ private slots:
         QVERIFY(messages().contains("Profile: " + status().mid(8)));
     }
 
+    void pageSizeStop_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("exactly 16 MiB") << ProfileExchange::MaxPageBytes << true;
+        QTest::newRow("one byte more") << ProfileExchange::MaxPageBytes + 1 << false;
+    }
+    void pageSizeStop()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(bool, read);
+        QByteArray page = "<title>Vellumstacks :: demo's private page</title>Welcome, <a "
+                          "href=userdetails.php?id=1>demo</a>";
+        page += QByteArray(bytes - page.size(), ' ');
+        site->setRawReply("/my.php", 200, page);
+        openAndSettle();
+        if (read) {
+            QCOMPARE(status(), QStringLiteral("Status: Finished"));
+            QCOMPARE(returnTos(), (QStringList{"/my.php", "/userdetails.php?id=1"}));
+        } else {
+            QCOMPARE(status(), QStringLiteral("Status: Failed to get profile. The page is too "
+                                              "large."));
+            QVERIFY(statusRed());
+            QCOMPARE(returnTos(), QStringList{"/my.php"});
+            QVERIFY(
+                messages().contains("Profile: the page is larger than 16 MiB; reading stopped."));
+        }
+    }
+
     void stalledSiteTimesOutAfter25Ticks_data()
     {
         QTest::addColumn<bool>("cached");
