@@ -73,20 +73,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         break;
     }
     case 6: {
-        // The profile pages: every value cut out by its markers, and what the cache keeps of
-        // them reads back the same.
+        // The profile pages: every value cut out by its markers is one line, an id is used only
+        // when it is the number it reads as, and the cache gives back what it was given.
         const QString name = ProfilePage::ownName(text);
         const qint32 id = ProfilePage::ownUserId(text);
-        require(id >= 0);
         const ProfilePage::Details details = ProfilePage::details(text, id);
         ProfileTexts texts = details.values;
         texts.name = name;
-        for (const ProfileTorrent &row : details.torrents)
-            require(ProfilePage::numberFrom(row.id) >= 0);
+        for (const QString &value : texts.toList())
+            require(!value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')));
+        for (const ProfileTorrent &row : details.torrents) {
+            const qint32 n = ProfilePage::numberFrom(row.id);
+            require(n == 0 || row.id.toLongLong() == n);
+        }
         const QString cache = ProfileCache::format(QStringLiteral("demo"), id > 0 ? id : 1, texts);
         const ProfileCache::Entry entry = ProfileCache::parse(cache, QStringLiteral("demo"));
-        require(entry.valid &&
-                ProfileCache::format(QStringLiteral("demo"), entry.userId, entry.texts) == cache);
+        require(entry.valid && entry.texts == texts);
         break;
     }
     case 7: {
