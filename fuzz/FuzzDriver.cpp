@@ -18,7 +18,8 @@ namespace {
 QList<QByteArray> seeds()
 {
     return {
-        "#PWKF12#\r\nMusic\tTV/HD\r\n700001\t1048576\tMusic\t1\tSome.Album.2008\tSome.Album.torrent\r\n",
+        "#PWKF12#\r\nMusic\tTV/"
+        "HD\r\n700001\t1048576\tMusic\t1\tSome.Album.2008\tSome.Album.torrent\r\n",
         "#PWKF12#\r\n\r\n5\t100\t\tx\tA.B.C\tf.torrent\r\n6\t7\r\n\r\n",
         "<html><head>The server load is too high</head></html>",
         "Unauthorised:2",
@@ -26,6 +27,7 @@ QList<QByteArray> seeds()
         "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\r\n\"a\"=\"b\\\"c\"\r\n"
         "\"n\"=dword:0000ffff\r\n\"h\"=hex(1):61,00,62\r\n\"x\"=hex(2):25,00,\\\r\n  00\r\n",
         "700001\t1\t\t1\tName.With.Dots\tfile.torrent\r\n700002\tx\r\n",
+        "s0#\t1\tTV\t1\tShow.S01E05\tf\r\nbad\r\n7\t2\t\t0\tA.\xC9\nb\tg\r\n8\t3\r\n",
         "s0#e1#\nshow s01e05 hdtv",
         "[!a-z]iso\n1iso",
         "*[a-\n[z-a]",

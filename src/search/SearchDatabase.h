@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 #include <memory>
 #include <vector>
@@ -56,8 +57,8 @@ public:
     // The name with every "." shown as a blank.
     QString name(int row) const;
     // The category name; an empty field reads "n/a".
-    const QString &category(int row) const { return m_categories[m_rows[row].category]; }
-    int categoryIndex(int row) const { return int(m_rows[row].category); }
+    const QString &category(int row) const { return m_categories[m_rows[size_t(row)].category]; }
+    int categoryIndex(int row) const { return int(m_rows[size_t(row)].category); }
     QString fileName(int row) const;
 
     // The distinct category names of the rows, in the order they first occur.
@@ -67,13 +68,14 @@ public:
 
     // The lower-cased names, each followed by a LF; name(row) lowered starts at
     // nameStart(row) and ends (exclusive) at nameEnd(row), where its LF is.
-    const char *loweredNames() const { return m_lowered.data(); }
-    qsizetype loweredSize() const { return qsizetype(m_lowered.size()); }
+    const char *loweredNames() const { return m_lowered.constData(); }
+    qsizetype loweredSize() const { return m_lowered.size(); }
     quint32 nameStart(int row) const { return m_nameStart[row]; }
     quint32 nameEnd(int row) const { return m_nameStart[row + 1] - 1; }
     QByteArrayView loweredName(int row) const
     {
-        return QByteArrayView(m_lowered.data() + nameStart(row), nameEnd(row) - nameStart(row));
+        return QByteArrayView(m_lowered.constData() + nameStart(row),
+                              nameEnd(row) - nameStart(row));
     }
     // The row whose name (or its closing LF) holds the position of the lowered text, searching
     // from row `from` on.
@@ -91,17 +93,19 @@ public:
     static const uchar *nameLowerTable();
 
 private:
+    // Offsets are 32-bit: a file up to this size.
+    static constexpr qint64 MaxFileSize = qint64(0xFFFFFFFFu) - 2;
+
     struct Row
     {
         quint32 start; // first byte of the line in the file buffer
-        quint32 end;   // the CR that ends it
         quint32 category;
     };
 
     QByteArrayView field(int row, int index) const;
 
     QByteArray m_file;
-    std::vector<char> m_lowered;
+    QByteArray m_lowered;
     std::vector<Row> m_rows;
     std::vector<quint32> m_nameStart; // rowCount() + 1 entries
     QStringList m_categories;

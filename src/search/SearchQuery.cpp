@@ -1,9 +1,9 @@
 #include "search/SearchQuery.h"
 
 #include "search/SearchDatabase.h"
+#include "search/SubstringFinder.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -38,13 +38,14 @@ std::vector<quint32> scan(const SearchDatabase &db, const QByteArray &literal, A
     const char *text = db.loweredNames();
     const size_t size = size_t(db.loweredSize());
     const size_t length = size_t(literal.size());
+    const SubstringFinder finder(literal);
     size_t at = 0;
     int row = 0;
     while (at < size) {
-        const void *hit = memmem(text + at, size - at, literal.constData(), length);
-        if (!hit)
+        const size_t hit = finder.find(text, size, at);
+        if (hit == SubstringFinder::NotFound)
             break;
-        const quint32 position = quint32(static_cast<const char *>(hit) - text);
+        const quint32 position = quint32(hit);
         row = db.rowAt(position, row);
         if (position + length > db.nameEnd(row)) {
             at = position + 1; // runs on into the next name: no match there

@@ -64,13 +64,19 @@ frmSearch::frmSearch(Services &services, ProgramState &state, SearchDatabaseProv
     m_resize->setObjectName(QStringLiteral("resize"));
     m_resize->setInterval(ResizeIntervalMs);
 
-    // Status panels 1 and 2 have a fixed width; panel 3 takes the rest of the bar.
+    // Status panels 1 and 2 are 1800 twips wide, or as wide as their longest text needs in the
+    // font on show; panel 3 takes the rest of the bar.
     const ScreenMetrics &screen = *services.screen;
+    const QString longest[] = {QStringLiteral("Updating database..."),
+                               QStringLiteral("0000000/0000000 torrents")};
     for (int i = 0; i < 3; ++i) {
         m_panels[i] = new QLabel(m_ui->StatusBar1);
         m_panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
         if (i < 2) {
-            m_panels[i]->setFixedWidth(WindowHelpers::TwipsToPixelsX(screen, PanelWidthTwips));
+            const int needed = m_panels[i]->fontMetrics().horizontalAdvance(longest[i]) +
+                               2 * m_panels[i]->margin() + 8;
+            m_panels[i]->setFixedWidth(
+                std::max(WindowHelpers::TwipsToPixelsX(screen, PanelWidthTwips), needed));
             m_ui->StatusBar1->addWidget(m_panels[i]);
         } else {
             m_ui->StatusBar1->addWidget(m_panels[i], 1);
@@ -435,16 +441,20 @@ void frmSearch::setColumnWidths()
 void frmSearch::restoreSize()
 {
     const ScreenMetrics &screen = *m_services.screen;
-    const qint16 width = m_services.store->ReadSettingNumber(QStringLiteral("search_width"));
-    const qint16 height = m_services.store->ReadSettingNumber(QStringLiteral("search_height"));
+    const qint16 storedWidth = m_services.store->ReadSettingNumber(QStringLiteral("search_width"));
+    const qint16 storedHeight =
+        m_services.store->ReadSettingNumber(QStringLiteral("search_height"));
     QSize size = this->size();
-    if (width >= 1)
-        size.setWidth(WindowHelpers::TwipsToPixelsX(screen, width));
-    if (height >= 1)
-        size.setHeight(WindowHelpers::TwipsToPixelsY(screen, height));
-    // Never larger than the work area, so the whole window stays reachable.
-    const QSize work = screen.workArea().size() - QSize(0, WindowHelpers::CaptionHeight(this));
-    resize(size.boundedTo(work).expandedTo(minimumSize()));
+    if (storedWidth >= 1)
+        size.setWidth(WindowHelpers::TwipsToPixelsX(screen, storedWidth));
+    if (storedHeight >= 1)
+        size.setHeight(WindowHelpers::TwipsToPixelsY(screen, storedHeight));
+    // Never larger than the work area, and centred on it, so the whole window stays reachable.
+    const QRect work = screen.workArea();
+    const int caption = WindowHelpers::CaptionHeight(this);
+    resize(size.boundedTo(work.size() - QSize(0, caption)).expandedTo(minimumSize()));
+    move(work.x() + std::max(0, (work.width() - width()) / 2),
+         work.y() + std::max(0, (work.height() - height() - caption) / 2));
 }
 
 void frmSearch::saveSize()

@@ -1,6 +1,7 @@
 #include "search/SearchDatabase.h"
 #include "search/SearchDatabaseProvider.h"
 #include "search/SearchQuery.h"
+#include "search/SubstringFinder.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -193,6 +194,41 @@ private slots:
         QCOMPARE(ids(*d, "b"), QList<int>{2});
         // A name that is all query.
         QCOMPARE(ids(*d, "b", d->categoryIndexOf("Movies")), QList<int>{2});
+    }
+
+    // The finder finds what memmem finds: every needle length at every place of a text longer
+    // than its 16-byte blocks, near-misses that share the first and last byte, and the tail.
+    void substringFinder()
+    {
+        QByteArray text(100, 'a');
+        for (int length = 1; length <= 20; ++length) {
+            QByteArray needle(length, 'b');
+            needle[0] = 'x';
+            needle[length - 1] = 'y';
+            QByteArray nearMiss = needle;
+            if (length > 2)
+                nearMiss[length / 2] = 'c';
+            for (int at = 0; at + length <= text.size(); ++at) {
+                QByteArray haystack = text;
+                if (length > 2 && at >= length + 1)
+                    haystack.replace(at - length - 1, length, nearMiss);
+                haystack.replace(at, length, needle);
+                const SubstringFinder finder(needle);
+                for (int from : {0, at, at + 1}) {
+                    const void *hit = memmem(haystack.constData() + from, size_t(100 - from),
+                                             needle.constData(), size_t(length));
+                    const size_t expected =
+                        hit ? size_t(static_cast<const char *>(hit) - haystack.constData())
+                            : SubstringFinder::NotFound;
+                    QCOMPARE(finder.find(haystack.constData(), 100, size_t(from)), expected);
+                }
+            }
+        }
+        const SubstringFinder empty{QByteArray()};
+        QCOMPARE(empty.find("abc", 3, 1), size_t(1));
+        QCOMPARE(empty.find("abc", 3, 4), SubstringFinder::NotFound);
+        const SubstringFinder longer("abcd");
+        QCOMPARE(longer.find("abc", 3, 0), SubstringFinder::NotFound);
     }
 
     // The provider shares the snapshot a window holds and reads the file again when it has

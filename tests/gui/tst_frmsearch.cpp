@@ -5,6 +5,7 @@
 #include "download/frmDownload.h"
 #include "feed/TorrentDb.h"
 #include "FeedWriter.h"
+#include "platform/HttpTransfer.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextUtils.h"
 #include "search/frmSearch.h"
@@ -367,6 +368,64 @@ private slots:
         QCOMPARE(fileOf(dbPath()), rows(700001, 700040));
         QCOMPARE(env->store->ReadSettingText("search_newest"), QStringLiteral("700040"));
         QCOMPARE(w->model().rowCount(), 40);
+    }
+
+    // A reply's tail after its last CR LF (cut short) never reaches the file; an update with
+    // no readable newest id makes a new copy instead of appending everything again.
+    void tailsAndNewest_data()
+    {
+        QTest::addColumn<QString>("newest"); // stored search_newest; "-" for a first opening
+        QTest::addColumn<QByteArray>("tail");
+        QTest::addColumn<QByteArray>("request");
+        const QByteArray create = "/bots.php?limit=30000&u=demo&p=demo&v=11&c=0";
+        const QByteArray update = "/bots.php?limit=30000&u=demo&p=demo&v=11&startid=700035&c=0";
+        // clang-format off
+        QTest::newRow("create drops a tail") << "-" << QByteArray("700041	5	TV	0	Half") << create;
+        QTest::newRow("update drops a tail") << "700035" << QByteArray("700041	5	TV	0	Half")
+            << update;
+        QTest::newRow("no newest id: new copy") << "" << QByteArray() << create;
+        QTest::newRow("newest id not a number: new copy") << "7x" << QByteArray() << create;
+        QTest::newRow("newest id 0: new copy") << "0" << QByteArray() << create;
+        // clang-format on
+    }
+    void tailsAndNewest()
+    {
+        QFETCH(QString, newest);
+        QFETCH(QByteArray, tail);
+        if (newest != "-")
+            storeCopy(rows(700001, 700035), 10, 7, newest);
+        if (!tail.isEmpty()) {
+            const int from = newest == "-" ? 700001 : 700035;
+            site->scriptReply("/bots.php", "#PWKF12#\r\n\r\n" + rows(from, 700040) + tail);
+        }
+        QVERIFY(open());
+        QFETCH(QByteArray, request);
+        QCOMPARE(site->requestsTo("/bots.php").value(0).target, request);
+        QCOMPARE(fileOf(dbPath()), rows(700001, 700040));
+        QCOMPARE(env->store->ReadSettingText("search_newest"), QStringLiteral("700040"));
+        QCOMPARE(w->model().rowCount(), 40);
+    }
+
+    // The download's reply limit: a reply one byte over it fails as too large, one of exactly
+    // that length is read whole.
+    void replyLimit_data()
+    {
+        QTest::addColumn<int>("slack");
+        QTest::addColumn<bool>("tooLarge");
+        QTest::newRow("one byte over") << -1 << true;
+        QTest::newRow("exactly the limit") << 0 << false;
+    }
+    void replyLimit()
+    {
+        QFETCH(int, slack);
+        const QByteArray body = TestSite::feedBody(site->catalogue().newest(20));
+        HttpTransfer transfer(&env->network);
+        bool tooLarge = slack == 0; // the fetch sets it either way
+        const QString reply =
+            FetchUrlText(site->feedUrl(0, false), transfer, body.size() + slack, &tooLarge);
+        QTEST(tooLarge, "tooLarge");
+        QCOMPARE(reply, tooLarge ? QString() : QString::fromLatin1(body));
+        QCOMPARE(transfer.failed(), tooLarge);
     }
 
     // torrents.db that cannot be written: the box, then the old copy when there is one.
