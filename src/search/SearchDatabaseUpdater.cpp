@@ -249,8 +249,12 @@ void SearchDatabaseUpdater::do_update()
         if (!lines.isEmpty()) {
             if (!waitForTorrentDb())
                 return;
+            // A feed check may have appended rows while the request ran: only rows newer than
+            // what the file holds now go in, so none is written twice.
+            const qint64 storedNow = SearchSchedule::numberOrZero(
+                m_services.store->ReadSettingText(QStringLiteral("search_newest")));
             const TorrentDb::AppendResult appended =
-                TorrentDb::appendNewer(m_state, databasePath(), newest, lines);
+                TorrentDb::appendNewer(m_state, databasePath(), std::max(newest, storedNow), lines);
             if (appended.status == TorrentDb::AppendStatus::Failed) {
                 m_downloadRunning = false;
                 m_host.downloading(false);

@@ -1,3 +1,4 @@
+#include "filters/WildcardMatcher.h"
 #include "search/SearchDatabase.h"
 #include "search/SearchDatabaseProvider.h"
 #include "search/SearchQuery.h"
@@ -115,6 +116,38 @@ private slots:
         // A character no Latin-1 name holds finds nothing, with or without wildcards.
         QCOMPARE(ids(*k, QString(QChar(0x20AC))), QList<int>{});
         QCOMPARE(ids(*k, QString(QChar(0x20AC)) + "*"), QList<int>{});
+        // ... also beside a longer run that does occur.
+        const auto q = db("3\t1\tM\t0\tWhy?.kilo\tf\r\n");
+        QCOMPARE(ids(*q, "?kilo"), QList<int>{3});
+        QCOMPARE(ids(*q, QString(QChar(0x20AC)) + "*kilo"), QList<int>{});
+    }
+
+    // The matcher's byte path answers as its text path does for Latin-1 names, also for a
+    // pattern whose literal no Latin-1 byte can equal (its Latin-1 form would read "?").
+    void byteMatcher_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("name");
+        const QString euro(QChar(0x20AC));
+        // clang-format off
+        QTest::newRow("euro contained") << "*" + euro + "*" << "why?";
+        QTest::newRow("euro alone") << euro << "?";
+        QTest::newRow("euro before a run") << euro + "*kilo" << "? kilo";
+        QTest::newRow("plain equal") << "show" << "show";
+        QTest::newRow("plain contained") << "*ho*" << "show";
+        QTest::newRow("digits and any") << "*s0#e?5*" << "show s01e05";
+        QTest::newRow("set") << "*[!a-z]iso*" << "app 1iso";
+        QTest::newRow("Latin-1 letters") << QString::fromLatin1("*\xE9t\xE9*") << QString::fromLatin1("l\xE9t\xE9");
+        QTest::newRow("invalid") << "*[abc*" << "abc";
+        // clang-format on
+    }
+    void byteMatcher()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QString, name);
+        const WildcardMatcher matcher(pattern);
+        QCOMPARE(matcher.matchesLoweredLatin1(name.toLower().toLatin1()),
+                 matcher.matchesLowered(name.toLower()));
     }
 
     void missingAndUnreadable()

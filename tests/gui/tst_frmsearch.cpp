@@ -509,6 +509,10 @@ private slots:
         connect(&site->server(), &SiteServer::requestReceived, w, [&] {
             QTimer::singleShot(0, window, [&] {
                 window->close();
+                // The request is cancelled at once, with a 1-second time-out for what remains.
+                const HttpTransfer *inet2 = control<HttpTransfer>(window, "Inet2");
+                QVERIFY(!inet2->StillExecuting());
+                QCOMPARE(inet2->RequestTimeout(), 1);
                 hiddenWhileRunning += !window->isVisible() && window->isClosing();
                 QCOMPARE(windows->window(), nullptr);
                 window->close(); // a second close changes nothing
@@ -543,6 +547,35 @@ private slots:
         QCOMPARE(whileWaiting, old);
         QCOMPARE(fileOf(dbPath()), rows(700001, 700040));
         QVERIFY(!state->TorrentDbBusy);
+    }
+
+    // A feed check that appends rows while an update's request runs: the update appends only
+    // what is newer than those, so no row is written twice.
+    void aCheckAppendsMeanwhile()
+    {
+        storeCopy(rows(700001, 700035), 10, 7, "700035");
+        QByteArray byTheCheck;
+        for (int id = 700035; id <= 700038; ++id) {
+            const SiteTorrent *t = site->catalogue().torrent(id);
+            const TorrentRecord record{QString::number(id), QString::number(t->size), t->category,
+                                       QString(t->name).replace('.', ' '), t->fileName};
+            state->feed.append(record);
+            if (id > 700035)
+                byTheCheck += ToAnsi(TorrentDb::lineFor(record)) + "\r\n";
+        }
+        bool checked = false;
+        connect(&site->server(), &SiteServer::requestReceived, this, [&] {
+            if (checked)
+                return;
+            checked = true;
+            TorrentDb db(*state, *env->store, env->clock, env->log.get(), dbPath());
+            QCOMPARE(db.appendFromCheck(700035).rows, 3);
+        });
+        QVERIFY(open());
+        QVERIFY(checked);
+        QCOMPARE(fileOf(dbPath()), rows(700001, 700035) + byTheCheck + rows(700039, 700040));
+        QCOMPARE(w->model().rowCount(), 40);
+        QCOMPARE(env->store->ReadSettingText("search_newest"), QStringLiteral("700040"));
     }
 
     // One window at a time, and the snapshot it loads is the program's.
@@ -627,6 +660,20 @@ private slots:
         QTEST(text1()->text(), "text");
         QCOMPARE(text1()->cursorPosition(), text1()->text().size());
         QTEST(shownIds(), "ids");
+    }
+
+    // A bracket typed inside the text goes, and the cursor stays where the user typed.
+    void bracketInsideTheText()
+    {
+        loadKnownRows();
+        QTest::keyClicks(text1(), "shw");
+        text1()->setCursorPosition(2);
+        QTest::keyClick(text1(), '[');
+        QCOMPARE(text1()->text(), QStringLiteral("shw"));
+        QCOMPARE(text1()->cursorPosition(), 2);
+        QTest::keyClick(text1(), 'o');
+        QCOMPARE(text1()->text(), QStringLiteral("show"));
+        QCOMPARE(shownIds(), (QList<int>{4, 3}));
     }
 
     void sizes()
