@@ -474,6 +474,11 @@ bool frmMain::savefilters()
     return false;
 }
 
+void frmMain::showprofile()
+{
+    m_account->showProfile();
+}
+
 void frmMain::Toast(QString &text, const QString &tail)
 {
     m_notify->Toast(text, tail);
