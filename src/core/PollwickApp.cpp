@@ -11,6 +11,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/WindowHelpers.h"
+#include "search/SearchWindows.h"
 
 #include <QTimer>
 
@@ -19,7 +20,8 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
       m_commandLine(StartupRules::commandLineText(arguments)),
       m_trayState(std::make_unique<TrayIconState>(m_state)),
       m_trayIcon(std::make_unique<TrayIcon>(*m_trayState)),
-      m_notifyWindows(std::make_unique<NotifyWindows>(*this))
+      m_notifyWindows(std::make_unique<NotifyWindows>(*this)),
+      m_searchWindows(std::make_unique<SearchWindows>(services, m_state))
 {
     setSummaryWindow([this] { m_notifyWindows->showSummary(); });
     connect(m_services.store, &SettingsStore::programKeyWriteFailed, this, [this] {
@@ -38,6 +40,11 @@ PollwickApp::~PollwickApp()
     delete m_main;
     for (const QPointer<frmMain> &window : std::as_const(m_unloaded))
         delete window;
+}
+
+SearchOpener &PollwickApp::searchOpener()
+{
+    return *m_searchWindows;
 }
 
 frmMain *PollwickApp::mainWindow() const

@@ -12,6 +12,8 @@
 #include <memory>
 
 class NotifyWindows;
+class SearchOpener;
+class SearchWindows;
 class TrayIcon;
 class TrayIconState;
 class frmFirstRun;
@@ -68,6 +70,9 @@ public:
     TrayIcon &trayIcon() { return *m_trayIcon; }
     // The popup with its queue, and the summary and filter info windows.
     NotifyWindows &notifyWindows() { return *m_notifyWindows; }
+    // The search window and the torrents.db snapshot it shares with other windows.
+    SearchWindows &searchWindows() { return *m_searchWindows; }
+    SearchOpener &searchOpener();
     frmMain *mainWindow() const;
     // The arguments after the program path, joined with blanks.
     QString commandLine() const { return m_commandLine; }
@@ -82,6 +87,7 @@ private:
     std::unique_ptr<TrayIconState> m_trayState;
     std::unique_ptr<TrayIcon> m_trayIcon;
     std::unique_ptr<NotifyWindows> m_notifyWindows;
+    std::unique_ptr<SearchWindows> m_searchWindows;
     QPointer<frmMain> m_main;
     // Unloaded windows waiting for their deferred deletion.
     QList<QPointer<frmMain>> m_unloaded;

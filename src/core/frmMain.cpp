@@ -23,6 +23,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/WindowHelpers.h"
+#include "search/SearchOpener.h"
 #include "ui_frmMain.h"
 
 #include <QCloseEvent>
@@ -58,8 +59,6 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
     connectControls();
 
     m_ui->info_username->installEventFilter(this);
-    // The search window comes with a later version: its tab is present but cannot be chosen.
-    m_ui->SSTab1->setTabEnabled(3, false);
 }
 
 frmMain::~frmMain()
@@ -109,6 +108,17 @@ void frmMain::connectControls()
             [this] { services().shell->openUrl(SiteBaseUrl() + QStringLiteral("/browse.php")); });
     connect(m_ui->mnuCheck, &QAction::triggered, m_scheduler.get(), &CheckScheduler::mnuCheckClick);
     connect(m_ui->mnuOptions, &QAction::triggered, this, &frmMain::showOptions);
+    connect(m_ui->mnuSearch, &QAction::triggered, this,
+            [this] { m_app.searchOpener().showSearchWindow(); });
+    // The fourth tab only opens the search window; the tab chosen before stays on show.
+    connect(m_ui->SSTab1, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (tab != SearchTab) {
+            m_previousTab = tab;
+            return;
+        }
+        m_app.searchOpener().showSearchWindow();
+        m_ui->SSTab1->setCurrentIndex(m_previousTab);
+    });
     connect(m_ui->mnuPause, &QAction::triggered, m_scheduler.get(), &CheckScheduler::mnuPauseClick);
     connect(m_ui->mnuExit, &QAction::triggered, &m_app, &PollwickApp::exitProgram);
     connect(m_scheduler.get(), &CheckScheduler::pauseCheckedChanged, m_ui->mnuPause,

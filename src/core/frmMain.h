@@ -119,6 +119,9 @@ private:
     void onCheckFilterToggled(bool checked);
     void applyFilterControls(bool filteringOn);
 
+    // The options page's fourth tab, "Search Torrents ".
+    static constexpr int SearchTab = 3;
+
     PollwickApp &m_app;
     std::unique_ptr<Ui::frmMain> m_ui;
     std::unique_ptr<CheckScheduler> m_scheduler;
@@ -134,4 +137,6 @@ private:
     bool m_unloading = false;
     // loadfilters has run once in this window (the start-up load).
     bool m_filtersLoaded = false;
+    // The tab selected before the current one, where the fourth tab switches back to.
+    int m_previousTab = 0;
 };
