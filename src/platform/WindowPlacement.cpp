@@ -23,4 +23,29 @@ void CentreOverOwner(QWidget *window, const QWidget *owner)
     window->move(CentredOver(ownerFrame, own));
 }
 
+QPoint KeptInside(const QRect &frame, const QRect &work)
+{
+    QPoint at = frame.topLeft();
+    if (frame.right() > work.right())
+        at.rx() -= frame.right() - work.right();
+    if (frame.bottom() > work.bottom())
+        at.ry() -= frame.bottom() - work.bottom();
+    at.setX(qMax(at.x(), work.left()));
+    at.setY(qMax(at.y(), work.top()));
+    return at;
+}
+
+void KeepInside(QWidget *window, const QRect &work, int captionHeight)
+{
+    if (!window || work.isEmpty())
+        return;
+    QSize frame = window->frameGeometry().size();
+    if (frame == window->size())
+        frame.rheight() += captionHeight;
+    // pos() is the top-left corner of the frame, and move() places that corner.
+    const QPoint at = KeptInside(QRect(window->pos(), frame), work);
+    if (at != window->pos())
+        window->move(at);
+}
+
 } // namespace WindowPlacement
