@@ -91,6 +91,8 @@ void PollwickApp::askRunningInstanceToShow()
 
 void PollwickApp::bringForward()
 {
+    m_services.log->debug_console(QStringLiteral("Another start of the program asks for this "
+                                                 "window."));
     if (m_firstRun) {
         m_firstRun->show();
         m_firstRun->raise();

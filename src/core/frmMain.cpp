@@ -273,7 +273,9 @@ void frmMain::unload()
 
 void frmMain::minimiseAndHide()
 {
-    setWindowState(windowState() | Qt::WindowMinimized);
+    // Only hidden: minimising a shown window asks the window manager to iconify it, and on
+    // X11 a request it handles late iconifies the window again the next time it shows (a
+    // second start of the program then brought back no window).
     hide();
 }
 

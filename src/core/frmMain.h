@@ -78,7 +78,8 @@ public:
     // info_username from the stored user name.
     void updateUsernameCaption();
 
-    // Window states: minimised and hidden; shown normally (tray "Options").
+    // Window states: hidden (what minimising did: the window leaves the screen); shown
+    // normally (tray "Options").
     void minimiseAndHide();
     void showOptions();
     // Another start of the program asked for this window: it shows, and an open filter wizard
