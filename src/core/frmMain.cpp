@@ -162,7 +162,13 @@ void frmMain::applyWindowHeight()
                WindowHelpers::TwipsToPixelsY(screen, withLog ? 8710 : 6105));
     // Larger fonts than the form was laid out for widen it rather than cut its captions.
     layout()->activate();
-    size = size.expandedTo(minimumSizeHint());
+    const QSize minimum = minimumSizeHint();
+    size = size.expandedTo(minimum);
+    // A large font makes the twips tall too: the debug log gives way before the window leaves
+    // the work area.
+    size.setHeight(WindowPlacement::FittedHeight(
+        size.height(), minimum.height(),
+        WindowPlacement::FrameHeight(this, WindowHelpers::CaptionHeight(this)), screen.workArea()));
     setFixedSize(size);
     keepOnScreen();
 }
@@ -284,6 +290,8 @@ void frmMain::showOptions()
     setWindowState(windowState() & ~Qt::WindowMinimized);
     keepOnScreen();
     show();
+    // Once shown its frame is known exactly.
+    keepOnScreen();
     raise();
     activateWindow();
 }

@@ -35,13 +35,25 @@ QPoint KeptInside(const QRect &frame, const QRect &work)
     return at;
 }
 
+int FittedHeight(int wanted, int minimum, int frameHeight, const QRect &work)
+{
+    if (work.isEmpty())
+        return qMax(wanted, minimum);
+    return qMax(minimum, qMin(wanted, work.height() - frameHeight));
+}
+
+int FrameHeight(const QWidget *window, int captionHeight)
+{
+    const int framed = window->frameGeometry().height() - window->height();
+    return framed > 0 ? framed : captionHeight;
+}
+
 void KeepInside(QWidget *window, const QRect &work, int captionHeight)
 {
     if (!window || work.isEmpty())
         return;
-    QSize frame = window->frameGeometry().size();
-    if (frame == window->size())
-        frame.rheight() += captionHeight;
+    const QSize frame(window->frameGeometry().width(),
+                      window->height() + FrameHeight(window, captionHeight));
     // pos() is the top-left corner of the frame, and move() places that corner.
     const QPoint at = KeptInside(QRect(window->pos(), frame), work);
     if (at != window->pos())

@@ -22,6 +22,15 @@ void CentreOverOwner(QWidget *window, const QWidget *owner);
 // the screen. A window larger than the work area keeps its top-left corner (its caption) in it.
 QPoint KeptInside(const QRect &frame, const QRect &work);
 
+// The height a window of `wanted` client height gets on a work area: no taller than the work
+// area leaves for it below its frame (frameHeight: caption and borders), never below the
+// `minimum` its controls need.
+int FittedHeight(int wanted, int minimum, int frameHeight, const QRect &work);
+
+// The height the window's frame adds to it: measured once the window system has framed it,
+// else the caption bar.
+int FrameHeight(const QWidget *window, int captionHeight);
+
 // Moves `window` (measured with its frame; before the window system has framed it, with a
 // caption bar of captionHeight above it) inside `work`.
 void KeepInside(QWidget *window, const QRect &work, int captionHeight);

@@ -59,6 +59,22 @@ private slots:
         QTEST(WindowPlacement::KeptInside(frame, QRect(100, 0, 900, 560)), "kept");
     }
 
+    // A window no taller than the work area below its frame, and never below its minimum.
+    void fittedHeight_data()
+    {
+        QTest::addColumn<int>("wanted");
+        QTest::addColumn<int>("fitted");
+        QTest::newRow("fits") << 536 << 536;
+        QTest::newRow("one pixel too tall") << 537 << 536;
+        QTest::newRow("its minimum wins") << 700 << 600;
+    }
+    void fittedHeight()
+    {
+        QFETCH(int, wanted);
+        const int minimum = wanted == 700 ? 600 : 300;
+        QTEST(WindowPlacement::FittedHeight(wanted, minimum, 24, QRect(0, 0, 1000, 560)), "fitted");
+    }
+
     // Before the window system has framed a window, its caption bar is counted above it.
     void keepInsideCountsTheCaptionOfAnUnframedWindow()
     {
