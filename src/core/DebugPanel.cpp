@@ -10,7 +10,6 @@
 #include "platform/TextUtils.h"
 #include "ui_frmMain.h"
 
-#include <QEvent>
 #include <QTimer>
 
 DebugPanel::DebugPanel(frmMain &window, Ui::frmMain &ui, Services &services, ProgramState &state)
@@ -24,20 +23,6 @@ DebugPanel::DebugPanel(frmMain &window, Ui::frmMain &ui, Services &services, Pro
     connect(m_ui.Command5, &QPushButton::clicked, &log, &DebugLog::clearByUser);
     connect(m_ui.Command4, &QPushButton::clicked, this, &DebugPanel::savedebug);
     connect(m_ui.List1, &QListWidget::itemDoubleClicked, this, &DebugPanel::showSelectedLine);
-    m_ui.List1->installEventFilter(this);
-}
-
-bool DebugPanel::eventFilter(QObject *watched, QEvent *event)
-{
-    // A list scrolled while hidden has no size to scroll in; it scrolls once it has one.
-    if (watched == m_ui.List1 && event->type() == QEvent::Show)
-        QTimer::singleShot(0, this, &DebugPanel::scrollToNewest);
-    return QObject::eventFilter(watched, event);
-}
-
-void DebugPanel::scrollToNewest()
-{
-    m_ui.List1->scrollToBottom();
 }
 
 void DebugPanel::scheduleRefresh()
@@ -65,7 +50,7 @@ void DebugPanel::refreshList()
     // Scrolled to the newest line without highlighting it.
     m_ui.List1->setCurrentRow(m_ui.List1->count() - 1);
     m_ui.List1->clearSelection();
-    scrollToNewest();
+    m_ui.List1->scrollToBottom();
 }
 
 void DebugPanel::showSelectedLine()

@@ -28,12 +28,7 @@ public:
     // event loop, so that a check writing thousands of lines redraws the list once).
     void refreshList();
 
-protected:
-    // List1 shows its newest line whenever it comes on screen.
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
-    void scrollToNewest();
     void scheduleRefresh();
 
     frmMain &m_window;

@@ -8,16 +8,13 @@
 
 NoTrayPanel::NoTrayPanel(TrayIcon &tray, QLabel *info_notray, QPushButton *command_menu,
                          QMenu *mnuFile, std::function<void()> relayout, QObject *parent)
-    : QObject(parent), m_tray(tray), m_label(info_notray), m_button(command_menu), m_menu(mnuFile),
-      m_relayout(std::move(relayout))
+    : QObject(parent), m_tray(tray), m_label(info_notray), m_button(command_menu), m_menu(mnuFile)
 {
     connect(&m_tray, &TrayIcon::standInChanged, this, &NoTrayPanel::update);
     connect(m_button, &QPushButton::clicked, this, &NoTrayPanel::command_menu_Click);
     // The window lays itself out when it loads.
-    const bool needed = m_tray.standInNeeded();
-    m_label->setText(m_tray.standInText());
-    m_label->setVisible(needed);
-    m_button->setVisible(needed);
+    update();
+    m_relayout = std::move(relayout);
 }
 
 void NoTrayPanel::update()

@@ -60,10 +60,8 @@ void TrayIcon::onTmrTrayTick()
     if (!m_firstTick || !m_wanted)
         return;
     m_firstTick = false;
-    if (!m_shown && !m_noTrayReported) {
-        m_noTrayReported = true;
+    if (!m_shown)
         emit noTrayAtStart();
-    }
 }
 
 void TrayIcon::lookForTray()

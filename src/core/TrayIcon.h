@@ -84,8 +84,7 @@ private:
     bool m_shown = false;
     bool m_everShown = false;
     bool m_readd = true;
-    // The next tick is the first since add().
+    // The next tick is the first since add() (the main window adds the icon once per run).
     bool m_firstTick = false;
-    bool m_noTrayReported = false;
     QString m_standInText;
 };

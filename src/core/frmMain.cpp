@@ -290,8 +290,6 @@ void frmMain::showOptions()
     setWindowState(windowState() & ~Qt::WindowMinimized);
     keepOnScreen();
     show();
-    // Once shown its frame is known exactly.
-    keepOnScreen();
     raise();
     activateWindow();
 }

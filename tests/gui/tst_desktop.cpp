@@ -137,11 +137,20 @@ private slots:
             m->window()->filterList().wizard()->close();
     }
 
-    // All four tabs whole, and every caption within its control, at a wide font.
-    void fitsAWideFont()
+    // All four tabs whole, and every caption within its control, at the usual and a wide font.
+    void fitsTheFont_data()
     {
-        QApplication::setFont(QFont("DejaVu Sans", 13));
-        QVERIFY(QFontInfo(QApplication::font()).pointSize() >= 13);
+        QTest::addColumn<int>("pointSize"); // 0: the usual font
+        QTest::newRow("usual font") << 0;
+        QTest::newRow("DejaVu Sans 13") << 13;
+    }
+    void fitsTheFont()
+    {
+        QFETCH(int, pointSize);
+        if (pointSize > 0) {
+            QApplication::setFont(QFont("DejaVu Sans", pointSize));
+            QVERIFY(QFontInfo(QApplication::font()).pointSize() >= pointSize);
+        }
         m->startShown();
         frmMain *w = m->window();
         QVERIFY(w->isVisible());
@@ -219,6 +228,8 @@ private slots:
         const QString longLine =
             "Failed: " + QString("a long line of the debug log that goes on ").repeated(2);
         w->debug_console(longLine);
+        auto *log = m->control<QListWidget>("List1");
+        QTRY_COMPARE(log->count(), m->env.log->lines().size()); // filled while hidden
         m->control<QAction>("mnuOptions")->trigger();
         m->control<QTabWidget>("SSTab1")->setCurrentIndex(2);
 
@@ -233,15 +244,13 @@ private slots:
         QVERIFY(actionColumn >= filters->fontMetrics().horizontalAdvance("Download"));
         QVERIFY(filterColumn + actionColumn >= filters->viewport()->width() - 1);
 
-        auto *log = m->control<QListWidget>("List1");
-        QTRY_COMPARE(log->count(), m->env.log->lines().size());
         QListWidgetItem *newest = log->item(log->count() - 1);
         QVERIFY(newest->text().endsWith(longLine));
         QTRY_VERIFY(log->viewport()->rect().contains(log->visualItemRect(newest)) ||
                     log->visualItemRect(newest).bottom() <= log->viewport()->height());
         QVERIFY(log->visualItemRect(newest).top() >= 0);
-        QVERIFY(log->visualItemRect(newest).width() >=
-                log->fontMetrics().horizontalAdvance(newest->text()));
+        const int textWidth = log->fontMetrics().horizontalAdvance(newest->text());
+        QVERIFY(log->visualItemRect(newest).width() >= textWidth);
     }
 
     // The words name this platform: the start at login, this computer, any program file.
@@ -322,10 +331,15 @@ private slots:
         QCOMPARE(label("info_notray")->text(), LoginRefusalNotice::text());
         desktop.withdraw();
         QCOMPARE(label("info_notray")->text(), TrayIcon::noTrayText());
-        icon.setAvailabilityProbe([] { return true; });
+        icon.setAvailabilityProbe([this] { return trayAvailable; });
+        trayAvailable = true;
         icon.onTmrTrayTick();
         desktop.notify("Pollwick", LoginRefusalNotice::text());
         QCOMPARE(icon.standInText(), TrayIcon::noTrayText());
+        trayAvailable = false; // the panel went away
+        icon.onTmrTrayTick();
+        desktop.notify("Pollwick", LoginRefusalNotice::text());
+        QCOMPARE(label("info_notray")->text(), LoginRefusalNotice::text());
     }
 
 private:
