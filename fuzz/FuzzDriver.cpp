@@ -18,7 +18,8 @@ namespace {
 QList<QByteArray> seeds()
 {
     return {
-        "#PWKF12#\r\nMusic\tTV/HD\r\n700001\t1048576\tMusic\t1\tSome.Album.2008\tSome.Album.torrent\r\n",
+        "#PWKF12#\r\nMusic\tTV/"
+        "HD\r\n700001\t1048576\tMusic\t1\tSome.Album.2008\tSome.Album.torrent\r\n",
         "#PWKF12#\r\n\r\n5\t100\t\tx\tA.B.C\tf.torrent\r\n6\t7\r\n\r\n",
         "<html><head>The server load is too high</head></html>",
         "Unauthorised:2",
@@ -29,6 +30,19 @@ QList<QByteArray> seeds()
         "s0#e1#\nshow s01e05 hdtv",
         "[!a-z]iso\n1iso",
         "*[a-\n[z-a]",
+        "<title>Vellumstacks :: demo's private page</title>Welcome, <a "
+        "href=userdetails.php?id=1>demo</a><font color=white>1 new message</font>",
+        "Vellumstacks :: Details for demo<td>Join&nbsp;date</td><td align=left width=99%>2007</td>"
+        "Share ratio</td><td align=left valign=center style='padding-top: 1px; padding-bottom:\n"
+        "0px'><table border=0 cellspacing=0 cellpadding=0><tr><td class=embedded><font "
+        "color=red>1.5\n</font>Torrent&nbsp;comments</td><td align=left><a "
+        "href=userhistory.php?action=viewcomments&id=1>12</a></td>Avatar</td><td align=left><img "
+        "src=\"/pic/a.png\"></td>Currently&nbsp;seeding</td><td align=left><table><tr>h<tr><td><a "
+        "href=details.php?id=7&amp;hit=1&amp;dllist=1><strong>A &amp; B</strong></a></td><td "
+        "align=center>yes</td><td align=center>1<br>GB</td><td align=right>2</td><td "
+        "align=right>3</td><td align=center>4<br>GB</td><td align=center>5<br>GB</td><td "
+        "align=center><font color=#000000>0.8</font></td></tr></table>",
+        "<a\n>\nx<a y>z<a>>",
     };
 }
 

@@ -1,6 +1,8 @@
 // Fuzz targets for every parser of text that comes from the site or from a file the user may
 // edit. Each one feeds the bytes to a parser and checks what must hold for any input: no
 // crash, no undefined behaviour, and round trips that stay stable.
+#include "account/ProfileCache.h"
+#include "account/ProfilePage.h"
 #include "feed/FeedParser.h"
 #include "feed/FeedReplyClassifier.h"
 #include "feed/TorrentDb.h"
@@ -31,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size - 1));
     const QString text = FromAnsi(bytes);
     // The first byte chooses the parser, so one corpus exercises them all.
-    switch (data[size - 1] % 6) {
+    switch (data[size - 1] % 8) {
     case 0: {
         const FeedParseResult parsed = FeedParser::parse(text);
         require(parsed.rows.size() <= parsed.count || parsed.failure != FeedFailure::None);
@@ -68,6 +70,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         WildcardMatcher matcher(pattern);
         const bool hit = matcher.matches(name);
         require(!hit || matcher.isValid());
+        break;
+    }
+    case 6: {
+        // The profile pages: every value cut out by its markers is one line, an id is used only
+        // when it is the number it reads as, and the cache gives back what it was given.
+        const QString name = ProfilePage::ownName(text);
+        const qint32 id = ProfilePage::ownUserId(text);
+        const ProfilePage::Details details = ProfilePage::details(text, id);
+        ProfileTexts texts = details.values;
+        texts.name = name;
+        for (const QString &value : texts.toList())
+            require(!value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')));
+        for (const ProfileTorrent &row : details.torrents) {
+            const qint32 n = ProfilePage::numberFrom(row.id);
+            require(n == 0 || row.id.toLongLong() == n);
+        }
+        const QString cache = ProfileCache::format(QStringLiteral("demo"), id > 0 ? id : 1, texts);
+        const ProfileCache::Entry entry = ProfileCache::parse(cache, QStringLiteral("demo"));
+        require(entry.valid && entry.texts == texts);
+        break;
+    }
+    case 7: {
+        // getelement between the first two lines' markers, over the rest.
+        const QStringList parts = text.split(QLatin1Char('\n'));
+        const QString source = parts.mid(2).join(QLatin1Char('\n'));
+        const QString start = parts.value(0);
+        const QString end = parts.value(1);
+        const QString found = ProfilePage::getelement(source, start, end);
+        require(found.isEmpty() || (source.contains(start + found + end) && !found.contains(end)));
         break;
     }
     }
