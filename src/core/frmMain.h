@@ -14,6 +14,7 @@ class DebugPanel;
 class FeedCheck;
 class NotifyController;
 class FilterListController;
+class NoTrayPanel;
 class OptionsPage;
 class QMenu;
 class TrayIconState;
@@ -79,11 +80,21 @@ public:
     // info_username from the stored user name.
     void updateUsernameCaption();
 
-    // Window states: minimised and hidden; shown normally (tray "Options").
+    // Window states: hidden (what minimising did: the window leaves the screen); shown
+    // normally (tray "Options").
     void minimiseAndHide();
     void showOptions();
-    // The client height: 6105 twips, or 8710 with the debug log.
+    // Another start of the program asked for this window: it shows, and an open filter wizard
+    // comes in front of it.
+    void bringForward();
+    // No tray showed the icon 10 seconds after the start: the window shows once, so that the
+    // program can be reached, and the log says why.
+    void showNoTrayWindow();
+    // The client height: 6105 twips, or 8710 with the debug log; wider when the font needs it.
+    // The window stays inside the screen's work area.
     void applyWindowHeight();
+    // Moves the window inside the work area where it would leave it.
+    void keepOnScreen();
 
     PollwickApp &app() { return m_app; }
     ProgramState &state();
@@ -131,6 +142,7 @@ private:
     std::unique_ptr<DebugPanel> m_debug;
     std::unique_ptr<FilterListController> m_filterList;
     std::unique_ptr<AccountWindows> m_account;
+    std::unique_ptr<NoTrayPanel> m_noTray;
     QMenu *m_mnuFile = nullptr;
     QString m_helpFile;
     bool m_trayIconAbsent = false;
