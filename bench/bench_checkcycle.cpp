@@ -14,11 +14,11 @@
 //   bench/bench_checkcycle [runs]
 
 #include "core/DebugLog.h"
-#include "core/ProgramState.h"
 #include "feed/FeedCheck.h"
 #include "feed/FeedParser.h"
 #include "feed/FeedReplyClassifier.h"
 #include "feed/TorrentDb.h"
+#include "model/ProgramState.h"
 #include "notify/CheckCycle.h"
 #include "platform/Clock.h"
 #include "platform/Services.h"

@@ -3,8 +3,8 @@
 // 100 literals with memmem). Prints medians over many runs and their ratio.
 
 #include "core/DebugLog.h"
-#include "core/ProgramState.h"
 #include "filters/FilterEngine.h"
+#include "model/ProgramState.h"
 #include "platform/Clock.h"
 
 #include <QElapsedTimer>

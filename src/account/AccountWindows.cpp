@@ -1,18 +1,18 @@
 #include "account/AccountWindows.h"
 
+#include "account/AccountWindowsHost.h"
 #include "account/frmAbout.h"
 #include "account/frmLogin.h"
 #include "account/frmProfile.h"
-#include "core/frmMain.h"
 
 #include <QAction>
 #include <QLabel>
 
-AccountWindows::AccountWindows(frmMain &window, QLabel *info_username, QAction *mnuAbout,
-                               Services &services, Settings &settings)
-    : m_window(window), m_infoUsername(info_username), m_services(services), m_settings(settings)
+AccountWindows::AccountWindows(AccountWindowsHost &host, QWidget &window, QLabel *info_username,
+                               QAction *mnuAbout, Services &services, Settings &settings)
+    : m_host(host), m_window(window), m_infoUsername(info_username), m_services(services),
+      m_settings(settings)
 {
-    connect(&m_window, &frmMain::usernameClicked, this, &AccountWindows::showLogin);
     connect(mnuAbout, &QAction::triggered, this, &AccountWindows::showAbout);
 }
 
@@ -44,7 +44,7 @@ void AccountWindows::showLogin()
     m_login->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_login, &frmLogin::userDetailsAccepted, this, [this](const QString &caption) {
         m_infoUsername->setText(caption);
-        m_window.setOptionsDirty();
+        m_host.setOptionsDirty();
     });
     // Modal over the main window without a nested event loop: the options page waits for the
     // dialog, while the tray, the timers and a running check carry on.

@@ -3,12 +3,13 @@
 #include <QObject>
 #include <QPointer>
 
+class AccountWindowsHost;
 class QAction;
 class QLabel;
+class QWidget;
 class frmAbout;
 class frmLogin;
 class frmProfile;
-class frmMain;
 struct Services;
 struct Settings;
 
@@ -21,9 +22,11 @@ class AccountWindows : public QObject
 {
     Q_OBJECT
 public:
-    // info_username: the options page's user-name label; mnuAbout: the tray menu entry.
-    AccountWindows(frmMain &window, QLabel *info_username, QAction *mnuAbout, Services &services,
-                   Settings &settings);
+    // window: the main window, parent of the three windows; info_username: the options page's
+    // user-name label, whose clicks the main window passes to showLogin; mnuAbout: the tray
+    // menu entry.
+    AccountWindows(AccountWindowsHost &host, QWidget &window, QLabel *info_username,
+                   QAction *mnuAbout, Services &services, Settings &settings);
     ~AccountWindows() override;
 
     // info_username: the login dialog. Accepting it shows the new caption in info_username
@@ -40,7 +43,8 @@ public:
     frmProfile *profileWindow() const;
 
 private:
-    frmMain &m_window;
+    AccountWindowsHost &m_host;
+    QWidget &m_window;
     QLabel *m_infoUsername;
     Services &m_services;
     Settings &m_settings;

@@ -1,6 +1,6 @@
 #include "account/LoginDialogRules.h"
 
-#include "core/Settings.h"
+#include "model/Settings.h"
 #include "platform/AppInfo.h"
 
 const QString LoginDialogRules::EnterUserName = QStringLiteral("Please enter a username ");

@@ -3,7 +3,7 @@
 #include "ui_frmLogin.h"
 
 #include "account/LoginDialogRules.h"
-#include "core/Settings.h"
+#include "model/Settings.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"

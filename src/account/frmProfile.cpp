@@ -2,8 +2,8 @@
 
 #include "account/ProfileExchange.h"
 #include "account/ThumbRule.h"
-#include "core/DebugLog.h"
 #include "platform/AppInfo.h"
+#include "platform/DebugConsole.h"
 #include "platform/Dialogs.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Services.h"

@@ -1,10 +1,10 @@
 #include "core/CheckScheduler.h"
 
-#include "core/DebugLog.h"
 #include "core/SchedulerHost.h"
-#include "core/Settings.h"
 #include "core/TrayIconState.h"
 #include "core/WatchedPrograms.h"
+#include "model/Settings.h"
+#include "platform/DebugConsole.h"
 #include "platform/TextUtils.h"
 
 #include <QtGlobal>
@@ -19,7 +19,7 @@ QString nextCheckIn(int seconds)
 } // namespace
 
 CheckScheduler::CheckScheduler(Settings &settings, TrayIconState &tray, SchedulerHost &host,
-                               DebugLog &log, const ProcessList &processes, QObject *parent)
+                               DebugConsole &log, const ProcessList &processes, QObject *parent)
     : QObject(parent), m_settings(settings), m_tray(tray), m_host(host), m_log(log),
       m_processes(processes)
 {

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QTimer>
 
-class DebugLog;
+class DebugConsole;
 class ProcessList;
 class SchedulerHost;
 class TrayIconState;
@@ -20,7 +20,7 @@ class CheckScheduler : public QObject
 {
     Q_OBJECT
 public:
-    CheckScheduler(Settings &settings, TrayIconState &tray, SchedulerHost &host, DebugLog &log,
+    CheckScheduler(Settings &settings, TrayIconState &tray, SchedulerHost &host, DebugConsole &log,
                    const ProcessList &processes, QObject *parent = nullptr);
 
     // Start-up: either the start-up wait (the Pause item is disabled during it) or one check at
@@ -69,7 +69,7 @@ private:
     Settings &m_settings;
     TrayIconState &m_tray;
     SchedulerHost &m_host;
-    DebugLog &m_log;
+    DebugConsole &m_log;
     const ProcessList &m_processes;
     QTimer m_tmrCheck;
     QTimer m_tmrWait;

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-DebugLog::DebugLog(const Clock *clock, QObject *parent) : QObject(parent), m_clock(clock) {}
+DebugLog::DebugLog(const Clock *clock, QObject *parent) : DebugConsole(parent), m_clock(clock) {}
 
 void DebugLog::setMirror(const QString &target)
 {

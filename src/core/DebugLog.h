@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/DebugConsole.h"
+
 #include <QFile>
-#include <QObject>
 #include <QStringList>
 
 class Clock;
@@ -9,7 +10,7 @@ class Clock;
 // The in-memory debug log: one line per step of a check, pause, resume and start-up decision.
 // It holds at most MaxLines lines and is cleared, not trimmed, when full. When a mirror is set
 // (POLLWICK_LOG), every line added is also appended to that file ("-" is standard error).
-class DebugLog : public QObject
+class DebugLog : public DebugConsole
 {
     Q_OBJECT
 public:
@@ -20,21 +21,13 @@ public:
     // "-" for standard error, a path to append to, or empty for no mirror.
     void setMirror(const QString &target);
 
-    // Adds "(" + time of day + ") " + message.
-    void debug_console(const QString &message);
-    // Empties the log and adds the line saying the user did so.
-    void clearByUser();
+    void debug_console(const QString &message) override;
+    void clearByUser() override;
 
-    const QStringList &lines() const { return m_lines; }
-    // Counts the times the log was emptied; a view compares it to know whether the lines it
-    // shows are still at the head of lines().
-    quint64 generation() const { return m_generation; }
+    const QStringList &lines() const override { return m_lines; }
+    quint64 generation() const override { return m_generation; }
     // Time of day in the system's long time format, without a time zone.
     QString timeText() const;
-
-signals:
-    void lineAdded(const QString &line);
-    void cleared();
 
 private:
     void add(const QString &line);

@@ -1,26 +1,28 @@
 #include "core/DebugPanel.h"
 
-#include "core/DebugLog.h"
 #include "core/DebugReport.h"
-#include "core/frmMain.h"
-#include "core/ProgramState.h"
+#include "model/ProgramState.h"
 #include "platform/AppInfo.h"
+#include "platform/DebugConsole.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
 #include "platform/TextUtils.h"
-#include "ui_frmMain.h"
 
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTimer>
 
-DebugPanel::DebugPanel(frmMain &window, Ui::frmMain &ui, Services &services, ProgramState &state)
-    : m_window(window), m_ui(ui), m_services(services), m_state(state)
+DebugPanel::DebugPanel(QWidget &window, const Controls &controls, Services &services,
+                       ProgramState &state)
+    : m_window(window), m_ui(controls), m_services(services), m_state(state)
 {
-    DebugLog &log = *services.log;
+    DebugConsole &log = *services.log;
     m_shownGeneration = log.generation();
     refreshList();
-    connect(&log, &DebugLog::lineAdded, this, &DebugPanel::scheduleRefresh);
-    connect(&log, &DebugLog::cleared, this, &DebugPanel::scheduleRefresh);
-    connect(m_ui.Command5, &QPushButton::clicked, &log, &DebugLog::clearByUser);
+    connect(&log, &DebugConsole::lineAdded, this, &DebugPanel::scheduleRefresh);
+    connect(&log, &DebugConsole::cleared, this, &DebugPanel::scheduleRefresh);
+    connect(m_ui.Command5, &QPushButton::clicked, &log, &DebugConsole::clearByUser);
     connect(m_ui.Command4, &QPushButton::clicked, this, &DebugPanel::savedebug);
     connect(m_ui.List1, &QListWidget::itemDoubleClicked, this, &DebugPanel::showSelectedLine);
 }
@@ -36,7 +38,7 @@ void DebugPanel::scheduleRefresh()
 void DebugPanel::refreshList()
 {
     m_refreshPending = false;
-    const DebugLog &log = *m_services.log;
+    const DebugConsole &log = *m_services.log;
     const QStringList &lines = log.lines();
     if (log.generation() != m_shownGeneration || m_shownCount > lines.size()) {
         m_ui.List1->clear();

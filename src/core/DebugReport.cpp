@@ -1,6 +1,6 @@
 #include "core/DebugReport.h"
 
-#include "core/Settings.h"
+#include "model/Settings.h"
 #include "platform/AppInfo.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextUtils.h"

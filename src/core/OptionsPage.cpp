@@ -3,13 +3,18 @@
 #include "core/CheckScheduler.h"
 #include "core/frmMain.h"
 #include "core/OptionsValidation.h"
-#include "core/Settings.h"
+#include "model/Settings.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
-#include "ui_frmMain.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QSignalBlocker>
 
 namespace {
@@ -17,9 +22,9 @@ const QString DownloadNow = QStringLiteral("Download Now");
 const QString ViewDetails = QStringLiteral("View Details");
 } // namespace
 
-OptionsPage::OptionsPage(frmMain &window, Ui::frmMain &ui, Services &services, Settings &settings,
-                         CheckScheduler &scheduler)
-    : m_window(window), m_ui(ui), m_services(services), m_settings(settings),
+OptionsPage::OptionsPage(frmMain &window, const Controls &controls, Services &services,
+                         Settings &settings, CheckScheduler &scheduler)
+    : m_window(window), m_ui(controls), m_services(services), m_settings(settings),
       m_scheduler(scheduler), m_store(*services.store, services.config, *services.log)
 {
     connectControls();
@@ -39,7 +44,7 @@ void OptionsPage::setText(QLineEdit *box, const QString &text)
 
 void OptionsPage::connectControls()
 {
-    Ui::frmMain &ui = m_ui;
+    const Controls &ui = m_ui;
     connect(ui.onetime_check, &QCheckBox::toggled, this, [this](bool on) {
         m_settings.AlertOnce = on;
         m_window.setOptionsDirty();

@@ -1,10 +1,10 @@
 #include "core/OptionsStore.h"
 
-#include "core/DebugLog.h"
-#include "core/Settings.h"
 #include "core/StartupRules.h"
+#include "model/Settings.h"
 #include "platform/AppConfig.h"
 #include "platform/AppInfo.h"
+#include "platform/DebugConsole.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextUtils.h"
 
@@ -25,7 +25,7 @@ QString folderText(QString text)
 
 } // namespace
 
-OptionsStore::OptionsStore(SettingsStore &store, const AppConfig &config, DebugLog &log)
+OptionsStore::OptionsStore(SettingsStore &store, const AppConfig &config, DebugConsole &log)
     : m_store(store), m_config(config), m_log(log)
 {
 }

@@ -6,7 +6,7 @@
 #include <QStringList>
 
 class AppConfig;
-class DebugLog;
+class DebugConsole;
 class SettingsStore;
 struct Settings;
 
@@ -16,7 +16,7 @@ struct Settings;
 class OptionsStore
 {
 public:
-    OptionsStore(SettingsStore &store, const AppConfig &config, DebugLog &log);
+    OptionsStore(SettingsStore &store, const AppConfig &config, DebugConsole &log);
 
     // Fills settings from the store. A missing interval writes the defaults of interval,
     // playsound and onetime; a missing start-up wait writes 300 seconds. A torrent folder that
@@ -59,5 +59,5 @@ private:
 
     SettingsStore &m_store;
     const AppConfig &m_config;
-    DebugLog &m_log;
+    DebugConsole &m_log;
 };

@@ -1,7 +1,6 @@
 #include "core/PollwickApp.h"
 
 #include "account/frmFirstRun.h"
-#include "core/DebugLog.h"
 #include "core/frmMain.h"
 #include "core/InstanceChannel.h"
 #include "core/LoginRefusalNotice.h"
@@ -10,6 +9,7 @@
 #include "core/TrayIconState.h"
 #include "notify/NotifyWindows.h"
 #include "platform/AppInfo.h"
+#include "platform/DebugConsole.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
@@ -23,7 +23,7 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
       m_commandLine(StartupRules::commandLineText(arguments)),
       m_trayState(std::make_unique<TrayIconState>(m_state)),
       m_trayIcon(std::make_unique<TrayIcon>(*m_trayState)),
-      m_notifyWindows(std::make_unique<NotifyWindows>(*this)),
+      m_notifyWindows(std::make_unique<NotifyWindows>(*this, services, m_state)),
       m_searchWindows(std::make_unique<SearchWindows>(services, m_state)),
       m_channel(std::make_unique<InstanceChannel>()),
       m_loginRefusal(std::make_unique<LoginRefusalNotice>(services))
@@ -183,4 +183,18 @@ void PollwickApp::onTrayDoubleClick()
     if (WindowHelpers::IsFormLoaded(QStringLiteral("frmTorrentInfo")))
         return;
     m_showSummary();
+}
+
+void PollwickApp::seticonnonew()
+{
+    if (frmMain *main = mainWindow())
+        main->seticonnonew();
+    else
+        m_trayState->seticonnonew();
+}
+
+void PollwickApp::highlightfilter(int slot)
+{
+    if (frmMain *main = mainWindow())
+        main->highlightfilter(slot);
 }

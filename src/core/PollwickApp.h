@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/ProgramState.h"
+#include "model/ProgramState.h"
+#include "notify/NotifyWindowsHost.h"
 #include "platform/Services.h"
 
 #include <QLockFile>
@@ -25,7 +26,7 @@ class frmMain;
 // first-run wizard the main window loads a second time in the same process), the one-instance
 // lock with the channel on which a second start asks for the window, the tray icon, and the
 // main window. main() builds the real services and calls start().
-class PollwickApp : public QObject
+class PollwickApp : public QObject, public NotifyWindowsHost
 {
     Q_OBJECT
 public:
@@ -74,6 +75,11 @@ public:
     // this; with nothing pending (or no summary window) it opens AlertAddress.
     void setSummaryWindow(std::function<void()> show) { m_showSummary = std::move(show); }
     void onTrayDoubleClick();
+
+    // NotifyWindowsHost: the acknowledgement through the main window when one is loaded (else
+    // on the tray state), and "Show me this filter" on the main window when one is loaded.
+    void seticonnonew() override;
+    void highlightfilter(int slot) override;
 
     Services &services() { return m_services; }
     // Says once that the site refused the user's details.

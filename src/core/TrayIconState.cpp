@@ -1,6 +1,6 @@
 #include "core/TrayIconState.h"
 
-#include "core/ProgramState.h"
+#include "model/ProgramState.h"
 #include "platform/AppConfig.h"
 #include "platform/AppInfo.h"
 

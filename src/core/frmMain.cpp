@@ -2,7 +2,6 @@
 
 #include "account/AccountWindows.h"
 #include "core/CheckScheduler.h"
-#include "core/DebugLog.h"
 #include "core/DebugPanel.h"
 #include "core/LoginRefusalNotice.h"
 #include "core/NoTrayPanel.h"
@@ -19,6 +18,7 @@
 #include "notify/NotifyController.h"
 #include "notify/NotifyWindows.h"
 #include "platform/AppInfo.h"
+#include "platform/DebugConsole.h"
 #include "platform/Dialogs.h"
 #include "platform/ProgramIcon.h"
 #include "platform/ScreenMetrics.h"
@@ -48,16 +48,29 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
     m_scheduler =
         std::make_unique<CheckScheduler>(state().settings, tray(), *this, *s.log, *s.processes);
     m_feedCheck = std::make_unique<FeedCheck>(s, state(), *this);
-    m_notify = std::make_unique<NotifyController>(*this);
-    m_options = std::make_unique<OptionsPage>(*this, *m_ui, s, state().settings, *m_scheduler);
-    m_debug = std::make_unique<DebugPanel>(*this, *m_ui, s, state());
-    m_filterList = std::make_unique<FilterListController>(
+    m_notify = std::make_unique<NotifyController>(*this, *this, s, state(), *m_feedCheck);
+    Ui::frmMain &ui = *m_ui;
+    m_options = std::make_unique<OptionsPage>(
+        *this, OptionsPage::Controls{ui.text_timetocheck, ui.text_torrentpath, ui.command_browse,
+                                     ui.double_combo,     ui.info_username,    ui.onetime_check,
+                                     ui.sound_check,      ui.showdebug_check,  ui.startup_check,
+                                     ui.wait_check,       ui.Label4,           ui.Label5,
+                                     ui.text_wait,        ui.proc_check,       ui.proc_list,
+                                     ui.command_addproc,  ui.command_remproc,  ui.check_filter,
+                                     ui.command_OK,       ui.command_CANCEL,   ui.command_APPLY},
+        s, state().settings, *m_scheduler);
+    m_debug = std::make_unique<DebugPanel>(
         *this,
-        FilterListController::Controls{m_ui->ListView1, m_ui->Command1, m_ui->Command2,
-                                       m_ui->command_addfilter, m_ui->check_filter},
+        DebugPanel::Controls{ui.List1, ui.Command4, ui.Command5, ui.proc_list, ui.check_filter}, s,
+        state());
+    m_filterList = std::make_unique<FilterListController>(
+        *this, *this,
+        FilterListController::Controls{ui.ListView1, ui.Command1, ui.Command2, ui.command_addfilter,
+                                       ui.check_filter},
         s, state());
-    m_account = std::make_unique<AccountWindows>(*this, m_ui->info_username, m_ui->mnuAbout, s,
+    m_account = std::make_unique<AccountWindows>(*this, *this, ui.info_username, ui.mnuAbout, s,
                                                  state().settings);
+    connect(this, &frmMain::usernameClicked, m_account.get(), &AccountWindows::showLogin);
     buildMenu();
     m_noTray =
         std::make_unique<NoTrayPanel>(m_app.trayIcon(), m_ui->info_notray, m_ui->command_menu,
@@ -412,6 +425,16 @@ void frmMain::setStatusText(const QString &text)
 void frmMain::showNextCheckStatus()
 {
     setStatusText(m_scheduler->countdownText());
+}
+
+bool frmMain::filteringOn() const
+{
+    return m_ui->check_filter->isChecked();
+}
+
+void frmMain::showPopup(const PopupRequest &request)
+{
+    m_app.notifyWindows().showPopup(request);
 }
 
 void frmMain::setIntervalControlsPaused(bool paused)

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "account/AccountWindowsHost.h"
 #include "core/PollwickApp.h"
 #include "core/SchedulerHost.h"
 #include "feed/FeedCheckHost.h"
+#include "filters/FilterListHost.h"
+#include "notify/NotifyControllerHost.h"
 
 #include <QWidget>
 
@@ -28,7 +31,12 @@ class frmMain;
 // the filter list and the debug log, and it runs the check schedule. Its logic lives in the
 // core classes it calls (CheckScheduler, FeedCheck, OptionsStore, TrayIconState...); the options
 // page and the debug frame have their own controllers (OptionsPage, DebugPanel).
-class frmMain : public QWidget, public FeedCheckHost, public SchedulerHost
+class frmMain : public QWidget,
+                public FeedCheckHost,
+                public SchedulerHost,
+                public NotifyControllerHost,
+                public FilterListHost,
+                public AccountWindowsHost
 {
     Q_OBJECT
 public:
@@ -47,8 +55,8 @@ public:
     // a filter is active: the start-up load takes the stored switch, later loads the box as it
     // stands. savefilters tells the user when the file cannot be written; the file then keeps
     // its old content.
-    void loadfilters(qint16 &select);
-    bool savefilters();
+    void loadfilters(qint16 &select) override;
+    bool savefilters() override;
     // Adds a row to ListView1 at position + 1: the description, its box ticked when state is
     // "Yes", the action; leaves no row selected.
     void listadd(const QString &text, const QString &state, const QString &action, int position);
@@ -75,7 +83,7 @@ public:
     // Apply button's dirty state.
     void SaveOptions(bool hide);
     void cancelOptions();
-    void setOptionsDirty();
+    void setOptionsDirty() override;
     bool optionsDirty() const;
     // info_username from the stored user name.
     void updateUsernameCaption();
@@ -107,12 +115,16 @@ public:
     bool TrayIconAbsent() const { return m_trayIconAbsent; }
     QString helpFile() const { return m_helpFile; }
 
-    // FeedCheckHost and SchedulerHost.
+    // FeedCheckHost, SchedulerHost and NotifyControllerHost.
     void checkanimation(const QString &word) override;
     void setTrayTip(const QString &text) override;
     void setStatusText(const QString &text) override;
     void showNextCheckStatus() override;
     void setIntervalControlsPaused(bool paused) override;
+    // "Filter Torrents?" as it stands.
+    bool filteringOn() const override;
+    // The application's popup queue.
+    void showPopup(const PopupRequest &request) override;
 
 signals:
     // info_username was clicked: the login dialog opens.

@@ -1,10 +1,10 @@
 #include "download/frmDownload.h"
 
-#include "download/ActiveDownloads.h"
 #include "download/DownloadLogin.h"
 #include "download/DownloadTarget.h"
 #include "download/DownloadTexts.h"
 #include "download/LabelShortener.h"
+#include "model/ActiveDownloads.h"
 #include "platform/AppConfig.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"

@@ -1,6 +1,6 @@
 #include "feed/Categories.h"
 
-#include "core/DebugLog.h"
+#include "platform/DebugConsole.h"
 #include "platform/TextUtils.h"
 
 #include <QFileInfo>
@@ -37,7 +37,7 @@ const QStringList &Categories::builtIn()
     return names;
 }
 
-QStringList Categories::load(const QString &filePath, DebugLog &log)
+QStringList Categories::load(const QString &filePath, DebugConsole &log)
 {
     if (!QFileInfo::exists(filePath)) {
         const QStringList names = builtIn();
@@ -52,7 +52,7 @@ QStringList Categories::load(const QString &filePath, DebugLog &log)
 }
 
 QStringList Categories::sync(const QStringList &site, const QStringList &current,
-                             const QString &filePath, DebugLog &log)
+                             const QString &filePath, DebugConsole &log)
 {
     if (current.isEmpty()) {
         log.debug_console(QStringLiteral("Full cat update needed"));

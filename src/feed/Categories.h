@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-class DebugLog;
+class DebugConsole;
 
 // The site's category names, in the site's order: loaded at start-up from categories.db (the
 // names separated by TAB, nothing else) or, when that file does not exist, from the built-in
@@ -16,12 +16,12 @@ public:
 
     // The names in categories.db, or the built-in list when the file does not exist. An empty
     // file holds no names, so the next category line from the site rewrites it.
-    static QStringList load(const QString &filePath, DebugLog &log);
+    static QStringList load(const QString &filePath, DebugConsole &log);
 
     // Compares the site's list with the one in use (same count, then name by name, exact and
     // case-sensitive). When they differ, categories.db is replaced with the site's list and
     // loaded again; the result is the list now in use. When the file cannot be written the
     // reason is logged and the list in use stays, so the next category line tries again.
     static QStringList sync(const QStringList &site, const QStringList &current,
-                            const QString &filePath, DebugLog &log);
+                            const QString &filePath, DebugConsole &log);
 };

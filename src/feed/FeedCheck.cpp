@@ -1,11 +1,11 @@
 #include "feed/FeedCheck.h"
 
-#include "core/DebugLog.h"
-#include "core/ProgramState.h"
 #include "feed/Categories.h"
 #include "feed/FeedCheckHost.h"
 #include "feed/FeedReplyClassifier.h"
 #include "feed/FeedRequest.h"
+#include "model/ProgramState.h"
+#include "platform/DebugConsole.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextUtils.h"
 
@@ -50,7 +50,7 @@ bool FeedCheck::runAttempt()
 {
     if (m_transfer.StillExecuting() || m_stopped)
         return false;
-    DebugLog &log = *m_services.log;
+    DebugConsole &log = *m_services.log;
     ++m_attempt;
     m_lastFailure = FeedFailure::None;
     if (m_attempt > 1)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "feed/FeedFailure.h"
-#include "feed/TorrentRecord.h"
+#include "model/TorrentRecord.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #include "feed/TorrentDb.h"
 
-#include "core/DebugLog.h"
-#include "core/ProgramState.h"
+#include "model/ProgramState.h"
 #include "platform/Clock.h"
+#include "platform/DebugConsole.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextUtils.h"
 
@@ -36,8 +36,8 @@ bool endsInsideALine(const QString &path)
 
 } // namespace
 
-TorrentDb::TorrentDb(ProgramState &state, SettingsStore &store, const Clock &clock, DebugLog *log,
-                     const QString &path)
+TorrentDb::TorrentDb(ProgramState &state, SettingsStore &store, const Clock &clock,
+                     DebugConsole *log, const QString &path)
     : m_state(state), m_store(store), m_clock(clock), m_log(log), m_path(path)
 {
 }

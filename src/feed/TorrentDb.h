@@ -1,13 +1,13 @@
 #pragma once
 
-#include "feed/TorrentRecord.h"
+#include "model/TorrentRecord.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringView>
 
 class Clock;
-class DebugLog;
+class DebugConsole;
 class SettingsStore;
 struct ProgramState;
 
@@ -50,7 +50,7 @@ public:
         QString line;
     };
 
-    TorrentDb(ProgramState &state, SettingsStore &store, const Clock &clock, DebugLog *log,
+    TorrentDb(ProgramState &state, SettingsStore &store, const Clock &clock, DebugConsole *log,
               const QString &path);
 
     // The append of a check: state.feed's new rows, given the lastparsed the check started from.
@@ -76,6 +76,6 @@ private:
     ProgramState &m_state;
     SettingsStore &m_store;
     const Clock &m_clock;
-    DebugLog *m_log;
+    DebugConsole *m_log;
     QString m_path;
 };

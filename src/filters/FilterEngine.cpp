@@ -1,9 +1,9 @@
 #include "filters/FilterEngine.h"
 
-#include "core/DebugLog.h"
-#include "core/ProgramState.h"
 #include "download/DownloadTarget.h"
 #include "filters/WildcardMatcher.h"
+#include "model/ProgramState.h"
+#include "platform/DebugConsole.h"
 #include "platform/TextUtils.h"
 
 #include <QList>
@@ -115,7 +115,7 @@ struct FilterEngine::CompiledFilter
     }
 };
 
-FilterEngine::FilterEngine(ProgramState &state, DebugLog *log, DownloadStarter startDownload)
+FilterEngine::FilterEngine(ProgramState &state, DebugConsole *log, DownloadStarter startDownload)
     : m_state(state), m_log(log), m_startDownload(std::move(startDownload))
 {
 }

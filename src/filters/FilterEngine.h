@@ -1,7 +1,7 @@
 #pragma once
 
 #include "download/DownloadRequest.h"
-#include "filters/FilterRecord.h"
+#include "model/FilterRecord.h"
 
 #include <QList>
 #include <QString>
@@ -9,7 +9,7 @@
 
 #include <functional>
 
-class DebugLog;
+class DebugConsole;
 struct ProgramState;
 struct TorrentRecord;
 
@@ -45,7 +45,7 @@ public:
 
     // log may be null (no log lines). startDownload may be empty: Download filters then start
     // nothing and their results stay marked as not downloaded.
-    FilterEngine(ProgramState &state, DebugLog *log, DownloadStarter startDownload);
+    FilterEngine(ProgramState &state, DebugConsole *log, DownloadStarter startDownload);
 
     // filtering: the "Filter Torrents?" switch. lastparsed: the value read at the start of
     // the check (0 on a first run).
@@ -74,7 +74,7 @@ private:
     void log(const QString &line) const;
 
     ProgramState &m_state;
-    DebugLog *m_log;
+    DebugConsole *m_log;
     DownloadStarter m_startDownload;
     // The exclusion list's entries as numbers, for the result clean-up.
     QList<qint64> m_exclusionIds;

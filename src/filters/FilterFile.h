@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filters/FilterTable.h"
+#include "model/FilterTable.h"
 
 #include <QString>
 

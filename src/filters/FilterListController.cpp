@@ -1,9 +1,9 @@
 #include "filters/FilterListController.h"
 
-#include "core/frmMain.h"
-#include "core/ProgramState.h"
+#include "filters/FilterListHost.h"
 #include "filters/frmAddFilterWizard.h"
 #include "filters/frmEditFilterWizard.h"
+#include "model/ProgramState.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
@@ -44,9 +44,10 @@ QAction *menuEntry(QMenu *menu, const char *name, const QString &caption)
 
 } // namespace
 
-FilterListController::FilterListController(frmMain &window, const Controls &controls,
-                                           Services &services, ProgramState &state)
-    : m_window(window), m_ui(controls), m_services(services), m_state(state)
+FilterListController::FilterListController(FilterListHost &host, QWidget &window,
+                                           const Controls &controls, Services &services,
+                                           ProgramState &state)
+    : m_host(host), m_window(window), m_ui(controls), m_services(services), m_state(state)
 {
     QTreeWidget *list = m_ui.ListView1;
     // The description takes the width the action's words leave.
@@ -106,8 +107,8 @@ int FilterListController::CurrentItem() const
 
 qint16 FilterListController::reload(qint16 select)
 {
-    m_window.savefilters();
-    m_window.loadfilters(select);
+    m_host.savefilters();
+    m_host.loadfilters(select);
     return select;
 }
 

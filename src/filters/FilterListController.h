@@ -8,13 +8,14 @@
 #include <QPoint>
 #include <QPointer>
 
+class FilterListHost;
 class QAction;
 class QCheckBox;
 class QMenu;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class frmMain;
+class QWidget;
 struct ProgramState;
 struct Services;
 
@@ -37,8 +38,9 @@ public:
         QCheckBox *check_filter = nullptr;
     };
 
-    FilterListController(frmMain &window, const Controls &controls, Services &services,
-                         ProgramState &state);
+    // window: the main window, parent of the menus, boxes and wizards.
+    FilterListController(FilterListHost &host, QWidget &window, const Controls &controls,
+                         Services &services, ProgramState &state);
     ~FilterListController() override;
 
     // The list operations on a slot (row k of the list shows slot k, counting from 1).
@@ -92,7 +94,8 @@ private:
     FilterWizardWindow::Hooks wizardHooks();
     void showWizard(FilterWizardWindow *wizard);
 
-    frmMain &m_window;
+    FilterListHost &m_host;
+    QWidget &m_window;
     Controls m_ui;
     Services &m_services;
     ProgramState &m_state;

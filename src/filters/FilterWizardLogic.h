@@ -1,8 +1,8 @@
 #pragma once
 
 #include "filters/CategoryLists.h"
-#include "filters/FilterRecord.h"
-#include "filters/FilterTable.h"
+#include "model/FilterRecord.h"
+#include "model/FilterTable.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,7 +2,7 @@
 
 #include "ui_FilterWizardWindow.h"
 
-#include "core/ProgramState.h"
+#include "model/ProgramState.h"
 #include "platform/Services.h"
 #include "platform/WindowHelpers.h"
 #include "platform/WindowPlacement.h"

@@ -1,14 +1,14 @@
 #include "notify/AlertStage.h"
 
-#include "core/DebugLog.h"
-#include "core/ProgramState.h"
+#include "model/ProgramState.h"
 #include "platform/AppConfig.h"
+#include "platform/DebugConsole.h"
 #include "platform/SettingsStore.h"
 
 const QString AlertStage::SingleTail = QStringLiteral("has just been uploaded.");
 const QString AlertStage::SeveralTail = QStringLiteral(" new torrents have just been uploaded.");
 
-AlertStage::AlertStage(ProgramState &state, SettingsStore &store, DebugLog *log)
+AlertStage::AlertStage(ProgramState &state, SettingsStore &store, DebugConsole *log)
     : m_state(state), m_store(store), m_log(log)
 {
 }

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-class DebugLog;
+class DebugConsole;
 class SettingsStore;
 struct ProgramState;
 
@@ -34,7 +34,7 @@ public:
     static const QString SingleTail;  // "has just been uploaded."
     static const QString SeveralTail; // " new torrents have just been uploaded."
 
-    AlertStage(ProgramState &state, SettingsStore &store, DebugLog *log);
+    AlertStage(ProgramState &state, SettingsStore &store, DebugConsole *log);
 
     // lastparsed and lastalerted: the values read at the start of the check (lastparsed 0 on a
     // first run). onetime: alert each result only once.
@@ -49,5 +49,5 @@ private:
 
     ProgramState &m_state;
     SettingsStore &m_store;
-    DebugLog *m_log;
+    DebugConsole *m_log;
 };

@@ -1,9 +1,9 @@
 #include "notify/CheckCycle.h"
 
-#include "core/DebugLog.h"
-#include "core/ProgramState.h"
 #include "feed/FeedCheck.h"
 #include "feed/TorrentDb.h"
+#include "model/ProgramState.h"
+#include "platform/DebugConsole.h"
 #include "platform/Services.h"
 
 #include <exception>
@@ -35,7 +35,7 @@ template <typename Stage> void CheckCycle::guarded(const QString &name, Stage &&
 AlertStage::Outcome CheckCycle::run(const FeedCheckContext &context, bool filtering, bool onetime)
 {
     m_failed.clear();
-    DebugLog *log = m_services.log;
+    DebugConsole *log = m_services.log;
 
     guarded(QStringLiteral("torrent db"), [&] {
         TorrentDb db(m_state, *m_services.store, *m_services.clock, log,

@@ -1,6 +1,6 @@
 #include "notify/FilterInfoText.h"
 
-#include "filters/FilterTable.h"
+#include "model/FilterTable.h"
 
 const QString FilterInfoText::NotEnabledText =
     QStringLiteral("Torrent filtering not enabled. You will be notified of all new torrents.");

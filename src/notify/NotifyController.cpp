@@ -1,49 +1,48 @@
 #include "notify/NotifyController.h"
 
-#include "core/frmMain.h"
-#include "core/PollwickApp.h"
 #include "download/frmDownload.h"
 #include "feed/FeedCheck.h"
+#include "model/ProgramState.h"
 #include "notify/CheckCycle.h"
-#include "notify/NotifyWindows.h"
+#include "notify/NotifyControllerHost.h"
+#include "notify/PopupRequest.h"
 #include "notify/ToastText.h"
 #include "platform/ScreenMetrics.h"
+#include "platform/Services.h"
 #include "platform/WindowHelpers.h"
 
-#include <QCheckBox>
 #include <QLabel>
 
-NotifyController::NotifyController(frmMain &main) : QObject(&main), m_main(main)
+NotifyController::NotifyController(NotifyControllerHost &host, QWidget &window, Services &services,
+                                   ProgramState &state, FeedCheck &feedCheck)
+    : QObject(&window), m_host(host), m_services(services), m_state(state)
 {
-    m_lblMessagetest = new QLabel(&m_main);
+    m_lblMessagetest = new QLabel(&window);
     m_lblMessagetest->setObjectName(QStringLiteral("lblMessagetest"));
     m_lblMessagetest->setTextFormat(Qt::PlainText);
     m_lblMessagetest->setFont(WindowHelpers::LabelFont());
     m_lblMessagetest->hide();
 
-    m_main.feedCheck().setCompletion(
-        [this](const FeedCheckContext &context) { complete(context); });
+    feedCheck.setCompletion([this](const FeedCheckContext &context) { complete(context); });
 }
 
 NotifyController::~NotifyController() = default;
 
 void NotifyController::complete(const FeedCheckContext &context)
 {
-    ProgramState &state = m_main.state();
-    CheckCycle cycle(m_main.services(), state,
+    CheckCycle cycle(m_services, m_state,
                      [this](const DownloadRequest &request) { startDownload(request); });
     // Filtering follows the options page's "Filter Torrents?" box.
-    const auto *filtering = m_main.findChild<QCheckBox *>(QStringLiteral("check_filter"));
     const AlertStage::Outcome outcome =
-        cycle.run(context, filtering && filtering->isChecked(), state.settings.AlertOnce);
+        cycle.run(context, m_host.filteringOn(), m_state.settings.AlertOnce);
     apply(outcome);
 }
 
 void NotifyController::apply(const AlertStage::Outcome &outcome)
 {
-    m_main.checkanimation(outcome.animation);
-    m_main.setTrayTip(outcome.tooltip);
-    m_main.showNextCheckStatus();
+    m_host.checkanimation(outcome.animation);
+    m_host.setTrayTip(outcome.tooltip);
+    m_host.showNextCheckStatus();
     if (outcome.popup) {
         QString text = outcome.popup->text;
         Toast(text, outcome.popup->tail);
@@ -52,7 +51,7 @@ void NotifyController::apply(const AlertStage::Outcome &outcome)
 
 void NotifyController::startDownload(const DownloadRequest &request)
 {
-    auto *window = new frmDownload(m_main.services(), m_main.state().downloads);
+    auto *window = new frmDownload(m_services, m_state.downloads);
     window->showMinimized();
     window->DownloadFile(request);
 }
@@ -62,13 +61,12 @@ int NotifyController::measureTwips(const QString &text) const
     // The label sizes itself to its text, as the popup's label would if it were not fixed.
     m_lblMessagetest->setText(text);
     m_lblMessagetest->adjustSize();
-    return qRound(
-        WindowHelpers::PixelsToTwipsX(*m_main.services().screen, m_lblMessagetest->width()));
+    return qRound(WindowHelpers::PixelsToTwipsX(*m_services.screen, m_lblMessagetest->width()));
 }
 
 void NotifyController::Toast(QString &text, const QString &tail)
 {
     text = ToastText::fit(text, tail, [this](const QString &line) { return measureTwips(line); });
     m_lblMessagetest->setText(ToastText::line(text, tail));
-    m_main.app().notifyWindows().showPopup(PopupRequest{text, tail});
+    m_host.showPopup(PopupRequest{text, tail});
 }

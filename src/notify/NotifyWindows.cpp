@@ -1,19 +1,22 @@
 #include "notify/NotifyWindows.h"
 
-#include "core/frmMain.h"
-#include "core/PollwickApp.h"
-#include "core/TrayIconState.h"
 #include "notify/frmSummary.h"
 #include "notify/frmTorrentInfo.h"
 #include "notify/FrmVSPopUp.h"
+#include "notify/NotifyWindowsHost.h"
 #include "notify/PopupAnimation.h"
 #include "notify/ToastText.h"
+#include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "platform/WindowHelpers.h"
 
 #include <QApplication>
 
-NotifyWindows::NotifyWindows(PollwickApp &app, QObject *parent) : QObject(parent), m_app(app) {}
+NotifyWindows::NotifyWindows(NotifyWindowsHost &host, Services &services, ProgramState &state,
+                             QObject *parent)
+    : QObject(parent), m_host(host), m_services(services), m_state(state)
+{
+}
 
 NotifyWindows::~NotifyWindows()
 {
@@ -39,7 +42,7 @@ void NotifyWindows::showPopup(const PopupRequest &request)
 
 void NotifyWindows::createPopup(const PopupRequest &request)
 {
-    Services &services = m_app.services();
+    Services &services = m_services;
     auto *popup = new FrmVSPopUp(services);
     m_popup = popup;
     connect(popup, &FrmVSPopUp::unloaded, this, &NotifyWindows::onPopupUnloaded);
@@ -71,12 +74,10 @@ void NotifyWindows::onPopupLeftClicked()
 frmSummary &NotifyWindows::summaryWindow()
 {
     if (!m_summary) {
-        m_summary = new frmSummary(m_app.services(), m_app.state());
+        m_summary = new frmSummary(m_services, m_state);
         connect(m_summary, &frmSummary::acknowledged, this, &NotifyWindows::seticonnonew);
-        connect(m_summary, &frmSummary::highlightfilter, this, [this](int slot) {
-            if (frmMain *main = m_app.mainWindow())
-                main->highlightfilter(slot);
-        });
+        connect(m_summary, &frmSummary::highlightfilter, this,
+                [this](int slot) { m_host.highlightfilter(slot); });
     }
     return *m_summary;
 }
@@ -91,16 +92,13 @@ void NotifyWindows::showSummary()
     frmSummary &summary = summaryWindow();
     summary.present();
     const qint16 hide =
-        m_app.services().store->ReadSettingNumber(QStringLiteral("summary_hidedownloaded"));
+        m_services.store->ReadSettingNumber(QStringLiteral("summary_hidedownloaded"));
     summary.loadresults(SummaryRows::showAllFor(hide));
 }
 
 void NotifyWindows::seticonnonew()
 {
-    if (frmMain *main = m_app.mainWindow())
-        main->seticonnonew();
-    else
-        m_app.trayState().seticonnonew();
+    m_host.seticonnonew();
 }
 
 void NotifyWindows::closeTorrentInfo()

@@ -6,9 +6,11 @@
 #include <QPointer>
 
 class FrmVSPopUp;
-class PollwickApp;
+class NotifyWindowsHost;
 class frmSummary;
 class frmTorrentInfo;
+struct ProgramState;
+struct Services;
 
 // The program-wide notification windows, owned by the application so that they outlive a
 // reloaded main window: the popup with its queue (one popup on screen at a time; the next
@@ -18,7 +20,8 @@ class NotifyWindows : public QObject
 {
     Q_OBJECT
 public:
-    explicit NotifyWindows(PollwickApp &app, QObject *parent = nullptr);
+    NotifyWindows(NotifyWindowsHost &host, Services &services, ProgramState &state,
+                  QObject *parent = nullptr);
     ~NotifyWindows() override;
 
     // Shows the announcement now, or once the popups before it have unloaded. Returns at once.
@@ -37,7 +40,8 @@ public:
     // Shows the summary window (restored when minimised) and loads the results: all of them
     // when the stored summary_hidedownloaded is 0, otherwise those not downloaded.
     void showSummary();
-    // The acknowledgement of the results, through the main window when there is one.
+    // The acknowledgement of the results, through the main window when there is one (the
+    // host's answer).
     void seticonnonew();
     // For highlightfilter: the Filter Info window closes, the summary window is minimised.
     void closeTorrentInfo();
@@ -48,7 +52,9 @@ private:
     void onPopupUnloaded();
     void onPopupLeftClicked();
 
-    PollwickApp &m_app;
+    NotifyWindowsHost &m_host;
+    Services &m_services;
+    ProgramState &m_state;
     PopupQueue m_queue;
     QPointer<FrmVSPopUp> m_popup;
     QPointer<frmSummary> m_summary;

@@ -1,7 +1,7 @@
 #include "notify/SummaryRows.h"
 
-#include "core/ProgramState.h"
 #include "filters/FilterEngine.h"
+#include "model/ProgramState.h"
 #include "platform/AppConfig.h"
 
 SummaryRows::SummaryRows(const QLocale &locale) : m_locale(locale) {}

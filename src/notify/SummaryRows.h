@@ -1,7 +1,7 @@
 #pragma once
 
 #include "download/DownloadRequest.h"
-#include "notify/MatchRecord.h"
+#include "model/MatchRecord.h"
 
 #include <QList>
 #include <QLocale>

@@ -1,7 +1,7 @@
 #include "notify/frmSummary.h"
 
-#include "core/ProgramState.h"
 #include "download/frmDownload.h"
+#include "model/ProgramState.h"
 #include "notify/frmTorrentInfo.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Services.h"

@@ -1,6 +1,6 @@
 #include "notify/frmTorrentInfo.h"
 
-#include "core/ProgramState.h"
+#include "model/ProgramState.h"
 #include "notify/FilterInfoText.h"
 #include "ui_frmTorrentInfo.h"
 

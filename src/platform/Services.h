@@ -5,7 +5,7 @@
 #include <functional>
 
 class Clock;
-class DebugLog;
+class DebugConsole;
 class Dialogs;
 class Notifier;
 class ProcessList;
@@ -22,7 +22,7 @@ struct Services
     AppConfig config;
     SettingsStore *store = nullptr;
     QNetworkAccessManager *network = nullptr; // one per process: one cookie jar
-    DebugLog *log = nullptr;
+    DebugConsole *log = nullptr;
     Clock *clock = nullptr;
     ProcessList *processes = nullptr;
     Dialogs *dialogs = nullptr;

@@ -1,6 +1,5 @@
 #include "platform/TextUtils.h"
 
-#include "notify/MatchRecord.h"
 #include "platform/HttpTransfer.h"
 
 #include <QCoreApplication>
@@ -86,11 +85,6 @@ QString UrlEncode(const QString &text)
 QString DownloadUrlPath(qint32 id)
 {
     return QStringLiteral("/download.php?id=") + QString::number(id);
-}
-
-QString DownloadUrlPath(const MatchRecord &record)
-{
-    return DownloadUrlPath(record.Id);
 }
 
 QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes, bool *tooLarge)

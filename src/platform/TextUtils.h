@@ -4,7 +4,6 @@
 #include <QString>
 
 class HttpTransfer;
-struct MatchRecord;
 
 // Small stateless text and file helpers shared by every window. Text in files, in the settings
 // store and in site replies is single-byte Latin-1: byte n is character n.
@@ -27,7 +26,6 @@ QString UrlEncode(const QString &text);
 
 // Site path of a torrent's .torrent file: "/download.php?id=" + id.
 QString DownloadUrlPath(qint32 id);
-QString DownloadUrlPath(const MatchRecord &record);
 
 // Whole body of a GET as text, letting pending events run between pieces; empty on failure.
 // With maxBytes of 0 or more, a body longer than that is not read on: the transfer is

@@ -1,11 +1,11 @@
 #include "search/SearchDatabaseUpdater.h"
 
-#include "core/DebugLog.h"
-#include "core/ProgramState.h"
 #include "feed/TorrentDb.h"
+#include "model/ProgramState.h"
 #include "platform/AppConfig.h"
 #include "platform/AppInfo.h"
 #include "platform/Clock.h"
+#include "platform/DebugConsole.h"
 #include "platform/Dialogs.h"
 #include "platform/HttpTransfer.h"
 #include "platform/Services.h"

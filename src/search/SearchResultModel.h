@@ -1,6 +1,6 @@
 #pragma once
 
-#include "notify/MatchRecord.h"
+#include "model/MatchRecord.h"
 
 #include <QAbstractTableModel>
 #include <QLocale>

@@ -1,8 +1,8 @@
 #include "search/frmSearch.h"
 
-#include "core/ProgramState.h"
 #include "download/frmDownload.h"
 #include "filters/FilterEngine.h"
+#include "model/ProgramState.h"
 #include "notify/SummaryRows.h"
 #include "platform/HttpTransfer.h"
 #include "platform/ScreenMetrics.h"

@@ -1,4 +1,4 @@
-#include "core/ProgramState.h"
+#include "model/ProgramState.h"
 #include "notify/AlertStage.h"
 #include "platform/AppConfig.h"
 #include "TestEnv.h"

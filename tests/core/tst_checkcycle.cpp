@@ -1,5 +1,5 @@
-#include "core/ProgramState.h"
 #include "feed/FeedCheck.h"
+#include "model/ProgramState.h"
 #include "notify/CheckCycle.h"
 #include "TestEnv.h"
 

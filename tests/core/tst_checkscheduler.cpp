@@ -1,7 +1,7 @@
 #include "core/CheckScheduler.h"
-#include "core/ProgramState.h"
 #include "core/SchedulerHost.h"
 #include "core/TrayIconState.h"
+#include "model/ProgramState.h"
 #include "TestEnv.h"
 
 #include <QTest>

@@ -1,5 +1,5 @@
 #include "core/DebugReport.h"
-#include "core/Settings.h"
+#include "model/Settings.h"
 #include "platform/TextUtils.h"
 #include "TestEnv.h"
 

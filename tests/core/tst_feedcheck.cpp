@@ -1,7 +1,7 @@
-#include "core/ProgramState.h"
 #include "feed/Categories.h"
 #include "feed/FeedCheck.h"
 #include "feed/FeedCheckHost.h"
+#include "model/ProgramState.h"
 #include "platform/TextUtils.h"
 #include "TestEnv.h"
 #include "TestSite.h"

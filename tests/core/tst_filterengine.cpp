@@ -1,5 +1,5 @@
-#include "core/ProgramState.h"
 #include "filters/FilterEngine.h"
+#include "model/ProgramState.h"
 #include "TestEnv.h"
 
 #include <QtTest>

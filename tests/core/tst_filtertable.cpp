@@ -1,4 +1,4 @@
-#include "filters/FilterTable.h"
+#include "model/FilterTable.h"
 
 #include <QtTest>
 

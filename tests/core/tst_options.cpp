@@ -1,7 +1,7 @@
 #include "core/OptionsStore.h"
 #include "core/OptionsValidation.h"
-#include "core/Settings.h"
 #include "core/WatchedPrograms.h"
+#include "model/Settings.h"
 #include "TestEnv.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "core/ProgramState.h"
 #include "feed/TorrentDb.h"
+#include "model/ProgramState.h"
 #include "search/SearchDatabase.h"
 #include "search/SearchReply.h"
 #include "search/SearchResultModel.h"

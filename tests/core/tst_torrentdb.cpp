@@ -1,5 +1,5 @@
-#include "core/ProgramState.h"
 #include "feed/TorrentDb.h"
+#include "model/ProgramState.h"
 #include "platform/TextUtils.h"
 #include "TestEnv.h"
 

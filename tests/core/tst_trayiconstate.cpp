@@ -1,5 +1,5 @@
-#include "core/ProgramState.h"
 #include "core/TrayIconState.h"
+#include "model/ProgramState.h"
 #include "TestEnv.h"
 
 #include <QSignalSpy>

@@ -2,9 +2,9 @@
 
 #include "core/frmMain.h"
 #include "core/PollwickApp.h"
-#include "core/ProgramState.h"
 #include "core/TrayIcon.h"
 #include "feed/FeedCheck.h"
+#include "model/ProgramState.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextUtils.h"
 #include "TestEnv.h"

@@ -1,5 +1,5 @@
-#include "download/ActiveDownloads.h"
 #include "download/frmDownload.h"
+#include "model/ActiveDownloads.h"
 #include "platform/HttpTransfer.h"
 #include "platform/TextUtils.h"
 #include "TestEnv.h"

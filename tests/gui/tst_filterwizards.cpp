@@ -1,6 +1,6 @@
-#include "core/ProgramState.h"
 #include "filters/frmAddFilterWizard.h"
 #include "filters/frmEditFilterWizard.h"
+#include "model/ProgramState.h"
 #include "platform/WindowHelpers.h"
 #include "TestEnv.h"
 #include "WidgetFinder.h"

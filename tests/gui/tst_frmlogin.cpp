@@ -1,5 +1,5 @@
 #include "account/frmLogin.h"
-#include "core/Settings.h"
+#include "model/Settings.h"
 #include "TestEnv.h"
 #include "WidgetFinder.h"
 

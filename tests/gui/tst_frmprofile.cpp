@@ -1,7 +1,7 @@
 #include "account/frmProfile.h"
 #include "account/ProfileCache.h"
 #include "account/ProfileExchange.h"
-#include "core/Settings.h"
+#include "model/Settings.h"
 #include "platform/HttpTransfer.h"
 #include "platform/TextUtils.h"
 #include "PngEncoder.h"

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/Settings.h"
-#include "download/ActiveDownloads.h"
-#include "feed/TorrentRecord.h"
-#include "filters/FilterTable.h"
-#include "notify/MatchRecord.h"
+#include "model/ActiveDownloads.h"
+#include "model/FilterTable.h"
+#include "model/MatchRecord.h"
+#include "model/Settings.h"
+#include "model/TorrentRecord.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filters/FilterRecord.h"
+#include "model/FilterRecord.h"
 
 #include <QList>
 #include <QString>
