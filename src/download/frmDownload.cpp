@@ -137,14 +137,15 @@ void frmDownload::onStateChanged(int state)
         failAttempt(QStringLiteral("Status: Failed. (") + m_inetDownloadFile->ResponseInfo() +
                     QStringLiteral(")"));
     } else {
-        const QString header = m_inetDownloadFile->GetHeader();
-        const QString code = header.mid(9, 3);
-        if (code == QLatin1String("404")) {
+        const int code = m_inetDownloadFile->statusCode();
+        if (code == 404) {
             failAttempt(QStringLiteral("Status: Failed. File not found on server."));
-        } else if (!code.startsWith(QLatin1Char('2'))) {
-            // Any other error answer is the site's error page, not the file.
+        } else if (code < 200 || code > 299) {
+            // Any other error answer is the site's error page, not the file; the status line
+            // says which.
             failAttempt(QStringLiteral("Status: Failed. (") +
-                        header.section(QStringLiteral("\r\n"), 0, 0) + QStringLiteral(")"));
+                        m_inetDownloadFile->GetHeader().section(QStringLiteral("\r\n"), 0, 0) +
+                        QStringLiteral(")"));
         }
     }
     // Also an attempt the time-out gave up on while its answer was on the way.
