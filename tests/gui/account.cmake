@@ -1,13 +1,16 @@
-# The profile viewer against the test site, and opened from the main window against the real
-# pollwick-sitesim.
-if(TARGET pollwick_testsupport_site)
-  pollwick_add_test(tst_frmprofile SOURCES gui/tst_frmprofile.cpp
-                    LIBS pollwick_testsupport_site GUI)
-endif()
-if(TARGET pollwick_testsupport_site AND TARGET pollwick-sitesim)
-  pollwick_add_test(tst_profilesitesim SOURCES gui/tst_profilesitesim.cpp
-                    LIBS pollwick_testsupport_site GUI)
-  target_compile_definitions(tst_profilesitesim PRIVATE
-                             SITESIM_EXECUTABLE="$<TARGET_FILE:pollwick-sitesim>")
-  add_dependencies(tst_profilesitesim pollwick-sitesim)
-endif()
+# Account and profile windows: the login dialog, the About window, the first-run wizard against
+# the test site, the account windows as parts of the whole program, and the profile viewer
+# against the test site and, opened from the main window, against the real pollwick-sitesim.
+pollwick_add_test(tst_frmlogin SOURCES gui/tst_frmlogin.cpp GUI)
+pollwick_add_test(tst_frmabout SOURCES gui/tst_frmabout.cpp GUI)
+pollwick_add_test(tst_frmfirstrun SOURCES gui/tst_frmfirstrun.cpp
+                  LIBS pollwick_testsupport_site GUI)
+pollwick_add_test(tst_accountflow SOURCES gui/tst_accountflow.cpp gui/MainWindowHarness.h
+                  LIBS pollwick_testsupport_site GUI)
+pollwick_add_test(tst_frmprofile SOURCES gui/tst_frmprofile.cpp
+                  LIBS pollwick_testsupport_site GUI)
+pollwick_add_test(tst_profilesitesim SOURCES gui/tst_profilesitesim.cpp
+                  LIBS pollwick_testsupport_site GUI)
+target_compile_definitions(tst_profilesitesim PRIVATE
+                           SITESIM_EXECUTABLE="$<TARGET_FILE:pollwick-sitesim>")
+add_dependencies(tst_profilesitesim pollwick-sitesim)

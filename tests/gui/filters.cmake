@@ -1,0 +1,5 @@
+# The filter wizards, and the filter tab as part of the whole program: the main window and
+# application against the test site, driven through objectNames.
+pollwick_add_test(tst_filterwizards SOURCES gui/tst_filterwizards.cpp GUI)
+pollwick_add_test(tst_filtertab SOURCES gui/tst_filtertab.cpp gui/MainWindowHarness.h
+                  LIBS pollwick_testsupport_site GUI)
