@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <vector>
 
 IncludeGraph IncludeGraph::read(const QString &root)
 {
@@ -65,7 +66,7 @@ QList<QStringList> IncludeGraph::cycles() const
     // A dozen folders: the transitive closure is quick enough to read plainly.
     const QStringList names = folders();
     const qsizetype n = names.size();
-    QList<QList<bool>> reach(n, QList<bool>(n, false));
+    std::vector<std::vector<char>> reach(size_t(n), std::vector<char>(size_t(n), 0));
     for (const Include &inc : m_includes) {
         const qsizetype a = names.indexOf(inc.from);
         const qsizetype b = names.indexOf(inc.to);
@@ -76,12 +77,12 @@ QList<QStringList> IncludeGraph::cycles() const
         for (qsizetype i = 0; i < n; ++i) {
             for (qsizetype j = 0; j < n; ++j) {
                 if (reach[i][k] && reach[k][j])
-                    reach[i][j] = true;
+                    reach[i][j] = 1;
             }
         }
     }
     QList<QStringList> out;
-    QList<bool> placed(n, false);
+    std::vector<char> placed(size_t(n), 0);
     for (qsizetype i = 0; i < n; ++i) {
         if (placed[i] || !reach[i][i])
             continue;
@@ -89,7 +90,7 @@ QList<QStringList> IncludeGraph::cycles() const
         for (qsizetype j = 0; j < n; ++j) {
             if (reach[i][j] && reach[j][i]) {
                 component << names[j];
-                placed[j] = true;
+                placed[j] = 1;
             }
         }
         out << component;
