@@ -94,6 +94,20 @@ private slots:
     // ends before parsing (no reply, or a page kept for support: every other class of failure
     // the reply shows ends the same way, tst_feedcheck tells them apart) or where the parser
     // stops.
+    // Active filters with "Filter Torrents?" unticked: the check asks the main window whether
+    // the filters run, and every new torrent becomes a result of no filter, none downloaded.
+    void checkWithTheFilteringSwitchOff()
+    {
+        prepare();
+        t->env->store->WriteSettingNumber("filterenabled", 0);
+        QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
+        QStringList results;
+        for (const MatchRecord &r : std::as_const(t->state().results))
+            results << QString("%1 %2 %3").arg(r.Id).arg(r.FilterIndex).arg(r.Downloaded);
+        QCOMPARE(results, QStringList({"700041 0 0", "700042 0 0", "700043 0 0", "700044 0 0"}));
+        QVERIFY(downloadWindows().isEmpty());
+    }
+
     void failedCheckChangesNothing_data()
     {
         QTest::addColumn<SiteMisbehaviour::Kind>("kind");
