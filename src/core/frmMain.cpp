@@ -50,19 +50,36 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
     m_feedCheck = std::make_unique<FeedCheck>(s, state(), *this);
     m_notify = std::make_unique<NotifyController>(*this, *this, s, state(), *m_feedCheck);
     Ui::frmMain &ui = *m_ui;
-    m_options = std::make_unique<OptionsPage>(
-        *this, OptionsPage::Controls{ui.text_timetocheck, ui.text_torrentpath, ui.command_browse,
-                                     ui.double_combo,     ui.info_username,    ui.onetime_check,
-                                     ui.sound_check,      ui.showdebug_check,  ui.startup_check,
-                                     ui.wait_check,       ui.Label4,           ui.Label5,
-                                     ui.text_wait,        ui.proc_check,       ui.proc_list,
-                                     ui.command_addproc,  ui.command_remproc,  ui.check_filter,
-                                     ui.command_OK,       ui.command_CANCEL,   ui.command_APPLY},
-        s, state().settings, *m_scheduler);
-    m_debug = std::make_unique<DebugPanel>(
-        *this,
-        DebugPanel::Controls{ui.List1, ui.Command4, ui.Command5, ui.proc_list, ui.check_filter}, s,
-        state());
+    OptionsPage::Controls options;
+    options.text_timetocheck = ui.text_timetocheck;
+    options.text_torrentpath = ui.text_torrentpath;
+    options.command_browse = ui.command_browse;
+    options.double_combo = ui.double_combo;
+    options.info_username = ui.info_username;
+    options.onetime_check = ui.onetime_check;
+    options.sound_check = ui.sound_check;
+    options.showdebug_check = ui.showdebug_check;
+    options.startup_check = ui.startup_check;
+    options.wait_check = ui.wait_check;
+    options.Label4 = ui.Label4;
+    options.Label5 = ui.Label5;
+    options.text_wait = ui.text_wait;
+    options.proc_check = ui.proc_check;
+    options.proc_list = ui.proc_list;
+    options.command_addproc = ui.command_addproc;
+    options.command_remproc = ui.command_remproc;
+    options.check_filter = ui.check_filter;
+    options.command_OK = ui.command_OK;
+    options.command_CANCEL = ui.command_CANCEL;
+    options.command_APPLY = ui.command_APPLY;
+    m_options = std::make_unique<OptionsPage>(*this, options, s, state().settings, *m_scheduler);
+    DebugPanel::Controls debug;
+    debug.List1 = ui.List1;
+    debug.Command4 = ui.Command4;
+    debug.Command5 = ui.Command5;
+    debug.proc_list = ui.proc_list;
+    debug.check_filter = ui.check_filter;
+    m_debug = std::make_unique<DebugPanel>(*this, debug, s, state());
     m_filterList = std::make_unique<FilterListController>(
         *this, *this,
         FilterListController::Controls{ui.ListView1, ui.Command1, ui.Command2, ui.command_addfilter,
