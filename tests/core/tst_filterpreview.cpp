@@ -218,11 +218,12 @@ private slots:
         QTEST(result.takenAbove, "taken");
     }
 
-    // What the filters above do to each row: free, excluded, or the slot taking it.
+    // What the filters above do to each row: free, excluded, or the first slot taking it (slot
+    // 4 accepts the harbour rows again, a duplicate that changes nothing).
     void rowOutcomes()
     {
-        const FilterTable table = FilterTable::parse(
-            QStringLiteral("110harbour\r\n*\r\n112s01e01\r\n*\r\n130xvid\r\nMusic\r\n"));
+        const FilterTable table = FilterTable::parse(QStringLiteral(
+            "110harbour\r\n*\r\n112s01e01\r\n*\r\n130xvid\r\nMusic\r\n110patrol\r\n*\r\n"));
         const FilterPreview preview(database(SampleRows),
                                     FilterPreview::rulesAbove(table, table.count() + 1));
         QList<int> outcomes;
