@@ -6,7 +6,7 @@
 #include "feed/FeedParser.h"
 #include "feed/FeedReplyClassifier.h"
 #include "feed/TorrentDb.h"
-#include "filters/WildcardMatcher.h"
+#include "platform/WildcardMatcher.h"
 #include "model/FilterTable.h"
 #include "platform/RegFile.h"
 #include "platform/TextUtils.h"

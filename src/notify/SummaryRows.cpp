@@ -1,8 +1,8 @@
 #include "notify/SummaryRows.h"
 
-#include "filters/FilterEngine.h"
+#include "download/DownloadRequest.h"
 #include "model/ProgramState.h"
-#include "platform/AppConfig.h"
+#include "platform/TextUtils.h"
 
 SummaryRows::SummaryRows(const QLocale &locale) : m_locale(locale) {}
 
@@ -15,11 +15,7 @@ QString SummaryRows::captionFor(int count)
 
 QString SummaryRows::sizeInMb(const QString &bytes, const QLocale &locale)
 {
-    bool ok = false;
-    const qint64 size = bytes.trimmed().toLongLong(&ok);
-    if (!ok)
-        return QString();
-    return locale.toString(double(size) / 1048576.0, 'f', 2);
+    return SizeInMbText(bytes, locale);
 }
 
 void SummaryRows::loadresults(const ResultList &results, bool showAll)
@@ -64,11 +60,10 @@ std::optional<DownloadRequest> SummaryRows::downloadNow(ProgramState &state, con
         return std::nullopt;
     MatchRecord &r = state.results[position];
     r.Downloaded = 1.0f;
-    return FilterEngine::downloadRequestFor(state, r.Id, r.FileName, r.Name);
+    return DownloadRequest::forTorrent(state, r.Id, r.FileName, r.Name);
 }
 
 QString SummaryRows::detailsUrl(qint32 id)
 {
-    return SiteBaseUrl() + QStringLiteral("/details.php?id=") + QString::number(id) +
-           QStringLiteral("&hit=1");
+    return DetailsUrl(id);
 }

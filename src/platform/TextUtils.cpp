@@ -1,10 +1,12 @@
 #include "platform/TextUtils.h"
 
+#include "platform/AppConfig.h"
 #include "platform/HttpTransfer.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QPointer>
 #include <QSaveFile>
 
@@ -85,6 +87,21 @@ QString UrlEncode(const QString &text)
 QString DownloadUrlPath(qint32 id)
 {
     return QStringLiteral("/download.php?id=") + QString::number(id);
+}
+
+QString DetailsUrl(qint32 id)
+{
+    return SiteBaseUrl() + QStringLiteral("/details.php?id=") + QString::number(id) +
+           QStringLiteral("&hit=1");
+}
+
+QString SizeInMbText(const QString &bytes, const QLocale &locale)
+{
+    bool ok = false;
+    const qint64 size = bytes.trimmed().toLongLong(&ok);
+    if (!ok)
+        return QString();
+    return locale.toString(double(size) / 1048576.0, 'f', 2);
 }
 
 QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes, bool *tooLarge)

@@ -4,6 +4,7 @@
 #include <QString>
 
 class HttpTransfer;
+class QLocale;
 
 // Small stateless text and file helpers shared by every window. Text in files, in the settings
 // store and in site replies is single-byte Latin-1: byte n is character n.
@@ -26,6 +27,12 @@ QString UrlEncode(const QString &text);
 
 // Site path of a torrent's .torrent file: "/download.php?id=" + id.
 QString DownloadUrlPath(qint32 id);
+// Address of a torrent's details page on the site, as the summary, search and wizard windows
+// open it: SiteBaseUrl + "/details.php?id=" + id + "&hit=1".
+QString DetailsUrl(qint32 id);
+// A size in bytes (decimal text) as megabytes with two decimals in the locale's format; empty
+// for text that is not a number.
+QString SizeInMbText(const QString &bytes, const QLocale &locale);
 
 // Whole body of a GET as text, letting pending events run between pieces; empty on failure.
 // With maxBytes of 0 or more, a body longer than that is not read on: the transfer is

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filters/WildcardMatcher.h"
+#include "platform/WildcardMatcher.h"
 
 #include <QByteArray>
 #include <QString>

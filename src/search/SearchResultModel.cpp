@@ -1,6 +1,5 @@
 #include "search/SearchResultModel.h"
 
-#include "notify/SummaryRows.h"
 #include "search/SearchDatabase.h"
 
 #include <algorithm>
@@ -108,7 +107,7 @@ QVariant SearchResultModel::data(const QModelIndex &index, int role) const
         return m_database->category(row);
     case SizeColumn: {
         const QByteArrayView size = m_database->sizeText(row);
-        return SummaryRows::sizeInMb(QString::fromLatin1(size.data(), size.size()), m_locale);
+        return SizeInMbText(QString::fromLatin1(size.data(), size.size()), m_locale);
     }
     default:
         return QVariant();

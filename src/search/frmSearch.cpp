@@ -1,9 +1,8 @@
 #include "search/frmSearch.h"
 
+#include "download/DownloadRequest.h"
 #include "download/frmDownload.h"
-#include "filters/FilterEngine.h"
 #include "model/ProgramState.h"
-#include "notify/SummaryRows.h"
 #include "platform/HttpTransfer.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Services.h"
@@ -359,14 +358,14 @@ void frmSearch::download(int result)
     const MatchRecord r = m_model.record(result);
     auto *window = new frmDownload(m_services, m_state.downloads);
     window->show();
-    window->DownloadFile(FilterEngine::downloadRequestFor(m_state, r.Id, r.FileName, r.Name));
+    window->DownloadFile(DownloadRequest::forTorrent(m_state, r.Id, r.FileName, r.Name));
 }
 
 void frmSearch::details(int result)
 {
     if (result < 0 || result >= m_model.resultCount())
         return;
-    m_services.shell->openUrl(SummaryRows::detailsUrl(m_model.record(result).Id));
+    m_services.shell->openUrl(DetailsUrl(m_model.record(result).Id));
 }
 
 bool frmSearch::eventFilter(QObject *watched, QEvent *event)

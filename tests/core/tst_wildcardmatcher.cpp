@@ -1,4 +1,4 @@
-#include "filters/WildcardMatcher.h"
+#include "platform/WildcardMatcher.h"
 
 #include <QtTest>
 
