@@ -2,8 +2,10 @@
 #include "download/DownloadTexts.h"
 #include "download/LabelShortener.h"
 #include "download/TransferRate.h"
+#include "notify/ToastText.h"
 
 #include <QLocale>
+#include <QRandomGenerator>
 #include <QtTest>
 
 // The downloader's site file names, label fitting, and its progress, rate and time-left texts.
@@ -90,33 +92,121 @@ private slots:
         QTEST(tick.remainingText.isNull() ? QStringLiteral("none") : tick.remainingText,
               "remaining");
     }
-    // Widths in characters of 100 twips; the middle cut halves to even at every step.
+    // Widths in characters of 100 twips; the middle cut halves to even at every step. The
+    // popup keeps its tail whole (4500 twips: 45 characters).
     void labelsShortenToFit_data()
     {
-        QTest::addColumn<bool>("middle");
+        QTest::addColumn<QString>("rule"); // "end", "middle" or "popup"
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("maxWidth");
         QTest::addColumn<QString>("shown");
+        const QString mebibyte(1 << 20, QLatin1Char('a'));
         // clang-format off
-        QTest::newRow("end: fits exactly") << false << "abcdefghij" << 1000.0 << "abcdefghij";
-        QTest::newRow("end: one too many") << false << "abcdefghijk" << 1000.0 << "abcdefg...";
-        QTest::newRow("end: nothing fits") << false << "abcd" << 100.0 << "...";
-        QTest::newRow("middle: fits") << true << "/t/a.torrent" << 1200.0 << "/t/a.torrent";
+        QTest::newRow("end: fits exactly") << "end" << "abcdefghij" << 1000.0 << "abcdefghij";
+        QTest::newRow("end: one too many") << "end" << "abcdefghijk" << 1000.0 << "abcdefg...";
+        QTest::newRow("end: nothing fits") << "end" << "abcd" << 100.0 << "...";
+        QTest::newRow("end: three never become dots") << "end" << "abc" << 100.0 << "abc";
+        QTest::newRow("end: a mebibyte") << "end" << mebibyte << 4710.0
+            << QString(44, 'a') + "...";
+        QTest::newRow("middle: fits") << "middle" << "/t/a.torrent" << 1200.0 << "/t/a.torrent";
         // 26 -> 21 -> 15 -> 11 -> 7; rounding halves up would end at "abc...xyz".
-        QTest::newRow("middle: halves to even") << true << "abcdefghijklmnopqrstuvwxyz" << 1000.0
-            << "ab...yz";
-        QTest::newRow("middle: nothing fits") << true << "abcdefgh" << 100.0 << "...";
+        QTest::newRow("middle: halves to even") << "middle" << "abcdefghijklmnopqrstuvwxyz"
+            << 1000.0 << "ab...yz";
+        QTest::newRow("middle: nothing fits") << "middle" << "abcdefgh" << 100.0 << "...";
+        QTest::newRow("middle: three never become dots") << "middle" << "abc" << 100.0 << "abc";
+        // 1048576 characters step down by the rule to 51 and then 47 (H 22), which fits.
+        QTest::newRow("middle: a mebibyte") << "middle" << mebibyte << 4845.0
+            << QString(22, 'a') + "..." + QString(22, 'a');
+        QTest::newRow("popup: 45 characters fit") << "popup" << QString(21, 'n') << 4500.0
+            << QString(21, 'n');
+        // 46 characters: 45 stay, of which the first 45 - 23 + 1 are kept, the blank included.
+        QTest::newRow("popup: one too many") << "popup" << QString(22, 'n') << 4500.0
+            << QString(22, 'n') + " ...";
+        QTest::newRow("popup: a mebibyte") << "popup" << mebibyte << 4500.0
+            << QString(23, 'a') + "...";
+        QTest::newRow("popup: the tail alone is too wide") << "popup" << "x" << 2000.0 << "...";
         // clang-format on
     }
     void labelsShortenToFit()
     {
-        QFETCH(bool, middle);
+        QFETCH(QString, rule);
         QFETCH(QString, text);
         QFETCH(double, maxWidth);
-        const auto width = [](const QString &t) { return 100.0 * t.size(); };
-        QTEST(middle ? LabelShortener::shortenMiddle(text, maxWidth, width)
-                     : LabelShortener::shortenEnd(text, maxWidth, width),
-              "shown");
+        qint64 measured = 0; // characters measured: a long text must not be measured whole
+        const auto width = [&](const QString &t) {
+            measured += t.size();
+            return 100.0 * t.size();
+        };
+        QString shown;
+        if (rule == "end") {
+            shown = LabelShortener::shortenEnd(text, maxWidth, width);
+        } else if (rule == "middle") {
+            shown = LabelShortener::shortenMiddle(text, maxWidth, width);
+        } else {
+            // The popup's limit is fixed at 4500 twips; a narrower row widens the characters. The
+            // tail has 23 characters.
+            const double scale = 4500.0 / maxWidth;
+            shown = ToastText::fit(text, QStringLiteral("has just been uploaded."),
+                                   [&](const QString &t) { return int(width(t) * scale); });
+        }
+        QTEST(shown, "shown");
+        QVERIFY2(measured < 20000, qPrintable(QString::number(measured)));
+    }
+
+    // The search gives what the step-by-step rules give, for texts whose characters differ in
+    // width (i narrow, W wide) and every limit from nothing to more than the text.
+    void shorteningMatchesStepByStep()
+    {
+        const auto charWidth = [](QChar c) {
+            return c == 'i' ? 30 : c == 'W' ? 190 : c == '.' ? 40 : 100;
+        };
+        const auto width = [&](const QString &t) {
+            int w = 0;
+            for (const QChar c : t)
+                w += charWidth(c);
+            return w;
+        };
+        // The rules one step at a time.
+        const auto endByStep = [&](QString shown, double max) {
+            while (width(shown) > max && shown.size() > 3)
+                shown = shown.left(std::max<qsizetype>(0, shown.size() - 4)) + "...";
+            return shown;
+        };
+        const auto middleByStep = [&](QString shown, double max) {
+            while (width(shown) > max) {
+                const auto keep =
+                    std::max<qsizetype>(0, qsizetype(std::nearbyint(shown.size() / 2.0 - 4)));
+                const QString shorter = shown.left(keep) + "..." + shown.right(keep);
+                if (shorter.size() >= shown.size())
+                    break;
+                shown = shorter;
+            }
+            return shown;
+        };
+        QRandomGenerator rng(12);
+        const QString letters = QStringLiteral("iWab.");
+        for (int length = 0; length <= 70; ++length) {
+            QString text;
+            for (int i = 0; i < length; ++i)
+                text += letters[int(rng.bounded(letters.size()))];
+            for (int max = 0; max <= width(text) + 200; max += 37) {
+                QCOMPARE(LabelShortener::shortenEnd(text, max, width), endByStep(text, max));
+                QCOMPARE(LabelShortener::shortenMiddle(text, max, width), middleByStep(text, max));
+                const QString tail = text.right(length % 7);
+                const auto scaled = [&](const QString &t) { return width(t) * 4500 / (max + 1); };
+                const auto scaledStep = [&](const QString &t, const QString &tl) {
+                    QString label = t + ' ' + tl;
+                    if (scaled(label) <= 4500)
+                        return t;
+                    while (!label.isEmpty() && scaled(label) >= 4501)
+                        label.chop(1);
+                    return label.left(std::clamp<qsizetype>(label.size() - tl.size() + 1, 0,
+                                                            label.size())) +
+                           "...";
+                };
+                QCOMPARE(ToastText::fit(text, tail, scaled), scaledStep(text, tail));
+            }
+        }
     }
 
     void progressTexts_data()

@@ -90,6 +90,38 @@ private slots:
         QCOMPARE(t->summary()->windowTitle(), QStringLiteral("3 new torrents"));
     }
 
+    // A name of a mebibyte, matched by a Notify and by a Download filter: the popup and the
+    // download window shorten it at once, the check completes and stores its bookkeeping.
+    void mebibyteName_data()
+    {
+        QTest::addColumn<QString>("rule"); // the filter's rule line
+        QTest::newRow("Notify match") << "110aaaa";
+        QTest::newRow("Download match") << "111aaaa";
+    }
+    void mebibyteName()
+    {
+        QFETCH(QString, rule);
+        prepare();
+        NotifyTestApp::writeFile(t->env->file("filters.dat"), rule.toLatin1() + "\r\n*\r\n");
+        const QString name(1 << 20, QLatin1Char('a'));
+        t->site->catalogue().addTorrent(name, "TV/XviD", 1000, 700045);
+        QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
+        QCOMPARE(stored("lastparsed"), QStringLiteral("700045"));
+        QCOMPARE(t->state().results.size(), 1);
+        const QString popup = NotifyTestApp::child<QLabel>(t->popup(), "lblMessage")->text();
+        QVERIFY2(popup.endsWith("a... has just been uploaded.") && popup.size() < 100,
+                 qPrintable(popup));
+        const bool download = rule.endsWith("1aaaa");
+        QCOMPARE(downloadWindows().size(), download ? 1 : 0);
+        if (!download)
+            return;
+        frmDownload *window = downloadWindows().first();
+        const QString shown = NotifyTestApp::child<QLabel>(window, "info_filename")->text();
+        QVERIFY(shown.endsWith("...") && shown.size() < 100);
+        const QString path = NotifyTestApp::child<QLabel>(window, "Label5")->text();
+        QVERIFY(path.startsWith(m_folder.left(8)) && path.contains("...") && path.size() < 100);
+    }
+
     // A failed check leaves the bookkeeping, filters.dat and torrents.db as they were, whether it
     // ends before parsing (no reply, or a page kept for support: every other class of failure
     // the reply shows ends the same way, tst_feedcheck tells them apart) or where the parser
