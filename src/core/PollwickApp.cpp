@@ -5,6 +5,7 @@
 #include "core/StartupRules.h"
 #include "core/TrayIcon.h"
 #include "core/TrayIconState.h"
+#include "download/DownloadWindows.h"
 #include "notify/NotifyWindows.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
@@ -19,6 +20,7 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
       m_commandLine(StartupRules::commandLineText(arguments)),
       m_trayState(std::make_unique<TrayIconState>(m_state)),
       m_trayIcon(std::make_unique<TrayIcon>(*m_trayState)),
+      m_downloadWindows(std::make_unique<DownloadWindows>(m_services, m_state)),
       m_notifyWindows(std::make_unique<NotifyWindows>(*this))
 {
     setSummaryWindow([this] { m_notifyWindows->showSummary(); });

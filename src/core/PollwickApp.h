@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class DownloadWindows;
 class NotifyWindows;
 class TrayIcon;
 class TrayIconState;
@@ -68,6 +69,8 @@ public:
     TrayIcon &trayIcon() { return *m_trayIcon; }
     // The popup with its queue, and the summary and filter info windows.
     NotifyWindows &notifyWindows() { return *m_notifyWindows; }
+    // The download windows and the queue of a check's downloads.
+    DownloadWindows &downloadWindows() { return *m_downloadWindows; }
     frmMain *mainWindow() const;
     // The arguments after the program path, joined with blanks.
     QString commandLine() const { return m_commandLine; }
@@ -81,6 +84,7 @@ private:
     bool m_lockHeld = false;
     std::unique_ptr<TrayIconState> m_trayState;
     std::unique_ptr<TrayIcon> m_trayIcon;
+    std::unique_ptr<DownloadWindows> m_downloadWindows;
     std::unique_ptr<NotifyWindows> m_notifyWindows;
     QPointer<frmMain> m_main;
     // Unloaded windows waiting for their deferred deletion.

@@ -144,6 +144,7 @@ DownloadRequest FilterEngine::downloadRequestFor(const ProgramState &state, qint
 {
     DownloadRequest request;
     request.path = DownloadUrlPath(id);
+    request.id = id;
     // The id names a file whose name left nothing usable; DownloadTarget then drops what a
     // file name must not hold (control characters, leading dots).
     request.target =
@@ -318,8 +319,9 @@ void FilterEngine::accept(const CompiledFilter &f, const TorrentRecord &torrent,
 
     if (f.outcome == Outcome::Download && lastparsed > 0 && m_startDownload) {
         log(QStringLiteral("Autodownloading ") + torrent.Name);
-        m_startDownload(downloadRequestFor(m_state, id, torrent.FileName, torrent.Name));
-        m_state.results.last().Downloaded = 1.0f;
+        const bool started =
+            m_startDownload(downloadRequestFor(m_state, id, torrent.FileName, torrent.Name));
+        m_state.results.last().Downloaded = started ? 1.0f : 0.0f;
     }
 }
 

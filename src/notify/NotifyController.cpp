@@ -2,7 +2,7 @@
 
 #include "core/frmMain.h"
 #include "core/PollwickApp.h"
-#include "download/frmDownload.h"
+#include "download/DownloadWindows.h"
 #include "feed/FeedCheck.h"
 #include "notify/CheckCycle.h"
 #include "notify/NotifyWindows.h"
@@ -30,8 +30,9 @@ NotifyController::~NotifyController() = default;
 void NotifyController::complete(const FeedCheckContext &context)
 {
     ProgramState &state = m_main.state();
+    m_main.app().downloadWindows().beginCheck();
     CheckCycle cycle(m_main.services(), state,
-                     [this](const DownloadRequest &request) { startDownload(request); });
+                     [this](const DownloadRequest &request) { return startDownload(request); });
     // Filtering follows the options page's "Filter Torrents?" box.
     const auto *filtering = m_main.findChild<QCheckBox *>(QStringLiteral("check_filter"));
     const AlertStage::Outcome outcome =
@@ -50,11 +51,9 @@ void NotifyController::apply(const AlertStage::Outcome &outcome)
     }
 }
 
-void NotifyController::startDownload(const DownloadRequest &request)
+bool NotifyController::startDownload(const DownloadRequest &request)
 {
-    auto *window = new frmDownload(m_main.services(), m_main.state().downloads);
-    window->showMinimized();
-    window->DownloadFile(request);
+    return m_main.app().downloadWindows().startAutomatic(request);
 }
 
 int NotifyController::measureTwips(const QString &text) const

@@ -11,8 +11,8 @@ struct FeedCheckContext;
 
 // The main window's end of a feed check: once the reply is parsed it runs the torrents.db
 // append, the filters and the alerts (CheckCycle), starts each automatic download in a
-// minimised download window, and shows the outcome: the tray animation word, the tooltip, the
-// countdown in the status line and the popup through Toast.
+// minimised download window (at most four at once, DownloadWindows), and shows the outcome: the
+// tray animation word, the tooltip, the countdown in the status line and the popup through Toast.
 //
 // Toast measures the line with the main window's hidden label lblMessagetest (the popup
 // label's font), shortens the text to fit and hands it to the application's popup queue. It
@@ -35,7 +35,7 @@ public:
     int measureTwips(const QString &text) const;
 
 private:
-    void startDownload(const DownloadRequest &request);
+    bool startDownload(const DownloadRequest &request);
 
     frmMain &m_main;
     QLabel *m_lblMessagetest;

@@ -71,7 +71,7 @@ void NotifyWindows::onPopupLeftClicked()
 frmSummary &NotifyWindows::summaryWindow()
 {
     if (!m_summary) {
-        m_summary = new frmSummary(m_app.services(), m_app.state());
+        m_summary = new frmSummary(m_app.services(), m_app.state(), m_app.downloadWindows());
         connect(m_summary, &frmSummary::acknowledged, this, &NotifyWindows::seticonnonew);
         connect(m_summary, &frmSummary::highlightfilter, this, [this](int slot) {
             if (frmMain *main = m_app.mainWindow())

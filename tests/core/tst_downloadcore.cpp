@@ -1,3 +1,5 @@
+#include "download/ActiveDownloads.h"
+#include "download/DownloadQueue.h"
 #include "download/DownloadTarget.h"
 #include "download/DownloadTexts.h"
 #include "download/LabelShortener.h"
@@ -207,6 +209,44 @@ private slots:
                 QCOMPARE(ToastText::fit(text, tail, scaled), scaledStep(text, tail));
             }
         }
+    }
+
+    // A check's downloads: four run, the rest wait in order; running or waiting targets are
+    // duplicates in any letter case; one that ends lets the next start.
+    void queueRunsFourAtOnce()
+    {
+        ActiveDownloads active;
+        DownloadQueue queue(active);
+        const auto request = [](int n) {
+            return DownloadRequest{"/download.php?id=" + QString::number(n),
+                                   "/t/F" + QString::number(n) + ".torrent",
+                                   "u",
+                                   "p",
+                                   "F",
+                                   n};
+        };
+        for (int n = 0; n < 6; ++n)
+            QCOMPARE(queue.submit(request(n)), n < DownloadQueue::MaxRunning);
+        QCOMPARE(queue.running(), 4);
+        QCOMPARE(queue.waiting(), 2);
+        QVERIFY(queue.contains("/t/f5.TORRENT"));
+        QVERIFY(!queue.contains("/t/F0.torrent")); // running, but its window has not said so
+        active.add("/t/F0.torrent");
+        QVERIFY(queue.contains("/t/../t/F0.torrent"));
+        QCOMPARE(queue.next(), std::nullopt);
+        queue.finished();
+        QCOMPARE(queue.next(), std::optional(request(4)));
+        QCOMPARE(queue.next(), std::nullopt);
+        // A new one waits behind those already waiting, even with a free place.
+        queue.finished();
+        QVERIFY(!queue.submit(request(6)));
+        QCOMPARE(queue.next(), std::optional(request(5)));
+        queue.remove("/t/F6.TORRENT");
+        QCOMPARE(queue.waiting(), 0);
+        for (int n = 0; n < 6; ++n)
+            queue.finished();
+        QCOMPARE(queue.running(), 0);
+        QVERIFY(queue.submit(request(7)));
     }
 
     void progressTexts_data()

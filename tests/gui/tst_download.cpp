@@ -29,6 +29,8 @@ class TestDownload : public QObject
     ActiveDownloads m_downloads;
     QString m_folder; // the torrent folder, three levels below the program folder
     QList<QPointer<frmDownload>> m_windows;
+    // How each window's download ended, in the order they said so.
+    QStringList m_outcomes;
     const QString File = QStringLiteral("/download.php");
     static constexpr int Id = 700007;
 
@@ -37,6 +39,11 @@ class TestDownload : public QObject
     {
         auto *window = new frmDownload(m_env->services, m_downloads);
         m_windows.append(window);
+        connect(window, &frmDownload::finished, this,
+                [this](frmDownload::Outcome outcome, const QString &path) {
+                    m_outcomes << QVariant::fromValue(outcome).toString() + ' ' +
+                                      path.section('/', -1);
+                });
         window->show();
         QString texts[] = {DownloadUrlPath(Id), target, user, password, "Some Movie"};
         window->DownloadFile(texts[0], texts[1], texts[2], texts[3], texts[4]);
@@ -108,6 +115,7 @@ private slots:
         m_folder = m_env->folder() + QStringLiteral("a/b/torrents/");
         QVERIFY(QDir().mkpath(m_folder));
         m_downloads.clear();
+        m_outcomes.clear();
     }
     void cleanup()
     {
@@ -151,6 +159,8 @@ private slots:
         QTEST(box.icon, "icon");
         QTRY_VERIFY(refused.isNull() && first);
         QCOMPARE(m_downloads.paths(), QStringList{m_folder + QStringLiteral("Movie.torrent")});
+        QCOMPARE(m_outcomes, QStringList{(second.startsWith("gone") ? "Failed " : "Refused ") +
+                                         second.section('/', -1)});
         QCOMPARE(m_site->requests().size(), 2);
     }
 
@@ -251,6 +261,8 @@ private slots:
         for (int attempt = 1; answer == "404" && attempt <= 5; ++attempt) {
             QTRY_COMPARE(m_site->requestsTo(File).size(), attempt);
             QTRY_COMPARE(busy(window), QStringList{"retry"});
+            // Only the fifth failure is one for good.
+            QCOMPARE(m_outcomes.size(), attempt == 5 ? 1 : 0);
             retryTicks(window, 1);
             QCOMPARE(text(window, "Label7"),
                      attempt < 5 ? QStringLiteral("Retry in 60") : QString());
@@ -258,6 +270,14 @@ private slots:
             QCOMPARE(busy(window).isEmpty(), attempt == 5);
         }
         QCOMPARE(m_env->shell.files, statusText.isEmpty() ? QStringList{saved} : QStringList());
+        // Saved when "Download Complete" was reached; a page, a short body or the fifth failed
+        // attempt is a failure for good; the other failures wait for their retry.
+        const QString ended =
+            statusText.isEmpty() || statusText.startsWith("Status: Saved") ? "Saved"
+            : statusText.startsWith("Status: Failed. ") && answer != "404" ? ""
+                                                                           : "Failed";
+        QCOMPARE(m_outcomes, ended.isEmpty() ? QStringList()
+                                             : QStringList{ended + ' ' + saved.section('/', -1)});
         if (!window || !statusIsRed(window))
             QCOMPARE(m_downloads.count(), 0);
         const QByteArray bytes = contents(saved);
@@ -346,6 +366,8 @@ private slots:
             QVERIFY(!statusIsRed(window));
         }));
         QTRY_VERIFY(window.isNull());
+        QCOMPARE(m_outcomes,
+                 QStringList{(timeOut ? "Saved " : "Cancelled ") + target().section('/', -1)});
         QCOMPARE(contents(target()), timeOut ? torrentBytes() : QByteArray("<missing>"));
         QCOMPARE(m_env->shell.files, timeOut ? QStringList{target()} : QStringList());
         QCOMPARE(folderFiles().size(), timeOut ? 1 : 0);
