@@ -43,6 +43,7 @@ frmDownload::frmDownload(Services &services, ActiveDownloads &downloads, QWidget
     m_inetDownloadFile = new HttpTransfer(services.network, this);
     m_inetDownloadFile->setObjectName(QStringLiteral("inetDownloadFile"));
     m_inetDownloadFile->setRequestTimeout(60);
+    m_inetDownloadFile->setMaxBodyBytes(MaxFileBytes);
     connect(m_inetDownloadFile, &HttpTransfer::StateChanged, this, &frmDownload::onStateChanged);
 
     const struct
@@ -135,6 +136,10 @@ void frmDownload::onStateChanged(int state)
 {
     if (state != HttpTransfer::icError && state != HttpTransfer::icResponseCompleted)
         return;
+    if (m_inetDownloadFile->tooLarge()) {
+        failTooLarge();
+        return;
+    }
     if (state == HttpTransfer::icError) {
         // Unresolved host, refused or reset connection, time-out: nothing arrived.
         failAttempt(QStringLiteral("Status: Failed. (") + m_inetDownloadFile->ResponseInfo() +
@@ -233,6 +238,11 @@ void frmDownload::receive()
 void frmDownload::finishReceived(qint64 received, qint64 expected)
 {
     m_speed->stop();
+    if (m_inetDownloadFile->tooLarge()) {
+        m_writer.discard();
+        failTooLarge();
+        return;
+    }
     // Fewer bytes than announced, or the connection broke off before the end.
     const bool broken = m_inetDownloadFile->failed();
     if ((expected > 1 && received < expected) || (broken && received > 0)) {
@@ -309,6 +319,17 @@ void frmDownload::failAttempt(const QString &status)
     // After the last attempt the countdown still runs, silently, but nothing follows it.
     if (!retry || m_attempts.lastAttempt())
         report(Outcome::Failed);
+}
+
+void frmDownload::failTooLarge()
+{
+    m_attempts.fail();
+    m_timeouttimer->stop();
+    ui->info_downloaded->hide();
+    setStatus(QStringLiteral("Status: Failed. (The file is too large)"));
+    setStatusRed(true);
+    m_inetDownloadFile->Cancel();
+    report(Outcome::Failed);
 }
 
 void frmDownload::startRetry()

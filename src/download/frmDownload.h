@@ -31,7 +31,9 @@ class frmDownload;
 //     window->DownloadFile(path, target, user, password, name);
 //
 // A failed attempt (no answer within 30 seconds, file not found, refused or broken connection,
-// empty reply) is retried after a 61-second countdown, up to five attempts in all.
+// empty reply) is retried after a 61-second countdown, up to five attempts in all. Only a
+// torrent file (see TorrentFileCheck) is opened; anything else is a failure with no retry,
+// kept on disk only when no earlier file of that name exists.
 class frmDownload : public QWidget
 {
     Q_OBJECT
@@ -39,6 +41,9 @@ public:
     // Widths in twips beyond which the name and the target path labels are shortened.
     static constexpr int NameWidthTwips = 4710;
     static constexpr int PathWidthTwips = 4845;
+    // No .torrent file is this large: a body that announces more, or brings more, ends the
+    // download at once ("Status: Failed. (The file is too large)"), with no retry.
+    static constexpr qint64 MaxFileBytes = qint64(64) << 20;
 
     enum class Outcome
     {
@@ -87,6 +92,8 @@ private:
     void receive();
     void finishReceived(qint64 received, qint64 expected);
     void failAttempt(const QString &status);
+    // The body is larger than MaxFileBytes: the download ends, nothing saved, no retry.
+    void failTooLarge();
     void startRetry();
     void setStatus(const QString &text);
     void setStatusRed(bool red);

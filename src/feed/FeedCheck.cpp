@@ -76,6 +76,8 @@ bool FeedCheck::runAttempt()
     const QString reply = FetchUrlText(address, m_transfer);
     if (m_stopped)
         return false;
+    if (m_transfer.tooLarge())
+        return fail(FeedFailure::TooLarge, reply);
 
     const FeedFailure replyFailure = FeedReplyClassifier::classify(reply, m_transfer.GetHeader());
     if (replyFailure != FeedFailure::None)

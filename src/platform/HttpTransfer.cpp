@@ -43,6 +43,7 @@ void HttpTransfer::start(const QString &url, const QByteArray &operation, const 
     }
     ++m_serial;
     m_buffer.clear();
+    m_received = 0;
     m_headerBlock.clear();
     m_headers.clear();
     m_statusCode = 0;
@@ -72,8 +73,8 @@ void HttpTransfer::start(const QString &url, const QByteArray &operation, const 
     if (operation == "POST")
         m_reply = m_network->post(request, body);
     else
-        m_reply = m_network->sendCustomRequest(request, operation.isEmpty() ? "GET" : operation,
-                                               body);
+        m_reply =
+            m_network->sendCustomRequest(request, operation.isEmpty() ? "GET" : operation, body);
     connect(m_reply, &QNetworkReply::readyRead, this, &HttpTransfer::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &HttpTransfer::onFinished);
     if (m_timeoutSeconds > 0)
@@ -88,8 +89,8 @@ void HttpTransfer::captureMetaData()
     if (!status.isValid())
         return;
     m_statusCode = status.toInt();
-    QString reason = FromAnsi(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute)
-                                  .toByteArray());
+    QString reason =
+        FromAnsi(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
     m_headers = m_reply->rawHeaderPairs();
     QString block = QStringLiteral("HTTP/1.1 %1 %2\r\n").arg(m_statusCode).arg(reason);
     for (const auto &pair : m_headers)
@@ -106,9 +107,42 @@ void HttpTransfer::onReadyRead()
         m_timeout.start(m_timeoutSeconds * 1000);
     if (m_headerBlock.isEmpty())
         captureMetaData();
-    m_buffer += m_reply->readAll();
+    if (!takeBody(m_reply->readAll()))
+        return;
     if (!m_announced && !m_headerBlock.isEmpty())
         announce(icResponseCompleted);
+    wakeWaiters();
+}
+
+bool HttpTransfer::takeBody(const QByteArray &data)
+{
+    bool numeric = false;
+    const qint64 announced =
+        GetHeader(QStringLiteral("Content-Length")).trimmed().toLongLong(&numeric);
+    m_received += data.size();
+    if (m_maxBodyBytes > 0 &&
+        ((numeric && announced > m_maxBodyBytes) || m_received > m_maxBodyBytes)) {
+        endTooLarge();
+        return false;
+    }
+    m_buffer += data;
+    return true;
+}
+
+void HttpTransfer::endTooLarge()
+{
+    QNetworkReply *reply = m_reply;
+    m_reply = nullptr;
+    m_timeout.stop();
+    m_buffer.clear();
+    if (reply) {
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+    finishWith(ErrorTooLarge, QStringLiteral("The reply is too large"));
+    if (!m_announced)
+        announce(icError);
     wakeWaiters();
 }
 
@@ -120,8 +154,8 @@ void HttpTransfer::onFinished()
     m_timeout.stop();
     if (m_headerBlock.isEmpty())
         captureMetaData();
-    if (reply->isOpen())
-        m_buffer += reply->readAll();
+    if (reply->isOpen() && !takeBody(reply->readAll()))
+        return;
     const QNetworkReply::NetworkError error = reply->error();
     // An HTTP error status is an answer, not a transport failure: its page is the body.
     const bool transportFailure =

@@ -39,6 +39,11 @@ public:
     static constexpr int ErrorConnectionAborted = 12030;
     static constexpr int ErrorConnectionReset = 12031;
     static constexpr int ErrorOther = 12000;
+    // The body passed the size limit (or announced that it would).
+    static constexpr int ErrorTooLarge = 12300;
+
+    // Bodies longer than this end the request as too large unless a caller says otherwise.
+    static constexpr qint64 DefaultMaxBodyBytes = qint64(16) << 20;
 
     explicit HttpTransfer(QNetworkAccessManager *network, QObject *parent = nullptr);
     ~HttpTransfer() override;
@@ -46,6 +51,12 @@ public:
     // Seconds a request may go without receiving anything before it fails (0 = no limit).
     int RequestTimeout() const { return m_timeoutSeconds; }
     void setRequestTimeout(int seconds);
+
+    // The longest body a request may bring. A response that announces more (Content-Length),
+    // or whose body goes past it, ends at once as a failure with ErrorTooLarge, and what had
+    // arrived of it is dropped; so nothing larger is ever held in memory.
+    qint64 maxBodyBytes() const { return m_maxBodyBytes; }
+    void setMaxBodyBytes(qint64 bytes) { m_maxBodyBytes = bytes; }
 
     // Blocking GET: waits for the whole response and returns the first piece of the body (at
     // most 1024 characters); GetChunkText returns the rest. Any failure of the transfer gives
@@ -80,6 +91,8 @@ public:
     // True when the last request ended in a transport failure (time-out, refused, reset,
     // unresolved, cancelled, truncated), as opposed to any HTTP answer.
     bool failed() const { return m_failed; }
+    // True when the last request ended because its body was too large.
+    bool tooLarge() const { return m_responseCode == ErrorTooLarge; }
     // HTTP status of the last response, 0 when none arrived.
     int statusCode() const { return m_statusCode; }
 
@@ -92,6 +105,10 @@ private:
     void onReadyRead();
     void onFinished();
     void onTimeout();
+    // Takes the body bytes that have arrived; false when they pass the limit (the request has
+    // then ended as too large).
+    bool takeBody(const QByteArray &data);
+    void endTooLarge();
     void captureMetaData();
     void announce(int state);
     void finishWith(int code, const QString &info);
@@ -103,6 +120,8 @@ private:
     QPointer<QNetworkReply> m_reply;
     QTimer m_timeout;
     int m_timeoutSeconds = 60;
+    qint64 m_maxBodyBytes = DefaultMaxBodyBytes;
+    qint64 m_received = 0; // body bytes of this request so far
 
     QByteArray m_buffer; // received but not yet handed out
     bool m_executing = false;

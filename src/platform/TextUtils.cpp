@@ -93,15 +93,18 @@ QString DownloadUrlPath(const MatchRecord &record)
     return DownloadUrlPath(record.Id);
 }
 
-QString FetchUrlText(const QString &url, HttpTransfer &transfer)
+QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes)
 {
     // The transfer belongs to a window that may close while the events run here.
     QPointer<HttpTransfer> alive(&transfer);
+    transfer.setMaxBodyBytes(maxBytes);
     QString body = transfer.OpenURL(url);
     if (!alive || transfer.failed())
         return QString();
     for (;;) {
-        const QString piece = transfer.GetChunkText(1024);
+        // The whole body is in by now (OpenURL waits for it): large pieces take it out without
+        // a round of events for every kilobyte.
+        const QString piece = transfer.GetChunkText(64 * 1024);
         QCoreApplication::processEvents();
         if (!alive)
             return QString();

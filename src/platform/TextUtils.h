@@ -29,8 +29,13 @@ QString UrlEncode(const QString &text);
 QString DownloadUrlPath(qint32 id);
 QString DownloadUrlPath(const MatchRecord &record);
 
+// The longest reply FetchUrlText takes unless its caller says otherwise.
+constexpr qint64 FetchLimitBytes = qint64(16) << 20;
+
 // Whole body of a GET as text, letting pending events run between pieces; empty on failure.
-QString FetchUrlText(const QString &url, HttpTransfer &transfer);
+// A body longer than maxBytes (or announced so) ends the transfer at once: the result is empty
+// and transfer.tooLarge() is true.
+QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes = FetchLimitBytes);
 
 // Writes text into a file that is opened without truncation. With keepExisting, an existing
 // file is left alone and the result is false. Callers that replace a file use

@@ -3,6 +3,7 @@
 #include "download/DownloadTarget.h"
 #include "download/DownloadTexts.h"
 #include "download/LabelShortener.h"
+#include "download/TorrentFileCheck.h"
 #include "download/TransferRate.h"
 #include "notify/ToastText.h"
 
@@ -247,6 +248,52 @@ private slots:
             queue.finished();
         QCOMPARE(queue.running(), 0);
         QVERIFY(queue.submit(request(7)));
+    }
+
+    // A torrent is one bencoded dictionary, ending at the last byte, with an "info" dictionary
+    // at its top level, nested at most 64 deep; anything else is taken for a page.
+    void torrentFileCheck_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("torrent");
+        const QByteArray deep = "d1:a" + QByteArray(63, 'l') + QByteArray(63, 'e') + "4:infodee";
+        const QByteArray deeper = "d1:a" + QByteArray(64, 'l') + QByteArray(64, 'e') + "4:infodee";
+        // clang-format off
+        QTest::newRow("smallest") << QByteArray("d4:infodee") << true;
+        QTest::newRow("keys, integers, lists") << QByteArray(
+            "d8:announce3:url0:i-42e4:infod6:lengthi7e4:name1:x5:filesld1:ai0eeee3:zzzlee") << true;
+        QTest::newRow("64 deep") << deep << true;
+        QTest::newRow("65 deep") << deeper << false;
+        QTest::newRow("no info") << QByteArray("d8:announce4:goode") << false;
+        QTest::newRow("info not a dictionary") << QByteArray("d4:info4:spame") << false;
+        QTest::newRow("info one level down") << QByteArray("d1:ad4:infodeee") << false;
+        QTest::newRow("a longer key") << QByteArray("d5:infoxdee") << false;
+        QTest::newRow("a key like info") << QByteArray("d4:infxdee") << false;
+        QTest::newRow("a byte after the end") << QByteArray("d4:infodeex") << false;
+        QTest::newRow("a line break after the end") << QByteArray("d4:infodee\r\n") << false;
+        QTest::newRow("a blank before") << QByteArray(" d4:infodee") << false;
+        QTest::newRow("a list") << QByteArray("ld4:infodeee") << false;
+        QTest::newRow("cut short") << QByteArray("d4:infode") << false;
+        QTest::newRow("string beyond the end") << QByteArray("d4:infod1:a9:bcee") << false;
+        QTest::newRow("key without value") << QByteArray("d4:infode1:ae") << false;
+        QTest::newRow("integer key") << QByteArray("di1e1:a4:infodee") << false;
+        QTest::newRow("empty integer") << QByteArray("d1:aie4:infodee") << false;
+        QTest::newRow("sign alone") << QByteArray("d1:ai-e4:infodee") << false;
+        QTest::newRow("letter in a length") << QByteArray("d4:infod1x:aee") << false;
+        QTest::newRow("empty key") << QByteArray("d0:i1e4:infodee") << true;
+        QTest::newRow("page") << QByteArray("<!DOCTYPE html><html>Log in</html>") << false;
+        QTest::newRow("nothing") << QByteArray() << false;
+        // clang-format on
+    }
+    void torrentFileCheck()
+    {
+        QFETCH(QByteArray, body);
+        QTEST(TorrentFileCheck::isTorrent(body), "torrent");
+        // The same, a byte at a time, as pieces arrive.
+        TorrentFileCheck check;
+        for (const char c : std::as_const(body))
+            check.add(QByteArrayView(&c, 1));
+        QTEST(check.isTorrent(), "torrent");
     }
 
     void progressTexts_data()

@@ -138,6 +138,11 @@ private slots:
         row("Error(7) other", K::Raw, malformed(7), invalid, "#pwkf12#\r\n");
         row("Error(8) one category", K::Raw, malformed(8), invalid,
             "#PWKF12#\r\nMusic\r\n1\t2\r\n");
+        // 16 MiB is the most a reply may bring: one byte more ends the transfer.
+        const QByteArray mebibytes16 = "#PWKF12#" + QByteArray((16 << 20) - 8, 'x');
+        row("16 MiB: read", K::Raw, malformed(2), invalid, mebibytes16);
+        row("16 MiB and a byte: too large", K::Raw, fetch + "Reply too large.",
+            retrieve + " The reply is too large.", mebibytes16 + 'x');
     }
     void failures()
     {

@@ -231,6 +231,8 @@ private slots:
         QTest::newRow("Error(3) row without a TAB") << raw << QByteArray("#PWKF12#\r\n\r\n"
             "700040\t1\tTV\t1\tA\tA.torrent\r\n700041\t2\tTV\t1\tHarbour.Linux\tB.torrent\r\n"
             "broken\r\n");
+        QTest::newRow("reply too large") << raw
+            << "#PWKF12#\r\nMusic\tTV\r\n" + QByteArray(16 << 20, '\t') + "\r\n";
         QTest::newRow("Error(8) one category") << raw
             << QByteArray("#PWKF12#\r\nMusic\r\n700041\t2\tTV\t1\tHarbour\tB.torrent\r\n");
         // clang-format on
