@@ -83,6 +83,23 @@ QString UrlEncode(const QString &text)
     return FromAnsi(out);
 }
 
+QString HidePassword(const QString &text, const QString &password)
+{
+    if (password.isEmpty())
+        return text;
+    const QString stars = QStringLiteral("********");
+    const QString encoded = UrlEncode(password);
+    QString hidden = text;
+    // The longer form first, so that neither leaves a piece of the other behind.
+    if (encoded.size() > password.size()) {
+        hidden.replace(encoded, stars, Qt::CaseInsensitive);
+        hidden.replace(password, stars);
+    } else {
+        hidden.replace(password, stars);
+    }
+    return hidden;
+}
+
 QString DownloadUrlPath(qint32 id)
 {
     return QStringLiteral("/download.php?id=") + QString::number(id);

@@ -25,6 +25,11 @@ QString UnscrambleText(const QString &text);
 // Form encoding: letters and digits are kept, a blank becomes "+", every other byte "%XX".
 QString UrlEncode(const QString &text);
 
+// The text with every occurrence of the password, as it is and as UrlEncode writes it (letter
+// case ignored), replaced by "********"; unchanged for an empty password.
+// For replies kept on disk, which may echo the request address or the login form.
+QString HidePassword(const QString &text, const QString &password);
+
 // Site path of a torrent's .torrent file: "/download.php?id=" + id.
 QString DownloadUrlPath(qint32 id);
 QString DownloadUrlPath(const MatchRecord &record);
