@@ -105,6 +105,50 @@ private slots:
         QVERIFY(fileBytes().contains("\"expand\"=hex(2):25,00\r\n\"binary\"=hex:01,02\r\n"));
     }
 
+    // Hand edits that a rewrite once changed: the user name survives the program's own writes,
+    // and a second write gives the same bytes as the first.
+    void handEditsSurviveRewrites_data()
+    {
+        QTest::addColumn<QByteArray>("lines"); // after the program key's section line
+        QTest::addColumn<QString>("section");  // the section line's key path
+        QTest::addColumn<QByteArray>("kept");  // a line the rewrite holds
+        const QByteArray user = "\"site_username\"=\"jo\"\r\n";
+        const QString key = "SOFTWARE\\Pollwick";
+        // clang-format off
+        QTest::newRow("hex data ending in a backslash") << "\"note\"= hex\\\r\n" + user << key
+            << QByteArray("\"note\"=hex\r\n");
+        QTest::newRow("hex data, backslash, then a section") << "\"note\"=hex:01,\\\r\n[HKCU\\Software\\Pollwick]\r\n"
+            + user << key << QByteArray("\"note\"=hex:01,\r\n");
+        QTest::newRow("continued over two lines") << "\"note\"=hex(7):61,\\\r\n  00,\\\r\n 62\r\n"
+            + user << key << QByteArray("\"note\"=hex(7):61,00,62\r\n");
+        QTest::newRow("comment ending in =hex and a backslash") << "; old =hex\\\r\n" + user
+            << key << QByteArray();
+        QTest::newRow("key path ending in backslash, blank and TAB") << user
+            << key + "\\ \t\\" << QByteArray("[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\r\n");
+        QTest::newRow("key path starting with blanks") << user << " \\ " + key
+            << QByteArray("[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\r\n");
+        // clang-format on
+    }
+    void handEditsSurviveRewrites()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(QString, section);
+        QFETCH(QByteArray, kept);
+        QFile file(regPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\" + section.toLatin1() + "]\r\n" + lines);
+        file.close();
+        QByteArray written;
+        for (int pass = 0; pass < 3; ++pass) {
+            QCOMPARE(m_store->ReadSettingText("site_username"), QStringLiteral("jo"));
+            QVERIFY(m_store->WriteSettingText("lastparsed", "700001"));
+            if (pass > 0)
+                QCOMPARE(fileBytes(), written);
+            written = fileBytes();
+        }
+        QVERIFY2(written.contains(kept), written.constData());
+    }
+
     void missingValuesReadEmptyAndDeleteSilently()
     {
         QCOMPARE(m_store->ReadSettingText("lastparsed"), QString());
