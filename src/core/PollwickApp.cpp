@@ -1,6 +1,7 @@
 #include "core/PollwickApp.h"
 
 #include "account/frmFirstRun.h"
+#include "core/DebugLog.h"
 #include "core/frmMain.h"
 #include "core/StartupRules.h"
 #include "core/TrayIcon.h"
@@ -8,6 +9,7 @@
 #include "download/DownloadWindows.h"
 #include "notify/NotifyWindows.h"
 #include "platform/AppInfo.h"
+#include "platform/BrokenFiles.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
@@ -32,6 +34,11 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
         m_services.endProgram(1);
     });
     connect(m_trayIcon.get(), &TrayIcon::doubleClicked, this, &PollwickApp::onTrayDoubleClick);
+    // Said once control is back in the event loop: the write that found the file may run
+    // inside a check.
+    connect(m_services.store, &SettingsStore::fileSetAside, this, [this](const QString &line) {
+        QTimer::singleShot(0, this, [this, line] { reportBrokenFiles({line}); });
+    });
 }
 
 PollwickApp::~PollwickApp()
@@ -67,7 +74,20 @@ bool PollwickApp::acquireInstanceLock()
 
 PollwickApp::LoadEnd PollwickApp::start()
 {
+    // Before anything is written over them; a second instance leaves the files to the first.
+    if (acquireInstanceLock())
+        reportBrokenFiles(BrokenFiles::setAsideStoredFiles(m_services.config));
     return loadMainWindow();
+}
+
+void PollwickApp::reportBrokenFiles(const QStringList &lines)
+{
+    if (lines.isEmpty())
+        return;
+    for (const QString &line : lines)
+        m_services.log->debug_console(line);
+    m_services.dialogs->message(nullptr, AppInfo::Title, lines.join(QLatin1Char('\n')),
+                                Dialogs::Information);
 }
 
 PollwickApp::LoadEnd PollwickApp::loadMainWindow()

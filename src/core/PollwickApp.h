@@ -46,6 +46,10 @@ public:
     // "Exit": unloads the main window and ends the program.
     void exitProgram();
 
+    // Broken stored files that were set aside (settings.reg, filters.dat): each line goes to the
+    // debug log, and all of them into one message.
+    void reportBrokenFiles(const QStringList &lines);
+
     // Taken once per process and held until exit; false when another instance holds it.
     bool acquireInstanceLock();
     static QString lockFilePath(const AppConfig &config);
