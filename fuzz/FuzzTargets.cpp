@@ -6,6 +6,8 @@
 // corpus exercises them all; the seed files under fuzz/corpus/<target>/ end in their target's
 // number. POLLWICK_FUZZ_TARGET=<name> fixes the target for a campaign on one parser (the last
 // byte is then still taken off, so the same seed files serve).
+#include "account/ProfileCache.h"
+#include "account/ProfilePage.h"
 #include "download/TorrentFileCheck.h"
 #include "feed/FeedParser.h"
 #include "feed/FeedReplyClassifier.h"
@@ -79,6 +81,37 @@ void wildcard(const QByteArray &, const QString &text)
     require(!hit || matcher.isValid());
 }
 
+// The profile pages: every value cut out by its markers is one line, an id is used only when it
+// is the number it reads as, and the cache gives back what it was given.
+void profile(const QByteArray &, const QString &text)
+{
+    const QString name = ProfilePage::ownName(text);
+    const qint32 id = ProfilePage::ownUserId(text);
+    const ProfilePage::Details details = ProfilePage::details(text, id);
+    ProfileTexts texts = details.values;
+    texts.name = name;
+    for (const QString &value : texts.toList())
+        require(!value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')));
+    for (const ProfileTorrent &row : details.torrents) {
+        const qint32 n = ProfilePage::numberFrom(row.id);
+        require(n == 0 || row.id.toLongLong() == n);
+    }
+    const QString cache = ProfileCache::format(QStringLiteral("demo"), id > 0 ? id : 1, texts);
+    const ProfileCache::Entry entry = ProfileCache::parse(cache, QStringLiteral("demo"));
+    require(entry.valid && entry.texts == texts);
+}
+
+// getelement between the first two lines' markers, over the rest.
+void profileMarkers(const QByteArray &, const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('\n'));
+    const QString source = parts.mid(2).join(QLatin1Char('\n'));
+    const QString start = parts.value(0);
+    const QString end = parts.value(1);
+    const QString found = ProfilePage::getelement(source, start, end);
+    require(found.isEmpty() || (source.contains(start + found + end) && !found.contains(end)));
+}
+
 // A downloaded body: the answer does not depend on how the body arrives in pieces.
 void torrentFile(const QByteArray &bytes, const QString &)
 {
@@ -107,6 +140,8 @@ const Target Targets[] = {
     {"settings", settings},
     {"torrentsdb", torrentsDb},
     {"wildcard", wildcard},
+    {"profile", profile},
+    {"profilemarkers", profileMarkers},
     {"torrentfile", torrentFile},
 };
 constexpr int TargetCount = int(sizeof Targets / sizeof Targets[0]);

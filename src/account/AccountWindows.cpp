@@ -2,6 +2,7 @@
 
 #include "account/frmAbout.h"
 #include "account/frmLogin.h"
+#include "account/frmProfile.h"
 #include "core/frmMain.h"
 
 #include <QAction>
@@ -25,6 +26,11 @@ frmLogin *AccountWindows::loginDialog() const
 frmAbout *AccountWindows::aboutWindow() const
 {
     return m_about;
+}
+
+frmProfile *AccountWindows::profileWindow() const
+{
+    return m_profile;
 }
 
 void AccountWindows::showLogin()
@@ -55,4 +61,13 @@ void AccountWindows::showAbout()
     }
     m_about = new frmAbout(m_services, &m_window);
     m_about->show();
+}
+
+void AccountWindows::showProfile()
+{
+    if (!m_profile)
+        m_profile = new frmProfile(m_services, m_settings, &m_window);
+    m_profile->show();
+    m_profile->raise();
+    m_profile->activateWindow();
 }

@@ -7,14 +7,16 @@ class QAction;
 class QLabel;
 class frmAbout;
 class frmLogin;
+class frmProfile;
 class frmMain;
 struct Services;
 struct Settings;
 
 // The account windows the main window opens: the login dialog "User Details" from the
 // user-name label on the options page, modal over the main window, and the About window from
-// the tray menu, modeless. Each is created when opened and deleted when it closes; a second
-// request while one is on show brings that one to the front. Owned by the main window.
+// the tray menu, modeless, and the profile viewer (no control opens it). Each is created when
+// opened and deleted when it closes; a second request while one is on show brings that one to the
+// front. Owned by the main window.
 class AccountWindows : public QObject
 {
     Q_OBJECT
@@ -29,10 +31,13 @@ public:
     void showLogin();
     // mnuAbout: the About window.
     void showAbout();
+    // The profile viewer "Profile"; a second call while it is on show brings it to the front.
+    void showProfile();
 
     // The windows on show, or null.
     frmLogin *loginDialog() const;
     frmAbout *aboutWindow() const;
+    frmProfile *profileWindow() const;
 
 private:
     frmMain &m_window;
@@ -41,4 +46,5 @@ private:
     Settings &m_settings;
     QPointer<frmLogin> m_login;
     QPointer<frmAbout> m_about;
+    QPointer<frmProfile> m_profile;
 };

@@ -55,6 +55,8 @@ public:
     FilterListController &filterList() { return *m_filterList; }
     // The login dialog (info_username) and the About window (tray menu).
     AccountWindows &accountWindows() { return *m_account; }
+    // Creates the profile viewer if needed and shows it. No control calls it.
+    void showprofile();
 
     // One feed check now.
     void checkfeed() override;

@@ -9,6 +9,9 @@ const QString CrLf = QStringLiteral("\r\n");
 
 } // namespace
 
+const QString DownloadLogin::Autodownloader = QStringLiteral("Autodownloader");
+const QString DownloadLogin::ProfileClient = QStringLiteral("Profile Client");
+
 QString DownloadLogin::url(const QString &siteBaseUrl)
 {
     return siteBaseUrl + QStringLiteral("/takelogin.php");
@@ -23,12 +26,24 @@ QString DownloadLogin::body(const QString &user, const QString &password, const 
 
 QString DownloadLogin::headers(const QString &siteBaseUrl, const QString &path)
 {
+    return headers(siteBaseUrl, path, Autodownloader);
+}
+
+QString DownloadLogin::headers(const QString &siteBaseUrl, const QString &path,
+                               const QString &client)
+{
     return QStringLiteral("Referer: ") + siteBaseUrl + path + CrLf +
            QStringLiteral("Content-Type: application/x-www-form-urlencoded") + CrLf +
-           QStringLiteral("User-Agent: ") + userAgent() + CrLf;
+           QStringLiteral("User-Agent: ") + userAgent(client) + CrLf;
 }
 
 QString DownloadLogin::userAgent()
 {
-    return AppInfo::Title + QStringLiteral(" Autodownloader - ") + AppInfo::VersionText();
+    return userAgent(Autodownloader);
+}
+
+QString DownloadLogin::userAgent(const QString &client)
+{
+    return AppInfo::Title + QLatin1Char(' ') + client + QStringLiteral(" - ") +
+           AppInfo::VersionText();
 }

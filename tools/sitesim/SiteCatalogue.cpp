@@ -205,7 +205,9 @@ QList<SiteTorrent> SiteCatalogue::leechingOf(const SiteUser &user) const
 {
     if (user.customTransfers)
         return transfers(user.leeching);
-    if (m_torrents.isEmpty())
-        return {};
-    return {m_torrents.constLast()};
+    // The two newest torrents, newest first.
+    QList<SiteTorrent> list;
+    for (qsizetype i = m_torrents.size() - 1; i >= 0 && list.size() < 2; --i)
+        list.append(m_torrents.at(i));
+    return list;
 }
