@@ -21,11 +21,9 @@ QString normalisedPath(QString path)
 }
 
 // A line that carries on a hex value: hexadecimal digits, commas and blanks, maybe ending in
-// the backslash that announces yet another line.
+// the backslash that announces yet another line (an empty line adds nothing either way).
 bool isContinuation(const QString &line)
 {
-    if (line.isEmpty())
-        return false;
     for (qsizetype i = 0; i < line.size(); ++i) {
         const QChar c = line[i];
         const bool hexDigit = (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||

@@ -29,6 +29,7 @@ private slots:
         QTest::newRow("climbs out") << "../../x.torrent" << "x.torrent" << "x.torrent" << true;
         QTest::newRow("climbs into a folder") << "../etc/cron.d/job" << "job" << "job" << false;
         QTest::newRow("back-slashes") << "..\\..\\x.torrent" << "x.torrent" << "x.torrent" << true;
+        QTest::newRow("back-slash inside") << "sub\\x.torrent" << "x.torrent" << "x.torrent" << true;
         QTest::newRow("sub-folder") << "a/b.torrent" << "b.torrent" << "a/b.torrent" << true;
         QTest::newRow("hidden") << ".bashrc" << "bashrc" << "bashrc" << false;
         QTest::newRow("dot-dot alone") << ".." << "download.torrent" << "download.torrent" << true;
@@ -269,6 +270,7 @@ private slots:
         QTest::newRow("info one level down") << QByteArray("d1:ad4:infodeee") << false;
         QTest::newRow("a longer key") << QByteArray("d5:infoxdee") << false;
         QTest::newRow("a key like info") << QByteArray("d4:infxdee") << false;
+        QTest::newRow("info and a NUL") << QByteArray("d5:info\0dee", 11) << false;
         QTest::newRow("a byte after the end") << QByteArray("d4:infodeex") << false;
         QTest::newRow("a line break after the end") << QByteArray("d4:infodee\r\n") << false;
         QTest::newRow("a blank before") << QByteArray(" d4:infodee") << false;

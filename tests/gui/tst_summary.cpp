@@ -184,6 +184,29 @@ private slots:
             QCOMPARE(window->windowTitle(), QStringLiteral("Download Failed"));
         else
             QTRY_VERIFY(!window);
+        // Offered again, and started again, while the failed window still shows why.
+        t->site->clearMisbehaviour();
+        list()->setCurrentItem(list()->findItems(record(Ids[0]).Name, {}).value(0));
+        click("Command1");
+        QTRY_COMPARE(t->env->shell.files,
+                     QStringList{t->app->state().settings.TorrentFolder + record(Ids[0]).FileName});
+        QCOMPARE(t->state().results[1].Downloaded, 1.0f);
+    }
+
+    // Download Now on a row whose download still runs is refused with the box; the row stays
+    // "downloaded", as that download may still end well.
+    void refusedDownloadKeepsItsRow()
+    {
+        t->site->misbehave("/download.php", SiteMisbehaviour::Stall);
+        open({record(Ids[0])});
+        for (int i = 0; i < 2; ++i) {
+            list()->setCurrentItem(list()->topLevelItem(0));
+            click("Command1");
+        }
+        QCOMPARE(t->env->dialogs.take().text,
+                 QStringLiteral("Unable to download file. File is already being downloaded."));
+        QCOMPARE(t->state().results[0].Downloaded, 1.0f);
+        QCOMPARE(column(3), QStringList{"downloaded"});
     }
 
     // The hide box is stored when clicked; a minimised window is restored; closing acknowledges
