@@ -16,6 +16,9 @@
 #include "filters/WildcardMatcher.h"
 #include "platform/RegFile.h"
 #include "platform/TextUtils.h"
+#include "search/SearchDatabase.h"
+#include "search/SearchQuery.h"
+#include "search/SubstringFinder.h"
 
 #include <QString>
 
@@ -70,6 +73,28 @@ void torrentsDb(const QByteArray &, const QString &text)
         TorrentDb::readLine(line, &record);
 }
 
+// The search window's loader of torrents.db: every row's fields and lowered name lie inside the
+// snapshot, and a query finds rows newest first, each once.
+void searchDb(const QByteArray &bytes, const QString &text)
+{
+    const SearchDatabase::LoadResult loaded = SearchDatabase::fromBytes(bytes);
+    require(loaded.skippedRows >= 0);
+    if (const std::shared_ptr<const SearchDatabase> db = loaded.database) {
+        require(db->rowCount() > 0 && db->nameEnd(db->rowCount() - 1) < db->loweredSize());
+        for (int row = 0; row < db->rowCount(); ++row) {
+            require(db->nameStart(row) <= db->nameEnd(row));
+            require(db->name(row).size() == db->nameEnd(row) - db->nameStart(row));
+            require(db->categoryIndex(row) < db->categories().size());
+            db->fileName(row);
+            db->id(row);
+        }
+        const QString query = text.left(3);
+        const std::vector<quint32> found = SearchQuery(query).run(*db, SearchQuery::AllCategories);
+        for (size_t i = 0; i < found.size(); ++i)
+            require(int(found[i]) < db->rowCount() && (i == 0 || found[i] < found[i - 1]));
+    }
+}
+
 // Keyword patterns: the first line is the pattern, the rest the name.
 void wildcard(const QByteArray &, const QString &text)
 {
@@ -79,6 +104,23 @@ void wildcard(const QByteArray &, const QString &text)
     WildcardMatcher matcher(pattern);
     const bool hit = matcher.matches(name);
     require(!hit || matcher.isValid());
+    // The byte matcher of the search window agrees with the text matcher on Latin-1.
+    const QString lowered = name.toLower();
+    if (std::all_of(lowered.begin(), lowered.end(), [](QChar c) { return c.unicode() <= 0xff; }))
+        require(matcher.matchesLoweredLatin1(lowered.toLatin1()) == hit);
+    // The search's substring finder finds what memmem finds, from every start.
+    const QByteArray needle = pattern.toLatin1();
+    const QByteArray haystack = name.toLatin1();
+    const SubstringFinder finder(needle);
+    for (qsizetype from = 0; from <= haystack.size(); ++from) {
+        const void *expected = memmem(haystack.constData() + from, size_t(haystack.size() - from),
+                                      needle.constData(), size_t(needle.size()));
+        const size_t found =
+            finder.find(haystack.constData(), size_t(haystack.size()), size_t(from));
+        require(expected
+                    ? found == size_t(static_cast<const char *>(expected) - haystack.constData())
+                    : found == SubstringFinder::NotFound);
+    }
 }
 
 // The profile pages: every value cut out by its markers is one line, an id is used only when it
@@ -143,6 +185,7 @@ const Target Targets[] = {
     {"profile", profile},
     {"profilemarkers", profileMarkers},
     {"torrentfile", torrentFile},
+    {"searchdb", searchDb},
 };
 constexpr int TargetCount = int(sizeof Targets / sizeof Targets[0]);
 

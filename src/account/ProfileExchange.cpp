@@ -54,8 +54,8 @@ ProfileExchange::ProfileExchange(Services &services, const Settings &settings, P
     m_InetGetImage->setObjectName(QStringLiteral("InetGetImage"));
     m_InetGetPage->setRequestTimeout(RequestTimeoutSeconds);
     m_InetGetImage->setRequestTimeout(RequestTimeoutSeconds);
-    m_InetGetPage->setMaxBodyBytes(MaxPageBytes);
-    m_InetGetImage->setMaxBodyBytes(AvatarFile::MaxBytes);
+    m_InetGetPage->setBodyLimit(MaxPageBytes);
+    m_InetGetImage->setBodyLimit(AvatarFile::MaxBytes);
     m_timeouttimer->setObjectName(QStringLiteral("timeouttimer"));
     m_timeouttimer->setInterval(1000);
     connect(m_timeouttimer, &QTimer::timeout, this, &ProfileExchange::onTimeoutTimerTick);
@@ -164,7 +164,7 @@ void ProfileExchange::onPageStateChanged(int state)
 {
     if (m_closing)
         return;
-    if (m_InetGetPage->tooLarge()) {
+    if (m_InetGetPage->bodyTooLarge()) {
         pageTooLarge();
         return;
     }
@@ -218,7 +218,7 @@ bool ProfileExchange::readPage(QString *page)
         if (!self || m_closing)
             return false;
     }
-    if (m_InetGetPage->tooLarge()) {
+    if (m_InetGetPage->bodyTooLarge()) {
         pageTooLarge();
         return false;
     }
@@ -309,7 +309,7 @@ void ProfileExchange::onImageStateChanged(int state)
 {
     if (m_closing)
         return;
-    if (m_InetGetImage->tooLarge()) {
+    if (m_InetGetImage->bodyTooLarge()) {
         avatarTooLarge();
         return;
     }
@@ -373,7 +373,7 @@ void ProfileExchange::receiveAvatar()
             return;
         }
     }
-    if (m_InetGetImage->tooLarge()) {
+    if (m_InetGetImage->bodyTooLarge()) {
         avatarTooLarge();
         return;
     }

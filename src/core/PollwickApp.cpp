@@ -3,6 +3,8 @@
 #include "account/frmFirstRun.h"
 #include "core/DebugLog.h"
 #include "core/frmMain.h"
+#include "core/InstanceChannel.h"
+#include "core/LoginRefusalNotice.h"
 #include "core/StartupRules.h"
 #include "core/TrayIcon.h"
 #include "core/TrayIconState.h"
@@ -14,6 +16,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/WindowHelpers.h"
+#include "search/SearchWindows.h"
 
 #include <QTimer>
 
@@ -23,7 +26,10 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
       m_trayState(std::make_unique<TrayIconState>(m_state)),
       m_trayIcon(std::make_unique<TrayIcon>(*m_trayState)),
       m_downloadWindows(std::make_unique<DownloadWindows>(m_services, m_state)),
-      m_notifyWindows(std::make_unique<NotifyWindows>(*this))
+      m_notifyWindows(std::make_unique<NotifyWindows>(*this)),
+      m_searchWindows(std::make_unique<SearchWindows>(services, m_state)),
+      m_channel(std::make_unique<InstanceChannel>()),
+      m_loginRefusal(std::make_unique<LoginRefusalNotice>(services))
 {
     setSummaryWindow([this] { m_notifyWindows->showSummary(); });
     connect(m_services.store, &SettingsStore::programKeyWriteFailed, this, [this] {
@@ -39,6 +45,8 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
     connect(m_services.store, &SettingsStore::fileSetAside, this, [this](const QString &line) {
         QTimer::singleShot(0, this, [this, line] { reportBrokenFiles({line}); });
     });
+    connect(m_trayIcon.get(), &TrayIcon::noTrayAtStart, this, &PollwickApp::onNoTrayAtStart);
+    connect(m_channel.get(), &InstanceChannel::showRequested, this, &PollwickApp::bringForward);
 }
 
 PollwickApp::~PollwickApp()
@@ -47,6 +55,11 @@ PollwickApp::~PollwickApp()
     delete m_main;
     for (const QPointer<frmMain> &window : std::as_const(m_unloaded))
         delete window;
+}
+
+SearchOpener &PollwickApp::searchOpener()
+{
+    return *m_searchWindows;
 }
 
 frmMain *PollwickApp::mainWindow() const
@@ -69,7 +82,46 @@ bool PollwickApp::acquireInstanceLock()
     // long it runs.
     m_lock->setStaleLockTime(0);
     m_lockHeld = m_lock->tryLock(0);
+    if (m_lockHeld) {
+        QString error;
+        if (!m_channel->listen(InstanceChannel::socketPath(m_services.config), &error))
+            m_services.log->debug_console(
+                QStringLiteral("Unable to listen for another start of the program: ") + error);
+    }
     return m_lockHeld;
+}
+
+bool PollwickApp::listensForSecondStarts() const
+{
+    return m_channel->isListening();
+}
+
+void PollwickApp::askRunningInstanceToShow()
+{
+    QString error;
+    if (!InstanceChannel::askToShow(InstanceChannel::socketPath(m_services.config), &error))
+        m_services.log->debug_console(QStringLiteral("Unable to reach the running instance: ") +
+                                      error);
+}
+
+void PollwickApp::bringForward()
+{
+    m_services.log->debug_console(QStringLiteral("Another start of the program asks for this "
+                                                 "window."));
+    if (m_firstRun) {
+        m_firstRun->show();
+        m_firstRun->raise();
+        m_firstRun->activateWindow();
+        return;
+    }
+    if (m_main)
+        m_main->bringForward();
+}
+
+void PollwickApp::onNoTrayAtStart()
+{
+    if (m_main)
+        m_main->showNoTrayWindow();
 }
 
 PollwickApp::LoadEnd PollwickApp::start()
@@ -111,6 +163,7 @@ void PollwickApp::exitProgram()
 {
     unloadMainWindow();
     m_trayIcon->remove();
+    m_channel->close();
     if (m_lockHeld)
         m_lock->unlock();
     m_lockHeld = false;

@@ -43,7 +43,7 @@ frmDownload::frmDownload(Services &services, ActiveDownloads &downloads, QWidget
     m_inetDownloadFile = new HttpTransfer(services.network, this);
     m_inetDownloadFile->setObjectName(QStringLiteral("inetDownloadFile"));
     m_inetDownloadFile->setRequestTimeout(60);
-    m_inetDownloadFile->setMaxBodyBytes(MaxFileBytes);
+    m_inetDownloadFile->setBodyLimit(MaxFileBytes);
     connect(m_inetDownloadFile, &HttpTransfer::StateChanged, this, &frmDownload::onStateChanged);
 
     const struct
@@ -136,7 +136,7 @@ void frmDownload::onStateChanged(int state)
 {
     if (state != HttpTransfer::icError && state != HttpTransfer::icResponseCompleted)
         return;
-    if (m_inetDownloadFile->tooLarge()) {
+    if (m_inetDownloadFile->bodyTooLarge()) {
         failTooLarge();
         return;
     }
@@ -238,7 +238,7 @@ void frmDownload::receive()
 void frmDownload::finishReceived(qint64 received, qint64 expected)
 {
     m_speed->stop();
-    if (m_inetDownloadFile->tooLarge()) {
+    if (m_inetDownloadFile->bodyTooLarge()) {
         m_writer.discard();
         failTooLarge();
         return;

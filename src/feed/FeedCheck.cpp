@@ -76,7 +76,7 @@ bool FeedCheck::runAttempt()
     const QString reply = FetchUrlText(address, m_transfer);
     if (m_stopped)
         return false;
-    if (m_transfer.tooLarge())
+    if (m_transfer.bodyTooLarge())
         return fail(FeedFailure::TooLarge, reply);
 
     const FeedFailure replyFailure = FeedReplyClassifier::classify(reply, m_transfer.GetHeader());

@@ -120,8 +120,7 @@ bool HttpTransfer::takeBody(const QByteArray &data)
     const qint64 announced =
         GetHeader(QStringLiteral("Content-Length")).trimmed().toLongLong(&numeric);
     m_received += data.size();
-    if (m_maxBodyBytes > 0 &&
-        ((numeric && announced > m_maxBodyBytes) || m_received > m_maxBodyBytes)) {
+    if (m_bodyLimit >= 0 && ((numeric && announced > m_bodyLimit) || m_received > m_bodyLimit)) {
         endTooLarge();
         return false;
     }

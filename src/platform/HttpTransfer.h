@@ -43,7 +43,7 @@ public:
     static constexpr int ErrorTooLarge = 12300;
 
     // Bodies longer than this end the request as too large unless a caller says otherwise.
-    static constexpr qint64 DefaultMaxBodyBytes = qint64(16) << 20;
+    static constexpr qint64 DefaultBodyLimit = qint64(16) << 20;
 
     explicit HttpTransfer(QNetworkAccessManager *network, QObject *parent = nullptr);
     ~HttpTransfer() override;
@@ -52,11 +52,12 @@ public:
     int RequestTimeout() const { return m_timeoutSeconds; }
     void setRequestTimeout(int seconds);
 
-    // The longest body a request may bring. A response that announces more (Content-Length),
-    // or whose body goes past it, ends at once as a failure with ErrorTooLarge, and what had
+    // The most body bytes a request may bring (negative: no limit; DefaultBodyLimit unless set).
+    // A response that announces more (Content-Length), or whose body goes past it, ends at once
+    // as a failure with ErrorTooLarge and ResponseInfo "The reply is too large", and what had
     // arrived of it is dropped; so nothing larger is ever held in memory.
-    qint64 maxBodyBytes() const { return m_maxBodyBytes; }
-    void setMaxBodyBytes(qint64 bytes) { m_maxBodyBytes = bytes; }
+    qint64 bodyLimit() const { return m_bodyLimit; }
+    void setBodyLimit(qint64 bytes) { m_bodyLimit = bytes; }
 
     // Blocking GET: waits for the whole response and returns the first piece of the body (at
     // most 1024 characters); GetChunkText returns the rest. Any failure of the transfer gives
@@ -92,7 +93,7 @@ public:
     // unresolved, cancelled, truncated), as opposed to any HTTP answer.
     bool failed() const { return m_failed; }
     // True when the last request ended because its body was too large.
-    bool tooLarge() const { return m_responseCode == ErrorTooLarge; }
+    bool bodyTooLarge() const { return m_responseCode == ErrorTooLarge; }
     // HTTP status of the last response, 0 when none arrived.
     int statusCode() const { return m_statusCode; }
 
@@ -120,7 +121,7 @@ private:
     QPointer<QNetworkReply> m_reply;
     QTimer m_timeout;
     int m_timeoutSeconds = 60;
-    qint64 m_maxBodyBytes = DefaultMaxBodyBytes;
+    qint64 m_bodyLimit = DefaultBodyLimit;
     qint64 m_received = 0; // body bytes of this request so far
 
     QByteArray m_buffer; // received but not yet handed out

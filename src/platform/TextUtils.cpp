@@ -110,13 +110,19 @@ QString DownloadUrlPath(const MatchRecord &record)
     return DownloadUrlPath(record.Id);
 }
 
-QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes)
+QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes, bool *tooLarge)
 {
+    if (tooLarge)
+        *tooLarge = false;
+    transfer.setBodyLimit(maxBytes);
     // The transfer belongs to a window that may close while the events run here.
     QPointer<HttpTransfer> alive(&transfer);
-    transfer.setMaxBodyBytes(maxBytes);
     QString body = transfer.OpenURL(url);
-    if (!alive || transfer.failed())
+    if (!alive)
+        return QString();
+    if (tooLarge)
+        *tooLarge = transfer.bodyTooLarge();
+    if (transfer.failed())
         return QString();
     for (;;) {
         // The whole body is in by now (OpenURL waits for it): large pieces take it out without
@@ -132,6 +138,8 @@ QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes
         if (!alive)
             return QString();
     }
+    if (tooLarge)
+        *tooLarge = transfer.bodyTooLarge();
     if (transfer.failed())
         return QString();
     return body;

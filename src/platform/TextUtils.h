@@ -38,9 +38,11 @@ QString DownloadUrlPath(const MatchRecord &record);
 constexpr qint64 FetchLimitBytes = qint64(16) << 20;
 
 // Whole body of a GET as text, letting pending events run between pieces; empty on failure.
-// A body longer than maxBytes (or announced so) ends the transfer at once: the result is empty
-// and transfer.tooLarge() is true.
-QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes = FetchLimitBytes);
+// A body longer than maxBytes (16 MiB unless the caller says otherwise; negative: no limit), or
+// announced so, ends the transfer at once: the result is empty, transfer.bodyTooLarge() is true
+// and so is *tooLarge when given.
+QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes = FetchLimitBytes,
+                     bool *tooLarge = nullptr);
 
 // Writes text into a file that is opened without truncation. With keepExisting, an existing
 // file is left alone and the result is false. Callers that replace a file use

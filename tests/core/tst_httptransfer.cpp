@@ -123,11 +123,11 @@ private slots:
         rule.rawWithoutLength = !announced;
         m_site->addMisbehaviour(rule);
         HttpTransfer transfer(m_network.get());
-        QCOMPARE(transfer.maxBodyBytes(), qint64(16) << 20);
+        QCOMPARE(transfer.bodyLimit(), qint64(16) << 20);
         const QString text = FetchUrlText(m_site->feedUrl(0, false), transfer, 1000);
-        QCOMPARE(transfer.maxBodyBytes(), 1000);
+        QCOMPARE(transfer.bodyLimit(), 1000);
         QCOMPARE(text.size(), tooLarge ? 0 : bytes);
-        QCOMPARE(transfer.tooLarge(), tooLarge);
+        QCOMPARE(transfer.bodyTooLarge(), tooLarge);
         QCOMPARE(transfer.failed(), tooLarge);
         QVERIFY(!transfer.StillExecuting());
 
