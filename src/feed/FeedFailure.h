@@ -3,7 +3,8 @@
 #include <QString>
 
 // Why a feed check failed: the transfer gives TooLarge, the reply checks the first eight, the
-// parser Error(2), (3) and (8). Each has the text shown in the tray tooltip and the line written to the debug log.
+// parser Error(2), (3) and (8). Each has the text shown in the tray tooltip and the line written to
+// the debug log.
 enum class FeedFailure
 {
     None,
