@@ -139,7 +139,10 @@ int main(int argc, char *argv[])
     state.settings.TorrentFolder = services.config.programFolder();
     state.Filters = filters;
     int downloads = 0;
-    const auto starter = [&downloads](const DownloadRequest &) { ++downloads; };
+    const auto starter = [&downloads](const DownloadRequest &) {
+        ++downloads;
+        return true;
+    };
 
     // One check; the settings are put back in step first, outside the timing.
     const auto check = [&](DebugLog *withLog, std::vector<qint64> *times, int *results) {

@@ -137,7 +137,10 @@ int main(int argc, char **argv)
     state.Filters = makeFilters(rng, &literalWords);
     const qint32 lastparsed = 499999;
     int downloads = 0;
-    const auto starter = [&downloads](const DownloadRequest &) { ++downloads; };
+    const auto starter = [&downloads](const DownloadRequest &) {
+        ++downloads;
+        return true;
+    };
 
     // Floor: lower-case every name and search it for 100 literals.
     std::vector<std::string> names;

@@ -54,6 +54,8 @@ ProfileExchange::ProfileExchange(Services &services, const Settings &settings, P
     m_InetGetImage->setObjectName(QStringLiteral("InetGetImage"));
     m_InetGetPage->setRequestTimeout(RequestTimeoutSeconds);
     m_InetGetImage->setRequestTimeout(RequestTimeoutSeconds);
+    m_InetGetPage->setBodyLimit(MaxPageBytes);
+    m_InetGetImage->setBodyLimit(AvatarFile::MaxBytes);
     m_timeouttimer->setObjectName(QStringLiteral("timeouttimer"));
     m_timeouttimer->setInterval(1000);
     connect(m_timeouttimer, &QTimer::timeout, this, &ProfileExchange::onTimeoutTimerTick);
@@ -162,6 +164,10 @@ void ProfileExchange::onPageStateChanged(int state)
 {
     if (m_closing)
         return;
+    if (m_InetGetPage->bodyTooLarge()) {
+        pageTooLarge();
+        return;
+    }
     if (state == HttpTransfer::icError) {
         // Unresolved host, refused or reset connection, the transfer's own time-out.
         pageFailed(PageFailed + inBrackets(m_InetGetPage->ResponseInfo()));
@@ -203,9 +209,7 @@ bool ProfileExchange::readPage(QString *page)
         if (piece.isEmpty())
             break;
         if (body.size() + piece.size() > MaxPageBytes) {
-            m_InetGetPage->Cancel();
-            log(QStringLiteral("Profile: the page is larger than 16 MiB; reading stopped."));
-            pageFailed(PageFailed + QStringLiteral("The page is too large."));
+            pageTooLarge();
             return false;
         }
         body += piece;
@@ -213,6 +217,10 @@ bool ProfileExchange::readPage(QString *page)
         QCoreApplication::processEvents();
         if (!self || m_closing)
             return false;
+    }
+    if (m_InetGetPage->bodyTooLarge()) {
+        pageTooLarge();
+        return false;
     }
     if (m_InetGetPage->failed()) {
         // The connection broke off: a part of a page is no page.
@@ -301,6 +309,10 @@ void ProfileExchange::onImageStateChanged(int state)
 {
     if (m_closing)
         return;
+    if (m_InetGetImage->bodyTooLarge()) {
+        avatarTooLarge();
+        return;
+    }
     if (state == HttpTransfer::icError) {
         imageFailed(ImageFailed + inBrackets(m_InetGetImage->ResponseInfo()));
         return;
@@ -323,12 +335,6 @@ void ProfileExchange::onImageStateChanged(int state)
 
 void ProfileExchange::receiveAvatar()
 {
-    const auto tooLarge = [this] {
-        m_InetGetImage->Cancel();
-        m_avatar.discard();
-        log(QStringLiteral("Profile: the avatar is larger than 2 MiB; download stopped."));
-        imageFailed(ImageFailed + QStringLiteral("The picture is larger than 2 MiB."));
-    };
     if (!m_avatar.open()) {
         m_InetGetImage->Cancel();
         imageFailed(ImageFailed + inBrackets(m_avatar.errorString()));
@@ -349,7 +355,7 @@ void ProfileExchange::receiveAvatar()
             break;
         if (!m_avatar.write(piece)) {
             if (m_avatar.tooLarge()) {
-                tooLarge();
+                avatarTooLarge();
             } else {
                 m_InetGetImage->Cancel();
                 const QString error = m_avatar.errorString();
@@ -367,6 +373,10 @@ void ProfileExchange::receiveAvatar()
             return;
         }
     }
+    if (m_InetGetImage->bodyTooLarge()) {
+        avatarTooLarge();
+        return;
+    }
     if (m_InetGetImage->failed()) {
         // Cut short: the previous picture stays.
         m_avatar.discard();
@@ -381,6 +391,21 @@ void ProfileExchange::receiveAvatar()
     m_view.setStatus(Finished);
     m_view.setRefreshEnabled(true);
     m_view.CreateThumb(avatarPath());
+}
+
+void ProfileExchange::pageTooLarge()
+{
+    m_InetGetPage->Cancel();
+    log(QStringLiteral("Profile: the page is larger than 16 MiB; reading stopped."));
+    pageFailed(PageFailed + QStringLiteral("The page is too large."));
+}
+
+void ProfileExchange::avatarTooLarge()
+{
+    m_InetGetImage->Cancel();
+    m_avatar.discard();
+    log(QStringLiteral("Profile: the avatar is larger than 2 MiB; download stopped."));
+    imageFailed(ImageFailed + QStringLiteral("The picture is larger than 2 MiB."));
 }
 
 void ProfileExchange::errorStep()

@@ -88,6 +88,10 @@ private:
     void errorStep();
     void pageFailed(const QString &status);
     void imageFailed(const QString &status);
+    // Past MaxPageBytes, or AvatarFile::MaxBytes: found by the reading loop or, when the body
+    // arrives faster than it is read, by the transfer's own limit.
+    void pageTooLarge();
+    void avatarTooLarge();
     // The status line text for an HTTP answer that is no page: "" when the code is 2xx.
     static QString answerFailure(const QString &header, const QString &prefix);
     void log(const QString &message);

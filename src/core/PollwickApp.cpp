@@ -7,8 +7,10 @@
 #include "core/StartupRules.h"
 #include "core/TrayIcon.h"
 #include "core/TrayIconState.h"
+#include "download/DownloadWindows.h"
 #include "notify/NotifyWindows.h"
 #include "platform/AppInfo.h"
+#include "platform/BrokenFiles.h"
 #include "platform/DebugConsole.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsStore.h"
@@ -23,7 +25,9 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
       m_commandLine(StartupRules::commandLineText(arguments)),
       m_trayState(std::make_unique<TrayIconState>(m_state)),
       m_trayIcon(std::make_unique<TrayIcon>(*m_trayState)),
-      m_notifyWindows(std::make_unique<NotifyWindows>(*this, services, m_state)),
+      m_downloadWindows(std::make_unique<DownloadWindows>(m_services, m_state)),
+      m_notifyWindows(
+          std::make_unique<NotifyWindows>(*this, services, m_state, *m_downloadWindows)),
       m_searchWindows(std::make_unique<SearchWindows>(services, m_state)),
       m_channel(std::make_unique<InstanceChannel>()),
       m_loginRefusal(std::make_unique<LoginRefusalNotice>(services))
@@ -37,6 +41,11 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
         m_services.endProgram(1);
     });
     connect(m_trayIcon.get(), &TrayIcon::doubleClicked, this, &PollwickApp::onTrayDoubleClick);
+    // Said once control is back in the event loop: the write that found the file may run
+    // inside a check.
+    connect(m_services.store, &SettingsStore::fileSetAside, this, [this](const QString &line) {
+        QTimer::singleShot(0, this, [this, line] { reportBrokenFiles({line}); });
+    });
     connect(m_trayIcon.get(), &TrayIcon::noTrayAtStart, this, &PollwickApp::onNoTrayAtStart);
     connect(m_channel.get(), &InstanceChannel::showRequested, this, &PollwickApp::bringForward);
 }
@@ -118,7 +127,20 @@ void PollwickApp::onNoTrayAtStart()
 
 PollwickApp::LoadEnd PollwickApp::start()
 {
+    // Before anything is written over them; a second instance leaves the files to the first.
+    if (acquireInstanceLock())
+        reportBrokenFiles(BrokenFiles::setAsideStoredFiles(m_services.config));
     return loadMainWindow();
+}
+
+void PollwickApp::reportBrokenFiles(const QStringList &lines)
+{
+    if (lines.isEmpty())
+        return;
+    for (const QString &line : lines)
+        m_services.log->debug_console(line);
+    m_services.dialogs->message(nullptr, AppInfo::Title, lines.join(QLatin1Char('\n')),
+                                Dialogs::Information);
 }
 
 PollwickApp::LoadEnd PollwickApp::loadMainWindow()

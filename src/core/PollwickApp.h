@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class DownloadWindows;
 class InstanceChannel;
 class LoginRefusalNotice;
 class NotifyWindows;
@@ -51,6 +52,10 @@ public:
     // "Exit": unloads the main window and ends the program.
     void exitProgram();
 
+    // Broken stored files that were set aside (settings.reg, filters.dat): each line goes to the
+    // debug log, and all of them into one message.
+    void reportBrokenFiles(const QStringList &lines);
+
     // Taken once per process and held until exit; false when another instance holds it. The
     // holder listens for second starts.
     bool acquireInstanceLock();
@@ -89,6 +94,8 @@ public:
     TrayIcon &trayIcon() { return *m_trayIcon; }
     // The popup with its queue, and the summary and filter info windows.
     NotifyWindows &notifyWindows() { return *m_notifyWindows; }
+    // The download windows and the queue of a check's downloads.
+    DownloadWindows &downloadWindows() { return *m_downloadWindows; }
     // The search window and the torrents.db snapshot it shares with other windows.
     SearchWindows &searchWindows() { return *m_searchWindows; }
     SearchOpener &searchOpener();
@@ -107,6 +114,7 @@ private:
     bool m_lockHeld = false;
     std::unique_ptr<TrayIconState> m_trayState;
     std::unique_ptr<TrayIcon> m_trayIcon;
+    std::unique_ptr<DownloadWindows> m_downloadWindows;
     std::unique_ptr<NotifyWindows> m_notifyWindows;
     std::unique_ptr<SearchWindows> m_searchWindows;
     std::unique_ptr<InstanceChannel> m_channel;

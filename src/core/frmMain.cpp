@@ -48,7 +48,8 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
     m_scheduler =
         std::make_unique<CheckScheduler>(state().settings, tray(), *this, *s.log, *s.processes);
     m_feedCheck = std::make_unique<FeedCheck>(s, state(), *this);
-    m_notify = std::make_unique<NotifyController>(*this, *this, s, state(), *m_feedCheck);
+    m_notify = std::make_unique<NotifyController>(*this, *this, s, state(), *m_feedCheck,
+                                                  m_app.downloadWindows());
     Ui::frmMain &ui = *m_ui;
     OptionsPage::Controls options;
     options.text_timetocheck = ui.text_timetocheck;

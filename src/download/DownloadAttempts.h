@@ -40,6 +40,8 @@ public:
     RetryStep retryTick();
 
     int retryCount() const { return m_retryCount; }
+    // The attempt under way is the fifth: no retry follows it.
+    bool lastAttempt() const { return m_retryCount >= MaxRetries - 1; }
     int countdownTicks() const { return m_retryTicks; }
     int timeoutTicks() const { return m_timeoutTicks; }
 

@@ -2,12 +2,6 @@
 
 #include <QFileInfo>
 
-namespace {
-
-const QByteArray PageTag = QByteArrayLiteral("<html>");
-
-} // namespace
-
 DownloadFileWriter::~DownloadFileWriter()
 {
     discard();
@@ -17,7 +11,7 @@ bool DownloadFileWriter::open(const QString &target)
 {
     discard();
     m_target = target;
-    m_head.clear();
+    m_check = TorrentFileCheck();
     m_written = 0;
     m_writeFailed = false;
     m_error.clear();
@@ -34,8 +28,7 @@ void DownloadFileWriter::write(const QByteArray &piece)
 {
     if (!m_file || piece.isEmpty())
         return;
-    if (m_head.size() < PageTag.size())
-        m_head += piece.left(PageTag.size() - m_head.size());
+    m_check.add(piece);
     if (m_writeFailed)
         return;
     if (m_file->write(piece) != piece.size()) {
@@ -73,7 +66,7 @@ DownloadFileWriter::Outcome DownloadFileWriter::finish()
         discard();
         return Outcome::Failed;
     }
-    const bool page = isSitePage(m_head);
+    const bool page = !m_check.isTorrent();
     if (page && QFileInfo::exists(m_target)) {
         discard();
         return Outcome::PageDiscarded;
@@ -85,9 +78,4 @@ DownloadFileWriter::Outcome DownloadFileWriter::finish()
     }
     m_file.reset();
     return page ? Outcome::PageSaved : Outcome::Saved;
-}
-
-bool DownloadFileWriter::isSitePage(const QByteArray &head)
-{
-    return head.startsWith(PageTag);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "download/TorrentFileCheck.h"
+
 #include <QByteArray>
 #include <QSaveFile>
 #include <QString>
@@ -14,9 +16,9 @@ class DownloadFileWriter
 public:
     enum class Outcome
     {
-        Saved,         // the file is in place under the target name
-        PageSaved,     // an HTML page, kept under the target name (there was no earlier file)
-        PageDiscarded, // an HTML page; the earlier file of that name was kept instead
+        Saved,         // a torrent file, in place under the target name
+        PageSaved,     // not a torrent (a page), kept under the target name (no earlier file)
+        PageDiscarded, // not a torrent; the earlier file of that name was kept instead
         Failed         // nothing could be saved; see errorString()
     };
 
@@ -29,21 +31,17 @@ public:
     void write(const QByteArray &piece);
     // Drops the temporary file; an earlier file of the target's name is untouched.
     void discard();
-    // Puts the received bytes in place, unless they are the site's HTML page and a file of the
-    // target's name exists already.
+    // Puts the received bytes in place, unless they are not a torrent file (the site's login
+    // page, for instance) and a file of the target's name exists already.
     Outcome finish();
 
     qint64 size() const { return m_written; }
     QString errorString() const { return m_error; }
 
-    // True when the bytes begin with "<html>" exactly (letter case counts): the page the site
-    // sends instead of a .torrent file, for instance when the login failed.
-    static bool isSitePage(const QByteArray &head);
-
 private:
     std::unique_ptr<QSaveFile> m_file;
     QString m_target;
-    QByteArray m_head;
+    TorrentFileCheck m_check;
     qint64 m_written = 0;
     bool m_writeFailed = false;
     QString m_error;

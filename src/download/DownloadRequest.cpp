@@ -27,6 +27,7 @@ DownloadRequest DownloadRequest::forTorrent(const ProgramState &state, qint32 id
 {
     DownloadRequest request;
     request.path = DownloadUrlPath(id);
+    request.id = id;
     // The id names a file whose name left nothing usable; DownloadTarget then drops what a
     // file name must not hold (control characters, leading dots).
     request.target =

@@ -6,7 +6,8 @@ struct ProgramState;
 
 // The five texts a download starts from: the site path of the .torrent file, the target file
 // (torrent folder followed by the feed's file name), the site credentials and the torrent's
-// name for the window.
+// name for the window; and the torrent's id, by which the result it was started for is found
+// again (0 when it was started for no result).
 struct DownloadRequest
 {
     QString path;   // "/download.php?id=" + id
@@ -14,6 +15,7 @@ struct DownloadRequest
     QString userName;
     QString password;
     QString name;
+    qint32 id = 0;
 
     // The download of a torrent from the feed or the local database: the site path of its
     // .torrent file, the target in the torrent folder (the part of the site's file name after

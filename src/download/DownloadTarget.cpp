@@ -2,21 +2,46 @@
 
 #include <QStringList>
 
+namespace {
+
+bool isControl(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7f;
+}
+
+// A name that plainFileName leaves as it is. Checked first so that a name, however long, is
+// copied only when something has to go.
+bool isPlain(QStringView name)
+{
+    if (name.isEmpty() || name.front() == QLatin1Char('.'))
+        return false;
+    bool blank = true;
+    for (const QChar c : name) {
+        if (isControl(c) || c == QLatin1Char('/') || c == QLatin1Char('\\'))
+            return false;
+        blank = blank && c.isSpace();
+    }
+    return !blank;
+}
+
+} // namespace
+
 QString DownloadTarget::plainFileName(const QString &siteName)
 {
+    if (isPlain(siteName))
+        return siteName;
     const qsizetype cut =
         std::max(siteName.lastIndexOf(QLatin1Char('/')), siteName.lastIndexOf(QLatin1Char('\\')));
     QString name;
-    for (const QChar c : siteName.mid(cut + 1)) {
-        // NUL and the other control characters have no place in a file name.
-        if (c.unicode() >= 0x20 && c.unicode() != 0x7f)
-            name += c;
+    bool blank = true;
+    for (const QChar c : QStringView(siteName).mid(cut + 1)) {
+        // NUL and the other control characters have no place in a file name, nor leading dots.
+        if (isControl(c) || (name.isEmpty() && c == QLatin1Char('.')))
+            continue;
+        name += c;
+        blank = blank && c.isSpace();
     }
-    qsizetype dots = 0;
-    while (dots < name.size() && name.at(dots) == QLatin1Char('.'))
-        ++dots;
-    name.remove(0, dots);
-    if (name.trimmed().isEmpty())
+    if (blank)
         return fallbackName();
     return name;
 }
@@ -36,8 +61,11 @@ QString DownloadTarget::confine(const QString &target)
             break;
         kept += part.size() + 1;
     }
-    if (kept >= folder.size())
+    if (kept >= folder.size()) {
+        if (isPlain(QStringView(target).mid(folder.size())))
+            return target;
         return folder + plainFileName(fileNameOf(target));
+    }
     return folder.left(kept) + plainFileName(target.mid(kept));
 }
 

@@ -1,5 +1,7 @@
 #include "download/DownloadTexts.h"
 
+#include "platform/AppInfo.h"
+
 #include <QLocale>
 
 #include <cmath>
@@ -27,4 +29,28 @@ QString DownloadTexts::finished(qint64 received, qint64 elapsedTenths)
         duration = QString::number(std::llround(elapsedTenths / 10.0)) + QStringLiteral(" Seconds");
     return QStringLiteral("Status: Finished (") + kilobytes(received) +
            QStringLiteral(" KB Downloaded in ") + duration + QStringLiteral(")");
+}
+
+QString DownloadTexts::alreadyDownloading()
+{
+    return QStringLiteral("Unable to download file. File is already being downloaded.");
+}
+
+QString DownloadTexts::alreadyDownloadingLog(const QString &target)
+{
+    return alreadyDownloading() + QStringLiteral(" (") + target + QStringLiteral(")");
+}
+
+QString DownloadTexts::folderMissing()
+{
+    return AppInfo::Title +
+           QStringLiteral(" was unable to save the .torrent file to the path you have "
+                          "specified.\r\nPlease check to see if the path is correct, and the "
+                          "appropriate permissions exist. ");
+}
+
+QString DownloadTexts::folderMissingLog()
+{
+    return QStringLiteral("Critical Error: ") +
+           folderMissing().replace(QStringLiteral("\r\n"), QStringLiteral(" "));
 }

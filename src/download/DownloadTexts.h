@@ -18,4 +18,13 @@ public:
 
     // Bytes as whole KB with digit grouping.
     static QString kilobytes(qint64 bytes);
+
+    // The box for a target that another window is downloading, and its debug-log line for a
+    // download a check started: "... (" + target + ")".
+    static QString alreadyDownloading();
+    static QString alreadyDownloadingLog(const QString &target);
+    // The box for a missing torrent folder ("Critical Error"), and its one-line form for the
+    // debug log.
+    static QString folderMissing();
+    static QString folderMissingLog();
 };

@@ -7,6 +7,7 @@
 #include "model/ActiveDownloads.h"
 #include "platform/AppConfig.h"
 #include "platform/AppInfo.h"
+#include "platform/DebugConsole.h"
 #include "platform/Dialogs.h"
 #include "platform/HttpTransfer.h"
 #include "platform/Services.h"
@@ -42,6 +43,7 @@ frmDownload::frmDownload(Services &services, ActiveDownloads &downloads, QWidget
     m_inetDownloadFile = new HttpTransfer(services.network, this);
     m_inetDownloadFile->setObjectName(QStringLiteral("inetDownloadFile"));
     m_inetDownloadFile->setRequestTimeout(60);
+    m_inetDownloadFile->setBodyLimit(MaxFileBytes);
     connect(m_inetDownloadFile, &HttpTransfer::StateChanged, this, &frmDownload::onStateChanged);
 
     const struct
@@ -69,6 +71,7 @@ frmDownload::frmDownload(Services &services, ActiveDownloads &downloads, QWidget
 frmDownload::~frmDownload()
 {
     m_inetDownloadFile->disconnect(this);
+    report(Outcome::Cancelled);
     remdl();
 }
 
@@ -83,25 +86,27 @@ void frmDownload::DownloadFile(const DownloadRequest &request)
     const auto measure = [this](const QString &text) { return textWidthTwips(text); };
     ui->info_filename->setText(LabelShortener::shortenEnd(request.name, NameWidthTwips, measure));
 
+    m_request = request;
     const QString target = DownloadTarget::confine(request.target);
     // A retry has taken its own entry out before it comes here.
     if (m_downloads.contains(target)) {
-        m_services.dialogs->message(
-            this, AppInfo::Title,
-            QStringLiteral("Unable to download file. File is already being downloaded."),
-            Dialogs::Information);
+        if (m_automatic)
+            m_services.log->debug_console(DownloadTexts::alreadyDownloadingLog(target));
+        else
+            m_services.dialogs->message(this, AppInfo::Title, DownloadTexts::alreadyDownloading(),
+                                        Dialogs::Information);
+        report(Outcome::Refused);
         close();
         return;
     }
     // Only this download fails; the program goes on checking the feed.
     if (!QFileInfo(DownloadTarget::folderOf(target)).isDir()) {
-        m_services.dialogs->message(
-            this, QStringLiteral("Critical Error"),
-            AppInfo::Title +
-                QStringLiteral(" was unable to save the .torrent file to the path you have "
-                               "specified.\r\nPlease check to see if the path is correct, and "
-                               "the appropriate permissions exist. "),
-            Dialogs::Critical);
+        if (m_automatic)
+            m_services.log->debug_console(DownloadTexts::folderMissingLog());
+        else
+            m_services.dialogs->message(this, QStringLiteral("Critical Error"),
+                                        DownloadTexts::folderMissing(), Dialogs::Critical);
+        report(Outcome::Failed);
         close();
         return;
     }
@@ -109,7 +114,6 @@ void frmDownload::DownloadFile(const DownloadRequest &request)
     m_target = target;
     m_downloads.add(target);
     m_registered = true;
-    m_request = request;
     m_timeouttimer->start();
     m_attempts.begin();
     m_writer.discard();
@@ -132,6 +136,10 @@ void frmDownload::onStateChanged(int state)
 {
     if (state != HttpTransfer::icError && state != HttpTransfer::icResponseCompleted)
         return;
+    if (m_inetDownloadFile->bodyTooLarge()) {
+        failTooLarge();
+        return;
+    }
     if (state == HttpTransfer::icError) {
         // Unresolved host, refused or reset connection, time-out: nothing arrived.
         failAttempt(QStringLiteral("Status: Failed. (") + m_inetDownloadFile->ResponseInfo() +
@@ -166,6 +174,7 @@ void frmDownload::receive()
                   m_writer.errorString() + QStringLiteral(")"));
         setStatusRed(true);
         m_inetDownloadFile->Cancel();
+        report(Outcome::Failed);
         return;
     }
     m_speed->start();
@@ -230,6 +239,11 @@ void frmDownload::receive()
 void frmDownload::finishReceived(qint64 received, qint64 expected)
 {
     m_speed->stop();
+    if (m_inetDownloadFile->bodyTooLarge()) {
+        m_writer.discard();
+        failTooLarge();
+        return;
+    }
     // Fewer bytes than announced, or the connection broke off before the end.
     const bool broken = m_inetDownloadFile->failed();
     if ((expected > 1 && received < expected) || (broken && received > 0)) {
@@ -237,6 +251,7 @@ void frmDownload::finishReceived(qint64 received, qint64 expected)
         m_writer.discard();
         setStatusRed(true);
         m_inetDownloadFile->Cancel();
+        report(Outcome::Failed);
         return;
     }
     if (received == 0) {
@@ -260,6 +275,7 @@ void frmDownload::finishReceived(qint64 received, qint64 expected)
         setStatus(QStringLiteral("Status: Failed. Unable to save the file. (") +
                   m_writer.errorString() + QStringLiteral(")"));
         setStatusRed(true);
+        report(Outcome::Failed);
         return;
     }
     if (outcome != DownloadFileWriter::Outcome::Saved) {
@@ -270,6 +286,7 @@ void frmDownload::finishReceived(qint64 received, qint64 expected)
             QStringLiteral("Status: Failed to download torrent. Site returned unexpected data."));
         setStatusRed(true);
         ui->info_remaining->clear();
+        report(Outcome::Failed);
         return;
     }
 
@@ -278,6 +295,7 @@ void frmDownload::finishReceived(qint64 received, qint64 expected)
     ui->Label3->setText(QStringLiteral("Downloaded:"));
     placeProgressText();
     remdl();
+    report(Outcome::Saved);
     if (!DownloadTarget::isTorrentFile(m_target)) {
         // Saved, but nothing but a .torrent file is ever handed to another program. The window
         // stays so that the user sees where the file went.
@@ -294,10 +312,25 @@ void frmDownload::failAttempt(const QString &status)
     setStatus(status);
     setStatusRed(true);
     m_timeouttimer->stop();
-    if (m_attempts.fail())
+    const bool retry = m_attempts.fail();
+    if (retry)
         m_retry->start();
     else
         ui->Label7->clear();
+    // After the last attempt the countdown still runs, silently, but nothing follows it.
+    if (!retry || m_attempts.lastAttempt())
+        report(Outcome::Failed);
+}
+
+void frmDownload::failTooLarge()
+{
+    m_attempts.fail();
+    m_timeouttimer->stop();
+    ui->info_downloaded->hide();
+    setStatus(QStringLiteral("Status: Failed. (The file is too large)"));
+    setStatusRed(true);
+    m_inetDownloadFile->Cancel();
+    report(Outcome::Failed);
 }
 
 void frmDownload::startRetry()
@@ -325,6 +358,7 @@ void frmDownload::onRetryTick()
     m_retry->stop();
     if (step.action == DownloadAttempts::RetryAction::GiveUp) {
         setStatusRed(true);
+        report(Outcome::Failed);
         return;
     }
     setStatusRed(false);
@@ -378,6 +412,7 @@ void frmDownload::closeEvent(QCloseEvent *event)
     }
     m_tmrUnloader->stop();
     m_writer.discard();
+    report(Outcome::Cancelled);
     event->accept();
 }
 
@@ -394,6 +429,16 @@ void frmDownload::remdl()
         return;
     m_downloads.remove(m_target);
     m_registered = false;
+}
+
+void frmDownload::report(Outcome outcome)
+{
+    if (m_reported)
+        return;
+    m_reported = true;
+    if (outcome == Outcome::Failed)
+        remdl();
+    emit finished(outcome, DownloadTarget::confine(m_request.target));
 }
 
 void frmDownload::setStatus(const QString &text)

@@ -22,14 +22,18 @@ class frmDownload;
 // "Downloading Torrent File": fetches one .torrent file from the site in a single exchange
 // (log in, follow the redirect to the file with the login cookie), saves it in the torrent
 // folder and hands it to the desktop's torrent program. One window per download, several at
-// once; each deletes itself when it closes and reports nothing back.
+// once; each deletes itself when it closes. It reports how its download ended, once, through
+// finished(): saved ("Download Complete" was reached), failed for good, cancelled (the window
+// closed first) or refused (the target was being downloaded already).
 //
 //     auto *window = new frmDownload(services, state.downloads);
 //     window->show(); // showMinimized() for automatic downloads
 //     window->DownloadFile(path, target, user, password, name);
 //
 // A failed attempt (no answer within 30 seconds, file not found, refused or broken connection,
-// empty reply) is retried after a 61-second countdown, up to five attempts in all.
+// empty reply) is retried after a 61-second countdown, up to five attempts in all. Only a
+// torrent file (see TorrentFileCheck) is opened; anything else is a failure with no retry,
+// kept on disk only when no earlier file of that name exists.
 class frmDownload : public QWidget
 {
     Q_OBJECT
@@ -37,15 +41,31 @@ public:
     // Widths in twips beyond which the name and the target path labels are shortened.
     static constexpr int NameWidthTwips = 4710;
     static constexpr int PathWidthTwips = 4845;
+    // No .torrent file is this large: a body that announces more, or brings more, ends the
+    // download at once ("Status: Failed. (The file is too large)"), with no retry.
+    static constexpr qint64 MaxFileBytes = qint64(64) << 20;
+
+    enum class Outcome
+    {
+        Saved,     // "Download Complete": the file is in place
+        Failed,    // no file, or a page instead of one, and no attempt follows
+        Cancelled, // the window closed before either
+        Refused    // another window was downloading the same target
+    };
+    Q_ENUM(Outcome)
 
     frmDownload(Services &services, ActiveDownloads &downloads, QWidget *parent = nullptr);
     ~frmDownload() override;
+
+    // A download that a check started: it opens no message box (a check must never wait for
+    // one); a target already being downloaded and a missing torrent folder go to the debug log.
+    void setAutomatic(bool automatic) { m_automatic = automatic; }
 
     // Starts the download. path: the site path of the file ("/download.php?id=" + id);
     // target: torrent folder + file name (build it with DownloadTarget::path); user and
     // password: the site credentials; name: the torrent's name to show. A target already being
     // downloaded by another window, or one whose folder is missing, is refused with a message
-    // box and this window closes.
+    // box (a log line for an automatic download) and this window closes.
     void DownloadFile(QString &path, QString &target, QString &user, QString &password,
                       QString &name);
     void DownloadFile(const DownloadRequest &request);
@@ -59,6 +79,10 @@ public:
     // Where this window saves its file; empty until a download was accepted.
     QString targetPath() const { return m_target; }
 
+signals:
+    // How the download ended; sent once. path: the target file.
+    void finished(frmDownload::Outcome outcome, const QString &path);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -68,6 +92,8 @@ private:
     void receive();
     void finishReceived(qint64 received, qint64 expected);
     void failAttempt(const QString &status);
+    // The body is larger than MaxFileBytes: the download ends, nothing saved, no retry.
+    void failTooLarge();
     void startRetry();
     void setStatus(const QString &text);
     void setStatusRed(bool red);
@@ -75,6 +101,9 @@ private:
     void placeProgressText();
     void stopTimers();
     void remdl();
+    // Sends finished() unless it was sent already. A download that failed for good lets go of
+    // its target, so that it can be downloaded again while this window still shows why.
+    void report(Outcome outcome);
     double textWidthTwips(const QString &text) const;
 
     Services &m_services;
@@ -93,6 +122,8 @@ private:
     bool m_cancel = false;
     bool m_receiving = false; // the receive loop is running and holds the file
     bool m_retryDue = false;  // the countdown ended while the receive loop was running
+    bool m_automatic = false;
+    bool m_reported = false;
     DownloadAttempts m_attempts;
     TransferRate m_rate;
     DownloadFileWriter m_writer;

@@ -76,6 +76,8 @@ bool FeedCheck::runAttempt()
     const QString reply = FetchUrlText(address, m_transfer);
     if (m_stopped)
         return false;
+    if (m_transfer.bodyTooLarge())
+        return fail(FeedFailure::TooLarge, reply);
 
     const FeedFailure replyFailure = FeedReplyClassifier::classify(reply, m_transfer.GetHeader());
     if (replyFailure != FeedFailure::None)
@@ -88,9 +90,11 @@ bool FeedCheck::runAttempt()
         log.debug_console(QStringLiteral("Checking categories..."));
         if (parsed.failure == FeedFailure::Error8)
             return fail(parsed.failure, reply);
-        m_state.categories =
-            Categories::sync(parsed.categories, m_state.categories,
-                             m_services.config.programFile(QStringLiteral("categories.db")), log);
+        // A reply that fails further on (a row without a TAB) leaves the stored list alone.
+        if (parsed.failure != FeedFailure::Error3)
+            m_state.categories = Categories::sync(
+                parsed.categories, m_state.categories,
+                m_services.config.programFile(QStringLiteral("categories.db")), log);
     }
     context.count = parsed.count;
     log.debug_console(QStringLiteral("Number of torrents in the feed: ") +
@@ -118,10 +122,10 @@ bool FeedCheck::fail(FeedFailure failure, const QString &reply)
     if (m_attempt < 2)
         return true;
     if (failure == FeedFailure::Error1) {
-        // The unexpected page is kept for support.
+        // The unexpected page is kept for support, without the password that it may echo.
         QString error;
         if (!ReplaceTextFileAtomically(m_services.config.programFile(QStringLiteral("udata.temp")),
-                                       reply, &error))
+                                       HidePassword(reply, m_state.settings.SitePassword), &error))
             m_services.log->debug_console(QStringLiteral("Unable to write udata.temp: ") + error);
     }
     return false;

@@ -12,6 +12,8 @@ QString status(FeedFailure failure)
         return QString();
     case FeedFailure::Connection:
         return QStringLiteral("Unable to fetch torrent feed. Check connection.");
+    case FeedFailure::TooLarge:
+        return QStringLiteral("Unable to fetch torrent feed. Reply too large.");
     case FeedFailure::NotFound:
         return QStringLiteral("Unable to fetch torrent feed. File not found on server.");
     case FeedFailure::Busy:
@@ -45,6 +47,9 @@ QString log(FeedFailure failure)
         return QString();
     case FeedFailure::Connection:
         return QStringLiteral("Failed: Unable to retrieve torrent details.");
+    case FeedFailure::TooLarge:
+        return QStringLiteral(
+            "Failed: Unable to retrieve torrent details. The reply is too large.");
     case FeedFailure::NotFound:
         return QStringLiteral("Failed: Unable to retrieve torrent details. File not found.");
     case FeedFailure::Busy:

@@ -2,12 +2,14 @@
 
 #include <QString>
 
-// Why a feed check failed: the reply checks give the first eight, the parser Error(2), (3)
-// and (8). Each has the text shown in the tray tooltip and the line written to the debug log.
+// Why a feed check failed: the transfer gives TooLarge, the reply checks the first eight, the
+// parser Error(2), (3) and (8). Each has the text shown in the tray tooltip and the line written to
+// the debug log.
 enum class FeedFailure
 {
     None,
     Connection, // empty reply
+    TooLarge,   // the reply passed the size limit
     NotFound,   // HTTP 404
     Busy,       // the site's "server load" page
     Error1,     // any other HTML page

@@ -1,5 +1,7 @@
 #include "feed/FeedParser.h"
 
+#include <algorithm>
+
 namespace {
 const QString CrLf = QStringLiteral("\r\n");
 const QChar Tab = QLatin1Char('\t');
@@ -46,7 +48,13 @@ FeedParseResult FeedParser::parse(const QString &reply)
 
     if (result.header.size() > 10) {
         result.hasCategoryLine = true;
-        if (!result.header.contains(Tab)) {
+        // Names are separated by TAB and hold no other control character; a line that does is
+        // not the site's list.
+        const QStringView line = QStringView(result.header).mid(10);
+        const bool junk = std::any_of(line.begin(), line.end(), [](QChar c) {
+            return (c.unicode() < 32 && c != Tab) || c.unicode() == 127;
+        });
+        if (!result.header.contains(Tab) || junk) {
             result.failure = FeedFailure::Error8;
             return result;
         }

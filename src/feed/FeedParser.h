@@ -11,7 +11,8 @@
 struct FeedParseResult
 {
     // None, Error2 (no line break after the header block), Error8 (a category line without a
-    // TAB) or Error3 (a row without a TAB). Error8 is found before any row is read.
+    // TAB, or holding a control character other than TAB) or Error3 (a row without a TAB).
+    // Error8 is found before any row is read.
     FeedFailure failure = FeedFailure::None;
     // Lines 1 and 2 without the CR LF that ends line 2.
     QString header;

@@ -209,8 +209,9 @@ void FilterEngine::accept(const FilterRule &f, const TorrentRecord &torrent, qin
 
     if (f.action() == FilterRule::Action::Download && lastparsed > 0 && m_startDownload) {
         log(QStringLiteral("Autodownloading ") + torrent.Name);
-        m_startDownload(downloadRequestFor(m_state, id, torrent.FileName, torrent.Name));
-        m_state.results.last().Downloaded = 1.0f;
+        const bool started =
+            m_startDownload(downloadRequestFor(m_state, id, torrent.FileName, torrent.Name));
+        m_state.results.last().Downloaded = started ? 1.0f : 0.0f;
     }
 }
 

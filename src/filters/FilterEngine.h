@@ -42,10 +42,12 @@ struct TorrentRecord;
 class FilterEngine
 {
 public:
-    using DownloadStarter = std::function<void(const DownloadRequest &)>;
+    // True when the download started (or waits its turn), false when it was passed over.
+    using DownloadStarter = std::function<bool(const DownloadRequest &)>;
 
     // log may be null (no log lines). startDownload may be empty: Download filters then start
-    // nothing and their results stay marked as not downloaded.
+    // nothing and their results stay marked as not downloaded, as do those whose download was
+    // passed over.
     FilterEngine(ProgramState &state, DebugConsole *log, DownloadStarter startDownload);
 
     // filtering: the "Filter Torrents?" switch. lastparsed: the value read at the start of

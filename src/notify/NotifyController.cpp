@@ -1,6 +1,6 @@
 #include "notify/NotifyController.h"
 
-#include "download/frmDownload.h"
+#include "download/DownloadWindows.h"
 #include "feed/FeedCheck.h"
 #include "model/ProgramState.h"
 #include "notify/CheckCycle.h"
@@ -14,8 +14,9 @@
 #include <QLabel>
 
 NotifyController::NotifyController(NotifyControllerHost &host, QWidget &window, Services &services,
-                                   ProgramState &state, FeedCheck &feedCheck)
-    : QObject(&window), m_host(host), m_services(services), m_state(state)
+                                   ProgramState &state, FeedCheck &feedCheck,
+                                   DownloadWindows &downloads)
+    : QObject(&window), m_host(host), m_services(services), m_state(state), m_downloads(downloads)
 {
     m_lblMessagetest = new QLabel(&window);
     m_lblMessagetest->setObjectName(QStringLiteral("lblMessagetest"));
@@ -30,8 +31,9 @@ NotifyController::~NotifyController() = default;
 
 void NotifyController::complete(const FeedCheckContext &context)
 {
+    m_downloads.beginCheck();
     CheckCycle cycle(m_services, m_state,
-                     [this](const DownloadRequest &request) { startDownload(request); });
+                     [this](const DownloadRequest &request) { return startDownload(request); });
     // Filtering follows the options page's "Filter Torrents?" box.
     const AlertStage::Outcome outcome =
         cycle.run(context, m_host.filteringOn(), m_state.settings.AlertOnce);
@@ -49,11 +51,9 @@ void NotifyController::apply(const AlertStage::Outcome &outcome)
     }
 }
 
-void NotifyController::startDownload(const DownloadRequest &request)
+bool NotifyController::startDownload(const DownloadRequest &request)
 {
-    auto *window = new frmDownload(m_services, m_state.downloads);
-    window->showMinimized();
-    window->DownloadFile(request);
+    return m_downloads.startAutomatic(request);
 }
 
 int NotifyController::measureTwips(const QString &text) const

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+class DownloadWindows;
 class FeedCheck;
 class NotifyControllerHost;
 class QLabel;
@@ -15,8 +16,8 @@ struct Services;
 
 // The main window's end of a feed check: once the reply is parsed it runs the torrents.db
 // append, the filters and the alerts (CheckCycle), starts each automatic download in a
-// minimised download window, and shows the outcome: the tray animation word, the tooltip, the
-// countdown in the status line and the popup through Toast.
+// minimised download window (at most four at once, DownloadWindows), and shows the outcome: the
+// tray animation word, the tooltip, the countdown in the status line and the popup through Toast.
 //
 // Toast measures the line with the window's hidden label lblMessagetest (the popup
 // label's font), shortens the text to fit and hands it to the application's popup queue. It
@@ -26,9 +27,9 @@ class NotifyController : public QObject
     Q_OBJECT
 public:
     // window: the main window, which holds the hidden label; feedCheck: the check whose end
-    // this runs.
+    // this runs; downloads: where its automatic downloads start.
     NotifyController(NotifyControllerHost &host, QWidget &window, Services &services,
-                     ProgramState &state, FeedCheck &feedCheck);
+                     ProgramState &state, FeedCheck &feedCheck, DownloadWindows &downloads);
     ~NotifyController() override;
 
     // The stages after the parsed reply; FeedCheck calls it.
@@ -42,10 +43,11 @@ public:
     int measureTwips(const QString &text) const;
 
 private:
-    void startDownload(const DownloadRequest &request);
+    bool startDownload(const DownloadRequest &request);
 
     NotifyControllerHost &m_host;
     Services &m_services;
     ProgramState &m_state;
+    DownloadWindows &m_downloads;
     QLabel *m_lblMessagetest;
 };

@@ -13,8 +13,8 @@
 #include <QApplication>
 
 NotifyWindows::NotifyWindows(NotifyWindowsHost &host, Services &services, ProgramState &state,
-                             QObject *parent)
-    : QObject(parent), m_host(host), m_services(services), m_state(state)
+                             DownloadWindows &downloads, QObject *parent)
+    : QObject(parent), m_host(host), m_services(services), m_state(state), m_downloads(downloads)
 {
 }
 
@@ -74,7 +74,7 @@ void NotifyWindows::onPopupLeftClicked()
 frmSummary &NotifyWindows::summaryWindow()
 {
     if (!m_summary) {
-        m_summary = new frmSummary(m_services, m_state);
+        m_summary = new frmSummary(m_services, m_state, m_downloads);
         connect(m_summary, &frmSummary::acknowledged, this, &NotifyWindows::seticonnonew);
         connect(m_summary, &frmSummary::highlightfilter, this,
                 [this](int slot) { m_host.highlightfilter(slot); });

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 
+class DownloadWindows;
 class FrmVSPopUp;
 class NotifyWindowsHost;
 class frmSummary;
@@ -20,8 +21,9 @@ class NotifyWindows : public QObject
 {
     Q_OBJECT
 public:
+    // downloads: where the summary window's downloads start.
     NotifyWindows(NotifyWindowsHost &host, Services &services, ProgramState &state,
-                  QObject *parent = nullptr);
+                  DownloadWindows &downloads, QObject *parent = nullptr);
     ~NotifyWindows() override;
 
     // Shows the announcement now, or once the popups before it have unloaded. Returns at once.
@@ -55,6 +57,7 @@ private:
     NotifyWindowsHost &m_host;
     Services &m_services;
     ProgramState &m_state;
+    DownloadWindows &m_downloads;
     PopupQueue m_queue;
     QPointer<FrmVSPopUp> m_popup;
     QPointer<frmSummary> m_summary;

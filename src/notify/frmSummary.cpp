@@ -1,6 +1,6 @@
 #include "notify/frmSummary.h"
 
-#include "download/frmDownload.h"
+#include "download/DownloadWindows.h"
 #include "model/ProgramState.h"
 #include "notify/frmTorrentInfo.h"
 #include "platform/ScreenMetrics.h"
@@ -40,8 +40,9 @@ public:
 
 } // namespace
 
-frmSummary::frmSummary(Services &services, ProgramState &state, QWidget *parent)
-    : QWidget(parent), m_services(services), m_state(state),
+frmSummary::frmSummary(Services &services, ProgramState &state, DownloadWindows &downloads,
+                       QWidget *parent)
+    : QWidget(parent), m_services(services), m_state(state), m_downloads(downloads),
       m_ui(std::make_unique<Ui::frmSummary>())
 {
     m_ui->setupUi(this);
@@ -75,6 +76,11 @@ frmSummary::frmSummary(Services &services, ProgramState &state, QWidget *parent)
     connect(m_ui->Check1, &QCheckBox::clicked, this, &frmSummary::onCheck1Clicked);
     connect(header, &QHeaderView::sectionClicked, this, &frmSummary::onHeaderClicked);
     connect(m_resize, &QTimer::timeout, this, &frmSummary::onResizeTick);
+    // A download that ended without a file offers its row for download again.
+    connect(&m_downloads, &DownloadWindows::resultReset, this, [this] {
+        if (isVisible())
+            refresh();
+    });
 
     WindowHelpers::InstallMinimumSize(this, MinimumSize, m_state.DeveloperMode);
 }
@@ -182,10 +188,8 @@ void frmSummary::downloadNow(QTreeWidgetItem *item)
     const std::optional<DownloadRequest> request = SummaryRows::downloadNow(m_state, *rowOf(item));
     if (!request)
         return;
-    auto *window = new frmDownload(m_services, m_state.downloads);
-    window->show();
-    window->DownloadFile(*request);
     item->setText(ActionColumn, QStringLiteral("downloaded"));
+    m_downloads.startByHand(*request);
     if (m_ui->Check1->isChecked())
         loadresults(false);
 }

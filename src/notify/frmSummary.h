@@ -10,6 +10,7 @@
 class QMenu;
 class QTimer;
 class QTreeWidgetItem;
+class DownloadWindows;
 class frmTorrentInfo;
 struct ProgramState;
 struct Services;
@@ -33,7 +34,10 @@ public:
     static constexpr QSize MinimumSize{639, 182};
     static constexpr int ResizeIntervalMs = 30;
 
-    frmSummary(Services &services, ProgramState &state, QWidget *parent = nullptr);
+    // downloads: where "Download Now" starts its download; a result whose download ends
+    // without a saved file shows "none" again.
+    frmSummary(Services &services, ProgramState &state, DownloadWindows &downloads,
+               QWidget *parent = nullptr);
     ~frmSummary() override;
 
     // Fills the list from the result list: every result with showAll, otherwise only those
@@ -86,6 +90,7 @@ private:
 
     Services &m_services;
     ProgramState &m_state;
+    DownloadWindows &m_downloads;
     std::unique_ptr<Ui::frmSummary> m_ui;
     QMenu *m_mnuAction;
     QTimer *m_resize;

@@ -43,6 +43,7 @@ void HttpTransfer::start(const QString &url, const QByteArray &operation, const 
     }
     ++m_serial;
     m_buffer.clear();
+    m_received = 0;
     m_headerBlock.clear();
     m_headers.clear();
     m_statusCode = 0;
@@ -51,8 +52,6 @@ void HttpTransfer::start(const QString &url, const QByteArray &operation, const 
     m_failed = false;
     m_timedOut = false;
     m_cancelled = false;
-    m_tooLarge = false;
-    m_received = 0;
     m_announced = false;
     m_finished = false;
     m_executing = true;
@@ -108,17 +107,41 @@ void HttpTransfer::onReadyRead()
         m_timeout.start(m_timeoutSeconds * 1000);
     if (m_headerBlock.isEmpty())
         captureMetaData();
-    const QByteArray data = m_reply->readAll();
-    m_received += data.size();
-    if (m_bodyLimit >= 0 && m_received > m_bodyLimit) {
-        m_tooLarge = true;
-        m_buffer.clear();
-        m_reply->abort(); // delivers finished(), which records the failure
+    if (!takeBody(m_reply->readAll()))
         return;
-    }
-    m_buffer += data;
     if (!m_announced && !m_headerBlock.isEmpty())
         announce(icResponseCompleted);
+    wakeWaiters();
+}
+
+bool HttpTransfer::takeBody(const QByteArray &data)
+{
+    bool numeric = false;
+    const qint64 announced =
+        GetHeader(QStringLiteral("Content-Length")).trimmed().toLongLong(&numeric);
+    m_received += data.size();
+    if (m_bodyLimit >= 0 && ((numeric && announced > m_bodyLimit) || m_received > m_bodyLimit)) {
+        endTooLarge();
+        return false;
+    }
+    m_buffer += data;
+    return true;
+}
+
+void HttpTransfer::endTooLarge()
+{
+    QNetworkReply *reply = m_reply;
+    m_reply = nullptr;
+    m_timeout.stop();
+    m_buffer.clear();
+    if (reply) {
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+    finishWith(ErrorTooLarge, QStringLiteral("The reply is too large"));
+    if (!m_announced)
+        announce(icError);
     wakeWaiters();
 }
 
@@ -130,22 +153,15 @@ void HttpTransfer::onFinished()
     m_timeout.stop();
     if (m_headerBlock.isEmpty())
         captureMetaData();
-    if (reply->isOpen() && !m_tooLarge) {
-        const QByteArray rest = reply->readAll();
-        m_received += rest.size();
-        m_tooLarge = m_bodyLimit >= 0 && m_received > m_bodyLimit;
-        m_buffer += rest;
-    }
+    if (reply->isOpen() && !takeBody(reply->readAll()))
+        return;
     const QNetworkReply::NetworkError error = reply->error();
     // An HTTP error status is an answer, not a transport failure: its page is the body.
     const bool transportFailure =
         error != QNetworkReply::NoError &&
         (m_statusCode == 0 || error < QNetworkReply::ContentAccessDenied || m_timedOut ||
          m_cancelled);
-    if (m_tooLarge) {
-        m_buffer.clear();
-        finishWith(ErrorOther, QStringLiteral("The reply is too large"));
-    } else if (m_timedOut) {
+    if (m_timedOut) {
         finishWith(ErrorTimeout, QStringLiteral("The request has timed out"));
     } else if (m_cancelled) {
         finishWith(ErrorCancelled, QStringLiteral("The operation was cancelled"));

@@ -39,6 +39,11 @@ public:
     static constexpr int ErrorConnectionAborted = 12030;
     static constexpr int ErrorConnectionReset = 12031;
     static constexpr int ErrorOther = 12000;
+    // The body passed the size limit (or announced that it would).
+    static constexpr int ErrorTooLarge = 12300;
+
+    // Bodies longer than this end the request as too large unless a caller says otherwise.
+    static constexpr qint64 DefaultBodyLimit = qint64(16) << 20;
 
     explicit HttpTransfer(QNetworkAccessManager *network, QObject *parent = nullptr);
     ~HttpTransfer() override;
@@ -47,10 +52,12 @@ public:
     int RequestTimeout() const { return m_timeoutSeconds; }
     void setRequestTimeout(int seconds);
 
-    // The most body bytes a request may bring (negative: no limit); a reply that brings more
-    // fails at once, with ResponseInfo "The reply is too large", and bodyTooLarge() is true.
+    // The most body bytes a request may bring (negative: no limit; DefaultBodyLimit unless set).
+    // A response that announces more (Content-Length), or whose body goes past it, ends at once
+    // as a failure with ErrorTooLarge and ResponseInfo "The reply is too large", and what had
+    // arrived of it is dropped; so nothing larger is ever held in memory.
+    qint64 bodyLimit() const { return m_bodyLimit; }
     void setBodyLimit(qint64 bytes) { m_bodyLimit = bytes; }
-    bool bodyTooLarge() const { return m_tooLarge; }
 
     // Blocking GET: waits for the whole response and returns the first piece of the body (at
     // most 1024 characters); GetChunkText returns the rest. Any failure of the transfer gives
@@ -85,6 +92,8 @@ public:
     // True when the last request ended in a transport failure (time-out, refused, reset,
     // unresolved, cancelled, truncated), as opposed to any HTTP answer.
     bool failed() const { return m_failed; }
+    // True when the last request ended because its body was too large.
+    bool bodyTooLarge() const { return m_responseCode == ErrorTooLarge; }
     // HTTP status of the last response, 0 when none arrived.
     int statusCode() const { return m_statusCode; }
 
@@ -97,6 +106,10 @@ private:
     void onReadyRead();
     void onFinished();
     void onTimeout();
+    // Takes the body bytes that have arrived; false when they pass the limit (the request has
+    // then ended as too large).
+    bool takeBody(const QByteArray &data);
+    void endTooLarge();
     void captureMetaData();
     void announce(int state);
     void finishWith(int code, const QString &info);
@@ -108,6 +121,8 @@ private:
     QPointer<QNetworkReply> m_reply;
     QTimer m_timeout;
     int m_timeoutSeconds = 60;
+    qint64 m_bodyLimit = DefaultBodyLimit;
+    qint64 m_received = 0; // body bytes of this request so far
 
     QByteArray m_buffer; // received but not yet handed out
     bool m_executing = false;
@@ -116,9 +131,6 @@ private:
     bool m_failed = false;
     bool m_timedOut = false;
     bool m_cancelled = false;
-    bool m_tooLarge = false;
-    qint64 m_bodyLimit = -1;
-    qint64 m_received = 0;
     quint64 m_serial = 0;
     int m_responseCode = 0;
     QString m_responseInfo;

@@ -4,14 +4,53 @@ namespace {
 
 const QString RootName = QStringLiteral("HKEY_CURRENT_USER");
 
+// A key path without the separators and blanks at its ends: a section line is read trimmed,
+// so blanks there would not survive a rewrite, nor would a separator that a trimmed blank
+// leaves at the end.
 QString normalisedPath(QString path)
 {
     path.replace(QLatin1Char('/'), QLatin1Char('\\'));
-    while (path.startsWith(QLatin1Char('\\')))
-        path.remove(0, 1);
-    while (path.endsWith(QLatin1Char('\\')))
-        path.chop(1);
-    return path;
+    const auto edge = [](QChar c) { return c == QLatin1Char('\\') || c.isSpace(); };
+    qsizetype first = 0;
+    while (first < path.size() && edge(path[first]))
+        ++first;
+    qsizetype last = path.size();
+    while (last > first && edge(path[last - 1]))
+        --last;
+    return path.mid(first, last - first);
+}
+
+// A line that carries on a hex value: hexadecimal digits, commas and blanks, maybe ending in
+// the backslash that announces yet another line (an empty line adds nothing either way).
+bool isContinuation(const QString &line)
+{
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        const bool hexDigit = (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                              (c >= QLatin1Char('a') && c <= QLatin1Char('f')) ||
+                              (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
+        const bool last = i == line.size() - 1;
+        if (!hexDigit && c != QLatin1Char(',') && !c.isSpace() && !(last && c == QLatin1Char('\\')))
+            return false;
+    }
+    return true;
+}
+
+// The data of a hex value ("hex:…", "hex(2):…") whose line ends in a backslash goes on in the
+// continuation lines that follow (from lines[next] on; next moves past them). A backslash
+// with no continuation after it is dropped, so the data never ends in one: written back, it
+// would swallow the next line.
+QString joinedHexData(QString data, const QStringList &lines, qsizetype &next)
+{
+    while (data.endsWith(QLatin1Char('\\')) && next < lines.size() &&
+           isContinuation(lines[next].trimmed())) {
+        data.chop(1);
+        data = data.trimmed() + lines[next].trimmed();
+        ++next;
+    }
+    while (!data.isEmpty() && (data.endsWith(QLatin1Char('\\')) || data.back().isSpace()))
+        data.chop(1);
+    return data;
 }
 
 bool samePath(const QString &a, const QString &b)
@@ -96,34 +135,11 @@ RegFile RegFile::parse(const QByteArray &bytes)
     QString content = QString::fromLatin1(bytes);
     content.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     content.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    const QStringList rawLines = content.split(QLatin1Char('\n'));
-
-    // Join the continuation lines of long hex values ("…,\" then the rest indented).
-    QStringList lines;
-    QString pending;
-    bool continuing = false;
-    for (const QString &raw : rawLines) {
-        QString line = continuing ? raw.trimmed() : raw;
-        if (continuing)
-            pending += line;
-        else
-            pending = line;
-        if (pending.trimmed().endsWith(QLatin1Char('\\')) &&
-            pending.contains(QStringLiteral("=hex"))) {
-            pending = pending.trimmed();
-            pending.chop(1);
-            continuing = true;
-            continue;
-        }
-        continuing = false;
-        lines += pending;
-    }
-    if (continuing)
-        lines += pending;
+    const QStringList lines = content.split(QLatin1Char('\n'));
 
     Key *current = nullptr;
-    for (const QString &rawLine : std::as_const(lines)) {
-        const QString line = rawLine.trimmed();
+    for (qsizetype next = 0; next < lines.size();) {
+        const QString line = lines[next++].trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
         if (line.startsWith(QLatin1Char('['))) {
@@ -164,7 +180,9 @@ RegFile RegFile::parse(const QByteArray &bytes)
         ++pos;
         while (pos < line.size() && line[pos].isSpace())
             ++pos;
-        const QString data = line.mid(pos);
+        QString data = line.mid(pos);
+        if (data.startsWith(QStringLiteral("hex"), Qt::CaseInsensitive))
+            data = joinedHexData(data, lines, next);
         if (data.startsWith(QLatin1Char('"'))) {
             qsizetype p = 0;
             QString text;

@@ -13,21 +13,32 @@ class RegFile
 public:
     struct Value
     {
-        enum Type { Text, Number, Other };
+        enum Type
+        {
+            Text,
+            Number,
+            Other
+        };
         QString name;
         Type type = Text;
-        QByteArray text;   // Text: Latin-1 bytes, may hold NUL bytes
+        QByteArray text;    // Text: Latin-1 bytes, may hold NUL bytes
         quint32 number = 0; // Number
-        QString raw;       // Other: the data as it stood after "=", e.g. hex(2):41,00
+        QString raw;        // Other: the data as it stood after "=", e.g. hex(2):41,00
+
+        friend bool operator==(const Value &, const Value &) = default;
     };
     struct Key
     {
         QString path; // without the root, e.g. SOFTWARE\Pollwick
         QList<Value> values;
+
+        friend bool operator==(const Key &, const Key &) = default;
     };
 
     // Parses the file's bytes. Lines it does not understand are skipped, so a hand-edited
-    // file still loads. Only keys under HKEY_CURRENT_USER are taken.
+    // file still loads. Only keys under HKEY_CURRENT_USER are taken. Whatever the bytes,
+    // serialize() then gives a file that parses to the same keys and values and serializes to
+    // the same bytes again.
     static RegFile parse(const QByteArray &bytes);
     // REGEDIT4 text with CR LF line ends.
     QByteArray serialize() const;

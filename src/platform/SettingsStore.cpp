@@ -1,6 +1,7 @@
 #include "platform/SettingsStore.h"
 
 #include "platform/AppInfo.h"
+#include "platform/BrokenFiles.h"
 #include "platform/RegFile.h"
 #include "platform/TextUtils.h"
 
@@ -73,10 +74,22 @@ QString SettingsStore::RunKey()
     return QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
 }
 
-SettingsStore::SettingsStore(const QString &filePath, const QString &autostartPath,
-                             QObject *parent)
+SettingsStore::SettingsStore(const QString &filePath, const QString &autostartPath, QObject *parent)
     : QObject(parent), m_filePath(filePath), m_autostartPath(autostartPath)
 {
+}
+
+bool SettingsStore::prepareWrite()
+{
+    bool failed = false;
+    const QString line =
+        BrokenFiles::setAsideIfBroken(m_filePath, BrokenFiles::Kind::Settings, &failed);
+    if (line.isEmpty())
+        return true;
+    emit fileSetAside(line);
+    if (failed)
+        m_lastError = line;
+    return !failed;
 }
 
 bool SettingsStore::isRunEntry(const QString &path, const QString &name) const
@@ -114,6 +127,8 @@ bool SettingsStore::RegWriteText(Root, const QString &path, const QString &name,
 {
     if (isRunEntry(path, name))
         return writeRunEntry(text);
+    if (!prepareWrite())
+        return false;
     RegFile file = loadFile(m_filePath);
     RegFile::Value value;
     value.name = name;
@@ -124,13 +139,14 @@ bool SettingsStore::RegWriteText(Root, const QString &path, const QString &name,
     return ReplaceFileAtomically(m_filePath, file.serialize(), &m_lastError);
 }
 
-bool SettingsStore::RegWriteNumber(Root, const QString &path, const QString &name,
-                                   qint32 number)
+bool SettingsStore::RegWriteNumber(Root, const QString &path, const QString &name, qint32 number)
 {
     if (isRunEntry(path, name)) {
         m_lastError = QStringLiteral("The start-at-logon entry holds text only");
         return false;
     }
+    if (!prepareWrite())
+        return false;
     RegFile file = loadFile(m_filePath);
     RegFile::Value value;
     value.name = name;
@@ -143,7 +159,7 @@ bool SettingsStore::RegWriteNumber(Root, const QString &path, const QString &nam
 
 void SettingsStore::RegDeleteKeyPath(Root, const QString &path)
 {
-    if (!QFileInfo::exists(m_filePath))
+    if (!QFileInfo::exists(m_filePath) || !prepareWrite())
         return;
     RegFile file = loadFile(m_filePath);
     if (file.removeKey(path))
@@ -156,7 +172,7 @@ void SettingsStore::RegDeleteValueName(Root, const QString &path, const QString 
         deleteRunEntry();
         return;
     }
-    if (!QFileInfo::exists(m_filePath))
+    if (!QFileInfo::exists(m_filePath) || !prepareWrite())
         return;
     RegFile file = loadFile(m_filePath);
     if (file.removeValue(path, name))

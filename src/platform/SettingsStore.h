@@ -8,6 +8,10 @@
 // atomically, so nothing is held between calls and a hand edit is seen at once; a read never
 // creates the file.
 //
+// A file that exists but is not a settings file (it cannot be opened, or its first line is not
+// "REGEDIT4") is never written over: before the first write it is set aside as
+// settings.reg.bad (see BrokenFiles), fileSetAside() says so, and the write starts a fresh file.
+//
 // The value named after the program in the Run key is the start-at-logon switch; it lives in
 // the XDG autostart entry instead of the file: writing creates the .desktop file with the value
 // as its Exec line, reading returns that command line, deleting removes the file.
@@ -15,15 +19,17 @@ class SettingsStore : public QObject
 {
     Q_OBJECT
 public:
-    enum Root { HKEY_CURRENT_USER };
+    enum Root
+    {
+        HKEY_CURRENT_USER
+    };
 
     // "SOFTWARE\Pollwick", where every setting of the program lives.
     static QString ProgramKey();
     // "Software\Microsoft\Windows\CurrentVersion\Run".
     static QString RunKey();
 
-    SettingsStore(const QString &filePath, const QString &autostartPath,
-                  QObject *parent = nullptr);
+    SettingsStore(const QString &filePath, const QString &autostartPath, QObject *parent = nullptr);
 
     QString filePath() const { return m_filePath; }
     QString autostartPath() const { return m_autostartPath; }
@@ -53,8 +59,13 @@ public:
 
 signals:
     void programKeyWriteFailed(const QString &reason);
+    // A broken settings file was set aside (or could not be, and is then not written over):
+    // the line for the debug log.
+    void fileSetAside(const QString &line);
 
 private:
+    // Sets a broken file aside before a write; false when it is broken and could not be.
+    bool prepareWrite();
     bool isRunEntry(const QString &path, const QString &name) const;
     QString readRunEntry() const;
     bool writeRunEntry(const QString &commandLine);

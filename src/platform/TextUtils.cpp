@@ -84,6 +84,23 @@ QString UrlEncode(const QString &text)
     return FromAnsi(out);
 }
 
+QString HidePassword(const QString &text, const QString &password)
+{
+    if (password.isEmpty())
+        return text;
+    const QString stars = QStringLiteral("********");
+    const QString encoded = UrlEncode(password);
+    QString hidden = text;
+    // The longer form first, so that neither leaves a piece of the other behind.
+    if (encoded.size() > password.size()) {
+        hidden.replace(encoded, stars, Qt::CaseInsensitive);
+        hidden.replace(password, stars);
+    } else {
+        hidden.replace(password, stars);
+    }
+    return hidden;
+}
+
 QString DownloadUrlPath(qint32 id)
 {
     return QStringLiteral("/download.php?id=") + QString::number(id);
@@ -119,7 +136,9 @@ QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes
     if (transfer.failed())
         return QString();
     for (;;) {
-        const QString piece = transfer.GetChunkText(1024);
+        // The whole body is in by now (OpenURL waits for it): large pieces take it out without
+        // a round of events for every kilobyte.
+        const QString piece = transfer.GetChunkText(64 * 1024);
         QCoreApplication::processEvents();
         if (!alive)
             return QString();

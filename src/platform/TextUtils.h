@@ -25,6 +25,11 @@ QString UnscrambleText(const QString &text);
 // Form encoding: letters and digits are kept, a blank becomes "+", every other byte "%XX".
 QString UrlEncode(const QString &text);
 
+// The text with every occurrence of the password, as it is and as UrlEncode writes it (letter
+// case ignored), replaced by "********"; unchanged for an empty password.
+// For replies kept on disk, which may echo the request address or the login form.
+QString HidePassword(const QString &text, const QString &password);
+
 // Site path of a torrent's .torrent file: "/download.php?id=" + id.
 QString DownloadUrlPath(qint32 id);
 // Address of a torrent's details page on the site, as the summary, search and wizard windows
@@ -34,10 +39,14 @@ QString DetailsUrl(qint32 id);
 // for text that is not a number.
 QString SizeInMbText(const QString &bytes, const QLocale &locale);
 
+// The longest reply FetchUrlText takes unless its caller says otherwise.
+constexpr qint64 FetchLimitBytes = qint64(16) << 20;
+
 // Whole body of a GET as text, letting pending events run between pieces; empty on failure.
-// With maxBytes of 0 or more, a body longer than that is not read on: the transfer is
-// cancelled, the result is empty and *tooLarge (when given) is set.
-QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes = -1,
+// A body longer than maxBytes (16 MiB unless the caller says otherwise; negative: no limit), or
+// announced so, ends the transfer at once: the result is empty, transfer.bodyTooLarge() is true
+// and so is *tooLarge when given.
+QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes = FetchLimitBytes,
                      bool *tooLarge = nullptr);
 
 // Writes text into a file that is opened without truncation. With keepExisting, an existing

@@ -49,6 +49,7 @@ private slots:
             if (failure == "other")
                 throw 42;
             ++started;
+            return true;
         });
         FeedCheckContext context;
         context.lastparsed = context.lastalerted = 100;

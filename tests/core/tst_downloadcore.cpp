@@ -1,9 +1,14 @@
+#include "download/DownloadQueue.h"
 #include "download/DownloadTarget.h"
 #include "download/DownloadTexts.h"
 #include "download/LabelShortener.h"
+#include "download/TorrentFileCheck.h"
 #include "download/TransferRate.h"
+#include "model/ActiveDownloads.h"
+#include "notify/ToastText.h"
 
 #include <QLocale>
+#include <QRandomGenerator>
 #include <QtTest>
 
 // The downloader's site file names, label fitting, and its progress, rate and time-left texts.
@@ -24,6 +29,7 @@ private slots:
         QTest::newRow("climbs out") << "../../x.torrent" << "x.torrent" << "x.torrent" << true;
         QTest::newRow("climbs into a folder") << "../etc/cron.d/job" << "job" << "job" << false;
         QTest::newRow("back-slashes") << "..\\..\\x.torrent" << "x.torrent" << "x.torrent" << true;
+        QTest::newRow("back-slash inside") << "sub\\x.torrent" << "x.torrent" << "x.torrent" << true;
         QTest::newRow("sub-folder") << "a/b.torrent" << "b.torrent" << "a/b.torrent" << true;
         QTest::newRow("hidden") << ".bashrc" << "bashrc" << "bashrc" << false;
         QTest::newRow("dot-dot alone") << ".." << "download.torrent" << "download.torrent" << true;
@@ -90,33 +96,206 @@ private slots:
         QTEST(tick.remainingText.isNull() ? QStringLiteral("none") : tick.remainingText,
               "remaining");
     }
-    // Widths in characters of 100 twips; the middle cut halves to even at every step.
+    // Widths in characters of 100 twips; the middle cut halves to even at every step. The
+    // popup keeps its tail whole (4500 twips: 45 characters).
     void labelsShortenToFit_data()
     {
-        QTest::addColumn<bool>("middle");
+        QTest::addColumn<QString>("rule"); // "end", "middle" or "popup"
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("maxWidth");
         QTest::addColumn<QString>("shown");
+        const QString mebibyte(1 << 20, QLatin1Char('a'));
         // clang-format off
-        QTest::newRow("end: fits exactly") << false << "abcdefghij" << 1000.0 << "abcdefghij";
-        QTest::newRow("end: one too many") << false << "abcdefghijk" << 1000.0 << "abcdefg...";
-        QTest::newRow("end: nothing fits") << false << "abcd" << 100.0 << "...";
-        QTest::newRow("middle: fits") << true << "/t/a.torrent" << 1200.0 << "/t/a.torrent";
+        QTest::newRow("end: fits exactly") << "end" << "abcdefghij" << 1000.0 << "abcdefghij";
+        QTest::newRow("end: one too many") << "end" << "abcdefghijk" << 1000.0 << "abcdefg...";
+        QTest::newRow("end: nothing fits") << "end" << "abcd" << 100.0 << "...";
+        QTest::newRow("end: three never become dots") << "end" << "abc" << 100.0 << "abc";
+        QTest::newRow("end: a mebibyte") << "end" << mebibyte << 4710.0
+            << QString(44, 'a') + "...";
+        QTest::newRow("middle: fits") << "middle" << "/t/a.torrent" << 1200.0 << "/t/a.torrent";
         // 26 -> 21 -> 15 -> 11 -> 7; rounding halves up would end at "abc...xyz".
-        QTest::newRow("middle: halves to even") << true << "abcdefghijklmnopqrstuvwxyz" << 1000.0
-            << "ab...yz";
-        QTest::newRow("middle: nothing fits") << true << "abcdefgh" << 100.0 << "...";
+        QTest::newRow("middle: halves to even") << "middle" << "abcdefghijklmnopqrstuvwxyz"
+            << 1000.0 << "ab...yz";
+        QTest::newRow("middle: nothing fits") << "middle" << "abcdefgh" << 100.0 << "...";
+        QTest::newRow("middle: three never become dots") << "middle" << "abc" << 100.0 << "abc";
+        // 1048576 characters step down by the rule to 51 and then 47 (H 22), which fits.
+        QTest::newRow("middle: a mebibyte") << "middle" << mebibyte << 4845.0
+            << QString(22, 'a') + "..." + QString(22, 'a');
+        QTest::newRow("popup: 45 characters fit") << "popup" << QString(21, 'n') << 4500.0
+            << QString(21, 'n');
+        // 46 characters: 45 stay, of which the first 45 - 23 + 1 are kept, the blank included.
+        QTest::newRow("popup: one too many") << "popup" << QString(22, 'n') << 4500.0
+            << QString(22, 'n') + " ...";
+        QTest::newRow("popup: a mebibyte") << "popup" << mebibyte << 4500.0
+            << QString(23, 'a') + "...";
+        QTest::newRow("popup: the tail alone is too wide") << "popup" << "x" << 2000.0 << "...";
         // clang-format on
     }
     void labelsShortenToFit()
     {
-        QFETCH(bool, middle);
+        QFETCH(QString, rule);
         QFETCH(QString, text);
         QFETCH(double, maxWidth);
-        const auto width = [](const QString &t) { return 100.0 * t.size(); };
-        QTEST(middle ? LabelShortener::shortenMiddle(text, maxWidth, width)
-                     : LabelShortener::shortenEnd(text, maxWidth, width),
-              "shown");
+        qint64 measured = 0; // characters measured: a long text must not be measured whole
+        const auto width = [&](const QString &t) {
+            measured += t.size();
+            return 100.0 * t.size();
+        };
+        QString shown;
+        if (rule == "end") {
+            shown = LabelShortener::shortenEnd(text, maxWidth, width);
+        } else if (rule == "middle") {
+            shown = LabelShortener::shortenMiddle(text, maxWidth, width);
+        } else {
+            // The popup's limit is fixed at 4500 twips; a narrower row widens the characters. The
+            // tail has 23 characters.
+            const double scale = 4500.0 / maxWidth;
+            shown = ToastText::fit(text, QStringLiteral("has just been uploaded."),
+                                   [&](const QString &t) { return int(width(t) * scale); });
+        }
+        QTEST(shown, "shown");
+        QVERIFY2(measured < 20000, qPrintable(QString::number(measured)));
+    }
+
+    // The search gives what the step-by-step rules give, for texts whose characters differ in
+    // width (i narrow, W wide) and every limit from nothing to more than the text.
+    void shorteningMatchesStepByStep()
+    {
+        const auto charWidth = [](QChar c) {
+            return c == 'i' ? 30 : c == 'W' ? 190 : c == '.' ? 40 : 100;
+        };
+        const auto width = [&](const QString &t) {
+            int w = 0;
+            for (const QChar c : t)
+                w += charWidth(c);
+            return w;
+        };
+        // The rules one step at a time.
+        const auto endByStep = [&](QString shown, double max) {
+            while (width(shown) > max && shown.size() > 3)
+                shown = shown.left(std::max<qsizetype>(0, shown.size() - 4)) + "...";
+            return shown;
+        };
+        const auto middleByStep = [&](QString shown, double max) {
+            while (width(shown) > max) {
+                const auto keep =
+                    std::max<qsizetype>(0, qsizetype(std::nearbyint(shown.size() / 2.0 - 4)));
+                const QString shorter = shown.left(keep) + "..." + shown.right(keep);
+                if (shorter.size() >= shown.size())
+                    break;
+                shown = shorter;
+            }
+            return shown;
+        };
+        QRandomGenerator rng(12);
+        const QString letters = QStringLiteral("iWab.");
+        for (int length = 0; length <= 70; ++length) {
+            QString text;
+            for (int i = 0; i < length; ++i)
+                text += letters[int(rng.bounded(letters.size()))];
+            for (int max = 0; max <= width(text) + 200; max += 37) {
+                QCOMPARE(LabelShortener::shortenEnd(text, max, width), endByStep(text, max));
+                QCOMPARE(LabelShortener::shortenMiddle(text, max, width), middleByStep(text, max));
+                const QString tail = text.right(length % 7);
+                const auto scaled = [&](const QString &t) { return width(t) * 4500 / (max + 1); };
+                const auto scaledStep = [&](const QString &t, const QString &tl) {
+                    QString label = t + ' ' + tl;
+                    if (scaled(label) <= 4500)
+                        return t;
+                    while (!label.isEmpty() && scaled(label) >= 4501)
+                        label.chop(1);
+                    return label.left(std::clamp<qsizetype>(label.size() - tl.size() + 1, 0,
+                                                            label.size())) +
+                           "...";
+                };
+                QCOMPARE(ToastText::fit(text, tail, scaled), scaledStep(text, tail));
+            }
+        }
+    }
+
+    // A check's downloads: four run, the rest wait in order; running or waiting targets are
+    // duplicates in any letter case; one that ends lets the next start.
+    void queueRunsFourAtOnce()
+    {
+        ActiveDownloads active;
+        DownloadQueue queue(active);
+        const auto request = [](int n) {
+            return DownloadRequest{"/download.php?id=" + QString::number(n),
+                                   "/t/F" + QString::number(n) + ".torrent",
+                                   "u",
+                                   "p",
+                                   "F",
+                                   n};
+        };
+        for (int n = 0; n < 6; ++n)
+            QCOMPARE(queue.submit(request(n)), n < DownloadQueue::MaxRunning);
+        QCOMPARE(queue.running(), 4);
+        QCOMPARE(queue.waiting(), 2);
+        QVERIFY(queue.contains("/t/f5.TORRENT"));
+        QVERIFY(!queue.contains("/t/F0.torrent")); // running, but its window has not said so
+        active.add("/t/F0.torrent");
+        QVERIFY(queue.contains("/t/../t/F0.torrent"));
+        QCOMPARE(queue.next(), std::nullopt);
+        queue.finished();
+        QCOMPARE(queue.next(), std::optional(request(4)));
+        QCOMPARE(queue.next(), std::nullopt);
+        // A new one waits behind those already waiting, even with a free place.
+        queue.finished();
+        QVERIFY(!queue.submit(request(6)));
+        QCOMPARE(queue.next(), std::optional(request(5)));
+        queue.remove("/t/F6.TORRENT");
+        QCOMPARE(queue.waiting(), 0);
+        for (int n = 0; n < 6; ++n)
+            queue.finished();
+        QCOMPARE(queue.running(), 0);
+        QVERIFY(queue.submit(request(7)));
+    }
+
+    // A torrent is one bencoded dictionary, ending at the last byte, with an "info" dictionary
+    // at its top level, nested at most 64 deep; anything else is taken for a page.
+    void torrentFileCheck_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("torrent");
+        const QByteArray deep = "d1:a" + QByteArray(63, 'l') + QByteArray(63, 'e') + "4:infodee";
+        const QByteArray deeper = "d1:a" + QByteArray(64, 'l') + QByteArray(64, 'e') + "4:infodee";
+        // clang-format off
+        QTest::newRow("smallest") << QByteArray("d4:infodee") << true;
+        QTest::newRow("keys, integers, lists") << QByteArray(
+            "d8:announce3:url0:i-42e4:infod6:lengthi7e4:name1:x5:filesld1:ai0eeee3:zzzlee") << true;
+        QTest::newRow("64 deep") << deep << true;
+        QTest::newRow("65 deep") << deeper << false;
+        QTest::newRow("no info") << QByteArray("d8:announce4:goode") << false;
+        QTest::newRow("info not a dictionary") << QByteArray("d4:info4:spame") << false;
+        QTest::newRow("info one level down") << QByteArray("d1:ad4:infodeee") << false;
+        QTest::newRow("a longer key") << QByteArray("d5:infoxdee") << false;
+        QTest::newRow("a key like info") << QByteArray("d4:infxdee") << false;
+        QTest::newRow("info and a NUL") << QByteArray("d5:info\0dee", 11) << false;
+        QTest::newRow("a byte after the end") << QByteArray("d4:infodeex") << false;
+        QTest::newRow("a line break after the end") << QByteArray("d4:infodee\r\n") << false;
+        QTest::newRow("a blank before") << QByteArray(" d4:infodee") << false;
+        QTest::newRow("a list") << QByteArray("ld4:infodeee") << false;
+        QTest::newRow("cut short") << QByteArray("d4:infode") << false;
+        QTest::newRow("string beyond the end") << QByteArray("d4:infod1:a9:bcee") << false;
+        QTest::newRow("key without value") << QByteArray("d4:infode1:ae") << false;
+        QTest::newRow("integer key") << QByteArray("di1e1:a4:infodee") << false;
+        QTest::newRow("empty integer") << QByteArray("d1:aie4:infodee") << false;
+        QTest::newRow("sign alone") << QByteArray("d1:ai-e4:infodee") << false;
+        QTest::newRow("letter in a length") << QByteArray("d4:infod1x:aee") << false;
+        QTest::newRow("empty key") << QByteArray("d0:i1e4:infodee") << true;
+        QTest::newRow("page") << QByteArray("<!DOCTYPE html><html>Log in</html>") << false;
+        QTest::newRow("nothing") << QByteArray() << false;
+        // clang-format on
+    }
+    void torrentFileCheck()
+    {
+        QFETCH(QByteArray, body);
+        QTEST(TorrentFileCheck::isTorrent(body), "torrent");
+        // The same, a byte at a time, as pieces arrive.
+        TorrentFileCheck check;
+        for (const char c : std::as_const(body))
+            check.add(QByteArrayView(&c, 1));
+        QTEST(check.isTorrent(), "torrent");
     }
 
     void progressTexts_data()

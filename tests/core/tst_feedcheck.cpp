@@ -7,6 +7,7 @@
 #include "TestSite.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -138,6 +139,11 @@ private slots:
         row("Error(7) other", K::Raw, malformed(7), invalid, "#pwkf12#\r\n");
         row("Error(8) one category", K::Raw, malformed(8), invalid,
             "#PWKF12#\r\nMusic\r\n1\t2\r\n");
+        // 16 MiB is the most a reply may bring: one byte more ends the transfer.
+        const QByteArray mebibytes16 = "#PWKF12#" + QByteArray((16 << 20) - 8, 'x');
+        row("16 MiB: read", K::Raw, malformed(2), invalid, mebibytes16);
+        row("16 MiB and a byte: too large", K::Raw, fetch + "Reply too large.",
+            retrieve + " The reply is too large.", mebibytes16 + 'x');
     }
     void failures()
     {
@@ -163,6 +169,81 @@ private slots:
         // The unexpected page is kept for support.
         const QString kept = ReadTextFile(c->env.file("udata.temp"));
         QCOMPARE(kept.startsWith("<html>", Qt::CaseInsensitive), kind == K::Html);
+    }
+
+    // A reply that fails on a row without a TAB, or whose category line holds a control
+    // character, leaves categories.db and the list in use as they were; names with blanks,
+    // tildes and Latin-1 letters are taken.
+    void rejectedReplyKeepsCategories_data()
+    {
+        QTest::addColumn<QByteArray>("line2");
+        QTest::addColumn<QByteArray>("rows");
+        QTest::addColumn<int>("error"); // 0: accepted
+        const QByteArray good = "700031\t1\tTV\t1\tA\ta.torrent\r\n";
+        // clang-format off
+        QTest::newRow("a row without a TAB") << QByteArray("A\tB") << good + "broken\r\n" << 3;
+        QTest::newRow("code 31") << QByteArray("A\x1f\tB") << good << 8;
+        QTest::newRow("a line feed") << QByteArray("A\n\tB") << good << 8;
+        QTest::newRow("code 127") << QByteArray("A\tB\x7f") << good << 8;
+        QTest::newRow("codes 32 and 126") << QByteArray("A ~\tB") << good << 0;
+        QTest::newRow("code 128 and above") << QByteArray("\x80\tB\xff") << good << 0;
+        // clang-format on
+    }
+    void rejectedReplyKeepsCategories()
+    {
+        QFETCH(QByteArray, line2);
+        QFETCH(QByteArray, rows);
+        QFETCH(int, error);
+        const QString file = c->env.file("categories.db");
+        QVERIFY(ReplaceFileAtomically(file, "X\tY"));
+        c->state.categories = {"X", "Y"};
+        c->env.store->WriteSettingText("lastparsed", "700030");
+        c->site.scriptReply("/bots.php", "#PWKF12#\r\n" + line2 + "\r\n" + rows, 200, {}, 2);
+        c->check.checkfeed();
+        QFile stored(file);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        if (error == 0) {
+            QCOMPARE(c->handedOver.size(), 1);
+            QCOMPARE(stored.readAll(), line2);
+            QCOMPARE(c->state.categories, QString::fromLatin1(line2).split('\t'));
+            return;
+        }
+        QCOMPARE(c->tips.last(),
+                 QString("Error(%1) parsing torrent feed. Malformed feed.").arg(error));
+        QCOMPARE(stored.readAll(), QByteArray("X\tY"));
+        QCOMPARE(c->state.categories, QStringList({"X", "Y"}));
+        QVERIFY(c->messages()
+                    .filter(QRegularExpression("cat update|cats added|Cats up|Cat num"))
+                    .isEmpty());
+    }
+
+    // The unexpected page kept in udata.temp never holds the password, as stored or as a form
+    // encodes it, whatever the page echoes.
+    void udataTempHidesThePassword_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("kept");
+        // clang-format off
+        QTest::newRow("letters and digits") << "Pw0rd9" << "<html>p=Pw0rd9&v=11 Pw0rd9</html>"
+            << "<html>p=********&v=11 ********</html>";
+        QTest::newRow("needs encoding") << "a/b c"
+            << "<html>p=a/b c&v=11, form a%2Fb+c, echoed a%2fb+c</html>"
+            << "<html>p=********&v=11, form ********, echoed ********</html>";
+        QTest::newRow("inside its own encoding") << "%" << "<html>100% p=% %25</html>"
+            << "<html>100******** p=******** ********</html>";
+        QTest::newRow("no password") << "" << "<html>p=&v=11</html>" << "<html>p=&v=11</html>";
+        // clang-format on
+    }
+    void udataTempHidesThePassword()
+    {
+        QFETCH(QString, password);
+        QFETCH(QString, page);
+        c->state.settings.SitePassword = password;
+        c->site.scriptReply("/bots.php", page.toLatin1(), 200, {}, 2);
+        c->check.checkfeed();
+        QCOMPARE(c->check.lastFailure(), FeedFailure::Error1);
+        QTEST(ReadTextFile(c->env.file("udata.temp")), "kept");
     }
 
     void aCheckStartedDuringARequestEndsAtOnce()

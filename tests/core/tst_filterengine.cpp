@@ -47,8 +47,10 @@ class TestFilterEngine : public QObject
 
     void runEngine(bool filtering, qint32 lastparsed)
     {
-        FilterEngine engine(state, env->log.get(),
-                            [this](const DownloadRequest &r) { downloads.append(r); });
+        FilterEngine engine(state, env->log.get(), [this](const DownloadRequest &r) {
+            downloads.append(r);
+            return true;
+        });
         engine.run(filtering, lastparsed);
     }
 

@@ -99,6 +99,52 @@ private slots:
         QCOMPARE(nextState(spy), HttpTransfer::icError);
     }
 
+    // A body longer than the limit, or announced so, ends the request at once: nothing of it
+    // is handed out and the failure says why.
+    void bodySizeLimit_data()
+    {
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<bool>("announced"); // with Content-Length
+        QTest::addColumn<bool>("tooLarge");
+        QTest::newRow("the limit, announced") << 1000 << true << false;
+        QTest::newRow("the limit, not announced") << 1000 << false << false;
+        QTest::newRow("one byte more, announced") << 1001 << true << true;
+        QTest::newRow("one byte more, not announced") << 1001 << false << true;
+    }
+    void bodySizeLimit()
+    {
+        QFETCH(int, bytes);
+        QFETCH(bool, announced);
+        QFETCH(bool, tooLarge);
+        SiteMisbehaviour rule;
+        rule.prefix = "/bots.php";
+        rule.kind = SiteMisbehaviour::Raw;
+        rule.raw.body = QByteArray(bytes, 'x');
+        rule.rawWithoutLength = !announced;
+        m_site->addMisbehaviour(rule);
+        HttpTransfer transfer(m_network.get());
+        QCOMPARE(transfer.bodyLimit(), qint64(16) << 20);
+        const QString text = FetchUrlText(m_site->feedUrl(0, false), transfer, 1000);
+        QCOMPARE(transfer.bodyLimit(), 1000);
+        QCOMPARE(text.size(), tooLarge ? 0 : bytes);
+        QCOMPARE(transfer.bodyTooLarge(), tooLarge);
+        QCOMPARE(transfer.failed(), tooLarge);
+        QVERIFY(!transfer.StillExecuting());
+
+        QSignalSpy spy(&transfer, &HttpTransfer::StateChanged);
+        transfer.Execute(m_site->feedUrl(0, false), "GET");
+        if (!tooLarge) {
+            QCOMPARE(nextState(spy), HttpTransfer::icResponseCompleted);
+            QCOMPARE(readBody(transfer).size(), bytes);
+            return;
+        }
+        // Reported as an error when found before the body is handed out; a reader that is
+        // already waiting gets the end of the body instead.
+        QCOMPARE(nextState(spy), HttpTransfer::icError);
+        QCOMPARE(transfer.GetChunk(1024), QByteArray());
+        QCOMPARE(transfer.ResponseInfo(), QStringLiteral("The reply is too large"));
+    }
+
     void cancelDuringBodyEndsTheTransfer()
     {
         m_site->misbehave("/bots.php", SiteMisbehaviour::SlowDrip);

@@ -1,4 +1,6 @@
+#include "platform/BrokenFiles.h"
 #include "platform/SettingsStore.h"
+#include "platform/TextUtils.h"
 
 #include <QDir>
 #include <QFile>
@@ -103,6 +105,124 @@ private slots:
             QVERIFY(m_store->WriteSettingText("other", "x"));
         }
         QVERIFY(fileBytes().contains("\"expand\"=hex(2):25,00\r\n\"binary\"=hex:01,02\r\n"));
+    }
+
+    // Hand edits that a rewrite once changed: the user name survives the program's own writes,
+    // and a second write gives the same bytes as the first.
+    void handEditsSurviveRewrites_data()
+    {
+        QTest::addColumn<QByteArray>("lines"); // after the program key's section line
+        QTest::addColumn<QString>("section");  // the section line's key path
+        QTest::addColumn<QByteArray>("kept");  // a line the rewrite holds
+        const QByteArray user = "\"site_username\"=\"jo\"\r\n";
+        const QString key = "SOFTWARE\\Pollwick";
+        // clang-format off
+        QTest::newRow("hex data ending in a backslash") << "\"note\"= hex\\\r\n" + user << key
+            << QByteArray("\"note\"=hex\r\n");
+        QTest::newRow("hex data, backslash, then a section") << "\"note\"=hex:01,\\\r\n[HKCU\\Software\\Pollwick]\r\n"
+            + user << key << QByteArray("\"note\"=hex:01,\r\n");
+        QTest::newRow("continued over two lines") << "\"note\"=hex(7):61,\\\r\n  00,\\\r\n 62\r\n"
+            + user << key << QByteArray("\"note\"=hex(7):61,00,62\r\n");
+        QTest::newRow("comment ending in =hex and a backslash") << "; old =hex\\\r\n" + user
+            << key << QByteArray();
+        QTest::newRow("key path ending in backslash, blank and TAB") << user
+            << key + "\\ \t\\" << QByteArray("[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\r\n");
+        QTest::newRow("key path starting with blanks") << user << " \\ " + key
+            << QByteArray("[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\r\n");
+        // clang-format on
+    }
+    void handEditsSurviveRewrites()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(QString, section);
+        QFETCH(QByteArray, kept);
+        QFile file(regPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\" + section.toLatin1() + "]\r\n" + lines);
+        file.close();
+        QByteArray written;
+        for (int pass = 0; pass < 3; ++pass) {
+            QCOMPARE(m_store->ReadSettingText("site_username"), QStringLiteral("jo"));
+            QVERIFY(m_store->WriteSettingText("lastparsed", "700001"));
+            if (pass > 0)
+                QCOMPARE(fileBytes(), written);
+            written = fileBytes();
+        }
+        QVERIFY2(written.contains(kept), written.constData());
+    }
+
+    // What makes a stored file unreadable: no way to open it, or content without its mark.
+    void brokenFiles_data()
+    {
+        QTest::addColumn<bool>("settings"); // else filters.dat
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("broken");
+        // clang-format off
+        QTest::newRow("settings: missing") << true << QByteArray("<missing>") << false;
+        QTest::newRow("settings: empty") << true << QByteArray() << false;
+        QTest::newRow("settings: CR LF") << true << QByteArray("REGEDIT4\r\n[x]") << false;
+        QTest::newRow("settings: LF, blanks") << true << QByteArray(" REGEDIT4 \n") << false;
+        QTest::newRow("settings: the line alone") << true << QByteArray("REGEDIT4") << false;
+        QTest::newRow("settings: another first line") << true << QByteArray("\nREGEDIT4\r\n")
+            << true;
+        QTest::newRow("settings: another version") << true << QByteArray("REGEDIT5\r\n") << true;
+        QTest::newRow("settings: a folder") << true << QByteArray("<folder>") << true;
+        QTest::newRow("filters: missing") << false << QByteArray("<missing>") << false;
+        QTest::newRow("filters: empty") << false << QByteArray() << false;
+        QTest::newRow("filters: CR LF at the end") << false << QByteArray("110a\r\n*\r\n") << false;
+        QTest::newRow("filters: CR LF across pieces") << false << QByteArray(65535, 'a') + "\r\n"
+            << false;
+        QTest::newRow("filters: LF alone") << false << QByteArray("110a\n*\n") << true;
+        QTest::newRow("filters: CR alone") << false << QByteArray("110a\r*\r") << true;
+        QTest::newRow("filters: a folder") << false << QByteArray("<folder>") << true;
+        // clang-format on
+    }
+    void brokenFiles()
+    {
+        QFETCH(bool, settings);
+        QFETCH(QByteArray, content);
+        const QString path = m_dir->filePath(settings ? "settings.reg" : "filters.dat");
+        if (content == "<folder>")
+            QVERIFY(QDir().mkpath(path));
+        else if (content != "<missing>")
+            QVERIFY(ReplaceFileAtomically(path, content));
+        QTEST(BrokenFiles::isBroken(path, settings ? BrokenFiles::Kind::Settings
+                                                   : BrokenFiles::Kind::Filters),
+              "broken");
+    }
+
+    // A file that turns unreadable while the program runs is set aside by the next write,
+    // which starts a fresh file; a file that cannot even be set aside is not written over.
+    void writeSetsABrokenFileAside()
+    {
+        QVERIFY(ReplaceFileAtomically(regPath(), "garbage \"site_username\"=\"jo\""));
+        QSignalSpy aside(m_store.get(), &SettingsStore::fileSetAside);
+        QVERIFY(m_store->WriteSettingText("lastparsed", "1"));
+        QCOMPARE(aside.count(), 1);
+        QCOMPARE(aside.first().first().toString(),
+                 "settings.reg could not be read; kept as " + regPath() + ".bad");
+        QFile bad(regPath() + ".bad");
+        QVERIFY(bad.open(QIODevice::ReadOnly));
+        QCOMPARE(bad.readAll(), QByteArray("garbage \"site_username\"=\"jo\""));
+        QCOMPARE(fileBytes(),
+                 QByteArray("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\r\n"
+                            "\"lastparsed\"=\"1\"\r\n\r\n"));
+        QVERIFY(m_store->WriteSettingText("lastparsed", "2"));
+        QCOMPARE(aside.count(), 1);
+
+        // A broken file that cannot be renamed (its name + ".bad" is too long for the file
+        // system) is not written over either; the write fails.
+        const QString longPath = m_dir->filePath(QString(252, 's'));
+        QVERIFY(ReplaceFileAtomically(longPath, "garbage"));
+        SettingsStore store(longPath, autostartPath());
+        QSignalSpy failed(&store, &SettingsStore::fileSetAside);
+        QVERIFY(!store.WriteSettingText("lastparsed", "3"));
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(failed.first().first().toString().startsWith(
+            QString(252, 's') + " could not be read, nor set aside: "));
+        QFile kept(longPath);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("garbage"));
     }
 
     void missingValuesReadEmptyAndDeleteSilently()

@@ -29,6 +29,8 @@ class TestDownload : public QObject
     ActiveDownloads m_downloads;
     QString m_folder; // the torrent folder, three levels below the program folder
     QList<QPointer<frmDownload>> m_windows;
+    // How each window's download ended, in the order they said so.
+    QStringList m_outcomes;
     const QString File = QStringLiteral("/download.php");
     static constexpr int Id = 700007;
 
@@ -37,6 +39,11 @@ class TestDownload : public QObject
     {
         auto *window = new frmDownload(m_env->services, m_downloads);
         m_windows.append(window);
+        connect(window, &frmDownload::finished, this,
+                [this](frmDownload::Outcome outcome, const QString &path) {
+                    m_outcomes << QVariant::fromValue(outcome).toString() + ' ' +
+                                      path.section('/', -1);
+                });
         window->show();
         QString texts[] = {DownloadUrlPath(Id), target, user, password, "Some Movie"};
         window->DownloadFile(texts[0], texts[1], texts[2], texts[3], texts[4]);
@@ -108,6 +115,7 @@ private slots:
         m_folder = m_env->folder() + QStringLiteral("a/b/torrents/");
         QVERIFY(QDir().mkpath(m_folder));
         m_downloads.clear();
+        m_outcomes.clear();
     }
     void cleanup()
     {
@@ -151,18 +159,21 @@ private slots:
         QTEST(box.icon, "icon");
         QTRY_VERIFY(refused.isNull() && first);
         QCOMPARE(m_downloads.paths(), QStringList{m_folder + QStringLiteral("Movie.torrent")});
+        QCOMPARE(m_outcomes, QStringList{(second.startsWith("gone") ? "Failed " : "Refused ") +
+                                         second.section('/', -1)});
         QCOMPARE(m_site->requests().size(), 2);
     }
 
-    // One attempt by the site's answer. Failures but a short body or a page are retried, five
-    // attempts at most; an earlier file survives a short body and a page; a name from the site
-    // stays in the torrent folder, and only a .torrent file is opened. (How a refused connection
+    // One attempt by the site's answer. Failures but a short body, a body that is no torrent and
+    // one that is too large are retried, five attempts at most; an earlier file survives a short
+    // body and a page; a name from the site stays in the torrent folder, and only a .torrent
+    // file is opened. (How a refused connection
     // differs from an unknown host is the HTTP transfer tests'; here both fail an attempt.)
     void oneAttempt_data()
     {
         QTest::addColumn<QString>("login");      // user name / password
         QTest::addColumn<QString>("name");       // the file name in the target; "": the catalogue's
-        QTest::addColumn<QString>("answer");     // how the site answers; "": normally
+        QTest::addColumn<QString>("answer");     // how the site answers ("body:" these bytes)
         QTest::addColumn<QByteArray>("earlier"); // a file of the same name before the download
         QTest::addColumn<QString>("statusText"); // "": opened; "*": a prefix; "Failed.": retried
         QTest::addColumn<QString>("onDisk");     // "torrent", "earlier", "page", "answer", "none"
@@ -190,8 +201,25 @@ private slots:
         QTest::newRow("login failed") << "demo/wrong" << "" << "" << no << page << "page" << no;
         QTest::newRow("login failed, earlier torrent kept") << "demo/wrong" << "" << "" << earlier
             << page << "earlier" << no;
-        // Only the exact tag counts.
-        QTest::newRow("capital tag") << d << "" << "<HTML>not a page" << no << "" << "answer" << no;
+        // Only a bencoded dictionary with "info" counts as a torrent, whatever the page starts with.
+        QTest::newRow("capital tag") << d << "" << "body:<HTML>not a page" << no << page
+            << "answer" << no;
+        QTest::newRow("doctype") << d << "" << "body:<!DOCTYPE html><html>Log in</html>" << no
+            << page << "answer" << no;
+        QTest::newRow("blanks, earlier torrent kept") << d << "" << "body:  <HTML>Log in" << earlier
+            << page << "earlier" << no;
+        QTest::newRow("a torrent and more") << d << "" << "body:" + QString(earlier) + "\n" << no << page
+            << "answer" << no;
+        QTest::newRow("just a torrent") << d << "" << "body:" + QString(earlier) << no << "" << "answer"
+            << no;
+        // 64 MiB is the most; beyond it nothing is kept and nothing is tried again.
+        const QString tooLarge = "Status: Failed. (The file is too large)";
+        QTest::newRow("announced one byte too large") << d << "" << "announce 67108865" << earlier
+            << tooLarge << "earlier" << no;
+        QTest::newRow("announced 64 MiB, body short") << d << "" << "announce 67108864" << no
+            << "Status: Receiving File " << "none" << no;
+        QTest::newRow("64 MiB and a byte, no length") << d << "" << "big" << no << tooLarge
+            << "none" << no;
         QTest::newRow("name climbing out") << d << "../../x.torrent" << "" << no << "" << "torrent"
             << no;
         QTest::newRow("desktop entry, not opened") << d << "evil.desktop" << "" << no
@@ -225,10 +253,24 @@ private slots:
             m_env->useSite(QStringLiteral("http://no-such-host.invalid"));
         else if (answer == "500")
             m_site->setRawReply(File, 500, "Sorry");
-        else if (answer.startsWith('<'))
-            m_site->scriptReply(File, answer.toLatin1());
+        else if (answer.startsWith("body:"))
+            m_site->scriptReply(File, answer.mid(5).toLatin1());
+        else if (answer.startsWith("announce "))
+            m_site->scriptReply(File, "d4:infodee", 200,
+                                {{"Content-Length", answer.mid(9).toLatin1()}});
+        if (answer == "big") {
+            M rule;
+            rule.prefix = File;
+            rule.kind = M::Raw;
+            rule.raw.body = QByteArray(frmDownload::MaxFileBytes + 1, 'x');
+            rule.rawWithoutLength = true;
+            rule.remaining = 1;
+            m_site->addMisbehaviour(rule);
+        }
         QPointer<frmDownload> window =
             start(name.isEmpty() ? target() : m_folder + name, password, user);
+        const bool retried =
+            statusText.startsWith("Status: Failed. ") && !statusText.endsWith("too large)");
 
         if (statusText.isEmpty()) {
             QTRY_VERIFY(window.isNull());
@@ -242,7 +284,6 @@ private slots:
                                                     text(window).size() > statusText.size()
                                               : text(window) == statusText,
                      qPrintable(text(window)));
-            const bool retried = statusText.startsWith("Status: Failed. ");
             QCOMPARE(busy(window), retried ? QStringList{"retry"} : QStringList());
             if (statusText.startsWith("Status: Failed to"))
                 QCOMPARE(window->windowTitle(), QStringLiteral("Download Failed"));
@@ -251,6 +292,8 @@ private slots:
         for (int attempt = 1; answer == "404" && attempt <= 5; ++attempt) {
             QTRY_COMPARE(m_site->requestsTo(File).size(), attempt);
             QTRY_COMPARE(busy(window), QStringList{"retry"});
+            // Only the fifth failure is one for good.
+            QCOMPARE(m_outcomes.size(), attempt == 5 ? 1 : 0);
             retryTicks(window, 1);
             QCOMPARE(text(window, "Label7"),
                      attempt < 5 ? QStringLiteral("Retry in 60") : QString());
@@ -258,7 +301,16 @@ private slots:
             QCOMPARE(busy(window).isEmpty(), attempt == 5);
         }
         QCOMPARE(m_env->shell.files, statusText.isEmpty() ? QStringList{saved} : QStringList());
-        if (!window || !statusIsRed(window))
+        // Saved when "Download Complete" was reached; a page, a short body or the fifth failed
+        // attempt is a failure for good; the other failures wait for their retry.
+        const QString ended = statusText.isEmpty() || statusText.startsWith("Status: Saved")
+                                  ? "Saved"
+                              : retried && answer != "404" ? ""
+                                                           : "Failed";
+        QCOMPARE(m_outcomes, ended.isEmpty() ? QStringList()
+                                             : QStringList{ended + ' ' + saved.section('/', -1)});
+        // A download that failed for good lets go of its target, so it can be tried again.
+        if (!window || !statusIsRed(window) || ended == "Failed")
             QCOMPARE(m_downloads.count(), 0);
         const QByteArray bytes = contents(saved);
         if (onDisk == QLatin1String("page"))
@@ -266,7 +318,7 @@ private slots:
         else
             QCOMPARE(bytes, onDisk == QLatin1String("torrent")   ? torrentBytes(user)
                             : onDisk == QLatin1String("earlier") ? earlier
-                            : onDisk == QLatin1String("answer")  ? answer.toLatin1()
+                            : onDisk == QLatin1String("answer")  ? answer.mid(5).toLatin1()
                                                                  : QByteArray("<missing>"));
         QCOMPARE(folderFiles().size(), onDisk == QLatin1String("none") ? 0 : 1);
         QCOMPARE(QDir(m_env->folder() + "a").entryList(QDir::Files), QStringList());
@@ -346,6 +398,8 @@ private slots:
             QVERIFY(!statusIsRed(window));
         }));
         QTRY_VERIFY(window.isNull());
+        QCOMPARE(m_outcomes,
+                 QStringList{(timeOut ? "Saved " : "Cancelled ") + target().section('/', -1)});
         QCOMPARE(contents(target()), timeOut ? torrentBytes() : QByteArray("<missing>"));
         QCOMPARE(m_env->shell.files, timeOut ? QStringList{target()} : QStringList());
         QCOMPARE(folderFiles().size(), timeOut ? 1 : 0);

@@ -96,6 +96,92 @@ private slots:
         QCOMPARE(start(), PollwickApp::LoadEnd::FirstStart);
     }
 
+    // A stored file that cannot be read is renamed to its name + ".bad" (an older copy
+    // replaced) before anything is written, said in the log and in one message per start; the
+    // program goes on as without the file. A file that reads is left alone.
+    void brokenFilesAreKept_data()
+    {
+        QTest::addColumn<QString>("settings"); // "random", "folder" or "good" (the user stored)
+        QTest::addColumn<QString>("filters");  // "random", "lines" or "" (none)
+        QTest::addColumn<PollwickApp::LoadEnd>("end");
+        using E = PollwickApp::LoadEnd;
+        QTest::newRow("settings.reg of random bytes") << "random"
+                                                      << "" << E::FirstRun;
+        QTest::newRow("settings.reg a folder") << "folder"
+                                               << "lines" << E::FirstRun;
+        QTest::newRow("filters.dat of random bytes") << "good"
+                                                     << "random" << E::FirstStart;
+        QTest::newRow("both, older copies replaced") << "random"
+                                                     << "random" << E::FirstRun;
+        QTest::newRow("files that read stay") << "good"
+                                              << "lines" << E::FirstStart;
+    }
+    void brokenFilesAreKept()
+    {
+        QFETCH(QString, settings);
+        QFETCH(QString, filters);
+        const QString settingsPath = m->env.services.config.settingsPath();
+        const QString filtersPath = m->env.file("filters.dat");
+        QByteArray random;
+        QRandomGenerator rng(12);
+        for (int i = 0; i < 4096; ++i)
+            random += char(rng.bounded(256));
+        random.replace('\r', 'x'); // no line end of the files' own kind
+        QVERIFY(ReplaceFileAtomically(settingsPath + ".bad", "older"));
+        QVERIFY(ReplaceFileAtomically(filtersPath + ".bad", "older"));
+        if (settings == "good")
+            m->storeUser();
+        else if (settings == "folder")
+            QVERIFY(QDir().mkpath(settingsPath + "/inside"));
+        else
+            QVERIFY(ReplaceFileAtomically(settingsPath, random));
+        if (!filters.isEmpty())
+            QVERIFY(
+                ReplaceFileAtomically(filtersPath, filters == "random" ? random : "110a\r\n*\r\n"));
+
+        m->makeApp();
+        int wizards = 0;
+        m->app->setFirstRunWizard([&] { ++wizards; });
+        QTEST(m->app->start(), "end");
+        QStringList expected;
+        if (settings != "good")
+            expected << "settings.reg could not be read; kept as " + settingsPath + ".bad";
+        if (filters == "random")
+            expected << "filters.dat could not be read; kept as " + filtersPath + ".bad";
+        for (const QString &line : std::as_const(expected))
+            QCOMPARE(m->messages().count(line), 1);
+        if (!expected.isEmpty()) {
+            const ScriptedDialogs::Shown box = m->env.dialogs.take();
+            QCOMPARE(box.caption, QStringLiteral("Pollwick"));
+            QCOMPARE(box.text, expected.join('\n'));
+            QCOMPARE(box.icon, Dialogs::Information);
+        }
+        QCOMPARE(m->env.dialogs.pending(), 0);
+        // The files as they were, under their new names; the program's files are fresh.
+        QCOMPARE(QFileInfo(settingsPath + ".bad").isDir(), settings == "folder");
+        if (settings == "random")
+            QCOMPARE(readFile(settingsPath + ".bad"), random);
+        if (settings != "good")
+            QVERIFY(readFile(settingsPath).startsWith("REGEDIT4\r\n"));
+        QCOMPARE(readFile(filtersPath + ".bad"),
+                 filters == "random" ? random : QByteArray("older"));
+        QCOMPARE(QFile::exists(filtersPath), filters == "lines");
+        QCOMPARE(m->messages().contains("Filters successfully loaded."),
+                 filters == "lines" && settings == "good");
+        QCOMPARE(wizards, settings == "good" ? 0 : 1);
+        if (settings != "good" || filters != "lines")
+            return;
+        // Broken while the program runs: the next write sets it aside, and the message comes
+        // once that write (which may be part of a check) has returned.
+        QVERIFY(ReplaceFileAtomically(settingsPath, "garbage"));
+        QVERIFY(m->env.store->WriteSettingText("lastparsed", "700001"));
+        QCOMPARE(m->env.dialogs.pending(), 0);
+        QTRY_COMPARE(m->env.dialogs.pending(), 1);
+        QCOMPARE(m->env.dialogs.take().text,
+                 "settings.reg could not be read; kept as " + settingsPath + ".bad");
+        QCOMPARE(readFile(settingsPath + ".bad"), QByteArray("garbage"));
+    }
+
     // Apply runs the checks of the options core tests' table: a notice, or the critical box
     // for the folder; a box that does not hold a number shows the stored value again.
     void applyValidates()
@@ -392,6 +478,11 @@ private:
     {
         QCOMPARE(m->startShown(), PollwickApp::LoadEnd::FirstStart);
         QVERIFY(m->window()->isVisible());
+    }
+    static QByteArray readFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
     QPushButton *button(const char *name) const { return m->control<QPushButton>(name); }
     QCheckBox *box(const char *name) const { return m->control<QCheckBox>(name); }

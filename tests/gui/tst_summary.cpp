@@ -141,6 +141,75 @@ private slots:
                  (before == "hide" ? QStringList{"none"} : QStringList{"none", "downloaded"}));
         QTRY_COMPARE(t->env->shell.files,
                      QStringList{t->app->state().settings.TorrentFolder + record(Ids[0]).FileName});
+        // The user watches this download in its window (which reports the end before it opens
+        // the file); only a check's downloads log their path.
+        QCOMPARE(t->messages().filter(QStringLiteral("Saved ")), QStringList());
+    }
+
+    // A download started from the list that ends without a file (the window closed while it
+    // waited, or the site sent a page instead of the torrent) puts its row back to "none",
+    // found by its id after the list has changed, shown again with downloaded ones hidden.
+    void downloadEndsWithoutFile_data()
+    {
+        QTest::addColumn<QString>("ending"); // "cancelled" or "page"
+        QTest::addColumn<bool>("hide");
+        QTest::newRow("cancelled") << "cancelled" << false;
+        QTest::newRow("site sent a page, downloaded hidden") << "page" << true;
+    }
+    void downloadEndsWithoutFile()
+    {
+        QFETCH(QString, ending);
+        QFETCH(bool, hide);
+        if (ending == "page")
+            t->site->scriptReply("/download.php", "<html><body>Log in</body></html>");
+        else
+            t->site->misbehave("/download.php", SiteMisbehaviour::Stall);
+        open({record(Ids[0]), record(Ids[1])}, hide);
+        list()->setCurrentItem(list()->findItems(record(Ids[0]).Name, {}).value(0));
+        click("Command1");
+        QPointer<frmDownload> window = downloadWindow();
+        QVERIFY(window);
+        QCOMPARE(column(0).contains(record(Ids[0]).Name), !hide);
+        // The list changes meanwhile: a later result comes first, the row's position moves.
+        t->state().results.prepend(record(Ids[2]));
+        if (ending == "cancelled") {
+            QVERIFY(t->site->waitForRequests(1, "/download.php"));
+            QTest::mouseClick(NotifyTestApp::child<QPushButton>(window, "Command1"),
+                              Qt::LeftButton);
+        }
+        QTRY_COMPARE(t->state().results[1].Downloaded, 0.0f);
+        QCOMPARE(column(0),
+                 (QStringList{record(Ids[1]).Name, record(Ids[0]).Name, record(Ids[2]).Name}));
+        QCOMPARE(column(3), (QStringList{"none", "none", "none"}));
+        QVERIFY(NotifyTestApp::child<QPushButton>(t->summary(), "Command1")->isEnabled());
+        QCOMPARE(t->env->shell.files, QStringList());
+        if (ending == "page")
+            QCOMPARE(window->windowTitle(), QStringLiteral("Download Failed"));
+        else
+            QTRY_VERIFY(!window);
+        // Offered again, and started again, while the failed window still shows why.
+        t->site->clearMisbehaviour();
+        list()->setCurrentItem(list()->findItems(record(Ids[0]).Name, {}).value(0));
+        click("Command1");
+        QTRY_COMPARE(t->env->shell.files,
+                     QStringList{t->app->state().settings.TorrentFolder + record(Ids[0]).FileName});
+        QCOMPARE(t->state().results[1].Downloaded, 1.0f);
+    }
+
+    // Download Now on a row whose download still runs is refused with the box; the row stays
+    // "downloaded", as that download may still end well.
+    void refusedDownloadKeepsItsRow()
+    {
+        t->site->misbehave("/download.php", SiteMisbehaviour::Stall);
+        open({record(Ids[0])});
+        for (int i = 0; i < 2; ++i) {
+            list()->setCurrentItem(list()->topLevelItem(0));
+            click("Command1");
+        }
+        QCOMPARE(t->env->dialogs.take().text,
+                 QStringLiteral("Unable to download file. File is already being downloaded."));
+        QCOMPARE(t->state().results[0].Downloaded, 1.0f);
+        QCOMPARE(column(3), QStringList{"downloaded"});
     }
 
     // The hide box is stored when clicked; a minimised window is restored; closing acknowledges

@@ -1,5 +1,5 @@
 #include "core/TrayIconState.h"
-#include "download/frmDownload.h"
+#include "download/DownloadWindows.h"
 #include "feed/FeedCheck.h"
 #include "NotifyTestApp.h"
 
@@ -90,6 +90,131 @@ private slots:
         QCOMPARE(t->summary()->windowTitle(), QStringLiteral("3 new torrents"));
     }
 
+    // A name of a mebibyte, matched by a Notify and by a Download filter: the popup and the
+    // download window shorten it at once, the check completes and stores its bookkeeping.
+    void mebibyteName_data()
+    {
+        QTest::addColumn<QString>("rule"); // the filter's rule line
+        QTest::newRow("Notify match") << "110aaaa";
+        QTest::newRow("Download match") << "111aaaa";
+    }
+    void mebibyteName()
+    {
+        QFETCH(QString, rule);
+        prepare();
+        NotifyTestApp::writeFile(t->env->file("filters.dat"), rule.toLatin1() + "\r\n*\r\n");
+        const QString name(1 << 20, QLatin1Char('a'));
+        t->site->catalogue().addTorrent(name, "TV/XviD", 1000, 700045);
+        QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
+        QCOMPARE(stored("lastparsed"), QStringLiteral("700045"));
+        QCOMPARE(t->state().results.size(), 1);
+        const QString popup = NotifyTestApp::child<QLabel>(t->popup(), "lblMessage")->text();
+        QVERIFY2(popup.endsWith("a... has just been uploaded.") && popup.size() < 100,
+                 qPrintable(popup));
+        const bool download = rule.endsWith("1aaaa");
+        QCOMPARE(downloadWindows().size(), download ? 1 : 0);
+        if (!download)
+            return;
+        frmDownload *window = downloadWindows().first();
+        const QString shown = NotifyTestApp::child<QLabel>(window, "info_filename")->text();
+        QVERIFY(shown.endsWith("...") && shown.size() < 100);
+        const QString path = NotifyTestApp::child<QLabel>(window, "Label5")->text();
+        QVERIFY(path.startsWith(m_folder.left(8)) && path.contains("...") && path.size() < 100);
+    }
+
+    // A check's downloads never open a box: a second match whose file name comes to a target
+    // already being downloaded, and a missing torrent folder (once per check), are logged; the
+    // later rows, the bookkeeping and the popup follow as always.
+    void automaticDownloadsNeverAsk_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<QString>("downloaded"); // per result, in order
+        QTest::newRow("two matches, one target") << true << "1 0 1";
+        QTest::newRow("no torrent folder") << false << "0 0 0";
+    }
+    void automaticDownloadsNeverAsk()
+    {
+        QFETCH(bool, folder);
+        prepare();
+        NotifyTestApp::writeFile(t->env->file("filters.dat"), "111linux\r\n*\r\n");
+        SiteCatalogue &c = t->site->catalogue();
+        c.clear();
+        c.addTorrent(TestSite::torrent(Start, "Linux.Old"));
+        QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
+        // The folder goes while the program runs (a missing one is made again at start).
+        if (!folder)
+            QVERIFY(QDir(m_folder).removeRecursively());
+        int id = Start + 1;
+        for (const char *file : {"a/Same.torrent", "b\\Same.torrent", "Last.torrent"}) {
+            SiteTorrent row = TestSite::torrent(id, QString("Linux.%1").arg(id));
+            row.fileName = file;
+            c.addTorrent(row);
+            ++id;
+        }
+        t->main()->checkfeed();
+        QStringList downloaded;
+        for (const MatchRecord &r : std::as_const(t->state().results))
+            downloaded << QString::number(r.Downloaded);
+        QTEST(downloaded.join(' '), "downloaded");
+        QCOMPARE(stored("lastparsed"), QString::number(Start + 3));
+        QVERIFY(t->popup());
+        const QStringList log = t->messages();
+        QCOMPARE(log.filter("Autodownloading ").size(), 3);
+        const QString missing = "Critical Error: Pollwick was unable to save the .torrent file to "
+                                "the path you have specified. Please check to see if the path is "
+                                "correct, and the appropriate permissions exist. ";
+        QCOMPARE(log.count(missing), folder ? 0 : 1);
+        QCOMPARE(log.count("Unable to download file. File is already being downloaded. (" +
+                           m_folder + "Same.torrent)"),
+                 folder ? 1 : 0);
+        QCOMPARE(downloadWindows().size(), folder ? 2 : 0);
+        if (folder)
+            QTRY_COMPARE(t->env->shell.files.size(), 2);
+        // The next check says it again.
+        c.addTorrent(TestSite::torrent(id, "Linux.Next"));
+        t->main()->checkfeed();
+        QCOMPARE(t->messages().count(missing), folder ? 0 : 2);
+    }
+
+    // Twenty Download matches: four downloads at once, the others wait their turn and start as
+    // running ones end (a closed window counts); every result is listed.
+    void checkDownloadsFourAtATime()
+    {
+        prepare();
+        NotifyTestApp::writeFile(t->env->file("filters.dat"), "111linux\r\n*\r\n");
+        for (int i = 0; i < 20; ++i)
+            t->site->catalogue().addTorrent(QString("Linux.%1").arg(i), "Appz/Misc", 1000);
+        // The first four transfers hang after the login.
+        t->site->misbehave("/download.php", SiteMisbehaviour::Stall, 4);
+        QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
+        const DownloadQueue &queue = t->app->downloadWindows().queue();
+        QCOMPARE(t->state().results.size(), 22); // two of the four new uploads match too
+        QCOMPARE(downloadWindows().size(), 4);
+        QCOMPARE(queue.waiting(), 18);
+        QVERIFY(t->site->waitForRequests(4, "/download.php"));
+
+        QPointer<frmDownload> closed = downloadWindows().first();
+        const QString closedTarget = closed->targetPath();
+        closed->close();
+        int most = 0;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                most = std::max(most, int(downloadWindows().size()));
+                return t->env->shell.files.size() == 18;
+            },
+            20000));
+        QCOMPARE(most, 4);
+        QCOMPARE(queue.waiting(), 0);
+        QCOMPARE(queue.running(), 3);
+        QCOMPARE(t->messages().filter(QRegularExpression("^Saved " + m_folder)).size(), 18);
+        // The closed one is not downloaded; the hanging ones still count as downloading.
+        QStringList notDownloaded;
+        for (const MatchRecord &r : std::as_const(t->state().results))
+            if (r.Downloaded == 0)
+                notDownloaded << m_folder + r.FileName;
+        QCOMPARE(notDownloaded, QStringList{closedTarget});
+    }
+
     // A failed check leaves the bookkeeping, filters.dat and torrents.db as they were, whether it
     // ends before parsing (no reply, or a page kept for support: every other class of failure
     // the reply shows ends the same way, tst_feedcheck tells them apart) or where the parser
@@ -120,6 +245,8 @@ private slots:
         QTest::newRow("Error(3) row without a TAB") << raw << QByteArray("#PWKF12#\r\n\r\n"
             "700040\t1\tTV\t1\tA\tA.torrent\r\n700041\t2\tTV\t1\tHarbour.Linux\tB.torrent\r\n"
             "broken\r\n");
+        QTest::newRow("reply too large") << raw
+            << "#PWKF12#\r\nMusic\tTV\r\n" + QByteArray(16 << 20, '\t') + "\r\n";
         QTest::newRow("Error(8) one category") << raw
             << QByteArray("#PWKF12#\r\nMusic\r\n700041\t2\tTV\t1\tHarbour\tB.torrent\r\n");
         // clang-format on

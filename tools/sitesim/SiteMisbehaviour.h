@@ -37,4 +37,6 @@ struct SiteMisbehaviour
     int dripChunk = 64;
     int dripIntervalMs = 5;
     SiteResponse raw;
+    // Raw: the end of the body is marked only by the close, with no Content-Length.
+    bool rawWithoutLength = false;
 };

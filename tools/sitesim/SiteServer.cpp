@@ -177,7 +177,10 @@ void SiteServer::answer(SiteConnection *connection, SiteRequest request)
         if (!raw.hasHeader("Content-Type"))
             raw.addHeader("Content-Type", "text/plain; charset=ISO-8859-1");
         request.status = raw.status;
-        connection->send(raw, headOnly);
+        if (rule.rawWithoutLength)
+            connection->sendWithoutLength(raw);
+        else
+            connection->send(raw, headOnly);
         break;
     }
     }
