@@ -1,5 +1,6 @@
 #include "search/SearchResultModel.h"
 
+#include "platform/TextUtils.h"
 #include "search/SearchDatabase.h"
 
 #include <algorithm>

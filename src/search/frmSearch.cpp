@@ -8,6 +8,7 @@
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
+#include "platform/TextUtils.h"
 #include "platform/WindowHelpers.h"
 #include "search/SearchDatabase.h"
 #include "search/SearchDatabaseProvider.h"
