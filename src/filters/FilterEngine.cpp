@@ -131,52 +131,54 @@ void FilterEngine::runFiltered(qint32 lastparsed)
     log(QStringLiteral("All torrents filtered."));
 }
 
+// The steps of one enabled filter with one torrent: a torrent excluded earlier in the check
+// meets no more filters; a "Does Not Contain" filter first drops the results that later
+// exclusions took back; then the filter's mode gives its verdict and the verdict its effect.
 void FilterEngine::applyFilter(const FilterRule &rule, const TorrentRecord &torrent, qint32 id,
                                const QString &loweredName, qint32 lastparsed)
 {
-    switch (rule.mode()) {
-    case FilterRule::Mode::DoesNotContain:
-        if (m_currentExcluded)
-            return;
+    if (m_currentExcluded) {
+        logExcluded(rule, torrent);
+        return;
+    }
+    if (rule.mode() == FilterRule::Mode::DoesNotContain)
         cleanUpResults();
-        applyVerdict(rule,
-                     FilterRule::doesNotContainVerdict(rule.everyKeywordMatches(loweredName),
-                                                       rule.categoryFits(torrent.Category)),
-                     torrent, id, lastparsed);
-        return;
-    case FilterRule::Mode::Contains: {
-        // These lines come for every torrent and filter: build them only when they are kept.
-        if (m_currentExcluded) {
-            if (m_log)
-                log(QStringLiteral("id ") + torrent.Id +
-                    QStringLiteral(" found in exc array. no hit"));
-            return;
-        }
-        const int hits = rule.hits(loweredName);
-        if (m_log && rule.matchesEveryName())
-            log(QStringLiteral("display_all_overide"));
-        else if (m_log)
-            log(QStringLiteral("afhits = ") + QString::number(hits) + QLatin1Char('/') +
-                QString::number(rule.keywordCount()));
-        if (hits != rule.keywordCount())
-            return;
-        const bool fits = rule.categoryFits(torrent.Category);
-        if (m_log)
-            log(QStringLiteral("cat check ") + (fits ? QLatin1Char('1') : QLatin1Char('0')));
-        applyVerdict(rule, FilterRule::containsVerdict(true, fits), torrent, id, lastparsed);
-        return;
-    }
-    case FilterRule::Mode::ExactlyMatches:
-        if (m_currentExcluded)
-            return;
-        applyVerdict(rule,
-                     FilterRule::exactlyMatchesVerdict(rule.everyKeywordMatches(loweredName),
-                                                       rule.categoryFits(torrent.Category)),
-                     torrent, id, lastparsed);
-        return;
-    case FilterRule::Mode::Unknown:
-        return;
-    }
+    applyVerdict(rule, verdictFor(rule, torrent, loweredName), torrent, id, lastparsed);
+}
+
+void FilterEngine::logExcluded(const FilterRule &rule, const TorrentRecord &torrent) const
+{
+    // "Contains" says so for every torrent and filter: the line is built only when it is kept.
+    if (m_log && rule.mode() == FilterRule::Mode::Contains)
+        log(QStringLiteral("id ") + torrent.Id + QStringLiteral(" found in exc array. no hit"));
+}
+
+FilterRule::Verdict FilterEngine::verdictFor(const FilterRule &rule, const TorrentRecord &torrent,
+                                             const QString &loweredName) const
+{
+    if (rule.mode() == FilterRule::Mode::Contains)
+        return containsVerdict(rule, torrent, loweredName);
+    // "Exactly Matches" and "Does Not Contain": the mode's rule on the two tests.
+    return rule.verdict(rule.everyKeywordMatches(loweredName), rule.categoryFits(torrent.Category));
+}
+
+FilterRule::Verdict FilterEngine::containsVerdict(const FilterRule &rule,
+                                                  const TorrentRecord &torrent,
+                                                  const QString &loweredName) const
+{
+    // The log follows the test: the keywords that hit, then the category when they all did.
+    const int hits = rule.hits(loweredName);
+    if (m_log && rule.matchesEveryName())
+        log(QStringLiteral("display_all_overide"));
+    else if (m_log)
+        log(QStringLiteral("afhits = ") + QString::number(hits) + QLatin1Char('/') +
+            QString::number(rule.keywordCount()));
+    if (hits != rule.keywordCount())
+        return FilterRule::Verdict::None;
+    const bool fits = rule.categoryFits(torrent.Category);
+    if (m_log)
+        log(QStringLiteral("cat check ") + (fits ? QLatin1Char('1') : QLatin1Char('0')));
+    return FilterRule::containsVerdict(true, fits);
 }
 
 void FilterEngine::applyVerdict(const FilterRule &rule, FilterRule::Verdict verdict,

@@ -62,9 +62,17 @@ public:
 private:
     void runUnfiltered(qint32 lastparsed);
     void runFiltered(qint32 lastparsed);
-    // One filter's rule for one torrent, with the log lines of its mode.
+    // One filter with one torrent: the steps below, in order.
     void applyFilter(const FilterRule &rule, const TorrentRecord &torrent, qint32 id,
                      const QString &loweredName, qint32 lastparsed);
+    // The torrent was excluded earlier in this check: the filter passes it over.
+    void logExcluded(const FilterRule &rule, const TorrentRecord &torrent) const;
+    // The verdict of the filter's mode (FilterRule's rule of that mode).
+    FilterRule::Verdict verdictFor(const FilterRule &rule, const TorrentRecord &torrent,
+                                   const QString &loweredName) const;
+    // "Contains", with its log lines: the keyword hits, then the category test.
+    FilterRule::Verdict containsVerdict(const FilterRule &rule, const TorrentRecord &torrent,
+                                        const QString &loweredName) const;
     // A veto excludes the torrent; an acceptance applies the filter's action.
     void applyVerdict(const FilterRule &rule, FilterRule::Verdict verdict,
                       const TorrentRecord &torrent, qint32 id, qint32 lastparsed);
