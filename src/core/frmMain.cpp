@@ -27,6 +27,7 @@
 #include "platform/WindowHelpers.h"
 #include "platform/WindowPlacement.h"
 #include "search/SearchOpener.h"
+#include "search/SearchWindows.h"
 #include "ui_frmMain.h"
 
 #include <QCloseEvent>
@@ -85,7 +86,7 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
         *this, *this,
         FilterListController::Controls{ui.ListView1, ui.Command1, ui.Command2, ui.command_addfilter,
                                        ui.check_filter},
-        s, state());
+        s, state(), m_app.searchWindows().databases());
     m_account = std::make_unique<AccountWindows>(*this, *this, ui.info_username, ui.mnuAbout, s,
                                                  state().settings);
     connect(this, &frmMain::usernameClicked, m_account.get(), &AccountWindows::showLogin);

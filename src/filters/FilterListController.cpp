@@ -8,7 +8,6 @@
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
 #include "search/SearchDatabaseProvider.h"
-#include "search/SearchWindows.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -48,8 +47,9 @@ QAction *menuEntry(QMenu *menu, const char *name, const QString &caption)
 
 FilterListController::FilterListController(FilterListHost &host, QWidget &window,
                                            const Controls &controls, Services &services,
-                                           ProgramState &state)
-    : m_host(host), m_window(window), m_ui(controls), m_services(services), m_state(state)
+                                           ProgramState &state, SearchDatabaseProvider &databases)
+    : m_host(host), m_window(window), m_ui(controls), m_services(services), m_state(state),
+      m_databases(databases)
 {
     QTreeWidget *list = m_ui.ListView1;
     // The description takes the width the action's words leave.
@@ -322,7 +322,7 @@ FilterWizardWindow::Hooks FilterListController::wizardHooks()
     // the list controls and marks the options changed.
     hooks.setFilteringTicked = [this] { m_ui.check_filter->setChecked(true); };
     // The preview shares the search window's torrents.db snapshot, or reads the file once.
-    hooks.torrentDatabase = [this] { return m_window.app().searchWindows().databases().obtain(); };
+    hooks.torrentDatabase = [this] { return m_databases.obtain(); };
     return hooks;
 }
 

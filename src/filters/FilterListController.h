@@ -16,6 +16,7 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
+class SearchDatabaseProvider;
 struct ProgramState;
 struct Services;
 
@@ -38,9 +39,11 @@ public:
         QCheckBox *check_filter = nullptr;
     };
 
-    // window: the main window, parent of the menus, boxes and wizards.
+    // window: the main window, parent of the menus, boxes and wizards; databases: the
+    // program-wide torrents.db snapshot the wizards' preview reads.
     FilterListController(FilterListHost &host, QWidget &window, const Controls &controls,
-                         Services &services, ProgramState &state);
+                         Services &services, ProgramState &state,
+                         SearchDatabaseProvider &databases);
     ~FilterListController() override;
 
     // The list operations on a slot (row k of the list shows slot k, counting from 1).
@@ -99,6 +102,7 @@ private:
     Controls m_ui;
     Services &m_services;
     ProgramState &m_state;
+    SearchDatabaseProvider &m_databases;
 
     QMenu *m_mnuList = nullptr;
     QMenu *m_mnuList2 = nullptr;
