@@ -5,6 +5,7 @@
 #include "feed/FeedCheck.h"
 #include "feed/TorrentDb.h"
 #include "platform/Services.h"
+#include "platform/SettingsStore.h"
 
 #include <exception>
 
@@ -36,6 +37,11 @@ AlertStage::Outcome CheckCycle::run(const FeedCheckContext &context, bool filter
 {
     m_failed.clear();
     DebugLog *log = m_services.log;
+    // What the check stores (search_newest and search_updated after the append, lastalerted
+    // and lastparsed) is one change of the settings file. Nothing inside waits for the user:
+    // the downloads the filters ask for start once it is stored.
+    SettingsStore::Batch batch(*m_services.store);
+    QList<DownloadRequest> downloads;
 
     guarded(QStringLiteral("torrent db"), [&] {
         TorrentDb db(m_state, *m_services.store, *m_services.clock, log,
@@ -44,7 +50,8 @@ AlertStage::Outcome CheckCycle::run(const FeedCheckContext &context, bool filter
     });
 
     guarded(QStringLiteral("filters"), [&] {
-        FilterEngine engine(m_state, log, m_startDownload);
+        FilterEngine engine(m_state, log,
+                            [&downloads](const DownloadRequest &r) { downloads.append(r); });
         engine.run(filtering, context.lastparsed);
     });
 
@@ -72,6 +79,13 @@ AlertStage::Outcome CheckCycle::run(const FeedCheckContext &context, bool filter
                                                         QStringLiteral(" new torrents");
         }
         m_state.TrayTipText = outcome.tooltip;
+    }
+    outcome.stored = batch.commit() && outcome.stored;
+
+    // One download that cannot start does not keep the others from starting.
+    if (m_startDownload) {
+        for (const DownloadRequest &request : std::as_const(downloads))
+            guarded(QStringLiteral("download"), [&] { m_startDownload(request); });
     }
     return outcome;
 }

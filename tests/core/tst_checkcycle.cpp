@@ -1,14 +1,19 @@
 #include "core/ProgramState.h"
 #include "feed/FeedCheck.h"
+#include "FileRewriteCounter.h"
 #include "notify/CheckCycle.h"
 #include "TestEnv.h"
+
+#include "platform/SettingsStore.h"
+#include "platform/TextUtils.h"
 
 #include <QtTest>
 
 #include <stdexcept>
 
 // The stages after a parsed reply, run one after the other: an error inside one stage is
-// logged and the later stages still run, so the check always stores its bookkeeping.
+// logged and the later stages still run, so the check always stores its bookkeeping, in one
+// rewrite of the settings file, before any download starts.
 class TestCheckCycle : public QObject
 {
     Q_OBJECT
@@ -16,16 +21,17 @@ class TestCheckCycle : public QObject
 private slots:
     void aFailingStepDoesNotStopTheCheck_data()
     {
-        // torrents.db cannot be written in every row; "std" or "other": thrown by the download
-        // starter as well. The whole check where nothing fails is tst_wholecheck's.
+        // "db": torrents.db cannot be written; "std" or "other": thrown by the download starter
+        // as well. The whole check against a site is tst_wholecheck's.
         QTest::addColumn<QString>("failure");
         QTest::addColumn<QString>("logLine");
         // clang-format off
-        QTest::newRow("torrents.db cannot be written") << "" << "Failed to update torrent db: ";
+        QTest::newRow("nothing fails: the four values in one rewrite") << "" << "Update successful.";
+        QTest::newRow("torrents.db cannot be written") << "db" << "Failed to update torrent db: ";
         QTest::newRow("a standard exception") << "std"
-            << "Error in the filters step: no space left. Continuing the check.";
+            << "Error in the download step: no space left. Continuing the check.";
         QTest::newRow("anything else") << "other"
-            << "Error in the filters step: unknown error. Continuing the check.";
+            << "Error in the download step: unknown error. Continuing the check.";
         // clang-format on
     }
     void aFailingStepDoesNotStopTheCheck()
@@ -34,7 +40,13 @@ private slots:
         QFETCH(QString, logLine);
         TestEnv env;
         env.store->WriteSettingText("search_newest", "100");
-        QVERIFY(QDir().mkdir(env.file("torrents.db")));
+        if (failure.isEmpty())
+            QVERIFY(ReplaceTextFileAtomically(env.file("torrents.db"), "100\t1\tTV\t1\tS\ts\r\n"));
+        else
+            QVERIFY(QDir().mkdir(env.file("torrents.db")));
+        const QString settingsPath = env.services.config.settingsPath();
+        FileRewriteCounter rewrites(settingsPath);
+        QVERIFY(rewrites.isValid());
         ProgramState state;
         state.settings.TorrentFolder = env.folder();
         state.feed = {{"100", "1", "TV", "Start", "s.torrent"},
@@ -43,7 +55,9 @@ private slots:
                       {"103", "1", "TV", "Linux Two", "c.torrent"}};
         state.Filters.append(FilterRecord{true, "Contains", "Download", {"linux"}, {"*"}});
         int started = 0;
+        QStringList storedAtStart; // lastparsed as the file holds it when a download starts
         CheckCycle cycle(env.services, state, [&](const DownloadRequest &) {
+            storedAtStart << SettingsStore(settingsPath, QString()).ReadSettingText("lastparsed");
             if (failure == "std")
                 throw std::runtime_error("no space left");
             if (failure == "other")
@@ -56,17 +70,25 @@ private slots:
         const AlertStage::Outcome outcome = cycle.run(context, true, false);
 
         const bool threw = failure == "std" || failure == "other";
-        QCOMPARE(cycle.failedStages(), threw ? QStringList{"filters"} : QStringList{});
+        // One download that cannot start does not keep the next one from starting.
+        QCOMPARE(cycle.failedStages(), threw ? QStringList(2, "download") : QStringList());
         QVERIFY(env.log->lines().join('\n').contains(logLine));
         QList<int> ids;
         for (const MatchRecord &r : std::as_const(state.results))
             ids << r.Id;
-        QCOMPARE(ids, threw ? QList<int>{101} : (QList<int>{101, 103}));
+        QCOMPARE(ids, (QList<int>{101, 103}));
         QCOMPARE(started, threw ? 0 : 2);
-        // The alert stage ran after the failed one and stored where the next check starts.
+        QCOMPARE(storedAtStart, QStringList(2, "103"));
+        // The alert stage ran after a failed one and stored where the next check starts, with
+        // the torrents.db values when the append succeeded, all in one rewrite.
         QVERIFY(outcome.popup.has_value());
+        QVERIFY(outcome.stored);
+        QCOMPARE(rewrites.count(), 1);
         QCOMPARE(env.store->ReadSettingText("lastparsed"), QStringLiteral("103"));
-        QCOMPARE(env.store->ReadSettingText("lastalerted"), QString::number(ids.last()));
+        QCOMPARE(env.store->ReadSettingText("lastalerted"), QStringLiteral("103"));
+        QCOMPARE(env.store->ReadSettingText("search_newest"),
+                 QString(failure.isEmpty() ? "103" : "100"));
+        QCOMPARE(env.store->ReadSettingText("search_updated").isEmpty(), !failure.isEmpty());
         QCOMPARE(env.problems(), QString());
     }
 };
