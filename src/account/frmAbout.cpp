@@ -3,59 +3,11 @@
 #include "ui_frmAbout.h"
 
 #include "account/AboutTexts.h"
+#include "platform/ProgramIcon.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
 
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
-#include <QPixmap>
-
-namespace {
-
-constexpr int LogoSize = 64;
-
-// The program's logo: a tadpole (a pollywog) swimming across a dusk-blue tile.
-QPixmap drawLogo()
-{
-    QPixmap logo(LogoSize, LogoSize);
-    logo.fill(Qt::transparent);
-    QPainter p(&logo);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient tile(0, 0, 0, LogoSize);
-    tile.setColorAt(0.0, QColor(46, 96, 158));
-    tile.setColorAt(1.0, QColor(24, 58, 104));
-    p.setPen(Qt::NoPen);
-    p.setBrush(tile);
-    p.drawRoundedRect(QRectF(1, 1, LogoSize - 2, LogoSize - 2), 12, 12);
-
-    // Ripples.
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(255, 255, 255, 70), 1.5));
-    p.drawEllipse(QPointF(40, 28), 18, 14);
-    p.drawEllipse(QPointF(40, 28), 24, 19);
-
-    // The tail, a curve swept behind the body.
-    QPainterPath tail;
-    tail.moveTo(30, 34);
-    tail.cubicTo(20, 44, 18, 30, 8, 50);
-    tail.cubicTo(20, 38, 22, 50, 34, 38);
-    tail.closeSubpath();
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(70, 160, 90));
-    p.drawPath(tail);
-
-    // Body and eye.
-    p.setBrush(QColor(56, 140, 74));
-    p.drawEllipse(QPointF(40, 28), 12, 10);
-    p.setBrush(Qt::white);
-    p.drawEllipse(QPointF(45, 24), 3.2, 3.2);
-    p.setBrush(QColor(20, 30, 20));
-    p.drawEllipse(QPointF(45.8, 24), 1.5, 1.5);
-    return logo;
-}
-
-} // namespace
 
 frmAbout::frmAbout(Services &services, QWidget *mainWindow)
     : QDialog(mainWindow), m_ui(std::make_unique<Ui::frmAbout>()), m_services(services)
@@ -64,7 +16,8 @@ frmAbout::frmAbout(Services &services, QWidget *mainWindow)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowTitle(AboutTexts::caption());
-    m_ui->Image1->setPixmap(drawLogo());
+    // The program's icon, the picture of the application menu and the task switcher.
+    m_ui->Image1->setPixmap(ProgramIcon::pixmap(64));
     m_ui->Label1->setText(AboutTexts::title());
     m_ui->Label2->setText(AboutTexts::version());
     m_ui->Label3->setText(AboutTexts::legalNotice());

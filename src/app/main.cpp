@@ -1,12 +1,12 @@
 #include "core/DebugLog.h"
 #include "core/PollwickApp.h"
 #include "core/StartupRules.h"
-#include "core/TrayIconPainter.h"
 #include "platform/AppConfig.h"
 #include "platform/AppInfo.h"
 #include "platform/Clock.h"
 #include "platform/DesktopShell.h"
 #include "platform/ProcessList.h"
+#include "platform/ProgramIcon.h"
 #include "platform/QtDialogs.h"
 #include "platform/QtScreenMetrics.h"
 #include "platform/QtSound.h"
@@ -40,7 +40,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(AppInfo::VersionText());
     // Only "Exit" in the tray menu ends the program, never closing its last window.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(TrayIconPainter::applicationIcon());
+    QApplication::setWindowIcon(ProgramIcon::icon());
 
     SystemClock clock;
     QtDialogs dialogs;

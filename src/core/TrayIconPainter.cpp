@@ -135,12 +135,4 @@ QIcon icon(TrayPicture picture)
     return icon;
 }
 
-QIcon applicationIcon()
-{
-    QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128})
-        icon.addPixmap(pixmap(TrayPicture::NoNew, size));
-    return icon;
-}
-
 } // namespace TrayIconPainter

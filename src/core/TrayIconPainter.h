@@ -15,7 +15,5 @@ namespace TrayIconPainter {
 QPixmap pixmap(TrayPicture picture, int size = 16);
 // 16, 22, 32 and 48 pixels, for trays of any scale.
 QIcon icon(TrayPicture picture);
-// The window and application icon.
-QIcon applicationIcon();
 
 } // namespace TrayIconPainter

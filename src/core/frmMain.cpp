@@ -8,17 +8,17 @@
 #include "core/OptionsValidation.h"
 #include "core/StartupRules.h"
 #include "core/TrayIcon.h"
-#include "core/TrayIconPainter.h"
 #include "core/TrayIconState.h"
 #include "feed/Categories.h"
 #include "feed/FeedCheck.h"
 #include "filters/FilterFile.h"
-#include "notify/NotifyController.h"
-#include "notify/NotifyWindows.h"
 #include "filters/FilterListController.h"
 #include "filters/FilterListOps.h"
+#include "notify/NotifyController.h"
+#include "notify/NotifyWindows.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
+#include "platform/ProgramIcon.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
@@ -38,7 +38,7 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
     // A tool window stays out of the task bar on the desktops that honour it.
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setWindowIcon(TrayIconPainter::applicationIcon());
+    setWindowIcon(ProgramIcon::icon());
 
     Services &s = services();
     m_scheduler =
