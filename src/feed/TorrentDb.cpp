@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
@@ -32,6 +34,35 @@ bool endsInsideALine(const QString &path)
     if (size < 2 || !file.seek(size - 2))
         return true;
     return file.read(2) != QByteArrayLiteral("\r\n");
+}
+
+// The id of the file's last whole line (one ended by CR LF); 0 when there is none or its first
+// field is not a number. A line cut short by a crash is not taken.
+qint64 lastWholeLineId(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const qint64 size = file.size();
+    for (qint64 chunk = 4096;; chunk *= 4) {
+        const qint64 from = std::max<qint64>(0, size - chunk);
+        if (!file.seek(from))
+            return 0;
+        const QByteArray tail = file.read(size - from);
+        const qsizetype end = tail.lastIndexOf("\r\n");
+        const qsizetype before = end > 0 ? tail.lastIndexOf("\r\n", end - 1) : -1;
+        if (from > 0 && before < 0)
+            continue; // the line may begin before this piece
+        if (end < 0)
+            return 0;
+        const qsizetype start = before < 0 ? 0 : before + 2;
+        QByteArray id = tail.mid(start, end - start);
+        if (const qsizetype tab = id.indexOf('\t'); tab >= 0)
+            id.truncate(tab);
+        bool ok = false;
+        const qint64 value = id.trimmed().toLongLong(&ok);
+        return ok ? value : 0;
+    }
 }
 
 } // namespace
@@ -97,9 +128,14 @@ TorrentDb::AppendResult TorrentDb::appendFromCheck(qint32 lastparsed)
     if (!QFileInfo::exists(m_path) || m_state.TorrentDbBusy)
         return result;
 
+    // search_newest is stored with the check's other values after the append: a crash in
+    // between leaves the file ahead of it, and those rows must not be written twice.
+    const qint64 fileLast = lastWholeLineId(m_path);
+    const qint64 after = std::max(newest, fileLast);
+
     // The rows newer than the file's last line, in ascending order.
     QString text;
-    qint64 last = newest;
+    qint64 last = after;
     for (const TorrentRecord &row : std::as_const(m_state.feed)) {
         qint64 id = 0;
         if (!number(row.Id, &id) || id <= last)
@@ -108,8 +144,15 @@ TorrentDb::AppendResult TorrentDb::appendFromCheck(qint32 lastparsed)
         last = id;
         ++result.rows;
     }
-    if (result.rows == 0)
+    if (result.rows == 0) {
+        if (after > newest) {
+            // The file already holds these rows: search_newest catches up with it.
+            m_store.WriteSettingText(QStringLiteral("search_newest"), QString::number(after));
+            m_store.WriteSettingText(QStringLiteral("search_updated"),
+                                     timestampText(m_clock.now()));
+        }
         return result;
+    }
 
     if (m_log)
         m_log->debug_console(QStringLiteral("Updating torrent db."));
@@ -118,17 +161,20 @@ TorrentDb::AppendResult TorrentDb::appendFromCheck(qint32 lastparsed)
     const QByteArray bytes = ToAnsi(text);
 
     m_state.TorrentDbBusy = true;
+    // Unbuffered, so that nothing is left to flush when the file is closed after a failure.
     QFile file(m_path);
     qint64 oldSize = -1;
     bool written = false;
-    if (file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
         oldSize = file.size();
-        written = file.write(bytes) == bytes.size() && file.flush();
-        if (!written) {
+        written = file.write(bytes) == bytes.size();
+        if (!written)
             result.error = file.errorString();
-            file.resize(oldSize); // no half line stays behind
-        }
         file.close();
+        // Cut back only once the file is closed: a resize of the open file would first try
+        // again to write what failed, fail, and leave the half line behind.
+        if (!written && !QFile::resize(m_path, oldSize))
+            result.error += QStringLiteral(" (the file could not be cut back to its old length)");
     } else {
         result.error = file.errorString();
     }
