@@ -241,14 +241,27 @@ private slots:
         QCOMPARE(snapshot(*m_store), after);
     }
 
+    // The command line is the Exec value, escaped as a desktop entry's strings are.
+    void runEntryIsTheAutostartFile_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("exec");
+        QTest::newRow("a blank in the path")
+            << R"("/opt/poll wick/bin/pollwick" /startup)"
+            << QByteArray(R"("/opt/poll wick/bin/pollwick" /startup)");
+        QTest::newRow("a backslash in the command line")
+            << R"("/opt/a\b\\c/pollwick" /startup)"
+            << QByteArray(R"("/opt/a\\b\\\\c/pollwick" /startup)");
+    }
     void runEntryIsTheAutostartFile()
     {
+        QFETCH(QString, command);
         const QString run = SettingsStore::RunKey();
-        const QString command = QStringLiteral("\"/opt/poll wick/bin/pollwick\" /startup");
         QVERIFY(m_store->RegWriteText(HKCU, run, "Pollwick", command));
         QFile entry(autostartPath());
         QVERIFY(entry.open(QIODevice::ReadOnly));
-        QVERIFY(entry.readAll().contains("\nExec=" + command.toLatin1() + "\n"));
+        QFETCH(QByteArray, exec);
+        QVERIFY(entry.readAll().contains("\nExec=" + exec + "\n"));
         QCOMPARE(m_store->RegReadText(HKCU, run.toUpper(), "pollwick"), command);
         QVERIFY(!QFile::exists(regPath()));
         m_store->RegDeleteValueName(HKCU, run, "Pollwick");
