@@ -27,6 +27,8 @@ QList<QByteArray> seeds()
         "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Pollwick]\r\n\"a\"=\"b\\\"c\"\r\n"
         "\"n\"=dword:0000ffff\r\n\"h\"=hex(1):61,00,62\r\n\"x\"=hex(2):25,00,\\\r\n  00\r\n",
         "700001\t1\t\t1\tName.With.Dots\tfile.torrent\r\n700002\tx\r\n",
+        // torrents.db rows for the search loader; the last byte, "4", chooses that target.
+        "s0#\t1\tTV\t1\tShow.S01E05\tf\r\nbad\r\n7\t2\t\t0\tA.\xC9\nb\tg\r\n8\t3\r\n4",
         "s0#e1#\nshow s01e05 hdtv",
         "[!a-z]iso\n1iso",
         "*[a-\n[z-a]",

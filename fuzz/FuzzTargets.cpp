@@ -10,8 +10,14 @@
 #include "filters/WildcardMatcher.h"
 #include "platform/RegFile.h"
 #include "platform/TextUtils.h"
+#include "search/SearchDatabase.h"
+#include "search/SearchQuery.h"
+#include "search/SubstringFinder.h"
 
 #include <QString>
+
+#include <algorithm>
+#include <cstring>
 
 #include <cstdint>
 #include <cstdlib>
@@ -60,6 +66,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         TorrentRecord record;
         for (const QStringView line : QStringView(text).split(QStringLiteral("\r\n")))
             TorrentDb::readLine(line, &record);
+        // The search window's loader: every row's fields and lowered name lie inside the
+        // snapshot, and a query finds rows newest first, each once.
+        const SearchDatabase::LoadResult loaded = SearchDatabase::fromBytes(bytes);
+        require(loaded.skippedRows >= 0);
+        if (const std::shared_ptr<const SearchDatabase> db = loaded.database) {
+            require(db->rowCount() > 0 && db->nameEnd(db->rowCount() - 1) < db->loweredSize());
+            for (int row = 0; row < db->rowCount(); ++row) {
+                require(db->nameStart(row) <= db->nameEnd(row));
+                require(db->name(row).size() == db->nameEnd(row) - db->nameStart(row));
+                require(db->categoryIndex(row) < db->categories().size());
+                db->fileName(row);
+                db->id(row);
+            }
+            const QString query = text.left(3);
+            const std::vector<quint32> found =
+                SearchQuery(query).run(*db, SearchQuery::AllCategories);
+            for (size_t i = 0; i < found.size(); ++i)
+                require(int(found[i]) < db->rowCount() && (i == 0 || found[i] < found[i - 1]));
+        }
         break;
     }
     case 5: {
@@ -70,6 +95,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         WildcardMatcher matcher(pattern);
         const bool hit = matcher.matches(name);
         require(!hit || matcher.isValid());
+        // The byte matcher of the search window agrees with the text matcher on Latin-1.
+        const QString lowered = name.toLower();
+        if (std::all_of(lowered.begin(), lowered.end(),
+                        [](QChar c) { return c.unicode() <= 0xff; }))
+            require(matcher.matchesLoweredLatin1(lowered.toLatin1()) == hit);
+        // The search's substring finder finds what memmem finds, from every start.
+        const QByteArray needle = pattern.toLatin1();
+        const QByteArray haystack = name.toLatin1();
+        const SubstringFinder finder(needle);
+        for (qsizetype from = 0; from <= haystack.size(); ++from) {
+            const void *expected =
+                memmem(haystack.constData() + from, size_t(haystack.size() - from),
+                       needle.constData(), size_t(needle.size()));
+            const size_t found =
+                finder.find(haystack.constData(), size_t(haystack.size()), size_t(from));
+            require(expected ? found == size_t(static_cast<const char *>(expected) -
+                                               haystack.constData())
+                             : found == SubstringFinder::NotFound);
+        }
         break;
     }
     case 6: {

@@ -1,4 +1,5 @@
 #include "core/DebugLog.h"
+#include "core/DesktopNotifier.h"
 #include "core/PollwickApp.h"
 #include "core/StartupRules.h"
 #include "platform/AppConfig.h"
@@ -70,6 +71,9 @@ int main(int argc, char *argv[])
     };
 
     PollwickApp pollwick(services, QApplication::arguments());
+    // The notices go to the application's tray icon, or to its stand-in where there is none.
+    DesktopNotifier notifier(pollwick.trayIcon());
+    services.notifier = &notifier;
     pollwick.start();
     return app.exec();
 }

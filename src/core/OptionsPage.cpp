@@ -250,7 +250,7 @@ void OptionsPage::command_addproc_Click()
 {
     const QString chosen = m_services.dialogs->openFile(
         &m_window, QStringLiteral("Select Executable"), m_services.config.programFolder(),
-        QStringLiteral("Executables (*.exe);;All files (*)"));
+        QStringLiteral("All files (*)"));
     if (chosen.isEmpty())
         return;
     m_ui.proc_list->addItem(chosen.mid(chosen.lastIndexOf(QLatin1Char('/')) + 1));

@@ -1,7 +1,10 @@
 #include "core/PollwickApp.h"
 
 #include "account/frmFirstRun.h"
+#include "core/DebugLog.h"
 #include "core/frmMain.h"
+#include "core/InstanceChannel.h"
+#include "core/LoginRefusalNotice.h"
 #include "core/StartupRules.h"
 #include "core/TrayIcon.h"
 #include "core/TrayIconState.h"
@@ -11,6 +14,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/WindowHelpers.h"
+#include "search/SearchWindows.h"
 
 #include <QTimer>
 
@@ -19,7 +23,10 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
       m_commandLine(StartupRules::commandLineText(arguments)),
       m_trayState(std::make_unique<TrayIconState>(m_state)),
       m_trayIcon(std::make_unique<TrayIcon>(*m_trayState)),
-      m_notifyWindows(std::make_unique<NotifyWindows>(*this))
+      m_notifyWindows(std::make_unique<NotifyWindows>(*this)),
+      m_searchWindows(std::make_unique<SearchWindows>(services, m_state)),
+      m_channel(std::make_unique<InstanceChannel>()),
+      m_loginRefusal(std::make_unique<LoginRefusalNotice>(services))
 {
     setSummaryWindow([this] { m_notifyWindows->showSummary(); });
     connect(m_services.store, &SettingsStore::programKeyWriteFailed, this, [this] {
@@ -30,6 +37,8 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
         m_services.endProgram(1);
     });
     connect(m_trayIcon.get(), &TrayIcon::doubleClicked, this, &PollwickApp::onTrayDoubleClick);
+    connect(m_trayIcon.get(), &TrayIcon::noTrayAtStart, this, &PollwickApp::onNoTrayAtStart);
+    connect(m_channel.get(), &InstanceChannel::showRequested, this, &PollwickApp::bringForward);
 }
 
 PollwickApp::~PollwickApp()
@@ -38,6 +47,11 @@ PollwickApp::~PollwickApp()
     delete m_main;
     for (const QPointer<frmMain> &window : std::as_const(m_unloaded))
         delete window;
+}
+
+SearchOpener &PollwickApp::searchOpener()
+{
+    return *m_searchWindows;
 }
 
 frmMain *PollwickApp::mainWindow() const
@@ -60,7 +74,46 @@ bool PollwickApp::acquireInstanceLock()
     // long it runs.
     m_lock->setStaleLockTime(0);
     m_lockHeld = m_lock->tryLock(0);
+    if (m_lockHeld) {
+        QString error;
+        if (!m_channel->listen(InstanceChannel::socketPath(m_services.config), &error))
+            m_services.log->debug_console(
+                QStringLiteral("Unable to listen for another start of the program: ") + error);
+    }
     return m_lockHeld;
+}
+
+bool PollwickApp::listensForSecondStarts() const
+{
+    return m_channel->isListening();
+}
+
+void PollwickApp::askRunningInstanceToShow()
+{
+    QString error;
+    if (!InstanceChannel::askToShow(InstanceChannel::socketPath(m_services.config), &error))
+        m_services.log->debug_console(QStringLiteral("Unable to reach the running instance: ") +
+                                      error);
+}
+
+void PollwickApp::bringForward()
+{
+    m_services.log->debug_console(QStringLiteral("Another start of the program asks for this "
+                                                 "window."));
+    if (m_firstRun) {
+        m_firstRun->show();
+        m_firstRun->raise();
+        m_firstRun->activateWindow();
+        return;
+    }
+    if (m_main)
+        m_main->bringForward();
+}
+
+void PollwickApp::onNoTrayAtStart()
+{
+    if (m_main)
+        m_main->showNoTrayWindow();
 }
 
 PollwickApp::LoadEnd PollwickApp::start()
@@ -89,6 +142,7 @@ void PollwickApp::exitProgram()
 {
     unloadMainWindow();
     m_trayIcon->remove();
+    m_channel->close();
     if (m_lockHeld)
         m_lock->unlock();
     m_lockHeld = false;

@@ -11,7 +11,11 @@
 #include <functional>
 #include <memory>
 
+class InstanceChannel;
+class LoginRefusalNotice;
 class NotifyWindows;
+class SearchOpener;
+class SearchWindows;
 class TrayIcon;
 class TrayIconState;
 class frmFirstRun;
@@ -19,7 +23,8 @@ class frmMain;
 
 // The application: it owns the program-wide state (which outlives the main window: after the
 // first-run wizard the main window loads a second time in the same process), the one-instance
-// lock, the tray icon, and the main window. main() builds the real services and calls start().
+// lock with the channel on which a second start asks for the window, the tray icon, and the
+// main window. main() builds the real services and calls start().
 class PollwickApp : public QObject
 {
     Q_OBJECT
@@ -45,9 +50,17 @@ public:
     // "Exit": unloads the main window and ends the program.
     void exitProgram();
 
-    // Taken once per process and held until exit; false when another instance holds it.
+    // Taken once per process and held until exit; false when another instance holds it. The
+    // holder listens for second starts.
     bool acquireInstanceLock();
     static QString lockFilePath(const AppConfig &config);
+    // A second start: asks the running instance to show its window.
+    void askRunningInstanceToShow();
+    // A second start asked for the window: the first-run wizard while it is open, else the
+    // main window (with an open filter wizard in front).
+    void bringForward();
+    // Listening for second starts.
+    bool listensForSecondStarts() const;
 
     // The no-user-name step hands over to the first-run wizard: frmFirstRun, whose "Continue"
     // stores the details and loads the main window again in this process, and whose "Cancel"
@@ -63,16 +76,23 @@ public:
     void onTrayDoubleClick();
 
     Services &services() { return m_services; }
+    // Says once that the site refused the user's details.
+    LoginRefusalNotice &loginRefusalNotice() { return *m_loginRefusal; }
     ProgramState &state() { return m_state; }
     TrayIconState &trayState() { return *m_trayState; }
     TrayIcon &trayIcon() { return *m_trayIcon; }
     // The popup with its queue, and the summary and filter info windows.
     NotifyWindows &notifyWindows() { return *m_notifyWindows; }
+    // The search window and the torrents.db snapshot it shares with other windows.
+    SearchWindows &searchWindows() { return *m_searchWindows; }
+    SearchOpener &searchOpener();
     frmMain *mainWindow() const;
     // The arguments after the program path, joined with blanks.
     QString commandLine() const { return m_commandLine; }
 
 private:
+    void onNoTrayAtStart();
+
     Services &m_services;
     ProgramState m_state;
     QString m_commandLine;
@@ -82,6 +102,9 @@ private:
     std::unique_ptr<TrayIconState> m_trayState;
     std::unique_ptr<TrayIcon> m_trayIcon;
     std::unique_ptr<NotifyWindows> m_notifyWindows;
+    std::unique_ptr<SearchWindows> m_searchWindows;
+    std::unique_ptr<InstanceChannel> m_channel;
+    std::unique_ptr<LoginRefusalNotice> m_loginRefusal;
     QPointer<frmMain> m_main;
     // Unloaded windows waiting for their deferred deletion.
     QList<QPointer<frmMain>> m_unloaded;

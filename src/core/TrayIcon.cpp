@@ -6,8 +6,15 @@
 #include <QApplication>
 #include <QMenu>
 
+QString TrayIcon::noTrayText()
+{
+    return QStringLiteral("No notification area found: Pollwick keeps running and shows its "
+                          "popups; start Pollwick again to open this window.");
+}
+
 TrayIcon::TrayIcon(TrayIconState &state, QObject *parent)
-    : QObject(parent), m_state(state), m_available(&QSystemTrayIcon::isSystemTrayAvailable)
+    : QObject(parent), m_state(state), m_available(&QSystemTrayIcon::isSystemTrayAvailable),
+      m_standInText(noTrayText())
 {
     m_tmrTray.setInterval(10000);
     connect(&m_tmrTray, &QTimer::timeout, this, &TrayIcon::onTmrTrayTick);
@@ -27,35 +34,72 @@ void TrayIcon::add(QMenu *menu)
     m_wanted = true;
     m_shown = false;
     m_everShown = false;
+    m_firstTick = true;
     if (m_icon)
         m_icon->setContextMenu(menu);
-    onTmrTrayTick();
+    lookForTray();
     m_tmrTray.start();
+    emit standInChanged();
 }
 
 void TrayIcon::remove()
 {
     m_wanted = false;
     m_shown = false;
+    m_firstTick = false;
     m_tmrTray.stop();
     m_tmrClick.stop();
     if (m_icon)
         m_icon->hide();
+    emit standInChanged();
 }
 
 void TrayIcon::onTmrTrayTick()
 {
+    lookForTray();
+    if (!m_firstTick || !m_wanted)
+        return;
+    m_firstTick = false;
+    if (!m_shown)
+        emit noTrayAtStart();
+}
+
+void TrayIcon::lookForTray()
+{
     if (!m_wanted)
         return;
-    const bool available = m_available();
-    if (!available) {
+    if (!m_available()) {
         // The panel went away; its successor gets the icon again.
-        m_shown = false;
+        setShown(false);
         return;
     }
     if (m_shown || (m_everShown && !m_readd))
         return;
     showIcon();
+}
+
+void TrayIcon::setShown(bool shown)
+{
+    if (m_shown == shown)
+        return;
+    m_shown = shown;
+    emit standInChanged();
+}
+
+void TrayIcon::setStandInText(const QString &text)
+{
+    if (m_standInText == text)
+        return;
+    m_standInText = text;
+    emit standInChanged();
+}
+
+bool TrayIcon::showMessage(const QString &title, const QString &text)
+{
+    if (!m_shown || !m_icon)
+        return false;
+    m_icon->showMessage(title, text, QSystemTrayIcon::Warning);
+    return true;
 }
 
 void TrayIcon::showIcon()
@@ -70,8 +114,8 @@ void TrayIcon::showIcon()
     // Hidden first, so that a tray that restarted registers the icon anew.
     m_icon->hide();
     m_icon->show();
-    m_shown = true;
     m_everShown = true;
+    setShown(true);
 }
 
 void TrayIcon::refresh()

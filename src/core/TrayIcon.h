@@ -18,10 +18,18 @@ class TrayIconState;
 // Clicks: a double-click acts as the double-click; a single click (all that StatusNotifier
 // trays report) acts the same after the double-click interval, so that one real double-click,
 // which also reports a single click first, acts only once.
+//
+// While the icon is wanted but no tray shows it, a stand-in line on the options window takes
+// its place (standInNeeded, standInText). When no tray shows the icon at the first look after
+// 10 seconds, noTrayAtStart tells the program, once per run, so that it can show its window:
+// without it the user could not reach the program at all.
 class TrayIcon : public QObject
 {
     Q_OBJECT
 public:
+    // The stand-in's own line.
+    static QString noTrayText();
+
     explicit TrayIcon(TrayIconState &state, QObject *parent = nullptr);
     ~TrayIcon() override;
 
@@ -39,6 +47,13 @@ public:
     // The icon is in a tray now.
     bool shown() const { return m_shown; }
     QSystemTrayIcon *systemTrayIcon() const { return m_icon; }
+
+    // The icon is wanted and no tray shows it.
+    bool standInNeeded() const { return m_wanted && !m_shown; }
+    QString standInText() const { return m_standInText; }
+    void setStandInText(const QString &text);
+    // A message from the icon; false when no tray shows the icon.
+    bool showMessage(const QString &title, const QString &text);
     QTimer &TmrTray() { return m_tmrTray; }
     QTimer &TmrClick() { return m_tmrClick; }
 
@@ -48,10 +63,16 @@ public:
 
 signals:
     void doubleClicked();
+    // standInNeeded or standInText changed.
+    void standInChanged();
+    // The first look 10 seconds after the icon was added found no tray (once per run).
+    void noTrayAtStart();
 
 private:
+    void lookForTray();
     void showIcon();
     void refresh();
+    void setShown(bool shown);
 
     TrayIconState &m_state;
     std::function<bool()> m_available;
@@ -63,4 +84,7 @@ private:
     bool m_shown = false;
     bool m_everShown = false;
     bool m_readd = true;
+    // The next tick is the first since add() (the main window adds the icon once per run).
+    bool m_firstTick = false;
+    QString m_standInText;
 };

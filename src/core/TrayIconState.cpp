@@ -145,16 +145,8 @@ void TrayIconState::showPaused(bool paused)
 {
     const bool error =
         m_iconState == QLatin1String("error") || m_iconState == QLatin1String("error_new");
-    if (paused) {
-        show(error ? TrayPicture::ErrorPaused : TrayPicture::Paused);
-        return;
-    }
-    if (m_iconState == QLatin1String("error")) {
-        show(TrayPicture::Error);
-    } else if (m_iconState != QLatin1String("error_new")) {
-        m_iconState = QStringLiteral("nonew");
-        show(TrayPicture::NoNew);
-    } else {
-        show(TrayPicture::ErrorNew);
-    }
+    // A resume shows the state the pause covered: new torrents stay announced until the user
+    // acknowledges them, so the picture agrees with the tooltip.
+    show(paused ? (error ? TrayPicture::ErrorPaused : TrayPicture::Paused)
+                : pictureOf(m_iconState));
 }

@@ -64,7 +64,7 @@ public:
     void setTip(const QString &text);
 
     // Pausing shows the paused picture (or the error-paused one) without changing the state
-    // word; resuming shows the state's picture, and drops a "new" state to "nonew".
+    // word; resuming shows the picture of the state word again.
     void showPaused(bool paused);
 
     // The picture of a state word; the no-new picture for an unknown word.

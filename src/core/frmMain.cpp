@@ -4,6 +4,8 @@
 #include "core/CheckScheduler.h"
 #include "core/DebugLog.h"
 #include "core/DebugPanel.h"
+#include "core/LoginRefusalNotice.h"
+#include "core/NoTrayPanel.h"
 #include "core/OptionsPage.h"
 #include "core/OptionsValidation.h"
 #include "core/StartupRules.h"
@@ -23,6 +25,8 @@
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/WindowHelpers.h"
+#include "platform/WindowPlacement.h"
+#include "search/SearchOpener.h"
 #include "ui_frmMain.h"
 
 #include <QCloseEvent>
@@ -55,11 +59,12 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
     m_account = std::make_unique<AccountWindows>(*this, m_ui->info_username, m_ui->mnuAbout, s,
                                                  state().settings);
     buildMenu();
+    m_noTray =
+        std::make_unique<NoTrayPanel>(m_app.trayIcon(), m_ui->info_notray, m_ui->command_menu,
+                                      m_mnuFile, [this] { applyWindowHeight(); });
     connectControls();
 
     m_ui->info_username->installEventFilter(this);
-    // The search window comes with a later version: its tab is present but cannot be chosen.
-    m_ui->SSTab1->setTabEnabled(3, false);
 }
 
 frmMain::~frmMain()
@@ -109,6 +114,17 @@ void frmMain::connectControls()
             [this] { services().shell->openUrl(SiteBaseUrl() + QStringLiteral("/browse.php")); });
     connect(m_ui->mnuCheck, &QAction::triggered, m_scheduler.get(), &CheckScheduler::mnuCheckClick);
     connect(m_ui->mnuOptions, &QAction::triggered, this, &frmMain::showOptions);
+    connect(m_ui->mnuSearch, &QAction::triggered, this,
+            [this] { m_app.searchOpener().showSearchWindow(); });
+    // The fourth tab only opens the search window; the tab chosen before stays on show.
+    connect(m_ui->SSTab1, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (tab != SearchTab) {
+            m_previousTab = tab;
+            return;
+        }
+        m_app.searchOpener().showSearchWindow();
+        m_ui->SSTab1->setCurrentIndex(m_previousTab);
+    });
     connect(m_ui->mnuPause, &QAction::triggered, m_scheduler.get(), &CheckScheduler::mnuPauseClick);
     connect(m_ui->mnuExit, &QAction::triggered, &m_app, &PollwickApp::exitProgram);
     connect(m_scheduler.get(), &CheckScheduler::pauseCheckedChanged, m_ui->mnuPause,
@@ -118,6 +134,11 @@ void frmMain::connectControls()
     connect(&tray(), &TrayIconState::pauseMenuEnabled, m_ui->mnuPause, &QAction::setEnabled);
     // The filtering box reacts to code too (loadfilters sets it).
     connect(m_ui->check_filter, &QCheckBox::toggled, this, &frmMain::onCheckFilterToggled);
+    connect(m_feedCheck.get(), &FeedCheck::checkEnded, this, [this] {
+        const Settings &settings = state().settings;
+        m_app.loginRefusalNotice().checkEnded(m_feedCheck->lastFailure(), settings.SiteUserName,
+                                              settings.SitePassword);
+    });
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
@@ -151,8 +172,21 @@ void frmMain::applyWindowHeight()
                WindowHelpers::TwipsToPixelsY(screen, withLog ? 8710 : 6105));
     // Larger fonts than the form was laid out for widen it rather than cut its captions.
     layout()->activate();
-    size = size.expandedTo(minimumSizeHint());
+    const QSize minimum = minimumSizeHint();
+    size = size.expandedTo(minimum);
+    // A large font makes the twips tall too: the debug log gives way before the window leaves
+    // the work area.
+    size.setHeight(WindowPlacement::FittedHeight(
+        size.height(), minimum.height(),
+        WindowPlacement::FrameHeight(this, WindowHelpers::CaptionHeight(this)), screen.workArea()));
     setFixedSize(size);
+    keepOnScreen();
+}
+
+void frmMain::keepOnScreen()
+{
+    WindowPlacement::KeepInside(this, services().screen->workArea(),
+                                WindowHelpers::CaptionHeight(this));
 }
 
 PollwickApp::LoadEnd frmMain::load()
@@ -168,6 +202,8 @@ PollwickApp::LoadEnd frmMain::load()
 
     if (!m_app.acquireInstanceLock()) {
         m_trayIconAbsent = true;
+        // The running instance shows its window while this one says why it ends.
+        m_app.askRunningInstanceToShow();
         s.dialogs->message(this, AppInfo::Title,
                            QStringLiteral("Another instance of ") + AppInfo::Title +
                                QStringLiteral(" is already running. "),
@@ -253,16 +289,36 @@ void frmMain::unload()
 
 void frmMain::minimiseAndHide()
 {
-    setWindowState(windowState() | Qt::WindowMinimized);
+    // Only hidden: minimising a shown window asks the window manager to iconify it, and on
+    // X11 a request it handles late iconifies the window again the next time it shows (a
+    // second start of the program then brought back no window).
     hide();
 }
 
 void frmMain::showOptions()
 {
     setWindowState(windowState() & ~Qt::WindowMinimized);
+    keepOnScreen();
     show();
     raise();
     activateWindow();
+}
+
+void frmMain::bringForward()
+{
+    showOptions();
+    // The main window waits, disabled, for an open filter wizard: that one is what to answer.
+    if (FilterWizardWindow *wizard = m_filterList->wizard()) {
+        wizard->show();
+        wizard->raise();
+        wizard->activateWindow();
+    }
+}
+
+void frmMain::showNoTrayWindow()
+{
+    debug_console(TrayIcon::noTrayText());
+    showOptions();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -395,6 +451,9 @@ void frmMain::listadd(const QString &text, const QString &state, const QString &
 {
     auto *item = new QTreeWidgetItem({text, action});
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    // A description too long for its column is read whole here.
+    item->setToolTip(0, text);
+    item->setToolTip(1, text);
     item->setCheckState(0, state == QLatin1String("Yes") ? Qt::Checked : Qt::Unchecked);
     const QSignalBlocker block(m_ui->ListView1);
     m_ui->ListView1->insertTopLevelItem(qBound(0, position, m_ui->ListView1->topLevelItemCount()),

@@ -14,6 +14,7 @@ class DebugPanel;
 class FeedCheck;
 class NotifyController;
 class FilterListController;
+class NoTrayPanel;
 class OptionsPage;
 class QMenu;
 class TrayIconState;
@@ -79,11 +80,21 @@ public:
     // info_username from the stored user name.
     void updateUsernameCaption();
 
-    // Window states: minimised and hidden; shown normally (tray "Options").
+    // Window states: hidden (what minimising did: the window leaves the screen); shown
+    // normally (tray "Options").
     void minimiseAndHide();
     void showOptions();
-    // The client height: 6105 twips, or 8710 with the debug log.
+    // Another start of the program asked for this window: it shows, and an open filter wizard
+    // comes in front of it.
+    void bringForward();
+    // No tray showed the icon 10 seconds after the start: the window shows once, so that the
+    // program can be reached, and the log says why.
+    void showNoTrayWindow();
+    // The client height: 6105 twips, or 8710 with the debug log; wider when the font needs it.
+    // The window stays inside the screen's work area.
     void applyWindowHeight();
+    // Moves the window inside the work area where it would leave it.
+    void keepOnScreen();
 
     PollwickApp &app() { return m_app; }
     ProgramState &state();
@@ -119,6 +130,9 @@ private:
     void onCheckFilterToggled(bool checked);
     void applyFilterControls(bool filteringOn);
 
+    // The options page's fourth tab, "Search Torrents ".
+    static constexpr int SearchTab = 3;
+
     PollwickApp &m_app;
     std::unique_ptr<Ui::frmMain> m_ui;
     std::unique_ptr<CheckScheduler> m_scheduler;
@@ -128,10 +142,13 @@ private:
     std::unique_ptr<DebugPanel> m_debug;
     std::unique_ptr<FilterListController> m_filterList;
     std::unique_ptr<AccountWindows> m_account;
+    std::unique_ptr<NoTrayPanel> m_noTray;
     QMenu *m_mnuFile = nullptr;
     QString m_helpFile;
     bool m_trayIconAbsent = false;
     bool m_unloading = false;
     // loadfilters has run once in this window (the start-up load).
     bool m_filtersLoaded = false;
+    // The tab selected before the current one, where the fourth tab switches back to.
+    int m_previousTab = 0;
 };

@@ -117,52 +117,29 @@ bool TorrentDb::readLine(QStringView line, TorrentRecord *record)
     return true;
 }
 
-TorrentDb::AppendResult TorrentDb::appendFromCheck(qint32 lastparsed)
+TorrentDb::AppendResult TorrentDb::appendNewer(ProgramState &state, const QString &path,
+                                               qint64 newest, const QList<PendingLine> &lines)
 {
     AppendResult result;
-    qint64 newest = 0;
-    if (lastparsed <= 0 ||
-        !number(m_store.ReadSettingText(QStringLiteral("search_newest")), &newest) ||
-        newest != lastparsed)
-        return result; // out of step: the search window's own update catches up
-    if (!QFileInfo::exists(m_path) || m_state.TorrentDbBusy)
-        return result;
-
-    // search_newest is stored with the check's other values after the append: a crash in
-    // between leaves the file ahead of it, and those rows must not be written twice.
-    const qint64 fileLast = lastWholeLineId(m_path);
-    const qint64 after = std::max(newest, fileLast);
-
-    // The rows newer than the file's last line, in ascending order.
     QString text;
-    qint64 last = after;
-    for (const TorrentRecord &row : std::as_const(m_state.feed)) {
+    qint64 last = newest;
+    for (const PendingLine &pending : lines) {
         qint64 id = 0;
-        if (!number(row.Id, &id) || id <= last)
+        if (!number(pending.id, &id) || id <= last)
             continue;
-        text += lineFor(row) + CrLf;
+        text += pending.line + CrLf;
         last = id;
         ++result.rows;
     }
-    if (result.rows == 0) {
-        if (after > newest) {
-            // The file already holds these rows: search_newest catches up with it.
-            m_store.WriteSettingText(QStringLiteral("search_newest"), QString::number(after));
-            m_store.WriteSettingText(QStringLiteral("search_updated"),
-                                     timestampText(m_clock.now()));
-        }
+    if (result.rows == 0)
         return result;
-    }
-
-    if (m_log)
-        m_log->debug_console(QStringLiteral("Updating torrent db."));
-    if (endsInsideALine(m_path))
+    if (endsInsideALine(path))
         text.prepend(CrLf);
     const QByteArray bytes = ToAnsi(text);
 
-    m_state.TorrentDbBusy = true;
+    state.TorrentDbBusy = true;
     // Unbuffered, so that nothing is left to flush when the file is closed after a failure.
-    QFile file(m_path);
+    QFile file(path);
     qint64 oldSize = -1;
     bool written = false;
     if (file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
@@ -172,26 +149,68 @@ TorrentDb::AppendResult TorrentDb::appendFromCheck(qint32 lastparsed)
             result.error = file.errorString();
         file.close();
         // Cut back only once the file is closed: a resize of the open file would first try
-        // again to write what failed, fail, and leave the half line behind.
-        if (!written && !QFile::resize(m_path, oldSize))
+        // again to write what failed, and leave the half line behind.
+        if (!written && !QFile::resize(path, oldSize))
             result.error += QStringLiteral(" (the file could not be cut back to its old length)");
     } else {
         result.error = file.errorString();
     }
-    m_state.TorrentDbBusy = false;
+    state.TorrentDbBusy = false;
 
     if (!written) {
         result.status = AppendStatus::Failed;
         result.rows = 0;
+        return result;
+    }
+    result.status = AppendStatus::Appended;
+    result.lastId = last;
+    return result;
+}
+
+TorrentDb::AppendResult TorrentDb::appendFromCheck(qint32 lastparsed)
+{
+    qint64 newest = 0;
+    if (lastparsed <= 0 ||
+        !number(m_store.ReadSettingText(QStringLiteral("search_newest")), &newest) ||
+        newest != lastparsed)
+        return AppendResult(); // out of step: the search window's own update catches up
+    if (!QFileInfo::exists(m_path) || m_state.TorrentDbBusy)
+        return AppendResult();
+
+    // search_newest is stored with the check's other values after the append: a crash in
+    // between leaves the file ahead of it, and those rows must not be written twice.
+    const qint64 after = std::max(newest, lastWholeLineId(m_path));
+
+    QList<PendingLine> lines;
+    lines.reserve(m_state.feed.size());
+    bool anyNewer = false;
+    for (const TorrentRecord &row : std::as_const(m_state.feed)) {
+        lines.append({row.Id, lineFor(row)});
+        qint64 id = 0;
+        anyNewer = anyNewer || (number(row.Id, &id) && id > after);
+    }
+    if (!anyNewer) {
+        if (after > newest) {
+            // The file already holds these rows: search_newest catches up with it.
+            m_store.WriteSettingText(QStringLiteral("search_newest"), QString::number(after));
+            m_store.WriteSettingText(QStringLiteral("search_updated"),
+                                     timestampText(m_clock.now()));
+        }
+        return AppendResult();
+    }
+
+    if (m_log)
+        m_log->debug_console(QStringLiteral("Updating torrent db."));
+    const AppendResult result = appendNewer(m_state, m_path, after, lines);
+    if (result.status == AppendStatus::Failed) {
         if (m_log)
             m_log->debug_console(QStringLiteral("Failed to update torrent db: ") + result.error);
         return result;
     }
 
-    m_store.WriteSettingText(QStringLiteral("search_newest"), QString::number(last));
+    m_store.WriteSettingText(QStringLiteral("search_newest"), QString::number(result.lastId));
     m_store.WriteSettingText(QStringLiteral("search_updated"), timestampText(m_clock.now()));
     if (m_log)
         m_log->debug_console(QStringLiteral("Update successful."));
-    result.status = AppendStatus::Appended;
     return result;
 }

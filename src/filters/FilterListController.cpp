@@ -9,6 +9,7 @@
 #include "platform/Services.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -48,6 +49,11 @@ FilterListController::FilterListController(frmMain &window, const Controls &cont
     : m_window(window), m_ui(controls), m_services(services), m_state(state)
 {
     QTreeWidget *list = m_ui.ListView1;
+    // The description takes the width the action's words leave.
+    QHeaderView *header = list->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     // The pointer position over the list is kept for the double-click rule.
     list->viewport()->setMouseTracking(true);
     list->viewport()->installEventFilter(this);

@@ -25,6 +25,11 @@ WildcardMatcher::WildcardMatcher(const QString &pattern)
     }
     if (!run.isEmpty())
         m_requiredRuns.append(run);
+    for (const QString &r : std::as_const(m_requiredRuns)) {
+        for (const QChar c : r)
+            m_beyondLatin1 = m_beyondLatin1 || c.unicode() > 0xff;
+        m_requiredRunsLatin1.append(r.toLatin1());
+    }
 
     const qsizetype n = m_tokens.size();
     if (literals == n) {
@@ -115,19 +120,8 @@ bool WildcardMatcher::tokenMatches(const Token &token, char16_t c) const
     return false;
 }
 
-bool WildcardMatcher::matchesLowered(QStringView text) const
+template <typename Text> bool WildcardMatcher::walk(const Text &text) const
 {
-    if (!m_valid)
-        return false;
-    if (m_plainEquals)
-        return text == m_plainText;
-    if (m_plainContains)
-        return text.contains(m_plainText);
-    for (const QString &run : m_requiredRuns) {
-        if (!text.contains(run))
-            return false;
-    }
-
     // Greedy walk: each non-star token takes one character; on a mismatch the last star takes
     // one more character and the walk resumes after it. Earlier stars never need to be
     // revisited, which keeps the walk polynomial.
@@ -141,7 +135,7 @@ bool WildcardMatcher::matchesLowered(QStringView text) const
         if (p < m && m_tokens[p].kind == Kind::Star) {
             starP = p++;
             starT = t;
-        } else if (p < m && tokenMatches(m_tokens[p], text[t].unicode())) {
+        } else if (p < m && tokenMatches(m_tokens[p], char16_t(text[t]))) {
             ++p;
             ++t;
         } else if (starP >= 0) {
@@ -154,6 +148,58 @@ bool WildcardMatcher::matchesLowered(QStringView text) const
     while (p < m && m_tokens[p].kind == Kind::Star)
         ++p;
     return p == m;
+}
+
+bool WildcardMatcher::matchesLowered(QStringView text) const
+{
+    if (!m_valid)
+        return false;
+    if (m_plainEquals)
+        return text == m_plainText;
+    if (m_plainContains)
+        return text.contains(m_plainText);
+    for (const QString &run : m_requiredRuns) {
+        if (!text.contains(run))
+            return false;
+    }
+    struct Utf16
+    {
+        QStringView view;
+        qsizetype size() const { return view.size(); }
+        char16_t operator[](qsizetype i) const { return view[i].unicode(); }
+    };
+    return walk(Utf16{text});
+}
+
+bool WildcardMatcher::matchesLoweredLatin1(QByteArrayView text) const
+{
+    if (!m_valid || m_beyondLatin1)
+        return false;
+    if (m_plainEquals)
+        return text == QByteArrayView(m_requiredRunsLatin1.value(0));
+    for (const QByteArray &run : m_requiredRunsLatin1) {
+        if (!text.contains(QByteArrayView(run)))
+            return false;
+    }
+    if (m_plainContains)
+        return true;
+    struct Latin1
+    {
+        QByteArrayView view;
+        qsizetype size() const { return view.size(); }
+        char16_t operator[](qsizetype i) const { return char16_t(uchar(view[i])); }
+    };
+    return walk(Latin1{text});
+}
+
+QString WildcardMatcher::longestLiteralRun() const
+{
+    QString longest;
+    for (const QString &run : m_requiredRuns) {
+        if (run.size() > longest.size())
+            longest = run;
+    }
+    return longest;
 }
 
 bool WildcardMatcher::match(const QString &text, const QString &pattern)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -29,6 +30,12 @@ public:
     bool matchesLowered(QStringView loweredText) const;
     // Lower-cases the text first.
     bool matches(const QString &text) const { return matchesLowered(text.toLower()); }
+    // The same test on Latin-1 bytes that are already lower-cased (byte n is character n).
+    bool matchesLoweredLatin1(QByteArrayView loweredText) const;
+
+    // The longest run of literal characters that every matching text contains; empty when the
+    // pattern has none (or is invalid). Searches use it to skip texts before the full match.
+    QString longestLiteralRun() const;
 
     // One-off convenience: does the whole text match the pattern?
     static bool match(const QString &text, const QString &pattern);
@@ -58,11 +65,15 @@ private:
 
     bool parse(const QString &lowered);
     bool tokenMatches(const Token &token, char16_t c) const;
+    template <typename Text> bool walk(const Text &text) const;
 
     QList<Token> m_tokens;
     QList<Range> m_ranges;
     // Runs of literals that any matching text must contain; checked first with a fast search.
     QList<QString> m_requiredRuns;
+    QList<QByteArray> m_requiredRunsLatin1;
+    // A literal of the pattern lies beyond Latin-1, so no Latin-1 text can match.
+    bool m_beyondLatin1 = false;
     // The pattern is "*" + literals + "*" (or literals only): a plain substring (or equality) test.
     bool m_plainContains = false;
     bool m_plainEquals = false;

@@ -51,6 +51,8 @@ void HttpTransfer::start(const QString &url, const QByteArray &operation, const 
     m_failed = false;
     m_timedOut = false;
     m_cancelled = false;
+    m_tooLarge = false;
+    m_received = 0;
     m_announced = false;
     m_finished = false;
     m_executing = true;
@@ -72,8 +74,8 @@ void HttpTransfer::start(const QString &url, const QByteArray &operation, const 
     if (operation == "POST")
         m_reply = m_network->post(request, body);
     else
-        m_reply = m_network->sendCustomRequest(request, operation.isEmpty() ? "GET" : operation,
-                                               body);
+        m_reply =
+            m_network->sendCustomRequest(request, operation.isEmpty() ? "GET" : operation, body);
     connect(m_reply, &QNetworkReply::readyRead, this, &HttpTransfer::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &HttpTransfer::onFinished);
     if (m_timeoutSeconds > 0)
@@ -88,8 +90,8 @@ void HttpTransfer::captureMetaData()
     if (!status.isValid())
         return;
     m_statusCode = status.toInt();
-    QString reason = FromAnsi(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute)
-                                  .toByteArray());
+    QString reason =
+        FromAnsi(m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
     m_headers = m_reply->rawHeaderPairs();
     QString block = QStringLiteral("HTTP/1.1 %1 %2\r\n").arg(m_statusCode).arg(reason);
     for (const auto &pair : m_headers)
@@ -106,7 +108,15 @@ void HttpTransfer::onReadyRead()
         m_timeout.start(m_timeoutSeconds * 1000);
     if (m_headerBlock.isEmpty())
         captureMetaData();
-    m_buffer += m_reply->readAll();
+    const QByteArray data = m_reply->readAll();
+    m_received += data.size();
+    if (m_bodyLimit >= 0 && m_received > m_bodyLimit) {
+        m_tooLarge = true;
+        m_buffer.clear();
+        m_reply->abort(); // delivers finished(), which records the failure
+        return;
+    }
+    m_buffer += data;
     if (!m_announced && !m_headerBlock.isEmpty())
         announce(icResponseCompleted);
     wakeWaiters();
@@ -120,15 +130,22 @@ void HttpTransfer::onFinished()
     m_timeout.stop();
     if (m_headerBlock.isEmpty())
         captureMetaData();
-    if (reply->isOpen())
-        m_buffer += reply->readAll();
+    if (reply->isOpen() && !m_tooLarge) {
+        const QByteArray rest = reply->readAll();
+        m_received += rest.size();
+        m_tooLarge = m_bodyLimit >= 0 && m_received > m_bodyLimit;
+        m_buffer += rest;
+    }
     const QNetworkReply::NetworkError error = reply->error();
     // An HTTP error status is an answer, not a transport failure: its page is the body.
     const bool transportFailure =
         error != QNetworkReply::NoError &&
         (m_statusCode == 0 || error < QNetworkReply::ContentAccessDenied || m_timedOut ||
          m_cancelled);
-    if (m_timedOut) {
+    if (m_tooLarge) {
+        m_buffer.clear();
+        finishWith(ErrorOther, QStringLiteral("The reply is too large"));
+    } else if (m_timedOut) {
         finishWith(ErrorTimeout, QStringLiteral("The request has timed out"));
     } else if (m_cancelled) {
         finishWith(ErrorCancelled, QStringLiteral("The operation was cancelled"));

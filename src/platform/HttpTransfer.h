@@ -47,6 +47,11 @@ public:
     int RequestTimeout() const { return m_timeoutSeconds; }
     void setRequestTimeout(int seconds);
 
+    // The most body bytes a request may bring (negative: no limit); a reply that brings more
+    // fails at once, with ResponseInfo "The reply is too large", and bodyTooLarge() is true.
+    void setBodyLimit(qint64 bytes) { m_bodyLimit = bytes; }
+    bool bodyTooLarge() const { return m_tooLarge; }
+
     // Blocking GET: waits for the whole response and returns the first piece of the body (at
     // most 1024 characters); GetChunkText returns the rest. Any failure of the transfer gives
     // empty text (an HTTP error page is not a failure: its body is returned). Called while
@@ -111,6 +116,9 @@ private:
     bool m_failed = false;
     bool m_timedOut = false;
     bool m_cancelled = false;
+    bool m_tooLarge = false;
+    qint64 m_bodyLimit = -1;
+    qint64 m_received = 0;
     quint64 m_serial = 0;
     int m_responseCode = 0;
     QString m_responseInfo;

@@ -7,6 +7,7 @@
 class Clock;
 class DebugLog;
 class Dialogs;
+class Notifier;
 class ProcessList;
 class QNetworkAccessManager;
 class ScreenMetrics;
@@ -28,6 +29,7 @@ struct Services
     Shell *shell = nullptr;
     Sound *sound = nullptr;
     ScreenMetrics *screen = nullptr;
+    Notifier *notifier = nullptr;
     // Ends the program at once with the given exit code.
     std::function<void(int)> endProgram;
 };

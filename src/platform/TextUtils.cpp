@@ -93,12 +93,19 @@ QString DownloadUrlPath(const MatchRecord &record)
     return DownloadUrlPath(record.Id);
 }
 
-QString FetchUrlText(const QString &url, HttpTransfer &transfer)
+QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes, bool *tooLarge)
 {
+    if (tooLarge)
+        *tooLarge = false;
+    transfer.setBodyLimit(maxBytes);
     // The transfer belongs to a window that may close while the events run here.
     QPointer<HttpTransfer> alive(&transfer);
     QString body = transfer.OpenURL(url);
-    if (!alive || transfer.failed())
+    if (!alive)
+        return QString();
+    if (tooLarge)
+        *tooLarge = transfer.bodyTooLarge();
+    if (transfer.failed())
         return QString();
     for (;;) {
         const QString piece = transfer.GetChunkText(1024);
@@ -112,6 +119,8 @@ QString FetchUrlText(const QString &url, HttpTransfer &transfer)
         if (!alive)
             return QString();
     }
+    if (tooLarge)
+        *tooLarge = transfer.bodyTooLarge();
     if (transfer.failed())
         return QString();
     return body;

@@ -30,7 +30,10 @@ QString DownloadUrlPath(qint32 id);
 QString DownloadUrlPath(const MatchRecord &record);
 
 // Whole body of a GET as text, letting pending events run between pieces; empty on failure.
-QString FetchUrlText(const QString &url, HttpTransfer &transfer);
+// With maxBytes of 0 or more, a body longer than that is not read on: the transfer is
+// cancelled, the result is empty and *tooLarge (when given) is set.
+QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes = -1,
+                     bool *tooLarge = nullptr);
 
 // Writes text into a file that is opened without truncation. With keepExisting, an existing
 // file is left alone and the result is false. Callers that replace a file use

@@ -23,4 +23,41 @@ void CentreOverOwner(QWidget *window, const QWidget *owner)
     window->move(CentredOver(ownerFrame, own));
 }
 
+QPoint KeptInside(const QRect &frame, const QRect &work)
+{
+    QPoint at = frame.topLeft();
+    if (frame.right() > work.right())
+        at.rx() -= frame.right() - work.right();
+    if (frame.bottom() > work.bottom())
+        at.ry() -= frame.bottom() - work.bottom();
+    at.setX(qMax(at.x(), work.left()));
+    at.setY(qMax(at.y(), work.top()));
+    return at;
+}
+
+int FittedHeight(int wanted, int minimum, int frameHeight, const QRect &work)
+{
+    if (work.isEmpty())
+        return qMax(wanted, minimum);
+    return qMax(minimum, qMin(wanted, work.height() - frameHeight));
+}
+
+int FrameHeight(const QWidget *window, int captionHeight)
+{
+    const int framed = window->frameGeometry().height() - window->height();
+    return framed > 0 ? framed : captionHeight;
+}
+
+void KeepInside(QWidget *window, const QRect &work, int captionHeight)
+{
+    if (!window || work.isEmpty())
+        return;
+    const QSize frame(window->frameGeometry().width(),
+                      window->height() + FrameHeight(window, captionHeight));
+    // pos() is the top-left corner of the frame, and move() places that corner.
+    const QPoint at = KeptInside(QRect(window->pos(), frame), work);
+    if (at != window->pos())
+        window->move(at);
+}
+
 } // namespace WindowPlacement

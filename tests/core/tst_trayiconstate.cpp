@@ -39,9 +39,9 @@ private slots:
         // clang-format off
         QTest::newRow("stop before any frame") << "stop" << false << 0 << 20 << nonew << noNew;
         QTest::newRow("stop mid-cycle") << "stop" << false << 10 << 10 << nonew << noNew;
-        QTest::newRow("new is dropped by a resume") << "stopnew" << true << 0 << 0
-            << QStringList{"new", "nonew", "nonew"}
-            << QList<P>{P::New, P::Paused, P::NoNew, P::NoNew};
+        QTest::newRow("new stays announced across a pause") << "stopnew" << true << 0 << 0
+            << QStringList{"new", "new", "nonew"}
+            << QList<P>{P::New, P::Paused, P::New, P::NoNew};
         QTest::newRow("error") << "stopwitherror" << false << 0 << 0
             << QStringList{"error", "error", "nonew"}
             << QList<P>{P::Error, P::ErrorPaused, P::Error, P::NoNew};

@@ -1,4 +1,5 @@
 #include "platform/WindowHelpers.h"
+#include "platform/WindowPlacement.h"
 
 #include <QTest>
 
@@ -36,6 +37,51 @@ private slots:
             summary.resize(100, 100);
             QCOMPARE(summary.size(), developer ? QSize(100, 100) : QSize(639, 182));
         }
+    }
+
+    // A window that would leave the work area moves back in by as little as it takes; one
+    // larger than the work area keeps its caption in it.
+    void keptInsideTheWorkArea_data()
+    {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QPoint>("kept");
+        const QRect work(100, 0, 900, 560); // a panel on the left, a taskbar below
+        QTest::newRow("inside") << QRect(100, 0, 900, 560) << QPoint(100, 0);
+        QTest::newRow("one pixel past the taskbar") << QRect(300, 1, 400, 560) << QPoint(300, 0);
+        QTest::newRow("past the right edge") << QRect(700, 50, 301, 200) << QPoint(699, 50);
+        QTest::newRow("under the left panel") << QRect(99, 50, 300, 200) << QPoint(100, 50);
+        QTest::newRow("above the screen") << QRect(300, -1, 300, 200) << QPoint(300, 0);
+        QTest::newRow("taller than the work area") << QRect(300, 100, 300, 600) << QPoint(300, 0);
+    }
+    void keptInsideTheWorkArea()
+    {
+        QFETCH(QRect, frame);
+        QTEST(WindowPlacement::KeptInside(frame, QRect(100, 0, 900, 560)), "kept");
+    }
+
+    // A window no taller than the work area below its frame, and never below its minimum.
+    void fittedHeight_data()
+    {
+        QTest::addColumn<int>("wanted");
+        QTest::addColumn<int>("fitted");
+        QTest::newRow("fits") << 536 << 536;
+        QTest::newRow("one pixel too tall") << 537 << 536;
+        QTest::newRow("its minimum wins") << 700 << 600;
+    }
+    void fittedHeight()
+    {
+        QFETCH(int, wanted);
+        const int minimum = wanted == 700 ? 600 : 300;
+        QTEST(WindowPlacement::FittedHeight(wanted, minimum, 24, QRect(0, 0, 1000, 560)), "fitted");
+    }
+
+    // Before the window system has framed a window, its caption bar is counted above it.
+    void keepInsideCountsTheCaptionOfAnUnframedWindow()
+    {
+        QWidget window;
+        window.setGeometry(200, 500, 300, 100);
+        WindowPlacement::KeepInside(&window, QRect(0, 0, 1000, 560), 20);
+        QCOMPARE(window.pos(), QPoint(200, 440));
     }
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Clock.h"
+#include "platform/Notifier.h"
 #include "platform/ProcessList.h"
 #include "platform/Shell.h"
 #include "platform/Sound.h"
@@ -47,4 +48,18 @@ public:
         processes.append({exeName, comm.isEmpty() ? exeName.left(15) : comm});
     }
     QList<RunningProcess> processes;
+};
+
+// Records the notices: "notify: " + text, and "withdraw".
+class RecordingNotifier : public Notifier
+{
+public:
+    void notify(const QString &title, const QString &text) override
+    {
+        titles.append(title);
+        events.append(QStringLiteral("notify: ") + text);
+    }
+    void withdraw() override { events.append(QStringLiteral("withdraw")); }
+    QStringList titles;
+    QStringList events;
 };

@@ -21,6 +21,7 @@ TestEnv::TestEnv()
     services.shell = &shell;
     services.sound = &sound;
     services.screen = &screen;
+    services.notifier = &notifier;
     services.endProgram = [this](int code) { endProgramCalls.append(code); };
 }
 

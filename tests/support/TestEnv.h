@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Fakes.h"
-#include "ScriptedDialogs.h"
 #include "core/DebugLog.h"
+#include "Fakes.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "ScriptedDialogs.h"
 
 #include <QNetworkAccessManager>
 #include <QTemporaryDir>
@@ -38,6 +38,7 @@ public:
     RecordingSound sound;
     FakeProcessList processes;
     FixedScreenMetrics screen;
+    RecordingNotifier notifier;
     QNetworkAccessManager network;
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<DebugLog> log;

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class AppConfig;
+class QLocalServer;
+class QLocalSocket;
+
+// The line from a second start of the program to the instance that runs: the instance holding
+// the lock listens on a local socket in the program folder, beside the lock, and a second
+// start asks it there to show its window before it ends.
+class InstanceChannel : public QObject
+{
+    Q_OBJECT
+public:
+    static QString socketPath(const AppConfig &config);
+
+    explicit InstanceChannel(QObject *parent = nullptr);
+    ~InstanceChannel() override;
+
+    // Listens at path. Only the holder of the lock calls this, so a socket found there is one
+    // a crashed instance left behind and is removed first. False, with the reason, when the
+    // socket cannot be made.
+    bool listen(const QString &path, QString *error);
+    bool isListening() const;
+    // Stops listening and removes the socket.
+    void close();
+
+    // A second start: asks the instance listening at path to show itself. False, with the
+    // reason, when none answers.
+    static bool askToShow(const QString &path, QString *error);
+
+signals:
+    // A second start asked for the window.
+    void showRequested();
+
+private:
+    void onNewConnection();
+    void readRequests(QLocalSocket *socket);
+
+    QLocalServer *m_server = nullptr;
+};

@@ -1,0 +1,316 @@
+#include "search/SearchDatabaseUpdater.h"
+
+#include "core/DebugLog.h"
+#include "core/ProgramState.h"
+#include "feed/TorrentDb.h"
+#include "platform/AppConfig.h"
+#include "platform/AppInfo.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/HttpTransfer.h"
+#include "platform/Services.h"
+#include "platform/SettingsStore.h"
+#include "platform/TextUtils.h"
+#include "search/SearchDatabase.h"
+#include "search/SearchDatabaseHost.h"
+#include "search/SearchReply.h"
+#include "search/SearchSchedule.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QPointer>
+#include <QScopeGuard>
+#include <QTimer>
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+// The rows of an update reply as torrents.db lines (fields 0 to 5 as the site sent them),
+// walked in order up to the first line without a TAB. Only lines ended by CR LF are rows: a
+// tail cut short never reaches the file.
+QList<TorrentDb::PendingLine> updateLines(const QString &rows)
+{
+    QList<TorrentDb::PendingLine> lines;
+    const QList<QStringView> pieces = QStringView(rows).split(CrLf);
+    for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
+        const QStringView piece = pieces[i];
+        if (!piece.contains(QLatin1Char('\t')))
+            break;
+        QList<QStringView> fields = piece.split(QLatin1Char('\t'));
+        fields.resize(6);
+        QString line = fields[0].toString();
+        for (int f = 1; f < 6; ++f) {
+            line += QLatin1Char('\t');
+            line += fields[f];
+        }
+        lines.append({fields[0].toString(), line});
+    }
+    return lines;
+}
+
+} // namespace
+
+SearchDatabaseUpdater::SearchDatabaseUpdater(Services &services, ProgramState &state,
+                                             SearchDatabaseHost &host, HttpTransfer &transfer,
+                                             QObject *parent)
+    : QObject(parent), m_services(services), m_state(state), m_host(host), m_transfer(transfer)
+{
+}
+
+QString SearchDatabaseUpdater::databasePath() const
+{
+    return m_services.config.programFile(QStringLiteral("torrents.db"));
+}
+
+QString SearchDatabaseUpdater::now() const
+{
+    return TorrentDb::timestampText(m_services.clock->now());
+}
+
+void SearchDatabaseUpdater::checkforupdates()
+{
+    SettingsStore &store = *m_services.store;
+    switch (SearchSchedule::checkforupdates(
+        store.ReadSettingText(QStringLiteral("search_created")),
+        store.ReadSettingText(QStringLiteral("search_updated")), QFileInfo::exists(databasePath()),
+        store.ReadSettingText(QStringLiteral("search_newest")),
+        store.ReadSettingText(QStringLiteral("lastparsed")), m_services.clock->now())) {
+    case SearchSchedule::Action::Create:
+        do_create();
+        break;
+    case SearchSchedule::Action::Update:
+        do_update();
+        break;
+    case SearchSchedule::Action::Load:
+        read_db(false);
+        break;
+    }
+}
+
+void SearchDatabaseUpdater::closeDuringDownload()
+{
+    m_searchClosing = true;
+    m_transfer.setRequestTimeout(1);
+    m_transfer.Cancel();
+}
+
+void SearchDatabaseUpdater::close()
+{
+    m_downloadRunning = false;
+    m_host.closeWindow();
+}
+
+void SearchDatabaseUpdater::loadOldCopyOrClose()
+{
+    if (QFileInfo::exists(databasePath()))
+        read_db(false);
+    else
+        close();
+}
+
+SearchDatabaseUpdater::Next
+SearchDatabaseUpdater::downloadFailed(int attempt, SearchReply::Kind kind, SearchReply::Failure why)
+{
+    m_host.downloading(false);
+    if (attempt == 1 && SearchReply::silentRetryOnFirstAttempt(kind, why))
+        return Next::Retry;
+    const bool retry =
+        m_services.dialogs->askRetryCancel(m_host.dialogParent(), SearchReply::title(kind),
+                                           SearchReply::message(kind, why), Dialogs::Critical);
+    return retry ? Next::Retry : Next::Stop;
+}
+
+bool SearchDatabaseUpdater::waitForTorrentDb()
+{
+    if (!m_state.TorrentDbBusy)
+        return true;
+    QPointer<SearchDatabaseUpdater> self(this);
+    m_waitingForTorrentDb = true;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(50);
+    connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (!self || !m_state.TorrentDbBusy)
+            loop.quit();
+    });
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    poll.start();
+    loop.exec();
+    if (!self)
+        return false;
+    m_waitingForTorrentDb = false;
+    return true;
+}
+
+void SearchDatabaseUpdater::writeFailed(const QString &error)
+{
+    m_host.downloading(false);
+    m_services.log->debug_console(QStringLiteral("Unable to write torrents.db: ") + error);
+    m_services.dialogs->message(m_host.dialogParent(), AppInfo::Title,
+                                SearchReply::writeFailedText(), Dialogs::Critical);
+    loadOldCopyOrClose();
+}
+
+void SearchDatabaseUpdater::do_create()
+{
+    m_searchClosing = false;
+    m_downloadRunning = true;
+    QPointer<SearchDatabaseUpdater> self(this);
+    const auto done = qScopeGuard([self] {
+        if (self)
+            self->m_downloadRunning = false;
+    });
+    const Settings &settings = m_state.settings;
+    for (int attempt = 1;; ++attempt) {
+        if (m_searchClosing)
+            return close();
+        m_host.downloading(true);
+        bool tooLarge = false;
+        const QString reply = FetchUrlText(
+            SearchReply::createAddress(SiteBaseUrl(), settings.SiteUserName, settings.SitePassword),
+            m_transfer, ReplyLimitBytes, &tooLarge);
+        if (!self)
+            return;
+        if (m_searchClosing)
+            return close();
+        const SearchReply::Failure failure =
+            SearchReply::classify(reply, m_transfer.GetHeader(), tooLarge);
+        if (failure != SearchReply::Failure::None) {
+            if (downloadFailed(attempt, SearchReply::Kind::Create, failure) == Next::Retry)
+                continue;
+            m_downloadRunning = false;
+            return loadOldCopyOrClose();
+        }
+
+        const QByteArray rows = ToAnsi(SearchReply::wholeRowsOf(reply));
+        if (!waitForTorrentDb())
+            return;
+        m_state.TorrentDbBusy = true;
+        QString error;
+        const bool written = ReplaceFileAtomically(databasePath(), rows, &error);
+        m_state.TorrentDbBusy = false;
+        m_downloadRunning = false;
+        if (!written)
+            return writeFailed(error);
+        {
+            SettingsStore::Batch batch(*m_services.store);
+            m_services.store->WriteSettingText(QStringLiteral("search_created"), now());
+            m_services.store->WriteSettingText(QStringLiteral("search_updated"), now());
+        }
+        m_host.downloading(false);
+        if (m_searchClosing)
+            return close();
+        return read_db(true);
+    }
+}
+
+void SearchDatabaseUpdater::do_update()
+{
+    // Without a stored newest id the site would send its newest rows again and every one of
+    // them would be appended twice: the copy is made anew instead.
+    const QString newestText = m_services.store->ReadSettingText(QStringLiteral("search_newest"));
+    const qint64 newest = SearchSchedule::numberOrZero(newestText);
+    if (newest <= 0)
+        return do_create();
+
+    m_searchClosing = false;
+    m_downloadRunning = true;
+    QPointer<SearchDatabaseUpdater> self(this);
+    const auto done = qScopeGuard([self] {
+        if (self)
+            self->m_downloadRunning = false;
+    });
+    const Settings &settings = m_state.settings;
+    for (int attempt = 1;; ++attempt) {
+        if (m_searchClosing)
+            return close();
+        m_host.downloading(true);
+        bool tooLarge = false;
+        const QString reply =
+            FetchUrlText(SearchReply::updateAddress(SiteBaseUrl(), settings.SiteUserName,
+                                                    settings.SitePassword, newestText.trimmed()),
+                         m_transfer, ReplyLimitBytes, &tooLarge);
+        if (!self)
+            return;
+        if (m_searchClosing)
+            return close();
+        SearchReply::Failure failure =
+            SearchReply::classify(reply, m_transfer.GetHeader(), tooLarge);
+        const QString rows = SearchReply::rowsOf(reply);
+        // Rows that hold no line break cannot be read.
+        if (failure == SearchReply::Failure::None && !rows.isEmpty() && !rows.contains(CrLf))
+            failure = SearchReply::Failure::Empty;
+        if (failure != SearchReply::Failure::None) {
+            if (downloadFailed(attempt, SearchReply::Kind::Update, failure) == Next::Retry)
+                continue;
+            m_downloadRunning = false;
+            return read_db(false);
+        }
+
+        const QList<TorrentDb::PendingLine> lines = updateLines(rows);
+        if (!lines.isEmpty()) {
+            if (!waitForTorrentDb())
+                return;
+            // A feed check may have appended rows while the request ran: only rows newer than
+            // what the file holds now go in, so none is written twice.
+            const qint64 storedNow = SearchSchedule::numberOrZero(
+                m_services.store->ReadSettingText(QStringLiteral("search_newest")));
+            const TorrentDb::AppendResult appended =
+                TorrentDb::appendNewer(m_state, databasePath(), std::max(newest, storedNow), lines);
+            if (appended.status == TorrentDb::AppendStatus::Failed) {
+                m_downloadRunning = false;
+                m_host.downloading(false);
+                m_services.log->debug_console(QStringLiteral("Unable to write torrents.db: ") +
+                                              appended.error);
+                m_services.dialogs->message(m_host.dialogParent(), AppInfo::Title,
+                                            SearchReply::writeFailedText(), Dialogs::Critical);
+                return read_db(false);
+            }
+        }
+        m_downloadRunning = false;
+        m_services.store->WriteSettingText(QStringLiteral("search_updated"), now());
+        m_host.downloading(false);
+        if (m_searchClosing)
+            return close();
+        return read_db(true);
+    }
+}
+
+void SearchDatabaseUpdater::read_db(bool storeNewest)
+{
+    const QString path = databasePath();
+    if (!QFileInfo::exists(path))
+        return;
+    m_host.loading(true);
+    m_host.clearResults();
+    SearchDatabase::LoadResult loaded = SearchDatabase::load(path);
+    if (loaded.skippedRows > 0)
+        m_services.log->debug_console(
+            QStringLiteral("torrents.db: %1 unreadable row(s) without a TAB left out.")
+                .arg(loaded.skippedRows));
+    if (loaded.status == SearchDatabase::Status::Missing) {
+        m_host.loading(false);
+        return;
+    }
+    if (loaded.status != SearchDatabase::Status::Loaded) {
+        if (!loaded.error.isEmpty())
+            m_services.log->debug_console(QStringLiteral("Unable to read torrents.db: ") +
+                                          loaded.error);
+        m_host.loading(false);
+        m_host.databaseLoaded(nullptr);
+        const bool retry = m_services.dialogs->askRetryCancel(
+            m_host.dialogParent(), SearchReply::loadFailedTitle(), SearchReply::loadFailedText(),
+            Dialogs::Critical);
+        if (retry)
+            do_create();
+        else
+            close();
+        return;
+    }
+    m_host.databaseLoaded(loaded.database);
+    if (storeNewest)
+        m_services.store->WriteSettingText(QStringLiteral("search_newest"),
+                                           loaded.database->lastIdText());
+    m_host.loading(false);
+}

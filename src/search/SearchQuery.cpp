@@ -1,0 +1,97 @@
+#include "search/SearchQuery.h"
+
+#include "search/SearchDatabase.h"
+#include "search/SubstringFinder.h"
+
+#include <algorithm>
+
+namespace {
+
+bool toLatin1(const QString &text, QByteArray *out)
+{
+    for (const QChar c : text) {
+        if (c.unicode() > 0xff)
+            return false;
+    }
+    *out = text.toLatin1();
+    return true;
+}
+
+bool categoryMatches(const SearchDatabase &db, int row, int category)
+{
+    return category == SearchQuery::AllCategories || db.categoryIndex(row) == category;
+}
+
+// The rows, oldest first, that accept() takes among those whose name holds `literal` (every
+// row when it is empty). One pass over the lowered names; each name is looked at once.
+template <typename Accept>
+std::vector<quint32> scan(const SearchDatabase &db, const QByteArray &literal, Accept accept)
+{
+    std::vector<quint32> rows;
+    if (literal.isEmpty()) {
+        for (int row = 0; row < db.rowCount(); ++row) {
+            if (accept(row))
+                rows.push_back(quint32(row));
+        }
+        return rows;
+    }
+    const char *text = db.loweredNames();
+    const size_t size = size_t(db.loweredSize());
+    const size_t length = size_t(literal.size());
+    const SubstringFinder finder(literal);
+    size_t at = 0;
+    int row = 0;
+    while (at < size) {
+        const size_t hit = finder.find(text, size, at);
+        if (hit == SubstringFinder::NotFound)
+            break;
+        const quint32 position = quint32(hit);
+        row = db.rowAt(position, row);
+        if (position + length > db.nameEnd(row)) {
+            at = position + 1; // runs on into the next name: no match there
+            continue;
+        }
+        if (accept(row))
+            rows.push_back(quint32(row));
+        at = db.nameStart(row + 1);
+    }
+    return rows;
+}
+
+} // namespace
+
+SearchQuery::SearchQuery(const QString &text)
+{
+    // The filters' lower-casing; a character beyond Latin-1 may lower-case into it.
+    const QString lowered = text.toLower();
+    m_plain = !lowered.contains(QLatin1Char('*')) && !lowered.contains(QLatin1Char('?')) &&
+              !lowered.contains(QLatin1Char('#')) && !lowered.contains(QLatin1Char('['));
+    if (m_plain) {
+        m_impossible = !toLatin1(lowered, &m_literal);
+        return;
+    }
+    m_matcher = WildcardMatcher(QLatin1Char('*') + lowered + QLatin1Char('*'));
+    m_impossible = !m_matcher.isValid() || !toLatin1(m_matcher.longestLiteralRun(), &m_literal);
+}
+
+std::vector<quint32> SearchQuery::run(const SearchDatabase &db, int category) const
+{
+    if (m_impossible || category < AllCategories || category >= db.categories().size())
+        return {};
+    std::vector<quint32> rows = m_plain ? runPlain(db, category) : runPattern(db, category);
+    std::reverse(rows.begin(), rows.end());
+    return rows;
+}
+
+std::vector<quint32> SearchQuery::runPlain(const SearchDatabase &db, int category) const
+{
+    return scan(db, m_literal, [&](int row) { return categoryMatches(db, row, category); });
+}
+
+std::vector<quint32> SearchQuery::runPattern(const SearchDatabase &db, int category) const
+{
+    return scan(db, m_literal, [&](int row) {
+        return categoryMatches(db, row, category) &&
+               m_matcher.matchesLoweredLatin1(db.loweredName(row));
+    });
+}

@@ -1,0 +1,351 @@
+#include "account/frmFirstRun.h"
+#include "core/CheckScheduler.h"
+#include "core/DesktopNotifier.h"
+#include "core/InstanceChannel.h"
+#include "core/LoginRefusalNotice.h"
+#include "core/TrayIconState.h"
+#include "filters/FilterListController.h"
+#include "filters/FilterWizardWindow.h"
+#include "MainWindowHarness.h"
+#include "platform/WindowHelpers.h"
+
+#include <QtWidgets>
+
+// The program on a Linux desktop: reachable without a tray (the window once, a second start
+// bringing it back), windows and texts that fit the font and the screen, the tray state across
+// a pause, and a refused login said once.
+class TestDesktop : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<MainWindowHarness> m;
+    bool trayAvailable = false;
+    const QFont m_font = QApplication::font();
+
+private slots:
+    void init()
+    {
+        QLocale::setDefault(QLocale::c());
+        trayAvailable = false;
+        m = std::make_unique<MainWindowHarness>();
+        QVERIFY(m->ready());
+    }
+    void cleanup()
+    {
+        QApplication::setFont(m_font);
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<QMenu *>(w))
+                w->hide();
+        const QString problems = m->problems();
+        m.reset();
+        QCOMPARE(problems, QString());
+    }
+
+    // Without a tray the window carries a line that says so and a "Menu" button with the tray
+    // menu. The first look after 10 seconds shows the window once; a tray found there, or
+    // later, takes the line away.
+    void withoutATray_data()
+    {
+        QTest::addColumn<bool>("trayAtFirstLook");
+        QTest::newRow("no tray") << false;
+        QTest::newRow("a tray") << true;
+    }
+    void withoutATray()
+    {
+        QFETCH(bool, trayAtFirstLook);
+        m->storeUser();
+        m->env.store->WriteSettingText("lastparsed", "700040");
+        m->makeApp();
+        TrayIcon &icon = m->app->trayIcon();
+        icon.setAvailabilityProbe([this] { return trayAvailable; });
+        QCOMPARE(m->app->start(), PollwickApp::LoadEnd::NormalStart);
+        frmMain *w = m->window();
+        QVERIFY(!w->isVisible());
+        QVERIFY(label("info_notray")->isVisibleTo(w) && button("command_menu")->isVisibleTo(w));
+        QCOMPARE(label("info_notray")->text(),
+                 QStringLiteral("No notification area found: Pollwick keeps running and shows "
+                                "its popups; start Pollwick again to open this window."));
+        const int heightWithLine = w->height();
+
+        trayAvailable = trayAtFirstLook;
+        icon.onTmrTrayTick();
+        QCOMPARE(w->isVisible(), !trayAtFirstLook);
+        QCOMPARE(m->messages().contains(TrayIcon::noTrayText()), !trayAtFirstLook);
+        QCOMPARE(label("info_notray")->isVisibleTo(w), !trayAtFirstLook);
+        if (trayAtFirstLook)
+            return;
+        QTest::mouseClick(button("command_menu"), Qt::LeftButton);
+        QTRY_VERIFY(w->mnuFile()->isVisible());
+        w->mnuFile()->hide();
+        QVERIFY(!w->close());
+        icon.onTmrTrayTick(); // only the first look shows the window
+        QVERIFY(!w->isVisible());
+        QCOMPARE(m->messages().count(TrayIcon::noTrayText()), 1);
+
+        trayAvailable = true;
+        icon.onTmrTrayTick();
+        QVERIFY(!label("info_notray")->isVisibleTo(w) && !button("command_menu")->isVisibleTo(w));
+        QVERIFY(w->height() <= heightWithLine);
+    }
+
+    // A second start asks the running instance to show its window (the first-run wizard, or a
+    // filter wizard in front of the window, while one is open), shows its message and ends.
+    // A socket a crash left behind is cleared by the instance that holds the lock.
+    void secondStart_data()
+    {
+        QTest::addColumn<QString>("open");
+        QTest::newRow("options window") << "";
+        QTest::newRow("socket left by a crash") << "stale";
+        QTest::newRow("first-run wizard") << "firstrun";
+        QTest::newRow("filter wizard") << "filterwizard";
+    }
+    void secondStart()
+    {
+        QFETCH(QString, open);
+        const QString socket = InstanceChannel::socketPath(m->env.services.config);
+        if (open == "stale")
+            QVERIFY(ReplaceFileAtomically(socket, "left behind"));
+        if (open != "firstrun") {
+            m->storeUser();
+            m->env.store->WriteSettingText("lastparsed", "700040");
+        }
+        m->makeApp();
+        m->app->start();
+        QVERIFY(m->app->listensForSecondStarts());
+        QWidget *front = m->window();
+        if (open == "firstrun") {
+            front = m->app->firstRunWizard();
+            QVERIFY(front && !m->window());
+        } else if (open == "filterwizard") {
+            m->window()->showOptions();
+            m->window()->filterList().addfilter();
+            front = m->window()->filterList().wizard();
+            QVERIFY(front && front->isVisible());
+            m->window()->minimiseAndHide();
+        }
+        front->hide();
+
+        PollwickApp second(m->env.services, {"/usr/bin/pollwick"});
+        QCOMPARE(second.start(), PollwickApp::LoadEnd::SecondInstance);
+        QCOMPARE(m->env.dialogs.take().text,
+                 QStringLiteral("Another instance of Pollwick is already running. "));
+        QCOMPARE(m->env.endProgramCalls, QList<int>{0});
+        QTRY_VERIFY(front->isVisible());
+        QTRY_COMPARE(QApplication::activeWindow(), front);
+        if (m->window())
+            QVERIFY(m->window()->isVisible() && !m->window()->isMinimized());
+        if (open == "filterwizard")
+            m->window()->filterList().wizard()->close();
+    }
+
+    // All four tabs whole, and every caption within its control, at the usual and a wide font.
+    void fitsTheFont_data()
+    {
+        QTest::addColumn<int>("pointSize"); // 0: the usual font
+        QTest::newRow("usual font") << 0;
+        QTest::newRow("DejaVu Sans 13") << 13;
+    }
+    void fitsTheFont()
+    {
+        QFETCH(int, pointSize);
+        if (pointSize > 0) {
+            QApplication::setFont(QFont("DejaVu Sans", pointSize));
+            QVERIFY(QFontInfo(QApplication::font()).pointSize() >= pointSize);
+        }
+        m->startShown();
+        frmMain *w = m->window();
+        QVERIFY(w->isVisible());
+        auto *tabs = m->control<QTabWidget>("SSTab1");
+        const QTabBar *bar = tabs->tabBar();
+        QCOMPARE(bar->count(), 4);
+        QVERIFY(bar->geometry().right() < tabs->width());
+        for (int i = 0; i < bar->count(); ++i) {
+            const QRect tab = bar->tabRect(i);
+            QVERIFY2(tab.left() >= 0 && tab.right() < bar->width(), qPrintable(bar->tabText(i)));
+            QVERIFY2(tab.width() >= bar->fontMetrics().horizontalAdvance(bar->tabText(i)),
+                     qPrintable(bar->tabText(i)));
+        }
+        for (int i = 0; i < bar->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            // (A push button's hint asks for a width of its own beyond its caption.)
+            for (const QAbstractButton *b :
+                 tabs->currentWidget()->findChildren<QAbstractButton *>())
+                QVERIFY2(b->width() >= (qobject_cast<const QPushButton *>(b)
+                                            ? b->fontMetrics().horizontalAdvance(b->text())
+                                            : b->minimumSizeHint().width()),
+                         qPrintable(b->text()));
+            for (const QLabel *l : tabs->currentWidget()->findChildren<QLabel *>())
+                QVERIFY2(l->width() >= l->minimumSizeHint().width(), qPrintable(l->text()));
+        }
+    }
+
+    // Growing the window for the debug log, or showing it, keeps it inside the work area: it
+    // moves up above the taskbar, or right of a panel on the left.
+    void keptInsideTheWorkArea_data()
+    {
+        QTest::addColumn<QRect>("work");
+        QTest::newRow("taskbar at the bottom") << QRect(0, 0, 1024, 660);
+        QTest::newRow("panel on the left, taskbar at the bottom") << QRect(120, 0, 904, 660);
+        QTest::newRow("shorter than the window with the log") << QRect(0, 0, 1024, 580);
+    }
+    void keptInsideTheWorkArea()
+    {
+        QFETCH(QRect, work);
+        m->env.screen = FixedScreenMetrics(QRect(0, 0, 1024, 700), work);
+        m->startShown();
+        frmMain *w = m->window();
+        const auto inside = [&] { return work.contains(w->frameGeometry()); };
+        QVERIFY(inside());
+        const int before = w->height();
+        WidgetFinder::clickOption(m->control<QCheckBox>("showdebug_check"));
+        QTest::mouseClick(button("command_APPLY"), Qt::LeftButton);
+        QVERIFY(w->height() > before + 100);
+        QVERIFY(inside());
+        w->move(work.right() - 50, work.bottom() - 50);
+        QTest::mouseClick(button("command_OK"), Qt::LeftButton);
+        m->control<QAction>("mnuOptions")->trigger();
+        QVERIFY(inside());
+    }
+
+    // The description takes the width the action leaves and is the row's tooltip; the debug
+    // log shows its newest line when the window opens, and long lines whole.
+    void listsShowTheirText()
+    {
+        const QString longName = "Contains Harbour.Patrol, The.Long.Running.Show.Name, "
+                                 "Another.Keyword.Set, And.Yet.Another.One.To.Be.Sure in all "
+                                 "categories";
+        QVERIFY(ReplaceTextFileAtomically(m->env.file("filters.dat"),
+                                          "110Harbour.Patrol, The.Long.Running.Show.Name, "
+                                          "Another.Keyword.Set, And.Yet.Another.One.To.Be.Sure"
+                                          "\r\n*\r\n111linux\r\n*\r\n"));
+        m->env.store->WriteSettingNumber("showdebug", 1);
+        m->storeUser();
+        m->env.store->WriteSettingText("lastparsed", "700040");
+        m->makeApp();
+        m->app->start();
+        frmMain *w = m->window();
+        for (int i = 0; i < 300; ++i)
+            w->debug_console(QStringLiteral("line %1").arg(i));
+        const QString longLine =
+            "Failed: " + QString("a long line of the debug log that goes on ").repeated(2);
+        w->debug_console(longLine);
+        auto *log = m->control<QListWidget>("List1");
+        QTRY_COMPARE(log->count(), m->env.log->lines().size()); // filled while hidden
+        m->control<QAction>("mnuOptions")->trigger();
+        m->control<QTabWidget>("SSTab1")->setCurrentIndex(2);
+
+        auto *filters = m->control<QTreeWidget>("ListView1");
+        QCOMPARE(filters->topLevelItem(0)->text(0), longName);
+        QCOMPARE(filters->topLevelItem(0)->toolTip(0), longName);
+        QCOMPARE(filters->topLevelItem(1)->toolTip(1),
+                 QStringLiteral("Contains linux in all categories"));
+        const int filterColumn = filters->columnWidth(0);
+        const int actionColumn = filters->columnWidth(1);
+        QVERIFY(filterColumn > 2 * actionColumn);
+        QVERIFY(actionColumn >= filters->fontMetrics().horizontalAdvance("Download"));
+        QVERIFY(filterColumn + actionColumn >= filters->viewport()->width() - 1);
+
+        QListWidgetItem *newest = log->item(log->count() - 1);
+        QVERIFY(newest->text().endsWith(longLine));
+        QTRY_VERIFY(log->viewport()->rect().contains(log->visualItemRect(newest)) ||
+                    log->visualItemRect(newest).bottom() <= log->viewport()->height());
+        QVERIFY(log->visualItemRect(newest).top() >= 0);
+        const int textWidth = log->fontMetrics().horizontalAdvance(newest->text());
+        QVERIFY(log->visualItemRect(newest).width() >= textWidth);
+    }
+
+    // The words name this platform: the start at login, this computer, any program file.
+    void wordsOfThisPlatform()
+    {
+        m->startShown();
+        QCOMPARE(m->control<QCheckBox>("startup_check")->text(),
+                 QStringLiteral("Run Pollwick when I log in"));
+        QCOMPARE(m->control<QCheckBox>("wait_check")->text(),
+                 QStringLiteral("Wait before initially checking for torrents when started at "
+                                "login"));
+        WidgetFinder::clickOption(m->control<QCheckBox>("proc_check"));
+        m->env.dialogs.answerPath(QString());
+        QTest::mouseClick(button("command_addproc"), Qt::LeftButton);
+        m->env.dialogs.take();
+        QCOMPARE(m->env.dialogs.lastFilter(), QStringLiteral("All files (*)"));
+        QStringList texts;
+        for (const QAbstractButton *b : m->window()->findChildren<QAbstractButton *>())
+            texts << b->text();
+        for (const QLabel *l : m->window()->findChildren<QLabel *>())
+            texts << l->text();
+        for (const QString &text : std::as_const(texts))
+            QVERIFY2(!text.contains("Windows") && !text.contains(QRegularExpression("\\bPC\\b")) &&
+                         !text.contains(".exe"),
+                     qPrintable(text));
+    }
+
+    // With new torrents announced, a pause and a resume by the user bring back the new-torrents
+    // picture beside the tooltip that counts them.
+    void pauseKeepsNewTorrentsAnnounced()
+    {
+        m->storeUser();
+        m->env.store->WriteSettingText("lastparsed", "700030");
+        m->env.store->WriteSettingText("lastalerted", "700030");
+        m->makeApp();
+        m->app->start();
+        TrayIconState &tray = m->app->trayState();
+        QCOMPARE(m->state().results.size(), 10);
+        QCOMPARE(tray.tip(), QStringLiteral("10 new torrents"));
+        QCOMPARE(tray.picture(), TrayPicture::New);
+        QAction *pause = m->control<QAction>("mnuPause");
+        pause->trigger();
+        QCOMPARE(tray.picture(), TrayPicture::Paused);
+        pause->trigger();
+        QCOMPARE(tray.picture(), TrayPicture::New);
+        QCOMPARE(tray.IconState(), QStringLiteral("new"));
+        QCOMPARE(tray.tip(), QStringLiteral("10 new torrents"));
+        QCOMPARE(m->app->trayIcon().standInNeeded(), true); // no tray in these tests
+    }
+
+    // A refused login is said once, not on the retry nor on the next check; again after the
+    // details change; withdrawn when a check gets through. Without a tray the notice is the
+    // stand-in line; with one it is the tray's message.
+    void refusedLoginSaidOnce()
+    {
+        m->storeUser();
+        m->env.store->WriteSettingText("site_password", ScrambleText("wrong"));
+        m->env.store->WriteSettingText("lastparsed", "700040");
+        m->makeApp();
+        m->app->start();
+        const QString notice = "notify: " + LoginRefusalNotice::text();
+        QCOMPARE(m->site.requestsTo("/bots.php").size(), 2);
+        QCOMPARE(m->env.notifier.events, QStringList{notice});
+        QCOMPARE(m->env.notifier.titles, QStringList{"Pollwick"});
+        m->control<QAction>("mnuCheck")->trigger();
+        QCOMPARE(m->site.requestsTo("/bots.php").size(), 4);
+        QCOMPARE(m->env.notifier.events, QStringList{notice});
+        m->state().settings.SitePassword = "still wrong";
+        m->control<QAction>("mnuCheck")->trigger();
+        QCOMPARE(m->env.notifier.events, QStringList({notice, "withdraw", notice}));
+        m->state().settings.SitePassword = m->site.password();
+        m->control<QAction>("mnuCheck")->trigger();
+        QCOMPARE(m->env.notifier.events, QStringList({notice, "withdraw", notice, "withdraw"}));
+
+        TrayIcon &icon = m->app->trayIcon();
+        DesktopNotifier desktop(icon);
+        desktop.notify("Pollwick", LoginRefusalNotice::text());
+        QCOMPARE(label("info_notray")->text(), LoginRefusalNotice::text());
+        desktop.withdraw();
+        QCOMPARE(label("info_notray")->text(), TrayIcon::noTrayText());
+        icon.setAvailabilityProbe([this] { return trayAvailable; });
+        trayAvailable = true;
+        icon.onTmrTrayTick();
+        desktop.notify("Pollwick", LoginRefusalNotice::text());
+        QCOMPARE(icon.standInText(), TrayIcon::noTrayText());
+        trayAvailable = false; // the panel went away
+        icon.onTmrTrayTick();
+        desktop.notify("Pollwick", LoginRefusalNotice::text());
+        QCOMPARE(label("info_notray")->text(), LoginRefusalNotice::text());
+    }
+
+private:
+    QPushButton *button(const char *name) const { return m->control<QPushButton>(name); }
+    QLabel *label(const char *name) const { return m->control<QLabel>(name); }
+};
+
+QTEST_MAIN(TestDesktop)
+#include "tst_desktop.moc"
