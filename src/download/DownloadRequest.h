@@ -7,8 +7,8 @@
 // name for the window.
 struct DownloadRequest
 {
-    QString path;     // "/download.php?id=" + id
-    QString target;   // DownloadTarget::path(torrent folder, file name)
+    QString path;   // "/download.php?id=" + id
+    QString target; // DownloadTarget::path(torrent folder, file name)
     QString userName;
     QString password;
     QString name;

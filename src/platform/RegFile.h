@@ -13,12 +13,17 @@ class RegFile
 public:
     struct Value
     {
-        enum Type { Text, Number, Other };
+        enum Type
+        {
+            Text,
+            Number,
+            Other
+        };
         QString name;
         Type type = Text;
-        QByteArray text;   // Text: Latin-1 bytes, may hold NUL bytes
+        QByteArray text;    // Text: Latin-1 bytes, may hold NUL bytes
         quint32 number = 0; // Number
-        QString raw;       // Other: the data as it stood after "=", e.g. hex(2):41,00
+        QString raw;        // Other: the data as it stood after "=", e.g. hex(2):41,00
     };
     struct Key
     {

@@ -73,8 +73,7 @@ QString SettingsStore::RunKey()
     return QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
 }
 
-SettingsStore::SettingsStore(const QString &filePath, const QString &autostartPath,
-                             QObject *parent)
+SettingsStore::SettingsStore(const QString &filePath, const QString &autostartPath, QObject *parent)
     : QObject(parent), m_filePath(filePath), m_autostartPath(autostartPath)
 {
 }
@@ -175,8 +174,7 @@ bool SettingsStore::RegWriteText(Root, const QString &path, const QString &name,
     });
 }
 
-bool SettingsStore::RegWriteNumber(Root, const QString &path, const QString &name,
-                                   qint32 number)
+bool SettingsStore::RegWriteNumber(Root, const QString &path, const QString &name, qint32 number)
 {
     if (isRunEntry(path, name)) {
         m_lastError = QStringLiteral("The start-at-logon entry holds text only");

@@ -21,7 +21,10 @@ class SettingsStore : public QObject
 {
     Q_OBJECT
 public:
-    enum Root { HKEY_CURRENT_USER };
+    enum Root
+    {
+        HKEY_CURRENT_USER
+    };
 
     // "SOFTWARE\Pollwick", where every setting of the program lives.
     static QString ProgramKey();
@@ -52,8 +55,7 @@ public:
         bool m_open = true;
     };
 
-    SettingsStore(const QString &filePath, const QString &autostartPath,
-                  QObject *parent = nullptr);
+    SettingsStore(const QString &filePath, const QString &autostartPath, QObject *parent = nullptr);
 
     QString filePath() const { return m_filePath; }
     QString autostartPath() const { return m_autostartPath; }
