@@ -3,7 +3,7 @@
 #include "core/DebugLog.h"
 #include "core/ProgramState.h"
 #include "download/DownloadTarget.h"
-#include "filters/WildcardMatcher.h"
+#include "filters/FilterRule.h"
 #include "platform/TextUtils.h"
 
 #include <QList>
@@ -26,46 +26,10 @@ MatchRecord resultFor(const TorrentRecord &torrent, qint32 id, int filterIndex)
     return record;
 }
 
-enum class Mode
-{
-    Contains,
-    ExactlyMatches,
-    DoesNotContain,
-    Unknown
-};
-enum class Outcome
-{
-    Keep,
-    Download,
-    Ignore
-};
-
-Mode modeOf(const QString &word)
-{
-    if (word == QLatin1String("Contains"))
-        return Mode::Contains;
-    if (word == QLatin1String("Exactly Matches"))
-        return Mode::ExactlyMatches;
-    if (word == QLatin1String("Does Not Contain"))
-        return Mode::DoesNotContain;
-    return Mode::Unknown;
-}
-
-Outcome outcomeOf(const QString &word)
-{
-    if (word == QLatin1String("Ignore"))
-        return Outcome::Ignore;
-    if (word == QLatin1String("Download"))
-        return Outcome::Download;
-    return Outcome::Keep;
-}
-
 // The id as a number; false for text that is not a 32-bit decimal number.
 bool idNumber(const QString &id, qint32 *value)
 {
-    bool ok = false;
-    *value = id.trimmed().toInt(&ok);
-    return ok;
+    return FilterRule::readId(QStringView(id), value);
 }
 
 // The part of a feed file name after its last "/" or "\"; "<id>.torrent" when nothing usable
@@ -90,31 +54,6 @@ qint64 exclusionNumber(const QString &entry)
 
 } // namespace
 
-struct FilterEngine::CompiledFilter
-{
-    int slot = 0;
-    Mode mode = Mode::Unknown;
-    Outcome outcome = Outcome::Keep;
-    bool anyName = false; // first keyword "*"
-    int keywordCount = 0;
-    QList<WildcardMatcher> keywords;
-    QStringList categories;
-    bool usable = true;
-
-    // Number of keywords the lower-cased name matches; all of them for a first "*".
-    int hits(const QString &loweredName) const
-    {
-        if (anyName)
-            return keywordCount;
-        int n = 0;
-        for (const WildcardMatcher &k : keywords) {
-            if (k.matchesLowered(loweredName))
-                ++n;
-        }
-        return n;
-    }
-};
-
 FilterEngine::FilterEngine(ProgramState &state, DebugLog *log, DownloadStarter startDownload)
     : m_state(state), m_log(log), m_startDownload(std::move(startDownload))
 {
@@ -124,19 +63,6 @@ void FilterEngine::log(const QString &line) const
 {
     if (m_log)
         m_log->debug_console(line);
-}
-
-bool FilterEngine::categoryFits(const QStringList &categories, const QString &category)
-{
-    if (categories.isEmpty())
-        return false;
-    if (categories.first() == QLatin1String("*"))
-        return true;
-    for (const QString &c : categories) {
-        if (c.compare(category, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
 }
 
 DownloadRequest FilterEngine::downloadRequestFor(const ProgramState &state, qint32 id,
@@ -188,40 +114,21 @@ void FilterEngine::runFiltered(qint32 lastparsed)
     log(QStringLiteral("Applying filters to torrents..."));
 
     // Compile every enabled filter once for the whole check.
-    QList<CompiledFilter> filters;
+    QList<FilterRule> filters;
     const FilterTable &table = m_state.Filters;
     for (int slot = 1; slot <= table.count(); ++slot) {
         const FilterRecord &record = table[slot];
         if (!record.Enabled)
             continue;
-        CompiledFilter f;
-        f.slot = slot;
-        f.mode = modeOf(record.MatchMode);
-        f.outcome = outcomeOf(record.Action);
-        f.keywordCount = int(record.Keywords.size());
-        f.anyName = !record.Keywords.isEmpty() && record.Keywords.first() == QLatin1String("*");
-        f.categories = record.Categories;
-        f.usable = !record.Keywords.isEmpty() && !record.Categories.isEmpty();
-        if (f.usable && !f.anyName) {
-            for (const QString &keyword : record.Keywords) {
-                const QString pattern = f.mode == Mode::ExactlyMatches
-                                            ? keyword
-                                            : QLatin1Char('*') + keyword + QLatin1Char('*');
-                WildcardMatcher matcher(pattern);
-                if (!matcher.isValid())
-                    f.usable = false;
-                f.keywords.append(matcher);
-            }
-        }
-        if (!f.usable) {
+        FilterRule rule(record, slot);
+        if (!rule.isUsable()) {
             log(QStringLiteral("Skipping filter ") + QString::number(slot) + QStringLiteral(" (") +
                 table.ffname(slot) +
                 QStringLiteral("): its keywords or categories cannot be used."));
             continue;
         }
-        if (f.mode == Mode::Unknown)
-            continue; // an unknown mode word gives no outcome
-        filters.append(f);
+        if (rule.judges()) // an unknown mode word gives no outcome
+            filters.append(rule);
     }
 
     for (const TorrentRecord &torrent : std::as_const(m_state.feed)) {
@@ -241,29 +148,26 @@ void FilterEngine::runFiltered(qint32 lastparsed)
         // Entries are only added during a run, and only for the torrent being filtered, so one
         // lookup per torrent and the flag that exclude() sets are enough.
         m_currentExcluded = m_state.exclusion.contains(torrent.Id);
-        for (const CompiledFilter &f : std::as_const(filters))
-            applyFilter(f, torrent, id, loweredName, lastparsed);
+        for (const FilterRule &rule : std::as_const(filters))
+            applyFilter(rule, torrent, id, loweredName, lastparsed);
     }
     log(QStringLiteral("All torrents filtered."));
 }
 
-void FilterEngine::applyFilter(const CompiledFilter &f, const TorrentRecord &torrent, qint32 id,
+void FilterEngine::applyFilter(const FilterRule &rule, const TorrentRecord &torrent, qint32 id,
                                const QString &loweredName, qint32 lastparsed)
 {
-    switch (f.mode) {
-    case Mode::DoesNotContain: {
+    switch (rule.mode()) {
+    case FilterRule::Mode::DoesNotContain:
         if (m_currentExcluded)
             return;
         cleanUpResults();
-        if (f.hits(loweredName) == f.keywordCount) {
-            exclude(torrent.Id); // vetoed for every later filter of this check
-            return;
-        }
-        if (categoryFits(f.categories, torrent.Category))
-            accept(f, torrent, id, lastparsed);
+        applyVerdict(rule,
+                     FilterRule::doesNotContainVerdict(rule.everyKeywordMatches(loweredName),
+                                                       rule.categoryFits(torrent.Category)),
+                     torrent, id, lastparsed);
         return;
-    }
-    case Mode::Contains: {
+    case FilterRule::Mode::Contains: {
         // These lines come for every torrent and filter: build them only when they are kept.
         if (m_currentExcluded) {
             if (m_log)
@@ -271,36 +175,46 @@ void FilterEngine::applyFilter(const CompiledFilter &f, const TorrentRecord &tor
                     QStringLiteral(" found in exc array. no hit"));
             return;
         }
-        const int hits = f.hits(loweredName);
-        if (m_log && f.anyName)
+        const int hits = rule.hits(loweredName);
+        if (m_log && rule.matchesEveryName())
             log(QStringLiteral("display_all_overide"));
         else if (m_log)
             log(QStringLiteral("afhits = ") + QString::number(hits) + QLatin1Char('/') +
-                QString::number(f.keywordCount));
-        if (hits != f.keywordCount)
+                QString::number(rule.keywordCount()));
+        if (hits != rule.keywordCount())
             return;
-        const bool fits = categoryFits(f.categories, torrent.Category);
+        const bool fits = rule.categoryFits(torrent.Category);
         if (m_log)
             log(QStringLiteral("cat check ") + (fits ? QLatin1Char('1') : QLatin1Char('0')));
-        if (fits)
-            accept(f, torrent, id, lastparsed);
+        applyVerdict(rule, FilterRule::containsVerdict(true, fits), torrent, id, lastparsed);
         return;
     }
-    case Mode::ExactlyMatches:
+    case FilterRule::Mode::ExactlyMatches:
         if (m_currentExcluded)
             return;
-        if (f.hits(loweredName) == f.keywordCount && categoryFits(f.categories, torrent.Category))
-            accept(f, torrent, id, lastparsed);
+        applyVerdict(rule,
+                     FilterRule::exactlyMatchesVerdict(rule.everyKeywordMatches(loweredName),
+                                                       rule.categoryFits(torrent.Category)),
+                     torrent, id, lastparsed);
         return;
-    case Mode::Unknown:
+    case FilterRule::Mode::Unknown:
         return;
     }
 }
 
-void FilterEngine::accept(const CompiledFilter &f, const TorrentRecord &torrent, qint32 id,
+void FilterEngine::applyVerdict(const FilterRule &rule, FilterRule::Verdict verdict,
+                                const TorrentRecord &torrent, qint32 id, qint32 lastparsed)
+{
+    if (verdict == FilterRule::Verdict::Veto)
+        exclude(torrent.Id); // vetoed for every later filter of this check
+    else if (verdict == FilterRule::Verdict::Accept)
+        accept(rule, torrent, id, lastparsed);
+}
+
+void FilterEngine::accept(const FilterRule &f, const TorrentRecord &torrent, qint32 id,
                           qint32 lastparsed)
 {
-    if (f.outcome == Outcome::Ignore) {
+    if (f.effectOf(FilterRule::Verdict::Accept) == FilterRule::Effect::Exclude) {
         log(QStringLiteral("type 2. adding to exc array"));
         exclude(torrent.Id);
         return;
@@ -311,12 +225,12 @@ void FilterEngine::accept(const CompiledFilter &f, const TorrentRecord &torrent,
             return;
         }
     }
-    log(QStringLiteral("Torrent found matching \"") + m_state.Filters.ffname(f.slot) +
+    log(QStringLiteral("Torrent found matching \"") + m_state.Filters.ffname(f.slot()) +
         QStringLiteral("\" Name: ") + torrent.Name + QStringLiteral(" Type: ") + torrent.Category +
         QStringLiteral(" ID: ") + torrent.Id);
-    m_state.results.append(resultFor(torrent, id, f.slot));
+    m_state.results.append(resultFor(torrent, id, f.slot()));
 
-    if (f.outcome == Outcome::Download && lastparsed > 0 && m_startDownload) {
+    if (f.action() == FilterRule::Action::Download && lastparsed > 0 && m_startDownload) {
         log(QStringLiteral("Autodownloading ") + torrent.Name);
         m_startDownload(downloadRequestFor(m_state, id, torrent.FileName, torrent.Name));
         m_state.results.last().Downloaded = 1.0f;

@@ -2,6 +2,7 @@
 
 #include "download/DownloadRequest.h"
 #include "filters/FilterRecord.h"
+#include "filters/FilterRule.h"
 
 #include <QList>
 #include <QString>
@@ -51,23 +52,21 @@ public:
     // the check (0 on a first run).
     void run(bool filtering, qint32 lastparsed);
 
-    // The category test: the first category "*" fits all, otherwise any entry equal to the
-    // torrent's category, letter case ignored. An empty list fits nothing.
-    static bool categoryFits(const QStringList &categories, const QString &category);
-
     // The download of a result: the site path of its .torrent file, the target in the torrent
     // folder, the site credentials and its name.
     static DownloadRequest downloadRequestFor(const ProgramState &state, qint32 id,
                                               const QString &fileName, const QString &name);
 
 private:
-    struct CompiledFilter;
-
     void runUnfiltered(qint32 lastparsed);
     void runFiltered(qint32 lastparsed);
-    void applyFilter(const CompiledFilter &filter, const TorrentRecord &torrent, qint32 id,
+    // One filter's rule for one torrent, with the log lines of its mode.
+    void applyFilter(const FilterRule &rule, const TorrentRecord &torrent, qint32 id,
                      const QString &loweredName, qint32 lastparsed);
-    void accept(const CompiledFilter &filter, const TorrentRecord &torrent, qint32 id,
+    // A veto excludes the torrent; an acceptance applies the filter's action.
+    void applyVerdict(const FilterRule &rule, FilterRule::Verdict verdict,
+                      const TorrentRecord &torrent, qint32 id, qint32 lastparsed);
+    void accept(const FilterRule &filter, const TorrentRecord &torrent, qint32 id,
                 qint32 lastparsed);
     void exclude(const QString &id);
     void cleanUpResults();

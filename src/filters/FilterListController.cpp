@@ -7,6 +7,8 @@
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
+#include "search/SearchDatabaseProvider.h"
+#include "search/SearchWindows.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -318,6 +320,8 @@ FilterWizardWindow::Hooks FilterListController::wizardHooks()
     // "Finish" found the filter to be the only active one: filtering goes on, which enables
     // the list controls and marks the options changed.
     hooks.setFilteringTicked = [this] { m_ui.check_filter->setChecked(true); };
+    // The preview shares the search window's torrents.db snapshot, or reads the file once.
+    hooks.torrentDatabase = [this] { return m_window.app().searchWindows().databases().obtain(); };
     return hooks;
 }
 

@@ -40,6 +40,24 @@ FilterWizardLogic::Controls FilterWizardLogic::initialControls() const
     return controls;
 }
 
+FilterRecord FilterWizardLogic::filterFor(const Controls &controls) const
+{
+    FilterRecord filter;
+    filter.Enabled = true;
+    filter.MatchMode = matchModeFor(controls.matchOption, m_pending.MatchMode);
+    filter.Keywords = keywordsFromText(keywordBoxText(controls.keywordText));
+    filter.Categories = m_lists.filterCategories();
+    filter.Action = actionFor(controls.actionOption, m_pending.Action);
+    return filter;
+}
+
+int FilterWizardLogic::firstSlotBelow() const
+{
+    if (m_kind == Kind::Edit && m_editIndex >= 1 && m_editIndex <= m_table->count())
+        return m_editIndex;
+    return m_table->count() + 1;
+}
+
 bool FilterWizardLogic::showstep(int step, Controls &controls, SettingsStore *store)
 {
     switch (step) {

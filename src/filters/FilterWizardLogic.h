@@ -74,6 +74,14 @@ public:
     // The controls as the wizard opens: the add wizard's defaults, or the edit wizard's slot.
     Controls initialControls() const;
 
+    // The filter the controls describe right now, as steps 2 to 4 would assemble it (the
+    // keyword box read with its dots replaced, the categories of List2), enabled. For the
+    // preview: it changes neither the controls nor the pending filter.
+    FilterRecord filterFor(const Controls &controls) const;
+    // The slot below the filters that run before this one: after every filter for the add
+    // wizard, the edited slot for the edit wizard.
+    int firstSlotBelow() const;
+
     // Shows a step, taking the input of the step before from the controls. Step 2 writes the
     // keyword box back with its dots replaced. Step 4 stores the filter in the table; the
     // window then saves filters.dat and reloads the list with storedSlot() selected. Step 5

@@ -3,10 +3,15 @@
 #include "ui_FilterWizardWindow.h"
 
 #include "core/ProgramState.h"
+#include "filters/FilterPreview.h"
+#include "notify/SummaryRows.h"
+#include "platform/ScreenMetrics.h"
 #include "platform/Services.h"
+#include "platform/Shell.h"
 #include "platform/WindowHelpers.h"
 #include "platform/WindowPlacement.h"
 
+#include <QHeaderView>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -19,6 +24,8 @@ namespace {
 
 constexpr int KeywordMaxLength = 100;
 constexpr int StripWidth = 120;
+// The pause in typing after which the preview is worked out again.
+constexpr int PreviewPauseMs = 150;
 
 // The picture strip on the left: a dusk-blue band with a funnel over a few falling rows,
 // the wizard's picture of filtering a list.
@@ -111,17 +118,88 @@ FilterWizardWindow::FilterWizardWindow(FilterWizardLogic::Kind kind, Services &s
     writeControls(m_logic.initialControls());
     showLists();
     showstep(1);
+    setUpPreview(m_hooks.torrentDatabase ? m_hooks.torrentDatabase() : nullptr, state);
     fixWindowSize();
 }
 
 FilterWizardWindow::~FilterWizardWindow() = default;
 
+void FilterWizardWindow::setUpPreview(const std::shared_ptr<const SearchDatabase> &database,
+                                      const ProgramState &state)
+{
+    m_tmrPreview.setObjectName(QStringLiteral("tmrPreview"));
+    m_tmrPreview.setSingleShot(true);
+    m_tmrPreview.setInterval(PreviewPauseMs);
+    connect(&m_tmrPreview, &QTimer::timeout, this, &FilterWizardWindow::onTmrPreviewTick);
+    connect(m_ui->Text1, &QLineEdit::textChanged, this, [this] { m_tmrPreview.start(); });
+    for (QRadioButton *option : {m_ui->Option1, m_ui->Option2, m_ui->Option3, m_ui->Option4,
+                                 m_ui->Option5, m_ui->Option6}) {
+        connect(option, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                refreshPreview();
+        });
+    }
+
+    QTreeView *list = m_ui->list_preview;
+    list->setModel(&m_previewModel);
+    list->setSortingEnabled(false);
+    QHeaderView *header = list->header();
+    header->setStretchLastSection(false);
+    header->setSectionsClickable(false);
+    header->setSectionResizeMode(SearchResultModel::NameColumn, QHeaderView::Stretch);
+    // The type and size columns as wide as their widest usual entries.
+    const QFontMetrics metrics = list->fontMetrics();
+    header->resizeSection(SearchResultModel::TypeColumn,
+                          metrics.horizontalAdvance(QStringLiteral("Movies/DVD-R")) + 16);
+    header->resizeSection(SearchResultModel::SizeColumn,
+                          metrics.horizontalAdvance(QStringLiteral("Size (MB)")) + 16);
+    connect(list, &QTreeView::doubleClicked, this, &FilterWizardWindow::onPreviewDoubleClicked);
+    // Two lines for the count, so a long one wraps without pushing the list around.
+    m_ui->info_preview->setMinimumHeight(2 * m_ui->info_preview->fontMetrics().lineSpacing());
+
+    // The filters above the pending one stay as they are while the wizard is open (the main
+    // window is disabled): what they do to each torrent is worked out now, once.
+    if (database) {
+        m_preview = std::make_unique<FilterPreview>(
+            database, FilterPreview::rulesAbove(state.Filters, m_logic.firstSlotBelow()));
+    }
+    list->setEnabled(m_preview != nullptr);
+    refreshPreview();
+}
+
+void FilterWizardWindow::onTmrPreviewTick()
+{
+    refreshPreview();
+}
+
+void FilterWizardWindow::refreshPreview()
+{
+    m_tmrPreview.stop();
+    if (!m_preview) {
+        m_ui->info_preview->setText(FilterPreview::noDatabaseText());
+        m_previewModel.clear();
+        return;
+    }
+    FilterPreview::Result result = m_preview->run(m_logic.filterFor(readControls()));
+    m_ui->info_preview->setText(FilterPreview::countText(result));
+    m_previewModel.setResults(m_preview->database(), std::move(result.rows));
+}
+
+void FilterWizardWindow::onPreviewDoubleClicked(const QModelIndex &index)
+{
+    const int result = m_previewModel.resultAt(index.row());
+    if (result < 0)
+        return;
+    m_services.shell->openUrl(SummaryRows::detailsUrl(m_previewModel.record(result).Id));
+}
+
 void FilterWizardWindow::fixWindowSize()
 {
     // Every step frame keeps its place while hidden; all four share one cell, so the window
-    // is as large as its largest step and never changes size between steps.
-    for (QFrame *frame :
-         {m_ui->frame_step1, m_ui->frame_step2, m_ui->frame_step3, m_ui->frame_step4}) {
+    // is as large as its largest step and never changes size between steps. The preview
+    // keeps its place on the summary step too.
+    for (QFrame *frame : {m_ui->frame_step1, m_ui->frame_step2, m_ui->frame_step3,
+                          m_ui->frame_step4, m_ui->frame_preview}) {
         QSizePolicy policy = frame->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
         frame->setSizePolicy(policy);
@@ -140,6 +218,9 @@ void FilterWizardWindow::showOverOwner()
 {
     QWidget *owner = parentWidget();
     WindowPlacement::CentreOverOwner(this, owner);
+    // Taller than the main window with the preview, it may reach past the work area there.
+    WindowPlacement::KeepInside(this, m_services.screen->workArea(),
+                                WindowHelpers::CaptionHeight(this));
     if (owner && !m_ownerDisabled) {
         owner->setEnabled(false);
         m_ownerDisabled = true;
@@ -211,6 +292,10 @@ bool FilterWizardWindow::showstep(int step)
     QFrame *frames[] = {m_ui->frame_step1, m_ui->frame_step2, m_ui->frame_step3, m_ui->frame_step4};
     for (int i = 0; i < 4; ++i)
         frames[i]->setVisible(i == step - 1);
+    // The preview goes with the three input steps.
+    m_ui->frame_preview->setVisible(step <= 3);
+    if (step > 3)
+        m_tmrPreview.stop();
 
     const FilterWizardLogic::StepView view = m_logic.stepView();
     m_ui->info_title1->setText(view.title);
@@ -261,16 +346,20 @@ void FilterWizardWindow::onMoveToChosen()
 {
     CategoryLists &lists = m_logic.lists();
     lists.selectAvailable(selectedRows(m_ui->List1), m_ui->List1->currentRow());
-    if (lists.moveToChosen())
+    if (lists.moveToChosen()) {
         showLists();
+        refreshPreview();
+    }
 }
 
 void FilterWizardWindow::onMoveToAvailable()
 {
     CategoryLists &lists = m_logic.lists();
     lists.selectChosen(selectedRows(m_ui->List2), m_ui->List2->currentRow());
-    if (lists.moveToAvailable())
+    if (lists.moveToAvailable()) {
         showLists();
+        refreshPreview();
+    }
 }
 
 void FilterWizardWindow::showLists()

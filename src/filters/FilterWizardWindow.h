@@ -2,11 +2,17 @@
 
 #include "filters/FilterWizardLogic.h"
 
+#include "search/SearchResultModel.h"
+
 #include <QDialog>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
 
+class FilterPreview;
+class QModelIndex;
+class SearchDatabase;
 struct ProgramState;
 struct Services;
 
@@ -31,6 +37,9 @@ public:
         // "Finish" found the filter to be the only active one and has written filterenabled
         // = 1: tick "Filter Torrents?" on the options page.
         std::function<void()> setFilteringTicked;
+        // The local torrent database for the preview, read once when the wizard opens; null
+        // (or no hook) when there is none, and the preview says so.
+        std::function<std::shared_ptr<const SearchDatabase>()> torrentDatabase;
     };
 
     ~FilterWizardWindow() override;
@@ -47,6 +56,15 @@ public:
     // "Finish", which closes the wizard. Other steps do nothing and give false.
     bool showstep(int step);
 
+    // The preview beside the steps: what the filter as the controls describe it would have
+    // caught in the local torrent database. Typing restarts tmrPreview (150 ms, single shot),
+    // whose tick recomputes it; the option buttons and the category buttons recompute at once.
+    void onTmrPreviewTick();
+    void refreshPreview();
+    QTimer &tmrPreview() { return m_tmrPreview; }
+    // The preview on show, or null without a database.
+    const FilterPreview *preview() const { return m_preview.get(); }
+
 protected:
     FilterWizardWindow(FilterWizardLogic::Kind kind, Services &services, ProgramState &state,
                        QWidget *mainWindow, int editIndex, Hooks hooks);
@@ -59,6 +77,9 @@ private:
     void onCommandBack();
     void onMoveToChosen();
     void onMoveToAvailable();
+    void onPreviewDoubleClicked(const QModelIndex &index);
+    void setUpPreview(const std::shared_ptr<const SearchDatabase> &database,
+                      const ProgramState &state);
 
     FilterWizardLogic::Controls readControls() const;
     void writeControls(const FilterWizardLogic::Controls &controls);
@@ -72,4 +93,7 @@ private:
     Hooks m_hooks;
     FilterWizardLogic m_logic;
     bool m_ownerDisabled = false;
+    std::unique_ptr<FilterPreview> m_preview;
+    SearchResultModel m_previewModel;
+    QTimer m_tmrPreview;
 };

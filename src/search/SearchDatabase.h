@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/SubstringFinder.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -81,6 +83,11 @@ public:
     // from row `from` on.
     int rowAt(quint32 position, int from = 0) const;
 
+    // Calls visit(row) once for every row, oldest first, whose lowered name holds `literal`
+    // (lower-cased Latin-1 bytes; every row when it is empty). One pass over the lowered names;
+    // an occurrence running on into the next name is none.
+    template <typename Visit> void forEachRowHolding(const QByteArray &literal, Visit visit) const;
+
     // The Id text of the newest (last) row.
     QString lastIdText() const;
     // The length of the file the snapshot was read from.
@@ -110,3 +117,32 @@ private:
     std::vector<quint32> m_nameStart; // rowCount() + 1 entries
     QStringList m_categories;
 };
+
+template <typename Visit>
+void SearchDatabase::forEachRowHolding(const QByteArray &literal, Visit visit) const
+{
+    if (literal.isEmpty()) {
+        for (int row = 0; row < rowCount(); ++row)
+            visit(row);
+        return;
+    }
+    const char *text = loweredNames();
+    const size_t size = size_t(loweredSize());
+    const size_t length = size_t(literal.size());
+    const SubstringFinder finder(literal);
+    size_t at = 0;
+    int row = 0;
+    while (at < size) {
+        const size_t hit = finder.find(text, size, at);
+        if (hit == SubstringFinder::NotFound)
+            break;
+        const quint32 position = quint32(hit);
+        row = rowAt(position, row);
+        if (position + length > nameEnd(row)) {
+            at = position + 1; // runs on into the next name: no match there
+            continue;
+        }
+        visit(row);
+        at = nameStart(row + 1);
+    }
+}

@@ -1,7 +1,6 @@
 #include "search/SearchQuery.h"
 
 #include "search/SearchDatabase.h"
-#include "search/SubstringFinder.h"
 
 #include <algorithm>
 
@@ -23,38 +22,15 @@ bool categoryMatches(const SearchDatabase &db, int row, int category)
 }
 
 // The rows, oldest first, that accept() takes among those whose name holds `literal` (every
-// row when it is empty). One pass over the lowered names; each name is looked at once.
+// row when it is empty).
 template <typename Accept>
 std::vector<quint32> scan(const SearchDatabase &db, const QByteArray &literal, Accept accept)
 {
     std::vector<quint32> rows;
-    if (literal.isEmpty()) {
-        for (int row = 0; row < db.rowCount(); ++row) {
-            if (accept(row))
-                rows.push_back(quint32(row));
-        }
-        return rows;
-    }
-    const char *text = db.loweredNames();
-    const size_t size = size_t(db.loweredSize());
-    const size_t length = size_t(literal.size());
-    const SubstringFinder finder(literal);
-    size_t at = 0;
-    int row = 0;
-    while (at < size) {
-        const size_t hit = finder.find(text, size, at);
-        if (hit == SubstringFinder::NotFound)
-            break;
-        const quint32 position = quint32(hit);
-        row = db.rowAt(position, row);
-        if (position + length > db.nameEnd(row)) {
-            at = position + 1; // runs on into the next name: no match there
-            continue;
-        }
+    db.forEachRowHolding(literal, [&](int row) {
         if (accept(row))
             rows.push_back(quint32(row));
-        at = db.nameStart(row + 1);
-    }
+    });
     return rows;
 }
 
