@@ -8,15 +8,13 @@
 class ActiveDownloads
 {
 public:
-    bool contains(const QString &path) const
-    {
-        return m_paths.contains(path, Qt::CaseInsensitive);
-    }
+    bool contains(const QString &path) const { return m_paths.contains(path, Qt::CaseInsensitive); }
     void add(const QString &path) { m_paths.append(path); }
     // Removes every entry equal to the path.
     void remove(const QString &path)
     {
-        m_paths.removeIf([&](const QString &p) { return p.compare(path, Qt::CaseInsensitive) == 0; });
+        m_paths.removeIf(
+            [&](const QString &p) { return p.compare(path, Qt::CaseInsensitive) == 0; });
     }
     void clear() { m_paths.clear(); }
     int count() const { return int(m_paths.size()); }
