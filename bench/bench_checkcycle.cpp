@@ -5,8 +5,9 @@
 // do: one pass over the reply finding every TAB and line break, lower-casing the 150 names and
 // searching each for the 100 filters' literals with memmem, and one plain append of the new
 // rows to a file. Timed with and without the debug log; the stages and one settings write
-// (a check stores four values, each an atomic rewrite of the settings file that the file
-// system syncs) are shown on their own.
+// (an atomic rewrite of the settings file that the file system syncs) are shown on their own.
+// The rewrites of the settings file are counted as the file system reports them: a check
+// stores its four values (search_newest, search_updated, lastalerted, lastparsed) in one.
 //
 // The program folder is a temporary folder: on a disk the syncs dominate and vary with the
 // disk's load; TMPDIR=/dev/shm measures the work itself.
@@ -18,6 +19,7 @@
 #include "feed/FeedParser.h"
 #include "feed/FeedReplyClassifier.h"
 #include "feed/TorrentDb.h"
+#include "FileRewriteCounter.h"
 #include "model/ProgramState.h"
 #include "notify/CheckCycle.h"
 #include "platform/Clock.h"
@@ -144,9 +146,16 @@ int main(int argc, char *argv[])
         return true;
     };
 
-    // One check; the settings are put back in step first, outside the timing.
+    FileRewriteCounter rewrites(services.config.settingsPath());
+    if (!rewrites.isValid())
+        return 1;
+    long checks = 0;
+    long checkRewrites = 0;
+
+    // One check; the settings are put back in step first, outside the timing and the count.
     const auto check = [&](DebugLog *withLog, std::vector<qint64> *times, int *results) {
         store.WriteSettingText(QStringLiteral("search_newest"), QString::number(lastparsed));
+        rewrites.reset();
         state.results.clear();
         services.log = withLog;
         QElapsedTimer timer;
@@ -165,7 +174,11 @@ int main(int argc, char *argv[])
         CheckCycle cycle(services, state, starter);
         const AlertStage::Outcome outcome = cycle.run(context, true, true);
         times->push_back(timer.nsecsElapsed());
-        if (!cycle.failedStages().isEmpty() || !outcome.stored)
+        ++checks;
+        checkRewrites += rewrites.count();
+        if (!cycle.failedStages().isEmpty() || !outcome.stored ||
+            store.ReadSettingText(QStringLiteral("search_newest")) !=
+                QString::number(FirstId + Rows - 1))
             std::abort();
         *results = int(state.results.size());
     };
@@ -217,10 +230,12 @@ int main(int argc, char *argv[])
         check(&log, &logged, &results);
     }
 
-    // The stages on their own, without the log.
+    // The stages on their own, without the log; their settings are written in one batch, as in
+    // a check, after the timing.
     std::vector<qint64> parseTimes, dbTimes, filterTimes, alertTimes;
     for (int run = 0; run < runs; ++run) {
         store.WriteSettingText(QStringLiteral("search_newest"), QString::number(lastparsed));
+        SettingsStore::Batch batch(store);
         state.results.clear();
         QElapsedTimer timer;
         timer.start();
@@ -237,6 +252,7 @@ int main(int argc, char *argv[])
         timer.restart();
         AlertStage(state, store, nullptr).run(lastparsed, lastparsed, true);
         alertTimes.push_back(timer.nsecsElapsed());
+        batch.commit();
     }
 
     const double floor = medianMs(floorTimes);
@@ -255,9 +271,10 @@ int main(int argc, char *argv[])
     std::printf("  stages: parse %.3f, torrents.db %.3f, filters %.3f, alerts %.3f ms\n",
                 medianMs(parseTimes), medianMs(dbTimes), medianMs(filterTimes),
                 medianMs(alertTimes));
-    std::printf("  one settings write (atomic file rewrite):        %7.3f ms; a check stores "
-                "four values (search_newest, search_updated, lastalerted, lastparsed)\n",
-                oneWrite);
+    std::printf("  one settings write (atomic file rewrite):        %7.3f ms\n", oneWrite);
+    std::printf("  settings rewrites per check: %.2f (%ld in %ld checks; search_newest, "
+                "search_updated, lastalerted and lastparsed stored together)\n",
+                double(checkRewrites) / double(checks), checkRewrites, checks);
     std::printf("  target: <= 2 ms\n");
     return 0;
 }

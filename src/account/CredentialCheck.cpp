@@ -111,8 +111,9 @@ CredentialCheck::Outcome CredentialCheck::check(const QString &user, const QStri
 bool CredentialCheck::storeCredentials(SettingsStore *store, const QString &user,
                                        const QString &password)
 {
+    SettingsStore::Batch batch(*store);
     const bool userWritten = store->WriteSettingText(QStringLiteral("site_username"), user);
     const bool passwordWritten =
         store->WriteSettingText(QStringLiteral("site_password"), ScrambleText(password));
-    return userWritten && passwordWritten;
+    return batch.commit() && userWritten && passwordWritten;
 }

@@ -153,6 +153,8 @@ bool OptionsPage::SaveOptions(bool hide)
         return false;
     }
 
+    // Every option, the interval and the user details are stored as one change.
+    SettingsStore::Batch batch(*m_services.store);
     const qint16 interval = OptionsValidation::minutesToSeconds(r.intervalMinutes);
     if (interval != m_settings.CheckIntervalSeconds) {
         m_scheduler.intervalChanged(interval);
@@ -167,8 +169,9 @@ bool OptionsPage::SaveOptions(bool hide)
     page.doubleClickAction = m_ui.double_combo->currentText() == ViewDetails ? 2 : 1;
     page.torrentPath = m_ui.text_torrentpath->text();
     const QString folder = m_store.save(page, m_settings);
-
     loadprocs();
+    batch.commit();
+
     m_window.applyWindowHeight();
     setText(m_ui.text_torrentpath, folder);
     m_ui.command_APPLY->setEnabled(false);

@@ -51,6 +51,8 @@ bool OptionsStore::runEntryPresent() const
 void OptionsStore::load(Settings &s)
 {
     m_log.debug_console(QStringLiteral("Loading settings..."));
+    // The defaults written here are stored as one change.
+    SettingsStore::Batch batch(m_store);
     if (m_store.ReadSettingNumber(QStringLiteral("interval")) == 0) {
         m_log.debug_console(QStringLiteral("No interval set. Writing default..."));
         m_store.WriteSettingNumber(QStringLiteral("interval"), 600);
@@ -115,6 +117,7 @@ WatchedPrograms::Loaded OptionsStore::loadprocs(Settings &s)
 
 QString OptionsStore::save(const PageValues &page, Settings &s)
 {
+    SettingsStore::Batch batch(m_store);
     m_store.WriteSettingNumber(QStringLiteral("filterenabled"), page.filterEnabled ? 1 : 0);
 
     if (s.RunAtStartup) {

@@ -19,7 +19,8 @@ public:
     OptionsStore(SettingsStore &store, const AppConfig &config, DebugConsole &log);
 
     // Fills settings from the store. A missing interval writes the defaults of interval,
-    // playsound and onetime; a missing start-up wait writes 300 seconds. A torrent folder that
+    // playsound and onetime; a missing start-up wait writes 300 seconds; what it writes is one
+    // change of the settings file. A torrent folder that
     // is not stored, or does not exist right now (a drive not mounted yet), is replaced by
     // <program folder>torrents/ for this run, which is created; the stored value is written
     // only when none was stored, so an unmounted drive is used again once it is back.
@@ -39,8 +40,9 @@ public:
         QString torrentPath; // text_torrentpath
     };
 
-    // Writes every option (the interval is written by the caller together with the scheduler
-    // change). An empty watched-program list switches process detection off. Returns the
+    // Writes every option and the user details as one change of the settings file (the
+    // interval is written by the caller together with the scheduler change, in a batch around
+    // this one). An empty watched-program list switches process detection off. Returns the
     // torrent folder as stored (ending in "/"), which the page shows.
     QString save(const PageValues &page, Settings &settings);
 

@@ -26,6 +26,8 @@ bool upgradereg(SettingsStore &store)
     const QString build = store.ReadSettingText(QStringLiteral("appbuild"));
     // An ordinal text comparison, not a numeric one.
     const bool wipe = build.isEmpty() || build.compare(QLatin1String("506")) <= 0;
+    // The wiped key and the new build are stored as one change.
+    SettingsStore::Batch batch(store);
     if (wipe)
         store.RegDeleteKeyPath(SettingsStore::HKEY_CURRENT_USER,
                                QStringLiteral("Software\\") + AppInfo::Title);

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
@@ -32,6 +34,35 @@ bool endsInsideALine(const QString &path)
     if (size < 2 || !file.seek(size - 2))
         return true;
     return file.read(2) != QByteArrayLiteral("\r\n");
+}
+
+// The id of the file's last whole line (one ended by CR LF); 0 when there is none or its first
+// field is not a number. A line cut short by a crash is not taken.
+qint64 lastWholeLineId(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const qint64 size = file.size();
+    for (qint64 chunk = 4096;; chunk *= 4) {
+        const qint64 from = std::max<qint64>(0, size - chunk);
+        if (!file.seek(from))
+            return 0;
+        const QByteArray tail = file.read(size - from);
+        const qsizetype end = tail.lastIndexOf("\r\n");
+        const qsizetype before = end > 0 ? tail.lastIndexOf("\r\n", end - 1) : -1;
+        if (from > 0 && before < 0)
+            continue; // the line may begin before this piece
+        if (end < 0)
+            return 0;
+        const qsizetype start = before < 0 ? 0 : before + 2;
+        QByteArray id = tail.mid(start, end - start);
+        if (const qsizetype tab = id.indexOf('\t'); tab >= 0)
+            id.truncate(tab);
+        bool ok = false;
+        const qint64 value = id.trimmed().toLongLong(&ok);
+        return ok ? value : 0;
+    }
 }
 
 } // namespace
@@ -146,20 +177,31 @@ TorrentDb::AppendResult TorrentDb::appendFromCheck(qint32 lastparsed)
     if (!QFileInfo::exists(m_path) || m_state.TorrentDbBusy)
         return AppendResult();
 
+    // search_newest is stored with the check's other values after the append: a crash in
+    // between leaves the file ahead of it, and those rows must not be written twice.
+    const qint64 after = std::max(newest, lastWholeLineId(m_path));
+
     QList<PendingLine> lines;
     lines.reserve(m_state.feed.size());
     bool anyNewer = false;
     for (const TorrentRecord &row : std::as_const(m_state.feed)) {
         lines.append({row.Id, lineFor(row)});
         qint64 id = 0;
-        anyNewer = anyNewer || (number(row.Id, &id) && id > newest);
+        anyNewer = anyNewer || (number(row.Id, &id) && id > after);
     }
-    if (!anyNewer)
+    if (!anyNewer) {
+        if (after > newest) {
+            // The file already holds these rows: search_newest catches up with it.
+            m_store.WriteSettingText(QStringLiteral("search_newest"), QString::number(after));
+            m_store.WriteSettingText(QStringLiteral("search_updated"),
+                                     timestampText(m_clock.now()));
+        }
         return AppendResult();
+    }
 
     if (m_log)
         m_log->debug_console(QStringLiteral("Updating torrent db."));
-    const AppendResult result = appendNewer(m_state, m_path, newest, lines);
+    const AppendResult result = appendNewer(m_state, m_path, after, lines);
     if (result.status == AppendStatus::Failed) {
         if (m_log)
             m_log->debug_console(QStringLiteral("Failed to update torrent db: ") + result.error);

@@ -19,14 +19,15 @@ struct ProgramState;
 //
 // A successful feed check appends its new rows when the file is in step with the check, that
 // is when search_newest is a number equal to the check's lastparsed (a missing or unreadable
-// value means out of step, and so does a first run). Only rows newer than search_newest go
-// in, in ascending order, so the start row that the site repeats is left out and a reply
-// whose start row has vanished from the site still loses no torrent. The rows are written as
-// whole lines in one append; a line left without its CR LF at the end of the file (a crash
-// during an earlier write) is closed first so that no two rows run together. A failed write
-// is cut back to the old length once the file is closed, reported, and leaves search_newest
-// untouched, so the search window's own update catches up later. The search window's update
-// appends through the same appendNewer().
+// value means out of step, and so does a first run). Only rows newer than both search_newest
+// and the file's last whole line go in (search_newest is stored with the check's other values
+// after the append, so a crash in between leaves the file ahead of it), in ascending order, so the
+// start row that the site repeats is left out and a reply whose start row has vanished from the
+// site still loses no torrent. The rows are written as whole lines in one append; a line left
+// without its CR LF at the end of the file (a crash during an earlier write) is closed first so
+// that no two rows run together. A failed write is cut back to the old length once the file is
+// closed, reported, and leaves search_newest untouched, so the search window's own update catches
+// up later. The search window's update appends through the same appendNewer().
 class TorrentDb
 {
 public:

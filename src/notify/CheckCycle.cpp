@@ -5,6 +5,7 @@
 #include "model/ProgramState.h"
 #include "platform/DebugConsole.h"
 #include "platform/Services.h"
+#include "platform/SettingsStore.h"
 
 #include <exception>
 
@@ -36,6 +37,11 @@ AlertStage::Outcome CheckCycle::run(const FeedCheckContext &context, bool filter
 {
     m_failed.clear();
     DebugConsole *log = m_services.log;
+    // What the check stores (search_newest and search_updated after the append, lastalerted
+    // and lastparsed) is one change of the settings file. Nothing inside waits for the user:
+    // the downloads the filters ask for start once it is stored.
+    SettingsStore::Batch batch(*m_services.store);
+    QList<DownloadRequest> downloads;
 
     guarded(QStringLiteral("torrent db"), [&] {
         TorrentDb db(m_state, *m_services.store, *m_services.clock, log,
@@ -44,7 +50,15 @@ AlertStage::Outcome CheckCycle::run(const FeedCheckContext &context, bool filter
     });
 
     guarded(QStringLiteral("filters"), [&] {
-        FilterEngine engine(m_state, log, m_startDownload);
+        // A queued download counts as started; one that then cannot start is marked below.
+        FilterEngine::DownloadStarter queue;
+        if (m_startDownload) {
+            queue = [&downloads](const DownloadRequest &r) {
+                downloads.append(r);
+                return true;
+            };
+        }
+        FilterEngine engine(m_state, log, queue);
         engine.run(filtering, context.lastparsed);
     });
 
@@ -72,6 +86,21 @@ AlertStage::Outcome CheckCycle::run(const FeedCheckContext &context, bool filter
                                                         QStringLiteral(" new torrents");
         }
         m_state.TrayTipText = outcome.tooltip;
+    }
+    outcome.stored = batch.commit() && outcome.stored;
+
+    // One download that cannot start does not keep the others from starting. A download that
+    // was passed over (its target is already downloading, the folder is missing) or failed to
+    // start leaves its result marked as not downloaded.
+    for (const DownloadRequest &request : std::as_const(downloads)) {
+        bool started = false;
+        guarded(QStringLiteral("download"), [&] { started = m_startDownload(request); });
+        if (started)
+            continue;
+        for (MatchRecord &result : m_state.results) {
+            if (result.Id == request.id)
+                result.Downloaded = 0.0f;
+        }
     }
     return outcome;
 }

@@ -8,8 +8,9 @@ struct ProgramState;
 struct Services;
 
 // What a feed check does once its reply is parsed (the rows are in ProgramState::feed): the
-// torrents.db append, the filters (Download filters start their downloads through the given
-// starter) and the alert stage, in that order.
+// torrents.db append, the filters and the alert stage, in that order. The values they store
+// are written to the settings file as one change at the end; then the downloads that Download
+// filters asked for are started through the given starter, in the filters' order.
 //
 // Each stage runs on its own: an error thrown inside one (a failed allocation, a starter that
 // throws) is written to the debug log and the next stage still runs, so the check always
@@ -24,7 +25,8 @@ public:
     // filtering: the "Filter Torrents?" switch; onetime: alert each result only once.
     AlertStage::Outcome run(const FeedCheckContext &context, bool filtering, bool onetime);
 
-    // Stages that ended with an error in the last run ("torrent db", "filters", "alerts").
+    // Stages that ended with an error in the last run ("torrent db", "filters", "alerts", and
+    // "download" once for each download that could not start).
     const QStringList &failedStages() const { return m_failed; }
 
 private:

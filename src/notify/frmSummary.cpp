@@ -324,6 +324,7 @@ void frmSummary::saveSize()
     const auto twips = [](double value) {
         return qint16(std::clamp<long>(std::lround(value), 1, std::numeric_limits<qint16>::max()));
     };
+    SettingsStore::Batch batch(*m_services.store);
     m_services.store->WriteSettingNumber(QStringLiteral("summary_width"),
                                          twips(WindowHelpers::PixelsToTwipsX(screen, width())));
     m_services.store->WriteSettingNumber(QStringLiteral("summary_height"),

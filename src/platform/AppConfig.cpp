@@ -80,7 +80,7 @@ QString BuiltInSiteUrlScrambled()
 {
     // The built-in site address after ScrambleText, so that it does not stand in the binary
     // as plain text.
-    static const unsigned char codes[] = {103, 114, 113, 108, 110, 52, 40,  39, 110, 109, 108,
+    static const unsigned char codes[] = {103, 114, 113, 108, 110, 52,  40, 39, 110, 109, 108,
                                           34,  105, 87,  93,  92,  100, 91, 96, 96,  76,  77,
                                           84,  91,  21,  75,  93,  69,  80, 82, 77,  69};
     return QString::fromLatin1(reinterpret_cast<const char *>(codes), sizeof codes);

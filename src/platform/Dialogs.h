@@ -9,7 +9,14 @@ class QWidget;
 class Dialogs
 {
 public:
-    enum Icon { NoIcon, Information, Warning, Critical, Question };
+    enum Icon
+    {
+        NoIcon,
+        Information,
+        Warning,
+        Critical,
+        Question
+    };
 
     virtual ~Dialogs() = default;
 

@@ -37,11 +37,10 @@ void QtDialogs::message(QWidget *parent, const QString &caption, const QString &
     run(parent, caption, text, icon, QMessageBox::Ok, QMessageBox::Ok);
 }
 
-bool QtDialogs::askYesNo(QWidget *parent, const QString &caption, const QString &text,
-                         Icon icon)
+bool QtDialogs::askYesNo(QWidget *parent, const QString &caption, const QString &text, Icon icon)
 {
-    return run(parent, caption, text, icon, QMessageBox::Yes | QMessageBox::No,
-               QMessageBox::No) == QMessageBox::Yes;
+    return run(parent, caption, text, icon, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 bool QtDialogs::askRetryCancel(QWidget *parent, const QString &caption, const QString &text,
@@ -51,11 +50,9 @@ bool QtDialogs::askRetryCancel(QWidget *parent, const QString &caption, const QS
                QMessageBox::Retry) == QMessageBox::Retry;
 }
 
-QString QtDialogs::chooseFolder(QWidget *parent, const QString &title,
-                                const QString &startFolder)
+QString QtDialogs::chooseFolder(QWidget *parent, const QString &title, const QString &startFolder)
 {
-    return QFileDialog::getExistingDirectory(parent, title, startFolder,
-                                             QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(parent, title, startFolder, QFileDialog::ShowDirsOnly);
 }
 
 QString QtDialogs::openFile(QWidget *parent, const QString &title, const QString &startFolder,

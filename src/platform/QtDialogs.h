@@ -6,10 +6,8 @@
 class QtDialogs : public Dialogs
 {
 public:
-    void message(QWidget *parent, const QString &caption, const QString &text,
-                 Icon icon) override;
-    bool askYesNo(QWidget *parent, const QString &caption, const QString &text,
-                  Icon icon) override;
+    void message(QWidget *parent, const QString &caption, const QString &text, Icon icon) override;
+    bool askYesNo(QWidget *parent, const QString &caption, const QString &text, Icon icon) override;
     bool askRetryCancel(QWidget *parent, const QString &caption, const QString &text,
                         Icon icon) override;
     QString chooseFolder(QWidget *parent, const QString &title,

@@ -100,11 +100,70 @@ bool SettingsStore::isRunEntry(const QString &path, const QString &name) const
            name.compare(AppInfo::Title, Qt::CaseInsensitive) == 0;
 }
 
+SettingsStore::Batch::Batch(SettingsStore &store) : m_store(&store)
+{
+    ++m_store->m_batchDepth;
+}
+
+SettingsStore::Batch::~Batch()
+{
+    commit();
+}
+
+bool SettingsStore::Batch::commit()
+{
+    if (!m_open)
+        return true;
+    m_open = false;
+    return m_store->endBatch();
+}
+
+bool SettingsStore::endBatch()
+{
+    if (--m_batchDepth > 0)
+        return true;
+    const std::optional<RegFile> pending = std::move(m_pending);
+    const bool changed = m_pendingChanged;
+    const bool refused = m_pendingRefused;
+    m_pending.reset();
+    m_pendingChanged = false;
+    m_pendingRefused = false;
+    if (!changed || (!refused && replaceFile(*pending)))
+        return true;
+    emit programKeyWriteFailed(m_lastError);
+    return false;
+}
+
+bool SettingsStore::replaceFile(const RegFile &file)
+{
+    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    return ReplaceFileAtomically(m_filePath, file.serialize(), &m_lastError);
+}
+
+bool SettingsStore::edit(const std::function<bool(RegFile &)> &change)
+{
+    // A broken file is set aside before the first change is read from it; one that cannot be
+    // set aside is never written over.
+    if (m_batchDepth > 0) {
+        if (!m_pending) {
+            m_pendingRefused = !prepareWrite();
+            m_pending = loadFile(m_filePath);
+        }
+        if (change(*m_pending))
+            m_pendingChanged = true;
+        return true;
+    }
+    if (!prepareWrite())
+        return false;
+    RegFile file = loadFile(m_filePath);
+    return !change(file) || replaceFile(file);
+}
+
 QString SettingsStore::RegReadText(Root, const QString &path, const QString &name) const
 {
     if (isRunEntry(path, name))
         return readRunEntry();
-    const RegFile file = loadFile(m_filePath);
+    const RegFile file = m_pending ? *m_pending : loadFile(m_filePath);
     const RegFile::Value *value = file.find(path, name);
     if (!value || value->type != RegFile::Value::Text)
         return QString();
@@ -115,7 +174,7 @@ qint32 SettingsStore::RegReadNumber(Root, const QString &path, const QString &na
 {
     if (isRunEntry(path, name))
         return 0;
-    const RegFile file = loadFile(m_filePath);
+    const RegFile file = m_pending ? *m_pending : loadFile(m_filePath);
     const RegFile::Value *value = file.find(path, name);
     if (!value || value->type != RegFile::Value::Number)
         return 0;
@@ -127,16 +186,14 @@ bool SettingsStore::RegWriteText(Root, const QString &path, const QString &name,
 {
     if (isRunEntry(path, name))
         return writeRunEntry(text);
-    if (!prepareWrite())
-        return false;
-    RegFile file = loadFile(m_filePath);
     RegFile::Value value;
     value.name = name;
     value.type = RegFile::Value::Text;
     value.text = ToAnsi(text);
-    file.set(path, value);
-    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    return ReplaceFileAtomically(m_filePath, file.serialize(), &m_lastError);
+    return edit([&](RegFile &file) {
+        file.set(path, value);
+        return true;
+    });
 }
 
 bool SettingsStore::RegWriteNumber(Root, const QString &path, const QString &name, qint32 number)
@@ -145,25 +202,21 @@ bool SettingsStore::RegWriteNumber(Root, const QString &path, const QString &nam
         m_lastError = QStringLiteral("The start-at-logon entry holds text only");
         return false;
     }
-    if (!prepareWrite())
-        return false;
-    RegFile file = loadFile(m_filePath);
     RegFile::Value value;
     value.name = name;
     value.type = RegFile::Value::Number;
     value.number = static_cast<quint32>(number);
-    file.set(path, value);
-    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    return ReplaceFileAtomically(m_filePath, file.serialize(), &m_lastError);
+    return edit([&](RegFile &file) {
+        file.set(path, value);
+        return true;
+    });
 }
 
 void SettingsStore::RegDeleteKeyPath(Root, const QString &path)
 {
-    if (!QFileInfo::exists(m_filePath) || !prepareWrite())
+    if (!m_pending && !QFileInfo::exists(m_filePath))
         return;
-    RegFile file = loadFile(m_filePath);
-    if (file.removeKey(path))
-        ReplaceFileAtomically(m_filePath, file.serialize(), &m_lastError);
+    edit([&](RegFile &file) { return file.removeKey(path); });
 }
 
 void SettingsStore::RegDeleteValueName(Root, const QString &path, const QString &name)
@@ -172,11 +225,9 @@ void SettingsStore::RegDeleteValueName(Root, const QString &path, const QString 
         deleteRunEntry();
         return;
     }
-    if (!QFileInfo::exists(m_filePath) || !prepareWrite())
+    if (!m_pending && !QFileInfo::exists(m_filePath))
         return;
-    RegFile file = loadFile(m_filePath);
-    if (file.removeValue(path, name))
-        ReplaceFileAtomically(m_filePath, file.serialize(), &m_lastError);
+    edit([&](RegFile &file) { return file.removeValue(path, name); });
 }
 
 QString SettingsStore::ReadSettingText(const QString &name) const

@@ -1,12 +1,18 @@
 #pragma once
 
+#include "platform/RegFile.h"
+
 #include <QObject>
 #include <QString>
+
+#include <functional>
+#include <optional>
 
 // The per-user key-value store for options and progress markers, kept as one REGEDIT4 text
 // file (see RegFile). Every operation reads the file afresh and every write replaces it
 // atomically, so nothing is held between calls and a hand edit is seen at once; a read never
-// creates the file.
+// creates the file. Values that belong together are written in a Batch, which replaces the
+// file once for all of them.
 //
 // A file that exists but is not a settings file (it cannot be opened, or its first line is not
 // "REGEDIT4") is never written over: before the first write it is set aside as
@@ -28,6 +34,30 @@ public:
     static QString ProgramKey();
     // "Software\Microsoft\Windows\CurrentVersion\Run".
     static QString RunKey();
+
+    // Collects the writes and deletes made through the store while it lives and replaces the
+    // file once, when the outermost batch ends, so that a crash leaves all of them stored or
+    // none. Code running inside the batch reads its own pending writes through this store;
+    // every other reader of the file sees the values from before the batch until it ends.
+    // The Run entry is its own file and is written at once. Writes inside a batch return
+    // true; a batch whose file cannot be replaced stores nothing and emits
+    // programKeyWriteFailed, as a failed program-key write does.
+    class Batch
+    {
+    public:
+        explicit Batch(SettingsStore &store);
+        ~Batch();
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+        // Ends the batch before its scope does. True when its writes are stored, or handed
+        // to the batch around it, or there was nothing to write.
+        bool commit();
+
+    private:
+        SettingsStore *m_store;
+        bool m_open = true;
+    };
 
     SettingsStore(const QString &filePath, const QString &autostartPath, QObject *parent = nullptr);
 
@@ -64,6 +94,11 @@ signals:
     void fileSetAside(const QString &line);
 
 private:
+    // Applies a change to the settings file: at once, or to the pending copy inside a batch.
+    // change returns false when it changed nothing; then nothing is written.
+    bool edit(const std::function<bool(RegFile &)> &change);
+    bool replaceFile(const RegFile &file);
+    bool endBatch();
     // Sets a broken file aside before a write; false when it is broken and could not be.
     bool prepareWrite();
     bool isRunEntry(const QString &path, const QString &name) const;
@@ -74,4 +109,9 @@ private:
     QString m_filePath;
     QString m_autostartPath;
     QString m_lastError;
+    int m_batchDepth = 0;
+    std::optional<RegFile> m_pending; // the file with the open batch's changes
+    bool m_pendingChanged = false;
+    // The file was broken and could not be set aside: the batch must not write over it.
+    bool m_pendingRefused = false;
 };

@@ -193,8 +193,11 @@ void SearchDatabaseUpdater::do_create()
         m_downloadRunning = false;
         if (!written)
             return writeFailed(error);
-        m_services.store->WriteSettingText(QStringLiteral("search_created"), now());
-        m_services.store->WriteSettingText(QStringLiteral("search_updated"), now());
+        {
+            SettingsStore::Batch batch(*m_services.store);
+            m_services.store->WriteSettingText(QStringLiteral("search_created"), now());
+            m_services.store->WriteSettingText(QStringLiteral("search_updated"), now());
+        }
         m_host.downloading(false);
         if (m_searchClosing)
             return close();

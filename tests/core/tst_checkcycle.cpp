@@ -1,14 +1,19 @@
 #include "feed/FeedCheck.h"
+#include "FileRewriteCounter.h"
 #include "model/ProgramState.h"
 #include "notify/CheckCycle.h"
 #include "TestEnv.h"
+
+#include "platform/SettingsStore.h"
+#include "platform/TextUtils.h"
 
 #include <QtTest>
 
 #include <stdexcept>
 
 // The stages after a parsed reply, run one after the other: an error inside one stage is
-// logged and the later stages still run, so the check always stores its bookkeeping.
+// logged and the later stages still run, so the check always stores its bookkeeping, in one
+// rewrite of the settings file, before any download starts.
 class TestCheckCycle : public QObject
 {
     Q_OBJECT
@@ -16,16 +21,19 @@ class TestCheckCycle : public QObject
 private slots:
     void aFailingStepDoesNotStopTheCheck_data()
     {
-        // torrents.db cannot be written in every row; "std" or "other": thrown by the download
-        // starter as well. The whole check where nothing fails is tst_wholecheck's.
+        // "db": torrents.db cannot be written; "std" or "other": thrown by the download starter
+        // as well; "passed": the starter passes the first download over. The whole check against a
+        // site is tst_wholecheck's.
         QTest::addColumn<QString>("failure");
         QTest::addColumn<QString>("logLine");
         // clang-format off
-        QTest::newRow("torrents.db cannot be written") << "" << "Failed to update torrent db: ";
+        QTest::newRow("nothing fails: the four values in one rewrite") << "" << "Update successful.";
+        QTest::newRow("torrents.db cannot be written") << "db" << "Failed to update torrent db: ";
         QTest::newRow("a standard exception") << "std"
-            << "Error in the filters step: no space left. Continuing the check.";
+            << "Error in the download step: no space left. Continuing the check.";
         QTest::newRow("anything else") << "other"
-            << "Error in the filters step: unknown error. Continuing the check.";
+            << "Error in the download step: unknown error. Continuing the check.";
+        QTest::newRow("the first download passed over") << "passed" << "Failed to update torrent db: ";
         // clang-format on
     }
     void aFailingStepDoesNotStopTheCheck()
@@ -34,7 +42,13 @@ private slots:
         QFETCH(QString, logLine);
         TestEnv env;
         env.store->WriteSettingText("search_newest", "100");
-        QVERIFY(QDir().mkdir(env.file("torrents.db")));
+        if (failure.isEmpty())
+            QVERIFY(ReplaceTextFileAtomically(env.file("torrents.db"), "100\t1\tTV\t1\tS\ts\r\n"));
+        else
+            QVERIFY(QDir().mkdir(env.file("torrents.db")));
+        const QString settingsPath = env.services.config.settingsPath();
+        FileRewriteCounter rewrites(settingsPath);
+        QVERIFY(rewrites.isValid());
         ProgramState state;
         state.settings.TorrentFolder = env.folder();
         state.feed = {{"100", "1", "TV", "Start", "s.torrent"},
@@ -43,11 +57,18 @@ private slots:
                       {"103", "1", "TV", "Linux Two", "c.torrent"}};
         state.Filters.append(FilterRecord{true, "Contains", "Download", {"linux"}, {"*"}});
         int started = 0;
+        int passedOver = 0;
+        QStringList storedAtStart; // lastparsed as the file holds it when a download starts
         CheckCycle cycle(env.services, state, [&](const DownloadRequest &) {
+            storedAtStart << SettingsStore(settingsPath, QString()).ReadSettingText("lastparsed");
             if (failure == "std")
                 throw std::runtime_error("no space left");
             if (failure == "other")
                 throw 42;
+            if (failure == "passed" && started == 0 && passedOver == 0) {
+                ++passedOver;
+                return false;
+            }
             ++started;
             return true;
         });
@@ -57,17 +78,33 @@ private slots:
         const AlertStage::Outcome outcome = cycle.run(context, true, false);
 
         const bool threw = failure == "std" || failure == "other";
-        QCOMPARE(cycle.failedStages(), threw ? QStringList{"filters"} : QStringList{});
+        // One download that cannot start does not keep the next one from starting.
+        QCOMPARE(cycle.failedStages(), threw ? QStringList(2, "download") : QStringList());
         QVERIFY(env.log->lines().join('\n').contains(logLine));
         QList<int> ids;
-        for (const MatchRecord &r : std::as_const(state.results))
+        QList<float> downloaded;
+        for (const MatchRecord &r : std::as_const(state.results)) {
             ids << r.Id;
-        QCOMPARE(ids, threw ? QList<int>{101} : (QList<int>{101, 103}));
-        QCOMPARE(started, threw ? 0 : 2);
-        // The alert stage ran after the failed one and stored where the next check starts.
+            downloaded << r.Downloaded;
+        }
+        QCOMPARE(ids, (QList<int>{101, 103}));
+        // A download that did not start leaves its result marked as not downloaded.
+        const bool passed = failure == "passed";
+        QCOMPARE(started, threw ? 0 : passed ? 1 : 2);
+        QCOMPARE(downloaded, threw    ? (QList<float>{0, 0})
+                             : passed ? (QList<float>{0, 1})
+                                      : (QList<float>{1, 1}));
+        QCOMPARE(storedAtStart, QStringList(2, "103"));
+        // The alert stage ran after a failed one and stored where the next check starts, with
+        // the torrents.db values when the append succeeded, all in one rewrite.
         QVERIFY(outcome.popup.has_value());
+        QVERIFY(outcome.stored);
+        QCOMPARE(rewrites.count(), 1);
         QCOMPARE(env.store->ReadSettingText("lastparsed"), QStringLiteral("103"));
-        QCOMPARE(env.store->ReadSettingText("lastalerted"), QString::number(ids.last()));
+        QCOMPARE(env.store->ReadSettingText("lastalerted"), QStringLiteral("103"));
+        QCOMPARE(env.store->ReadSettingText("search_newest"),
+                 QString(failure.isEmpty() ? "103" : "100"));
+        QCOMPARE(env.store->ReadSettingText("search_updated").isEmpty(), !failure.isEmpty());
         QCOMPARE(env.problems(), QString());
     }
 };

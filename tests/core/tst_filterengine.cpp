@@ -96,6 +96,11 @@ private slots:
                "id 101 found in exc array. no hit|checking 102 (Movie BluRay)|"
                "Torrent found matching \"Does Not Contain cam in all categories\" "
                "Name: Movie BluRay Type: Movies ID: 102|afhits = 0/1|All torrents filtered.";
+        // With several keywords the veto needs all of them: one of two is no veto.
+        QTest::newRow("does not contain with two keywords vetoes only when both are found")
+            << "130cam&&ts\r\n*\r\n"
+            << QStringList{"101|Movie CAM|Movies", "102|Movie CAM TS|Movies", "103|Movie TS|Movies"}
+            << true << 100 << QStringList{"101 f1 -", "103 f1 -"} << QStringList{"102"} << "";
         QTest::newRow("ignore above download: neither result nor download")
             << "112cam\r\n*\r\n111*\r\n*\r\n"
             << QStringList{"101|Movie CAM|Movies", "102|Other Film|Movies"} << true << 100

@@ -1,6 +1,7 @@
 #include "core/OptionsStore.h"
 #include "core/OptionsValidation.h"
 #include "core/WatchedPrograms.h"
+#include "FileRewriteCounter.h"
 #include "model/Settings.h"
 #include "TestEnv.h"
 
@@ -74,7 +75,10 @@ private slots:
     {
         Settings s;
         OptionsStore options(*env->store, env->services.config, *env->log);
+        FileRewriteCounter rewrites(env->services.config.settingsPath());
+        QVERIFY(rewrites.isValid());
         options.load(s);
+        QCOMPARE(rewrites.count(), 1); // the defaults, written together
         for (const char *key : {"interval", "playsound", "onetime", "startupwait"})
             QVERIFY2(env->store->ReadSettingNumber(key) != 0, key);
         QCOMPARE(s.CheckIntervalSeconds, qint16(600));
@@ -95,7 +99,9 @@ private slots:
         page.waitSeconds = 90;
         page.procRows = {"game.exe", "Other.EXE"};
         page.torrentPath = folder.chopped(1); // typed without the final "/"
+        rewrites.reset();
         QCOMPARE(options.save(page, s), folder);
+        QCOMPARE(rewrites.count(), 1);
         Settings loaded;
         options.load(loaded);
         options.loadprocs(loaded);

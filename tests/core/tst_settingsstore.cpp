@@ -1,3 +1,4 @@
+#include "FileRewriteCounter.h"
 #include "platform/BrokenFiles.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextUtils.h"
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
+#include <vector>
 
 class TestSettingsStore : public QObject
 {
@@ -25,6 +27,23 @@ class TestSettingsStore : public QObject
     {
         QFile f(regPath());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // The values a batch test looks at, as "a=1 b=#7 old=o gone=- run=yes": text, "#" and a
+    // number, "-" when missing; run: whether the Run entry is present.
+    static QString snapshot(const SettingsStore &store)
+    {
+        QStringList out;
+        for (const QString name : {"a", "b", "old", "gone"}) {
+            const QString text = store.ReadSettingText(name);
+            const qint16 number = store.ReadSettingNumber(name);
+            out << name + "=" +
+                       (!text.isEmpty() ? text
+                        : number        ? "#" + QString::number(number)
+                                        : "-");
+        }
+        const bool run = !store.RegReadText(HKCU, SettingsStore::RunKey(), "Pollwick").isEmpty();
+        return out.join(' ') + (run ? " run=yes" : " run=-");
     }
 
 private slots:
@@ -191,13 +210,28 @@ private slots:
               "broken");
     }
 
-    // A file that turns unreadable while the program runs is set aside by the next write,
-    // which starts a fresh file; a file that cannot even be set aside is not written over.
+    void writeSetsABrokenFileAside_data()
+    {
+        QTest::addColumn<bool>("inBatch");
+        QTest::newRow("a single write") << false;
+        QTest::newRow("a batch") << true;
+    }
+
+    // A file that turns unreadable while the program runs is set aside by the next write (or
+    // batch), which starts a fresh file; a file that cannot even be set aside is not written
+    // over.
     void writeSetsABrokenFileAside()
     {
+        QFETCH(bool, inBatch);
         QVERIFY(ReplaceFileAtomically(regPath(), "garbage \"site_username\"=\"jo\""));
         QSignalSpy aside(m_store.get(), &SettingsStore::fileSetAside);
-        QVERIFY(m_store->WriteSettingText("lastparsed", "1"));
+        if (inBatch) {
+            SettingsStore::Batch batch(*m_store);
+            QVERIFY(m_store->WriteSettingText("lastparsed", "1"));
+            QCOMPARE(m_store->ReadSettingText("site_username"), QString());
+        } else {
+            QVERIFY(m_store->WriteSettingText("lastparsed", "1"));
+        }
         QCOMPARE(aside.count(), 1);
         QCOMPARE(aside.first().first().toString(),
                  "settings.reg could not be read; kept as " + regPath() + ".bad");
@@ -216,8 +250,16 @@ private slots:
         QVERIFY(ReplaceFileAtomically(longPath, "garbage"));
         SettingsStore store(longPath, autostartPath());
         QSignalSpy failed(&store, &SettingsStore::fileSetAside);
-        QVERIFY(!store.WriteSettingText("lastparsed", "3"));
+        QSignalSpy reported(&store, &SettingsStore::programKeyWriteFailed);
+        if (inBatch) {
+            SettingsStore::Batch batch(store);
+            QVERIFY(store.WriteSettingText("lastparsed", "3"));
+            QVERIFY(!batch.commit());
+        } else {
+            QVERIFY(!store.WriteSettingText("lastparsed", "3"));
+        }
         QCOMPARE(failed.count(), 1);
+        QCOMPARE(reported.count(), 1);
         QVERIFY(failed.first().first().toString().startsWith(
             QString(252, 's') + " could not be read, nor set aside: "));
         QFile kept(longPath);
@@ -259,17 +301,110 @@ private slots:
         // Only the program key's failure is reported; the generic operations give a result.
         QCOMPARE(spy.count(), 1);
         QCOMPARE(fileBytes(), before);
+
+        // A batch too big for the limit stores none of its values and is reported once.
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        bool queued = false;
+        bool committed = true;
+        {
+            SettingsStore::Batch batch(*m_store);
+            queued = m_store->WriteSettingText("site_username", "someone else") &&
+                     m_store->WriteSettingText("big", big);
+            committed = batch.commit();
+        }
+        setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(queued && !committed);
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(fileBytes(), before);
+        QCOMPARE(m_store->ReadSettingText("site_username"), QStringLiteral("jo"));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 1);
     }
 
+    // Writes inside a batch are read back by the store that made them and reach the file in one
+    // rewrite when the outermost batch ends; any other reader sees the values from before.
+    void batchIsOneChange_data()
+    {
+        QTest::addColumn<QString>("ops"); // name=text, name#number, -name: delete, ( ): nested
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("rewrites");
+        const QString before = "a=- b=- old=o gone=g run=-";
+        QTest::newRow("text and number") << "a=1 b#7"
+                                         << "a=1 b=#7 old=o gone=g run=-" << 1;
+        QTest::newRow("a write and a delete") << "a=1 -gone"
+                                              << "a=1 b=- old=o gone=- run=-" << 1;
+        QTest::newRow("an inner batch ends with the outer one")
+            << "a=1 ( b#7 old=n ) -gone"
+            << "a=1 b=#7 old=n gone=- run=-" << 1;
+        QTest::newRow("a value written twice keeps the last") << "a=1 a=2"
+                                                              << "a=2 b=- old=o gone=g run=-" << 1;
+        QTest::newRow("nothing changed: no rewrite") << "-missing ( )" << before << 0;
+        QTest::newRow("the Run entry is written at once, outside the batch")
+            << "a=1 run"
+            << "a=1 b=- old=o gone=g run=yes" << 1;
+    }
+    void batchIsOneChange()
+    {
+        QFETCH(QString, ops);
+        QFETCH(QString, after);
+        QVERIFY(m_store->WriteSettingText("old", "o"));
+        QVERIFY(m_store->WriteSettingText("gone", "g"));
+        SettingsStore other(regPath(), autostartPath());
+        const QString before = snapshot(other);
+        FileRewriteCounter rewrites(regPath());
+        QVERIFY(rewrites.isValid());
+        {
+            SettingsStore::Batch batch(*m_store);
+            std::vector<std::unique_ptr<SettingsStore::Batch>> inner;
+            for (const QString &op : ops.split(' ')) {
+                if (op == "(") {
+                    inner.push_back(std::make_unique<SettingsStore::Batch>(*m_store));
+                } else if (op == ")") {
+                    QVERIFY(inner.back()->commit());
+                    inner.pop_back();
+                } else if (op == "run") {
+                    QVERIFY(m_store->RegWriteText(HKCU, SettingsStore::RunKey(), "Pollwick",
+                                                  "/bin/pollwick /startup"));
+                } else if (op.startsWith('-')) {
+                    m_store->RegDeleteValueName(HKCU, SettingsStore::ProgramKey(), op.mid(1));
+                } else if (op.contains('#')) {
+                    QVERIFY(m_store->WriteSettingNumber(op.section('#', 0, 0),
+                                                        op.section('#', 1).toShort()));
+                } else {
+                    QVERIFY(m_store->WriteSettingText(op.section('=', 0, 0), op.section('=', 1)));
+                }
+            }
+            QCOMPARE(snapshot(*m_store), after);
+            QCOMPARE(rewrites.count(), 0);
+            // Only the Run entry, its own file, is seen by others before the batch ends.
+            QCOMPARE(snapshot(other),
+                     ops.contains("run") ? QString(before).replace("run=-", "run=yes") : before);
+        }
+        QTEST(rewrites.count(), "rewrites");
+        QCOMPARE(snapshot(other), after);
+        QCOMPARE(snapshot(*m_store), after);
+    }
+
+    // The command line is the Exec value, escaped as a desktop entry's strings are.
+    void runEntryIsTheAutostartFile_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("exec");
+        QTest::newRow("a blank in the path")
+            << R"("/opt/poll wick/bin/pollwick" /startup)"
+            << QByteArray(R"("/opt/poll wick/bin/pollwick" /startup)");
+        QTest::newRow("a backslash in the command line")
+            << R"("/opt/a\b\\c/pollwick" /startup)"
+            << QByteArray(R"("/opt/a\\b\\\\c/pollwick" /startup)");
+    }
     void runEntryIsTheAutostartFile()
     {
+        QFETCH(QString, command);
         const QString run = SettingsStore::RunKey();
-        const QString command = QStringLiteral("\"/opt/poll wick/bin/pollwick\" /startup");
         QVERIFY(m_store->RegWriteText(HKCU, run, "Pollwick", command));
         QFile entry(autostartPath());
         QVERIFY(entry.open(QIODevice::ReadOnly));
-        QVERIFY(entry.readAll().contains("\nExec=" + command.toLatin1() + "\n"));
+        QFETCH(QByteArray, exec);
+        QVERIFY(entry.readAll().contains("\nExec=" + exec + "\n"));
         QCOMPARE(m_store->RegReadText(HKCU, run.toUpper(), "pollwick"), command);
         QVERIFY(!QFile::exists(regPath()));
         m_store->RegDeleteValueName(HKCU, run, "Pollwick");

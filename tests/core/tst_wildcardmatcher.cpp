@@ -35,11 +35,23 @@ private slots:
         row("contains form", "Show S01E05 HDTV", "*s01e05*", true);
         row("last part after a star", "mississippi", "m*issip*i", true);
         row("order of the parts matters", "cd then dvd", "*dvd*cd*", false);
+        // Only "*literal*" is a plain search for the literal anywhere in the text.
+        row("question mark first, star last: one character before", "linux iso", "?inux*", true);
+        row("question mark first, star last: not anywhere", "xlinux iso", "?inux*", false);
+        row("literal first, star last: at the start", "linux iso", "l?nux*", true);
+        row("literal first, star last: not anywhere", "ubuntu linux", "l?nux*", false);
+        row("star first, question mark last: at the end", "a linux", "*linu?", true);
+        row("star first, question mark last: not anywhere", "a linux iso", "*linu?", false);
         // One character and digits.
         row("question mark, one character", "cat", "c?t", true);
         row("question mark, not zero characters", "ct", "c?t", false);
         row("hash, a digit", "Show S01E05 HDTV", "*s01e0#*", true);
         row("hash rejects a letter", "s01e0x", "s01e0#", false);
+        row("hash takes 0, the lowest digit", "s01e00", "s01e0#", true);
+        row("hash rejects the character before 0", "s01e0/", "s01e0#", false);
+        row("hash takes 9, the highest digit", "s01e09", "s01e0#", true);
+        row("hash rejects the character after 9", "s01e0:", "s01e0#", false);
+        row("hash alone is one digit, not two", "10", "#", false);
         // Lists, ranges, negation.
         row("list member", "b", "[abc]", true);
         row("list non-member", "d", "[abc]", false);
@@ -49,6 +61,9 @@ private slots:
         row("list of ranges", "2008 release", "[0-9a-f][0-9]0[5-9]*", true);
         row("negated list takes exactly one character", "", "[!a]", false);
         row("dash first is a literal", "-", "[-a]", true);
+        row("dash last in a list matches a dash", "x-", "x[a-]", true);
+        row("dash last in a list still takes its other members", "xa", "x[a-]", true);
+        row("dash last is not a range up to the bracket", "xb", "x[a-]", false);
         row("negated list in the contains form misses", "ubuntu xiso", "*[!a-z]iso*", false);
         // Wildcard characters as literals inside brackets.
         row("bracketed star is a literal", "a*b", "a[*]b", true);

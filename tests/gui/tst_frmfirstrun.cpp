@@ -1,4 +1,5 @@
 #include "account/frmFirstRun.h"
+#include "FileRewriteCounter.h"
 #include "TestEnv.h"
 #include "TestSite.h"
 #include "WidgetFinder.h"
@@ -125,8 +126,8 @@ private slots:
     }
 
     // Editing either box after a successful check withdraws "Continue", which would store
-    // unchecked details; "Continue" stores the name and scrambled password before the main
-    // window loads.
+    // unchecked details; "Continue" stores the name and scrambled password together before the
+    // main window loads.
     void editingAfterSuccessWithdrawsContinue()
     {
         for (const char *box : {"txtUserName", "txtPassword"}) {
@@ -137,9 +138,12 @@ private slots:
             QCOMPARE(verifyText(), QStringLiteral("Please enter your username and password."));
         }
         checkDetails();
+        FileRewriteCounter rewrites(m_env->services.config.settingsPath());
+        QVERIFY(rewrites.isValid());
         QTest::mouseClick(button("command_next"), Qt::LeftButton);
-        // Each character moved down by its position: d-1, e-2, m-3, o-4.
+        // Each character moved down by its position: d-1, e-2, m-3, o-4. Both in one rewrite.
         QCOMPARE(m_handOvers, QStringList{"demo/ccjk"});
+        QCOMPARE(rewrites.count(), 1);
         QVERIFY(!m_window->isVisible());
         QVERIFY(m_env->endProgramCalls.isEmpty());
     }

@@ -1,5 +1,6 @@
 #include "core/CheckScheduler.h"
 #include "core/TrayIconState.h"
+#include "FileRewriteCounter.h"
 #include "MainWindowHarness.h"
 
 #include <QLockFile>
@@ -187,6 +188,8 @@ private slots:
     void applyValidates()
     {
         startShown();
+        FileRewriteCounter rewrites(m->env.services.config.settingsPath());
+        QVERIFY(rewrites.isValid());
         type(edit("text_timetocheck"), "soon");
         QTest::mouseClick(button("command_APPLY"), Qt::LeftButton);
         const auto shown = m->env.dialogs.take();
@@ -200,8 +203,11 @@ private slots:
         QVERIFY(button("command_APPLY")->isEnabled() && m->window()->isVisible());
         type(edit("text_torrentpath"), folder);
         type(edit("text_timetocheck"), "2.5");
+        QCOMPARE(rewrites.count(), 0); // a failed validation writes nothing
         QTest::mouseClick(button("command_APPLY"), Qt::LeftButton);
         QVERIFY(!button("command_APPLY")->isEnabled());
+        // The interval, every option and the user details are one rewrite of the file.
+        QCOMPARE(rewrites.count(), 1);
         QCOMPARE(m->env.store->ReadSettingNumber("interval"), qint16(150));
         QCOMPARE(label("info_timetocheck")->text(), QStringLiteral("Next check in 02m 30s"));
     }

@@ -49,8 +49,8 @@ bool ScriptedDialogs::askRetryCancel(QWidget *, const QString &caption, const QS
     return a == QLatin1String("Y");
 }
 
-QString ScriptedDialogs::pathAnswer(const QString &kind, const QString &title,
-                                    const QString &start, const QString &filter)
+QString ScriptedDialogs::pathAnswer(const QString &kind, const QString &title, const QString &start,
+                                    const QString &filter)
 {
     m_shown.append({kind, title, QString(), NoIcon});
     m_lastStart = start;

@@ -39,10 +39,8 @@ public:
     // What went wrong: unexpected boxes, missing answers, answers left over.
     QString problems() const;
 
-    void message(QWidget *parent, const QString &caption, const QString &text,
-                 Icon icon) override;
-    bool askYesNo(QWidget *parent, const QString &caption, const QString &text,
-                  Icon icon) override;
+    void message(QWidget *parent, const QString &caption, const QString &text, Icon icon) override;
+    bool askYesNo(QWidget *parent, const QString &caption, const QString &text, Icon icon) override;
     bool askRetryCancel(QWidget *parent, const QString &caption, const QString &text,
                         Icon icon) override;
     QString chooseFolder(QWidget *parent, const QString &title,
