@@ -210,6 +210,49 @@ private slots:
               "broken");
     }
 
+    void setAsideReplacesAnOlderCopy_data()
+    {
+        QTest::addColumn<QString>("older");
+        QTest::newRow("nothing in the way") << "<missing>";
+        QTest::newRow("an older file") << "old";
+        QTest::newRow("a link to nowhere") << "<dangling link>";
+        QTest::newRow("a link to a file") << "<link>";
+        QTest::newRow("a folder") << "<folder>";
+    }
+
+    // The file set aside takes the place of whatever an earlier run left under that name; a
+    // link in the way is removed, not the file it points to.
+    void setAsideReplacesAnOlderCopy()
+    {
+        QFETCH(QString, older);
+        const QString bad = regPath() + ".bad";
+        const QString target = m_dir->filePath("elsewhere");
+        QVERIFY(ReplaceFileAtomically(regPath(), "garbage"));
+        if (older == "<folder>") {
+            QVERIFY(QDir().mkpath(bad + "/inside"));
+        } else if (older == "<dangling link>") {
+            QVERIFY(QFile::link(m_dir->filePath("nowhere"), bad));
+        } else if (older == "<link>") {
+            QVERIFY(ReplaceFileAtomically(target, "kept"));
+            QVERIFY(QFile::link(target, bad));
+        } else if (older != "<missing>") {
+            QVERIFY(ReplaceFileAtomically(bad, older.toLatin1()));
+        }
+        QString reason;
+        QCOMPARE(BrokenFiles::setAside(regPath(), &reason), bad);
+        QCOMPARE(reason, QString());
+        QVERIFY(!QFileInfo(bad).isSymLink());
+        QFile moved(bad);
+        QVERIFY(moved.open(QIODevice::ReadOnly));
+        QCOMPARE(moved.readAll(), QByteArray("garbage"));
+        QVERIFY(!QFileInfo::exists(regPath()));
+        if (older == "<link>") {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), QByteArray("kept"));
+        }
+    }
+
     void writeSetsABrokenFileAside_data()
     {
         QTest::addColumn<bool>("inBatch");
