@@ -12,6 +12,7 @@
 //
 //   bench/bench_filterpreview [rows...]        (default: 30000 1000000)
 
+#include "BenchDatabase.h"
 #include "FeedWriter.h"
 #include "filters/FilterPreview.h"
 #include "filters/frmAddFilterWizard.h"
@@ -37,33 +38,8 @@
 
 namespace {
 
-template <typename F> double medianMs(int runs, F &&work)
-{
-    std::vector<double> samples;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        samples.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
-
-QByteArray makeDatabase(int rows)
-{
-    QRandomGenerator random(2008);
-    ReleaseNameGenerator generator(random);
-    const QStringList categories = SiteCatalogue::defaultCategories();
-    QByteArray out;
-    out.reserve(qsizetype(rows) * 110);
-    for (int i = 0; i < rows; ++i) {
-        SiteTorrent t = generator.make(categories);
-        t.id = 700001 + i;
-        out += FeedWriter::row(t);
-    }
-    return out;
-}
+using BenchDatabase::makeDatabase;
+using BenchDatabase::medianMs;
 
 // A user's filter table of `count` enabled filters in the simulator's words: shows and titles
 // to be told about, a few downloads, every tenth an Ignore filter, and now and then a "Does
