@@ -1,4 +1,5 @@
 #include "platform/AppConfig.h"
+#include "platform/Clock.h"
 #include "platform/TextUtils.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <ctime>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -24,6 +26,26 @@ class TestTextUtils : public QObject
     }
 
 private slots:
+    // The system clock tells local time with the zone's offset, which it looks up itself.
+    void systemClockTellsLocalTime()
+    {
+        const QByteArray oldZone = qgetenv("TZ");
+        qputenv("TZ", "UTC-05:30"); // five and a half hours east of UTC
+        tzset();
+        SystemClock clock;
+        const QDateTime now = clock.now();
+        const qint64 reference = QDateTime::currentMSecsSinceEpoch();
+        const qint64 seconds = clock.secondsSinceEpoch();
+        if (oldZone.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", oldZone);
+        tzset();
+        QCOMPARE(now.offsetFromUtc(), 5 * 3600 + 30 * 60);
+        QVERIFY(qAbs(now.toMSecsSinceEpoch() - reference) < 2000);
+        QVERIFY(qAbs(seconds - reference / 1000) <= 2);
+    }
+
     void durationText()
     {
         QCOMPARE(DurationText(3599), QStringLiteral("59m 59s"));
