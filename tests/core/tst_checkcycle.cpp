@@ -4,6 +4,8 @@
 #include "notify/CheckCycle.h"
 #include "TestEnv.h"
 
+#include "core/DebugLog.h"
+
 #include "platform/SettingsStore.h"
 #include "platform/TextUtils.h"
 
@@ -14,6 +16,19 @@
 // The stages after a parsed reply, run one after the other: an error inside one stage is
 // logged and the later stages still run, so the check always stores its bookkeeping, in one
 // rewrite of the settings file, before any download starts.
+// A log whose line for the number of results throws, as a failure inside the alert stage.
+class ThrowingLog : public DebugLog
+{
+public:
+    using DebugLog::DebugLog;
+    void debug_console(const QString &message) override
+    {
+        if (message.startsWith("Number of results"))
+            throw std::runtime_error("alert stage broken");
+        DebugLog::debug_console(message);
+    }
+};
+
 class TestCheckCycle : public QObject
 {
     Q_OBJECT
@@ -106,6 +121,52 @@ private slots:
                  QString(failure.isEmpty() ? "103" : "100"));
         QCOMPARE(env.store->ReadSettingText("search_updated").isEmpty(), !failure.isEmpty());
         QCOMPARE(env.problems(), QString());
+    }
+
+    // When the alert stage fails, the tray still stops spinning and says what is waiting.
+    void aFailedAlertStageStillShowsWhatWaits_data()
+    {
+        QTest::addColumn<int>("matches");
+        QTest::addColumn<QString>("animation");
+        QTest::addColumn<QString>("tooltip");
+        QTest::newRow("none") << 0 << "stop"
+                              << "No new torrents";
+        QTest::newRow("one") << 1 << "stopnew"
+                             << "Linux 1 has just been uploaded";
+        QTest::newRow("two") << 2 << "stopnew"
+                             << "2 new torrents";
+    }
+    void aFailedAlertStageStillShowsWhatWaits()
+    {
+        QFETCH(int, matches);
+        QFETCH(QString, animation);
+        QFETCH(QString, tooltip);
+        TestEnv env;
+        ThrowingLog log(env.services.clock);
+        env.services.log = &log;
+        ProgramState state;
+        state.AlertAddress = "http://site/alert";
+        state.feed = {{"100", "1", "TV", "Start", "s.torrent"}};
+        for (int i = 1; i <= 2; ++i) {
+            const QString name = (i <= matches ? "Linux " : "Other ") + QString::number(i);
+            state.feed.append({QString::number(100 + i), "1", "TV", name, "t.torrent"});
+        }
+        state.Filters.append(FilterRecord{true, "Contains", "Notify", {"linux"}, {"*"}});
+        CheckCycle cycle(env.services, state, {});
+        FeedCheckContext context;
+        context.lastparsed = context.lastalerted = 100;
+        context.count = 3;
+        const AlertStage::Outcome outcome = cycle.run(context, true, false);
+        QCOMPARE(cycle.failedStages(), QStringList{"alerts"});
+        QVERIFY(log.lines().join('\n').contains(
+            "Error in the alerts step: alert stage broken. Continuing the check."));
+        QCOMPARE(state.results.size(), matches);
+        QCOMPARE(outcome.animation, animation);
+        QCOMPARE(outcome.tooltip, tooltip);
+        QCOMPARE(state.TrayTipText, tooltip);
+        QCOMPARE(outcome.lastalerted, 100);
+        QCOMPARE(outcome.alertAddress, QStringLiteral("http://site/alert"));
+        QVERIFY(!outcome.popup.has_value());
     }
 };
 

@@ -71,6 +71,27 @@ private slots:
         QCOMPARE(s->checks.size(), 4);
     }
 
+    // A countdown or wait tick takes 5 seconds off the status line, so its timer must fire
+    // every 5 seconds, or the line runs slow; a watched program's end is polled every 20.
+    void tickLengths_data()
+    {
+        QTest::addColumn<QString>("timer");
+        QTest::addColumn<int>("ms");
+        QTest::newRow("countdown") << "check" << 5000;
+        QTest::newRow("start-up wait") << "wait" << 5000;
+        QTest::newRow("watched program poll") << "unpause" << 20000;
+    }
+    void tickLengths()
+    {
+        QFETCH(QString, timer);
+        QFETCH(int, ms);
+        CheckScheduler &c = s->scheduler;
+        QTimer &t = timer == "check"  ? c.TmrCheck()
+                    : timer == "wait" ? c.TmrWait()
+                                      : c.TmrUnpause();
+        QCOMPARE(t.interval(), ms);
+    }
+
     void startupWait()
     {
         s->scheduler.startWait();

@@ -3,9 +3,11 @@
 #include "core/WatchedPrograms.h"
 #include "FileRewriteCounter.h"
 #include "model/Settings.h"
+#include "platform/ProcessList.h"
 #include "TestEnv.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QTest>
 
@@ -146,6 +148,37 @@ private slots:
         FakeProcessList processes;
         processes.processes = {{"init", "init"}, {exe, comm}};
         QTEST(WatchedPrograms::IsListedProcessRunning(watched.split(';'), processes), "found");
+    }
+
+    // The process list read from a /proc folder: the exe link's file name (without the mark
+    // of a deleted file) and comm; a process whose exe link cannot be read is still listed by
+    // its comm, one with neither is left out, and only numeric entries are processes.
+    void readsProcFs()
+    {
+        QTemporaryDir proc;
+        QVERIFY(proc.isValid());
+        const auto process = [&](const QString &entry, const QString &exe, const QString &comm) {
+            QVERIFY(QDir(proc.path()).mkdir(entry));
+            const QString base = proc.filePath(entry);
+            if (!exe.isEmpty())
+                QVERIFY(QFile::link(exe, base + "/exe"));
+            if (!comm.isEmpty()) {
+                QFile file(base + "/comm");
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write(comm.toLocal8Bit() + "\n");
+            }
+        };
+        process("100", "/opt/wine/game.exe", "wine64-preload");
+        process("101", "", "bash");
+        process("102", "/opt/tool/Tool (deleted)", "Tool");
+        process("103", "", "");
+        process("self", "/usr/bin/other", "other");
+        const QList<RunningProcess> running = ProcFsProcessList(proc.path()).running();
+        QStringList seen;
+        for (const RunningProcess &p : running)
+            seen << p.exeName + "|" + p.comm;
+        QCOMPARE(seen, (QStringList{"game.exe|wine64-preload", "|bash", "Tool|Tool"}));
+        QVERIFY(ProcFsProcessList(proc.filePath("missing")).running().isEmpty());
     }
 
 private:

@@ -1,3 +1,5 @@
+#include "model/FilterTable.h"
+#include "notify/FilterInfoText.h"
 #include "notify/SummaryRows.h"
 
 #include <QtTest>
@@ -80,6 +82,58 @@ private slots:
         QFETCH(QStringList, now);
         QFETCH(QString, key);
         QTEST(SummaryRows::positionOf(resultsOf(now), key, 102), "position");
+    }
+
+    // The "Filter Info" answer for a result: its filter's slot within the table (two filters
+    // here), filtering off (slot 0), or a slot the table no longer has.
+    void filterInfoForASlot_data()
+    {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QString>("text"); // empty: the filter's own description
+        QTest::addColumn<bool>("gotoEnabled");
+        QTest::newRow("below the first slot") << -1 << FilterInfoText::UnavailableText << false;
+        QTest::newRow("filtering off") << 0 << FilterInfoText::NotEnabledText << false;
+        QTest::newRow("first filter") << 1 << "" << true;
+        QTest::newRow("last filter") << 2 << "" << true;
+        QTest::newRow("past the last filter") << 3 << FilterInfoText::UnavailableText << false;
+    }
+    void filterInfoForASlot()
+    {
+        QFETCH(int, slot);
+        QFETCH(QString, text);
+        FilterTable filters;
+        filters.append(FilterRecord{true, "Contains", "Notify", {"alpha"}, {"*"}});
+        filters.append(FilterRecord{true, "Contains", "Download", {"beta"}, {"TV"}});
+        MatchRecord record = resultsOf({"101|Alpha|Appz|1|0"}).first();
+        record.FilterIndex = slot;
+        const FilterInfoText::Info info = FilterInfoText::forRecord(record, filters);
+        QCOMPARE(info.caption, QStringLiteral("Alpha"));
+        QCOMPARE(info.text, text.isEmpty() ? filters.ffname(slot) : text);
+        QVERIFY(!info.text.isEmpty());
+        QTEST(info.gotoEnabled, "gotoEnabled");
+        QCOMPARE(info.filterIndex, slot);
+    }
+
+    // A position the result list no longer holds (acknowledged meanwhile) has no answer.
+    void filterInfoForAPosition_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("caption"); // empty: no answer
+        QTest::newRow("before the first") << -1 << "";
+        QTest::newRow("first") << 0 << "Alpha";
+        QTest::newRow("last") << 1 << "Beta";
+        QTest::newRow("past the last") << 2 << "";
+    }
+    void filterInfoForAPosition()
+    {
+        QFETCH(int, position);
+        QFETCH(QString, caption);
+        const ResultList results = resultsOf({"101|Alpha|Appz|1|0", "102|Beta|TV|1|0"});
+        const std::optional<FilterInfoText::Info> info =
+            FilterInfoText::forPosition(results, position, FilterTable());
+        QCOMPARE(info.has_value(), !caption.isEmpty());
+        if (info)
+            QCOMPARE(info->caption, caption);
     }
 };
 

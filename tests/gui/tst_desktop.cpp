@@ -137,6 +137,24 @@ private slots:
             m->window()->filterList().wizard()->close();
     }
 
+    // With no instance listening, asking one to show itself fails, with the reason when the
+    // caller wants it and without touching a reason it did not ask for.
+    void askToShowWithNobodyListening_data()
+    {
+        QTest::addColumn<bool>("wantReason");
+        QTest::newRow("reason wanted") << true;
+        QTest::newRow("no reason wanted") << false;
+    }
+    void askToShowWithNobodyListening()
+    {
+        QFETCH(bool, wantReason);
+        const QString socket = InstanceChannel::socketPath(m->env.services.config);
+        QVERIFY(!QFileInfo::exists(socket));
+        QString reason;
+        QVERIFY(!InstanceChannel::askToShow(socket, wantReason ? &reason : nullptr));
+        QCOMPARE(reason.isEmpty(), !wantReason);
+    }
+
     // All four tabs whole, and every caption within its control, at the usual and a wide font.
     void fitsTheFont_data()
     {

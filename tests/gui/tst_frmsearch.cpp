@@ -314,6 +314,8 @@ private slots:
         QTest::newRow("update: unspecified twice") << "update" << -1
             << QByteArray("#PWKF11#\r\n\r\n") << 2 << "C"
             << QStringList{"Update failed (unspecified)" + u} << "old";
+        QTest::newRow("update: nothing new keeps the copy, no box") << "update" << -1
+            << QByteArray("#PWKF12#\r\n\r\n") << 1 << "" << QStringList{} << "old";
         QTest::newRow("update: rows without a line break") << "update" << -1
             << QByteArray("#PWKF12#\r\n\r\n700035\t1\tTV\t0\tn\tf") << 1 << "C"
             << QStringList{"Update failed" + u} << "old";
