@@ -111,9 +111,10 @@ CredentialCheck::Outcome CredentialCheck::check(const QString &user, const QStri
 bool CredentialCheck::storeCredentials(SettingsStore *store, const QString &user,
                                        const QString &password)
 {
+    // Inside the batch the two writes only collect; replacing the file at the commit is the
+    // one step that can fail.
     SettingsStore::Batch batch(*store);
-    const bool userWritten = store->WriteSettingText(QStringLiteral("site_username"), user);
-    const bool passwordWritten =
-        store->WriteSettingText(QStringLiteral("site_password"), ScrambleText(password));
-    return batch.commit() && userWritten && passwordWritten;
+    store->WriteSettingText(QStringLiteral("site_username"), user);
+    store->WriteSettingText(QStringLiteral("site_password"), ScrambleText(password));
+    return batch.commit();
 }

@@ -11,6 +11,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using WidgetFinder::control;
 
 // The first-run wizard against the local test site; its way into the main window's first
@@ -146,6 +149,28 @@ private slots:
         QCOMPARE(rewrites.count(), 1);
         QVERIFY(!m_window->isVisible());
         QVERIFY(m_env->endProgramCalls.isEmpty());
+    }
+
+    // Details that cannot be stored are not handed over: the failure is reported (the
+    // application ends on it) and the wizard keeps its buttons.
+    void continueWithDetailsThatCannotBeStored()
+    {
+        checkDetails();
+        QSignalSpy reported(m_env->store.get(), &SettingsStore::programKeyWriteFailed);
+        // Permission bits do not stop root: limit the size of files this process may write.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+        const rlimit small{rlim_t(8), old.rlim_max};
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        QTest::mouseClick(button("command_next"), Qt::LeftButton);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &old), 0);
+        QCOMPARE(reported.count(), 1);
+        QVERIFY(m_handOvers.isEmpty());
+        QCOMPARE(m_env->store->ReadSettingText("site_username"), QString());
+        QVERIFY(m_window->isVisible());
+        for (const char *name : {"command_next", "command_cancel", "command_check"})
+            QVERIFY2(button(name)->isEnabled(), name);
     }
 };
 
