@@ -25,6 +25,7 @@ import argparse
 import os
 import random
 import re
+import signal
 import subprocess
 import sys
 import time
@@ -226,9 +227,14 @@ def main():
     parser.add_argument("--only", default="", help="only files whose path starts with this")
     parser.add_argument("--list", action="store_true", help="list the faults, plant none")
     parser.add_argument("--jobs", type=int, default=2)
+    parser.add_argument("--timeout", type=int, default=240,
+                        help="seconds a test may run before it counts as failed (hung)")
     parser.add_argument("--select-from", help="a static build of this tree whose test programs "
                         "tell which tests hold a file (default: --build)")
     args = parser.parse_args()
+    # A stop from outside (also a background run, which ignores Ctrl-C) still puts the planted
+    # file back: SystemExit unwinds through the finally below.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     build = os.path.abspath(args.build)
     rng = random.Random(args.seed)
     tests = Tests(os.path.abspath(args.select_from or args.build))
@@ -275,7 +281,7 @@ def main():
                           flush=True)
                     continue
                 pattern = "^(" + "|".join(re.escape(t) for t in affected) + ")$"
-                failed = run(["ctest", "-R", pattern, "-j", str(args.jobs), "--timeout", "240",
+                failed = run(["ctest", "-R", pattern, "-j", str(args.jobs), "--timeout", str(args.timeout),
                               "--stop-on-failure"], build, 3600) != 0 if affected else False
             finally:
                 with open(target, "w", encoding="latin-1") as f:
