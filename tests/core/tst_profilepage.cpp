@@ -368,6 +368,31 @@ private slots:
         QCOMPARE(QFileInfo(target).size(), stored ? bytes : 3);
         QVERIFY(!QFileInfo::exists(target + ".temp"));
     }
+
+    // A commit with no temporary file fails and keeps the reason the file could not be
+    // opened; one that was never opened says so.
+    void avatarFileCommitWithoutAFile_data()
+    {
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("the folder is missing") << true;
+        QTest::newRow("never opened") << false;
+    }
+    void avatarFileCommitWithoutAFile()
+    {
+        QFETCH(bool, opened);
+        QTemporaryDir dir;
+        AvatarFile file(dir.filePath("missing/avatar.img"));
+        QString openError;
+        if (opened) {
+            QVERIFY(!file.open());
+            openError = file.errorString();
+            QVERIFY(!openError.isEmpty());
+            QVERIFY(!file.write("picture"));
+        }
+        QVERIFY(!file.commit());
+        QCOMPARE(file.errorString(), opened ? openError : QStringLiteral("No file was open"));
+        QVERIFY(!QFileInfo::exists(file.target()));
+    }
 };
 
 const QString TestProfilePage::RatioStart =
