@@ -227,6 +227,7 @@ private slots:
                                    "F",
                                    n};
         };
+        QCOMPARE(queue.next(), std::nullopt); // a free place, but nothing waits
         for (int n = 0; n < 6; ++n)
             QCOMPARE(queue.submit(request(n)), n < DownloadQueue::MaxRunning);
         QCOMPARE(queue.running(), 4);

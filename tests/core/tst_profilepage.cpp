@@ -330,6 +330,10 @@ private slots:
         QTest::newRow("high but wider than the box at full height")
             << QSize(180, 190) << QSize(150, 158);
         QTest::newRow("no picture") << QSize(0, 0) << QSize();
+        QTest::newRow("no width") << QSize(0, 40) << QSize();
+        QTest::newRow("no height") << QSize(40, 0) << QSize();
+        QTest::newRow("one pixel") << QSize(1, 1) << QSize(1, 1);
+        QTest::newRow("one pixel wide, too high") << QSize(1, 400) << QSize(1, 185);
     }
     void thumbSize()
     {
