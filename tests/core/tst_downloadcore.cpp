@@ -359,6 +359,10 @@ private slots:
             << "Status: Finished (1,500 KB Downloaded in <1 Second)";
         QTest::newRow("finished in 1.5 s") << "en_US" << qint64(20480) << qint64(15)
             << "Status: Finished (20 KB Downloaded in 1 Second)";
+        QTest::newRow("finished in 1.0 s") << "en_US" << qint64(1024) << qint64(10)
+            << "Status: Finished (1 KB Downloaded in 1 Second)";
+        QTest::newRow("finished in 1.6 s") << "en_US" << qint64(1024) << qint64(16)
+            << "Status: Finished (1 KB Downloaded in 2 Seconds)";
         QTest::newRow("finished in 2.5 s") << "en_US" << qint64(1536) << qint64(25)
             << "Status: Finished (2 KB Downloaded in 3 Seconds)";
         // clang-format on
