@@ -22,9 +22,9 @@ private slots:
         HttpTransfer transfer(&env.network);
         CredentialCheck check(&transfer);
         QStringList shown;
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < 9; ++i)
             shown << check.onTmrAniTick().mid(22);
-        QCOMPARE(shown, (QStringList{".", "..", "...", "....", "."}));
+        QCOMPARE(shown, (QStringList{".", "..", "...", "....", ".", "..", "...", "....", "."}));
         QVERIFY(check.check("mary ann", "p&ss#w+rd%20=x").verified);
         QCOMPARE(check.onTmrAniTick(), QStringLiteral("Validating credentials."));
         QCOMPARE(QString::fromLatin1(site.lastRequest().target),

@@ -1,3 +1,4 @@
+#include "core/DebugLog.h"
 #include "core/DebugReport.h"
 #include "model/Settings.h"
 #include "platform/TextUtils.h"
@@ -9,6 +10,31 @@ class TestDebugReport : public QObject
 {
     Q_OBJECT
 private slots:
+    // Each line starts with the time of day in brackets, which follows the clock from one
+    // second to the next (the text is made once per second).
+    void linesCarryTheTimeOfDay()
+    {
+        TestEnv env;
+        env.clock.set(QDateTime(QDate(2026, 12, 6), QTime(14, 30, 0)));
+        env.log->debug_console("a");
+        env.clock.advanceSeconds(1);
+        env.log->debug_console("b");
+        env.log->debug_console("c");
+        env.clock.advanceSeconds(60);
+        env.log->debug_console("d");
+        QStringList times, texts;
+        for (const QString &line : env.log->lines()) {
+            QVERIFY2(line.startsWith('(') && line.contains(") "), qPrintable(line));
+            times << line.mid(1, line.indexOf(") ") - 1);
+            texts << line.mid(line.indexOf(") ") + 2);
+        }
+        QCOMPARE(texts, (QStringList{"a", "b", "c", "d"}));
+        // The hour's form follows the system's language; minutes and seconds always show.
+        QVERIFY2(times[0].contains("30:00"), qPrintable(times[0]));
+        QVERIFY2(times[1].contains("30:01") && times[2] == times[1], qPrintable(times[1]));
+        QVERIFY2(times[3].contains("31:01"), qPrintable(times[3]));
+    }
+
     void report()
     {
         TestEnv env;

@@ -1,3 +1,4 @@
+#include "download/DownloadFileWriter.h"
 #include "download/DownloadQueue.h"
 #include "download/DownloadTarget.h"
 #include "download/DownloadTexts.h"
@@ -10,6 +11,8 @@
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QtTest>
+
+#include <unistd.h>
 
 // The downloader's site file names, label fitting, and its progress, rate and time-left texts.
 class TestDownloadCore : public QObject
@@ -227,6 +230,7 @@ private slots:
                                    "F",
                                    n};
         };
+        QCOMPARE(queue.next(), std::nullopt); // a free place, but nothing waits
         for (int n = 0; n < 6; ++n)
             QCOMPARE(queue.submit(request(n)), n < DownloadQueue::MaxRunning);
         QCOMPARE(queue.running(), 4);
@@ -298,6 +302,46 @@ private slots:
         QTEST(check.isTorrent(), "torrent");
     }
 
+    // A temporary file that holds fewer bytes than were written to it (cut short behind the
+    // writer's back) is never put in place: the earlier file stays.
+    void finishNoticesATemporaryFileCutShort_data()
+    {
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("whole") << false;
+        QTest::newRow("cut short") << true;
+    }
+    void finishNoticesATemporaryFileCutShort()
+    {
+        QFETCH(bool, cut);
+        QTemporaryDir dir;
+        const QString target = dir.filePath("a.torrent");
+        QFile earlier(target);
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+        earlier.close();
+        // Larger than the device's buffer, so the bytes reach the file as they are written.
+        const QByteArray torrent = "d4:infod3:pad65536:" + QByteArray(65536, 'x') + "ee";
+        DownloadFileWriter writer;
+        QVERIFY(writer.open(target));
+        writer.write(torrent);
+        // The temporary file may have no name in the folder (O_TMPFILE): it is found through
+        // the descriptor the writer holds.
+        QString temporary;
+        const QDir fds("/proc/self/fd");
+        for (const QString &fd :
+             fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+            const QString file = QFileInfo(fds.filePath(fd)).symLinkTarget();
+            if (file.startsWith(dir.path() + '/') && file != target)
+                temporary = fds.filePath(fd);
+        }
+        QVERIFY(!temporary.isEmpty());
+        if (cut)
+            QCOMPARE(::truncate(QFile::encodeName(temporary).constData(), 3), 0);
+        QCOMPARE(writer.finish(),
+                 cut ? DownloadFileWriter::Outcome::Failed : DownloadFileWriter::Outcome::Saved);
+        QCOMPARE(QFileInfo(target).size(), cut ? 7 : torrent.size());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.torrent"});
+    }
+
     void progressTexts_data()
     {
         QTest::addColumn<QString>("locale");
@@ -315,6 +359,10 @@ private slots:
             << "Status: Finished (1,500 KB Downloaded in <1 Second)";
         QTest::newRow("finished in 1.5 s") << "en_US" << qint64(20480) << qint64(15)
             << "Status: Finished (20 KB Downloaded in 1 Second)";
+        QTest::newRow("finished in 1.0 s") << "en_US" << qint64(1024) << qint64(10)
+            << "Status: Finished (1 KB Downloaded in 1 Second)";
+        QTest::newRow("finished in 1.6 s") << "en_US" << qint64(1024) << qint64(16)
+            << "Status: Finished (1 KB Downloaded in 2 Seconds)";
         QTest::newRow("finished in 2.5 s") << "en_US" << qint64(1536) << qint64(25)
             << "Status: Finished (2 KB Downloaded in 3 Seconds)";
         // clang-format on

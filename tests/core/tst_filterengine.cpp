@@ -111,6 +111,13 @@ private slots:
                "Torrent found matching \"Contains anything in all categories\" "
                "Name: Other Film Type: Movies ID: 102|Autodownloading Other Film|"
                "All torrents filtered.";
+        // Only "Contains" says that a torrent was found in the exclusion list.
+        QTest::newRow("an ignored torrent meets a later exactly matches filter silently")
+            << "112cam\r\n*\r\n120movie cam\r\n*\r\n"
+            << QStringList{"101|Movie CAM|Movies"} << true << 100 << QStringList{}
+            << QStringList{"101"}
+            << "Applying filters to torrents...|checking 101 (Movie CAM)|afhits = 1/1|cat check 1|"
+               "type 2. adding to exc array|All torrents filtered.";
         QTest::newRow("filtering off with filters defined: all new torrents, no download")
             << "111*\r\n*\r\n"
             << QStringList{"100|Seen Before|Appz", "101|New One|Appz", "102|New Two|Music"} << false

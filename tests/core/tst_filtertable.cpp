@@ -31,6 +31,25 @@ private slots:
         QTEST(table[1].Action, "action");
         QCOMPARE(table.serialize(), file);
     }
+
+    // Slots run from 1 to count(); any other slot describes nothing.
+    void describesOnlyItsSlots_data()
+    {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("before the first") << -1 << "";
+        QTest::newRow("the placeholder slot") << 0 << "";
+        QTest::newRow("first") << 1 << "Contains a in all categories";
+        QTest::newRow("last") << 2 << "Contains b in all categories";
+        QTest::newRow("past the last") << 3 << "";
+    }
+    void describesOnlyItsSlots()
+    {
+        QFETCH(int, slot);
+        const FilterTable table = FilterTable::parse("110a\r\n*\r\n110b\r\n*\r\n");
+        QCOMPARE(table.count(), 2);
+        QTEST(table.ffname(slot), "description");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFilterTable)

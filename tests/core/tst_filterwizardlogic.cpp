@@ -155,6 +155,36 @@ private slots:
         QCOMPARE(filterenabled(), qint16(switchesOn ? 1 : 0));
         QCOMPARE(table.count(), int(flags.size()) + (kind == Kind::Add ? 1 : 0));
     }
+
+    // The edit wizard stores over the slot it edits; a slot the table does not hold (the
+    // filter was removed meanwhile) keeps the user's input as a new filter at the end.
+    void editStoresOverItsSlot_data()
+    {
+        QTest::addColumn<int>("editIndex");
+        QTest::addColumn<int>("storedSlot");
+        QTest::newRow("the placeholder slot") << 0 << 3;
+        QTest::newRow("first") << 1 << 1;
+        QTest::newRow("last") << 2 << 2;
+        QTest::newRow("past the last") << 3 << 3;
+    }
+    void editStoresOverItsSlot()
+    {
+        QFETCH(int, editIndex);
+        QFETCH(int, storedSlot);
+        FilterTable table;
+        table.append({true, "Contains", "Notify", {"a"}, {"*"}, false});
+        table.append({true, "Contains", "Notify", {"b"}, {"*"}, false});
+        FilterWizardLogic wizard(Kind::Edit, &table, Names, editIndex);
+        FilterWizardLogic::Controls controls = wizard.initialControls();
+        for (int step = 1; step <= 4; ++step)
+            QVERIFY(wizard.showstep(step, controls));
+        QVERIFY(wizard.showstep(5, controls, m_env->store.get()));
+        QCOMPARE(table.count(), storedSlot > 2 ? 3 : 2);
+        for (int slot = 1; slot <= 2; ++slot) {
+            if (slot != storedSlot)
+                QCOMPARE(table[slot].Keywords, QStringList{slot == 1 ? "a" : "b"});
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFilterWizardLogic)

@@ -330,6 +330,10 @@ private slots:
         QTest::newRow("high but wider than the box at full height")
             << QSize(180, 190) << QSize(150, 158);
         QTest::newRow("no picture") << QSize(0, 0) << QSize();
+        QTest::newRow("no width") << QSize(0, 40) << QSize();
+        QTest::newRow("no height") << QSize(40, 0) << QSize();
+        QTest::newRow("one pixel") << QSize(1, 1) << QSize(1, 1);
+        QTest::newRow("one pixel wide, too high") << QSize(1, 400) << QSize(1, 185);
     }
     void thumbSize()
     {
@@ -367,6 +371,31 @@ private slots:
             file.discard();
         QCOMPARE(QFileInfo(target).size(), stored ? bytes : 3);
         QVERIFY(!QFileInfo::exists(target + ".temp"));
+    }
+
+    // A commit with no temporary file fails and keeps the reason the file could not be
+    // opened; one that was never opened says so.
+    void avatarFileCommitWithoutAFile_data()
+    {
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("the folder is missing") << true;
+        QTest::newRow("never opened") << false;
+    }
+    void avatarFileCommitWithoutAFile()
+    {
+        QFETCH(bool, opened);
+        QTemporaryDir dir;
+        AvatarFile file(dir.filePath("missing/avatar.img"));
+        QString openError;
+        if (opened) {
+            QVERIFY(!file.open());
+            openError = file.errorString();
+            QVERIFY(!openError.isEmpty());
+            QVERIFY(!file.write("picture"));
+        }
+        QVERIFY(!file.commit());
+        QCOMPARE(file.errorString(), opened ? openError : QStringLiteral("No file was open"));
+        QVERIFY(!QFileInfo::exists(file.target()));
     }
 };
 

@@ -232,6 +232,8 @@ private slots:
         QCOMPARE(SearchReply::wholeRowsOf(header + "1\ta\r\n2\tb"), QStringLiteral("1\ta\r\n"));
         QCOMPARE(SearchReply::wholeRowsOf(header + "1\ta\r\n"), QStringLiteral("1\ta\r\n"));
         QCOMPARE(SearchReply::wholeRowsOf(header + "1\ta"), QString());
+        // A CR LF at the very start of the rows is a whole (empty) row.
+        QCOMPARE(SearchReply::wholeRowsOf(header + "\r\n1\ta"), QStringLiteral("\r\n"));
         QCOMPARE(SearchReply::rowsOf("#PWKF12#\r\n"), QString());
         QCOMPARE(SearchReply::rowsOf("#PWKF12#\r\n\r\n"), QString());
         QCOMPARE(SearchReply::title(SearchReply::Kind::Create), QStringLiteral("Download Failed"));

@@ -191,6 +191,8 @@ private slots:
         QTest::newRow("filters: CR LF at the end") << false << QByteArray("110a\r\n*\r\n") << false;
         QTest::newRow("filters: CR LF across pieces") << false << QByteArray(65535, 'a') + "\r\n"
             << false;
+        QTest::newRow("filters: CR ends a piece, no LF after") << false
+            << QByteArray(65535, 'a') + "\rx" << true;
         QTest::newRow("filters: LF alone") << false << QByteArray("110a\n*\n") << true;
         QTest::newRow("filters: CR alone") << false << QByteArray("110a\r*\r") << true;
         QTest::newRow("filters: a folder") << false << QByteArray("<folder>") << true;

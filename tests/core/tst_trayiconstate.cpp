@@ -102,12 +102,26 @@ private slots:
         QVERIFY(state.results.isEmpty() && state.feed.isEmpty() && state.exclusion.isEmpty());
     }
 
+    // The tip shows at most 63 characters and ends at a NUL; the text is kept whole.
+    void tipIsCutTo63Characters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("63 characters") << QString(63, 'x') << QString(63, 'x');
+        QTest::newRow("64 characters") << QString(64, 'x') << QString(63, 'x');
+        QTest::newRow("80 characters") << QString(80, 'x') << QString(63, 'x');
+        QTest::newRow("NUL inside") << QString("ab") + QChar(0) + "cd"
+                                    << "ab";
+        QTest::newRow("NUL first") << QString(QChar(0)) + "cd"
+                                   << "";
+    }
     void tipIsCutTo63Characters()
     {
+        QFETCH(QString, text);
         Tray t;
-        t.icon.setTip(QString(80, 'x'));
-        QCOMPARE(t.icon.tip(), QString(63, 'x'));
-        QCOMPARE(t.state.TrayTipText, QString(80, 'x'));
+        t.icon.setTip(text);
+        QTEST(t.icon.tip(), "shown");
+        QCOMPARE(t.state.TrayTipText, text);
     }
 };
 

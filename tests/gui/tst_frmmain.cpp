@@ -254,13 +254,20 @@ private slots:
     {
         m->env.store->WriteSettingNumber("startupwaitenabled", 1);
         startShown();
+        // "Wait", the box and "minutes" go on and off together.
+        const auto waitRowEnabled = [&](bool enabled) {
+            return label("Label4")->isEnabled() == enabled &&
+                   edit("text_wait")->isEnabled() == enabled &&
+                   label("Label5")->isEnabled() == enabled;
+        };
         QVERIFY(box("wait_check")->isChecked() && !box("wait_check")->isEnabled());
-        QVERIFY(!edit("text_wait")->isEnabled());
+        QVERIFY(waitRowEnabled(false));
         WidgetFinder::clickOption(box("startup_check"));
-        QVERIFY(edit("text_wait")->isEnabled());
+        QVERIFY(waitRowEnabled(true));
         WidgetFinder::clickOption(box("wait_check"));
-        QVERIFY(!edit("text_wait")->isEnabled() && !label("Label5")->isEnabled());
+        QVERIFY(waitRowEnabled(false));
         WidgetFinder::clickOption(box("wait_check"));
+        QVERIFY(waitRowEnabled(true));
         type(edit("text_wait"), "2.5");
         QTest::mouseClick(button("command_APPLY"), Qt::LeftButton);
         QCOMPARE(m->env.store->ReadSettingNumber("startupwait"), qint16(150));
