@@ -371,6 +371,7 @@ private slots:
             file.discard();
         QCOMPARE(QFileInfo(target).size(), stored ? bytes : 3);
         QVERIFY(!QFileInfo::exists(target + ".temp"));
+        QCOMPARE(file.errorString().isEmpty(), stored); // a reason exactly when it failed
     }
 
     // A commit with no temporary file fails and keeps the reason the file could not be
