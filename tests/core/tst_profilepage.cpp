@@ -132,6 +132,14 @@ private slots:
             << "Class</td><td align=left>A &amp; B &lt;i&gt; &#65;&#x42; &bogus; &</td>"
             << "userClass"
             << "A & B <i> AB &bogus; &";
+        // An entity is at most ten characters from "&" to ";"; a longer one is plain text.
+        QTest::newRow("entity of ten characters") << "Class</td><td align=left>&#00000065;</td>"
+                                                  << "userClass"
+                                                  << "A";
+        QTest::newRow("eleven characters are no entity")
+            << "Class</td><td align=left>&#000000065;</td>"
+            << "userClass"
+            << "&#000000065;";
         QTest::newRow("line breaks become blanks")
             << "Class</td><td align=left>Power\r\nUser\nX&#10;Y</td>"
             << "userClass"
