@@ -123,6 +123,39 @@ private slots:
         QCOMPARE(loaded.StartupWaitSeconds, qint16(90));
     }
 
+    // The page's switches come back as they were saved, on and off, and are stored as 1 or 0
+    // (2 for "View Details").
+    void switchesSurviveSaveAndLoad_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::newRow("all on") << true;
+        QTest::newRow("all off") << false;
+    }
+    void switchesSurviveSaveAndLoad()
+    {
+        QFETCH(bool, on);
+        OptionsStore options(*env->store, env->services.config, *env->log);
+        Settings s;
+        options.load(s);
+        s.ShowDebugLog = on ? 1 : 0;
+        s.PlaySound = on ? 1 : 0;
+        s.AlertOnce = on;
+        OptionsStore::PageValues page;
+        page.filterEnabled = on;
+        page.doubleClickAction = on ? 2 : 1;
+        page.torrentPath = env->folder();
+        options.save(page, s);
+        for (const char *key : {"showdebug", "playsound", "onetime"})
+            QVERIFY2(env->store->ReadSettingNumber(key) == (on ? 1 : 0), key);
+        QCOMPARE(env->store->ReadSettingNumber("doubleclick"), qint16(on ? 2 : 1));
+        Settings loaded;
+        options.load(loaded);
+        QCOMPARE(loaded.ShowDebugLog, qint16(on ? 1 : 0));
+        QCOMPARE(loaded.PlaySound, qint16(on ? 1 : 0));
+        QCOMPARE(loaded.AlertOnce, on);
+        QCOMPARE(loaded.DoubleClickAction, qint16(on ? 2 : 1));
+    }
+
     // Watched programs as stored (";" between them) against a running process known by its
     // executable's name or its comm (the name cut to 15 characters).
     void running_data()
