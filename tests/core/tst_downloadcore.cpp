@@ -1,3 +1,4 @@
+#include "download/DownloadAttempts.h"
 #include "download/DownloadFileWriter.h"
 #include "download/DownloadQueue.h"
 #include "download/DownloadTarget.h"
@@ -300,6 +301,26 @@ private slots:
         for (const char c : std::as_const(body))
             check.add(QByteArrayView(&c, 1));
         QTEST(check.isTorrent(), "torrent");
+    }
+
+    // Five attempts: after each failure a countdown, which retries four times and then gives
+    // up; the attempts are then used up and a further failure promises no retry.
+    void attemptsAreUsedUpAfterFive()
+    {
+        DownloadAttempts attempts;
+        QList<DownloadAttempts::RetryAction> ends;
+        for (int attempt = 1; attempt <= DownloadAttempts::MaxRetries; ++attempt) {
+            attempts.begin();
+            QCOMPARE(attempts.lastAttempt(), attempt == DownloadAttempts::MaxRetries);
+            QVERIFY(attempts.fail());
+            DownloadAttempts::RetryStep step;
+            for (int tick = 0; tick < DownloadAttempts::RetryTicks; ++tick)
+                step = attempts.retryTick();
+            ends << step.action;
+        }
+        using A = DownloadAttempts::RetryAction;
+        QCOMPARE(ends, (QList<A>{A::Retry, A::Retry, A::Retry, A::Retry, A::GiveUp}));
+        QVERIFY(!attempts.fail());
     }
 
     // A temporary file that holds fewer bytes than were written to it (cut short behind the
