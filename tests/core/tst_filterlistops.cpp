@@ -127,6 +127,27 @@ private slots:
         QCOMPARE(out.select, remove ? row : 0);
         QTEST(reloaded(t), "after");
     }
+
+    // A slot already removed, or one the table does not hold, is left alone: nothing changes
+    // and filtering is not switched off for it.
+    void removingWhatIsNotThere_data()
+    {
+        QTest::addColumn<int>("slot");
+        QTest::newRow("removed already") << 1;
+        QTest::newRow("the placeholder slot") << 0;
+        QTest::newRow("past the last") << 3;
+    }
+    void removingWhatIsNotThere()
+    {
+        QFETCH(int, slot);
+        FilterTable t = table("Ab");
+        FilterListOps ops(&t);
+        QVERIFY(ops.listrem(1).changed);
+        const FilterListOps::Outcome again = ops.listrem(slot);
+        QVERIFY(!again.changed);
+        QVERIFY(!again.untickFiltering);
+        QCOMPARE(reloaded(t), QStringLiteral("b"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFilterListOps)

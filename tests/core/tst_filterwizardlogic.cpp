@@ -185,6 +185,23 @@ private slots:
                 QCOMPARE(table[slot].Keywords, QStringList{slot == 1 ? "a" : "b"});
         }
     }
+
+    // Step 4 run again rewrites the slot it stored into; if the table lost that slot
+    // meanwhile (the filters were read again), the filter is added anew.
+    void storingAgain()
+    {
+        FilterTable table;
+        FilterWizardLogic wizard(Kind::Add, &table, Names);
+        FilterWizardLogic::Controls controls = wizard.initialControls();
+        for (int step = 1; step <= 4; ++step)
+            QVERIFY(wizard.showstep(step, controls));
+        QCOMPARE(table.count(), 1);
+        QVERIFY(wizard.showstep(4, controls));
+        QCOMPARE(table.count(), 1);
+        table.clear();
+        QVERIFY(wizard.showstep(4, controls));
+        QCOMPARE(table.count(), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFilterWizardLogic)
