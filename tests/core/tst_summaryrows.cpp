@@ -76,6 +76,8 @@ private slots:
         QTest::newRow("list got shorter") << QStringList{"101|A|X|1|0"} << "T1" << -1;
         QTest::newRow("not a row key") << two << "X1" << -1;
         QTest::newRow("no position") << two << "T" << -1;
+        QTest::newRow("a position before the first") << two << "T-1" << -1;
+        QTest::newRow("one past the last") << two << "T2" << -1;
     }
     void staleRowsFindNothing()
     {

@@ -98,6 +98,7 @@ private slots:
         QCOMPARE(ReadTextFile(path("missing.txt")), QString());
         QVERIFY(!QFile::exists(path("missing.txt")));
         QCOMPARE(BytesToText(QByteArray("ab\0cd", 5)), QStringLiteral("ab"));
+        QCOMPARE(BytesToText(QByteArray("\0cd", 3)), QString());
         // Read-only: a filters file the user may read but not write must still read whole.
         const QString p = path("readonly.dat");
         QVERIFY(ReplaceFileAtomically(p, QByteArray("110caf\xe9\r\n*\r\n\0tail", 17)));
