@@ -16,10 +16,13 @@ sources must be this tree. Tests that fail before any fault is planted are left 
 With a static core every test program that holds the file is relinked after each fault, which
 takes minutes on a small machine. A second build folder configured with -DPOLLWICK_SHARED_CORE=ON
 rebuilds only the object file and the library; give it as --build and a static build of the same
-tree as --select-from, whose programs tell which tests hold the file:
+tree as --select-from, whose programs tell which tests hold the file (do not rebuild that
+folder while the tool reads them at its start):
 
   tools/plant-faults.py --build build [--per-file 3] [--seed 1] [--only src/filters/] [--list]
-  tools/plant-faults.py --build build-plant --select-from build [--skip-files 68] ...
+  cmake -S . -B build-plant -G Ninja -DPOLLWICK_SHARED_CORE=ON -DPOLLWICK_BUILD_BENCH=OFF
+  tools/plant-faults.py --build build-plant --select-from build --per-file 1 --seed 2 \
+      [--timeout 120]
 """
 import argparse
 import os
