@@ -15,6 +15,7 @@
 #include "platform/SettingsStore.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QNetworkAccessManager>
 
 #include <cstdio>
@@ -50,6 +51,7 @@ int main(int argc, char *argv[])
     QtScreenMetrics screen;
     ProcFsProcessList processes;
     QNetworkAccessManager network;
+    QDBusConnection bus = QDBusConnection::sessionBus();
 
     Services services;
     services.config = AppConfig::fromEnvironment();
@@ -65,6 +67,7 @@ int main(int argc, char *argv[])
     services.shell = &shell;
     services.sound = &sound;
     services.screen = &screen;
+    services.bus = &bus;
     services.endProgram = [](int code) {
         std::fflush(nullptr);
         std::_Exit(code);

@@ -6,6 +6,7 @@
 
 class Clock;
 class DebugConsole;
+class QDBusConnection;
 class Dialogs;
 class Notifier;
 class ProcessList;
@@ -30,6 +31,9 @@ struct Services
     Sound *sound = nullptr;
     ScreenMetrics *screen = nullptr;
     Notifier *notifier = nullptr;
+    // The desktop's session bus (notification server, tray watcher, keyring); null or not
+    // connected where there is none. Tests hand in a private bus.
+    QDBusConnection *bus = nullptr;
     // Ends the program at once with the given exit code.
     std::function<void(int)> endProgram;
 };
