@@ -2,6 +2,8 @@
 
 #include "core/CheckScheduler.h"
 #include "core/frmMain.h"
+#include "core/HandoffOptions.h"
+#include "core/HandoffPanel.h"
 #include "core/OptionsValidation.h"
 #include "model/Settings.h"
 #include "platform/AppInfo.h"
@@ -68,6 +70,7 @@ void OptionsPage::connectControls()
     connect(ui.command_browse, &QPushButton::clicked, this, &OptionsPage::command_browse_Click);
     connect(ui.command_addproc, &QPushButton::clicked, this, &OptionsPage::command_addproc_Click);
     connect(ui.command_remproc, &QPushButton::clicked, this, &OptionsPage::command_remproc_Click);
+    connect(ui.handoff, &HandoffPanel::changed, &m_window, &frmMain::setOptionsDirty);
     connect(ui.command_OK, &QPushButton::clicked, this, [this] { SaveOptions(true); });
     connect(ui.command_APPLY, &QPushButton::clicked, this, [this] { SaveOptions(false); });
     connect(ui.command_CANCEL, &QPushButton::clicked, this, &OptionsPage::cancel);
@@ -118,6 +121,7 @@ void OptionsPage::LoadOptions()
     setWaitControlsEnabled(m_settings.StartupWaitEnabled);
     applyRunEntryEnabling();
     setText(m_ui.text_wait, OptionsValidation::minutesText(m_settings.StartupWaitSeconds));
+    m_ui.handoff->setValues(m_settings.Handoff);
 }
 
 void OptionsPage::showInterval()
@@ -152,6 +156,14 @@ bool OptionsPage::SaveOptions(bool hide)
                                         store.ReadSettingNumber(QStringLiteral("startupwait"))));
         return false;
     }
+    int client = 0;
+    const QString handoffProblem = HandoffOptions::problem(m_ui.handoff->values(), &client);
+    if (!handoffProblem.isEmpty()) {
+        m_services.dialogs->message(&m_window, AppInfo::Title, handoffProblem,
+                                    Dialogs::Information);
+        m_ui.handoff->focusAddress(client);
+        return false;
+    }
 
     // Every option, the interval and the user details are stored as one change.
     SettingsStore::Batch batch(*m_services.store);
@@ -168,12 +180,14 @@ bool OptionsPage::SaveOptions(bool hide)
         page.procRows << m_ui.proc_list->item(i)->text();
     page.doubleClickAction = m_ui.double_combo->currentText() == ViewDetails ? 2 : 1;
     page.torrentPath = m_ui.text_torrentpath->text();
+    page.handoff = m_ui.handoff->values();
     const QString folder = m_store.save(page, m_settings);
     loadprocs();
     batch.commit();
 
     m_window.applyWindowHeight();
     setText(m_ui.text_torrentpath, folder);
+    m_ui.handoff->setValues(m_settings.Handoff);
     m_ui.command_APPLY->setEnabled(false);
     if (hide)
         m_window.minimiseAndHide();
@@ -193,6 +207,7 @@ void OptionsPage::cancel()
     loadprocs();
     setText(m_ui.text_wait, OptionsValidation::minutesText(m_settings.StartupWaitSeconds));
     setText(m_ui.text_torrentpath, m_settings.TorrentFolder);
+    m_ui.handoff->setValues(m_settings.Handoff);
     showInterval();
     updateUsernameCaption();
     m_ui.command_APPLY->setEnabled(false);

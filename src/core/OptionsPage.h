@@ -11,6 +11,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class HandoffPanel;
 class frmMain;
 struct Services;
 struct Settings;
@@ -47,6 +48,8 @@ public:
         QPushButton *command_OK = nullptr;
         QPushButton *command_CANCEL = nullptr;
         QPushButton *command_APPLY = nullptr;
+        // Where downloaded torrents go; stored with the page.
+        HandoffPanel *handoff = nullptr;
     };
 
     OptionsPage(frmMain &window, const Controls &controls, Services &services, Settings &settings,

@@ -1,5 +1,6 @@
 #include "core/OptionsStore.h"
 
+#include "core/HandoffOptions.h"
 #include "core/StartupRules.h"
 #include "model/Settings.h"
 #include "platform/AppConfig.h"
@@ -62,6 +63,7 @@ void OptionsStore::load(Settings &s)
     s.CheckIntervalSeconds = m_store.ReadSettingNumber(QStringLiteral("interval"));
 
     reloadCredentials(s);
+    s.Handoff = HandoffOptions::load(m_store);
 
     const QString stored = m_store.ReadSettingText(QStringLiteral("torrentpath"));
     if (stored.isEmpty() || !QFileInfo(stored).isDir()) {
@@ -155,6 +157,9 @@ QString OptionsStore::save(const PageValues &page, Settings &s)
 
     m_store.WriteSettingText(QStringLiteral("site_username"), s.SiteUserName);
     m_store.WriteSettingText(QStringLiteral("site_password"), ScrambleText(s.SitePassword));
+
+    HandoffOptions::save(m_store, page.handoff);
+    s.Handoff = HandoffOptions::load(m_store);
 
     s.TorrentFolder = folderText(page.torrentPath);
     m_store.WriteSettingText(QStringLiteral("torrentpath"), s.TorrentFolder);

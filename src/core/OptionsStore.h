@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/WatchedPrograms.h"
+#include "model/HandoffSettings.h"
 
 #include <QString>
 #include <QStringList>
@@ -37,7 +38,8 @@ public:
         qint16 waitSeconds = 300;   // text_wait, validated and converted
         QStringList procRows;       // proc_list
         qint16 doubleClickAction = 1;
-        QString torrentPath; // text_torrentpath
+        QString torrentPath;     // text_torrentpath
+        HandoffSettings handoff; // the torrent-client panel
     };
 
     // Writes every option and the user details as one change of the settings file (the

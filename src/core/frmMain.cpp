@@ -3,6 +3,7 @@
 #include "account/AccountWindows.h"
 #include "core/CheckScheduler.h"
 #include "core/DebugPanel.h"
+#include "core/HandoffPanel.h"
 #include "core/LoginRefusalNotice.h"
 #include "core/NoTrayPanel.h"
 #include "core/OptionsPage.h"
@@ -74,6 +75,9 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
     options.command_OK = ui.command_OK;
     options.command_CANCEL = ui.command_CANCEL;
     options.command_APPLY = ui.command_APPLY;
+    // Where downloaded torrents go has a tab of its own, after the four of the form.
+    options.handoff = new HandoffPanel(*s.network);
+    ui.SSTab1->addTab(options.handoff, QStringLiteral("Torrent Client "));
     m_options = std::make_unique<OptionsPage>(*this, options, s, state().settings, *m_scheduler);
     DebugPanel::Controls debug;
     debug.List1 = ui.List1;

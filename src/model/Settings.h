@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/HandoffSettings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -21,4 +23,5 @@ struct Settings
     bool DetectProcesses = false;      // detectprocs
     // procs split at ";"; a single empty entry means that no program is watched.
     QStringList WatchedProcesses{QString()};
+    HandoffSettings Handoff; // handoff and the torrent clients' values
 };

@@ -155,7 +155,7 @@ private slots:
         QCOMPARE(reason.isEmpty(), !wantReason);
     }
 
-    // All four tabs whole, and every caption within its control, at the usual and a wide font.
+    // All five tabs whole, and every caption within its control, at the usual and a wide font.
     void fitsTheFont_data()
     {
         QTest::addColumn<int>("pointSize"); // 0: the usual font
@@ -174,7 +174,7 @@ private slots:
         QVERIFY(w->isVisible());
         auto *tabs = m->control<QTabWidget>("SSTab1");
         const QTabBar *bar = tabs->tabBar();
-        QCOMPARE(bar->count(), 4);
+        QCOMPARE(bar->count(), 5);
         QVERIFY(bar->geometry().right() < tabs->width());
         for (int i = 0; i < bar->count(); ++i) {
             const QRect tab = bar->tabRect(i);
@@ -182,17 +182,18 @@ private slots:
             QVERIFY2(tab.width() >= bar->fontMetrics().horizontalAdvance(bar->tabText(i)),
                      qPrintable(bar->tabText(i)));
         }
+        // Each page of a tab, and of a stack of pages inside it, as it shows.
         for (int i = 0; i < bar->count(); ++i) {
             tabs->setCurrentIndex(i);
-            // (A push button's hint asks for a width of its own beyond its caption.)
-            for (const QAbstractButton *b :
-                 tabs->currentWidget()->findChildren<QAbstractButton *>())
-                QVERIFY2(b->width() >= (qobject_cast<const QPushButton *>(b)
-                                            ? b->fontMetrics().horizontalAdvance(b->text())
-                                            : b->minimumSizeHint().width()),
-                         qPrintable(b->text()));
-            for (const QLabel *l : tabs->currentWidget()->findChildren<QLabel *>())
-                QVERIFY2(l->width() >= l->minimumSizeHint().width(), qPrintable(l->text()));
+            const QList<QStackedWidget *> stacks =
+                tabs->currentWidget()->findChildren<QStackedWidget *>();
+            for (QStackedWidget *stack : stacks) {
+                for (int page = 0; page < stack->count(); ++page) {
+                    stack->setCurrentIndex(page);
+                    captionsFit(tabs->currentWidget());
+                }
+            }
+            captionsFit(tabs->currentWidget());
         }
     }
 
@@ -361,6 +362,20 @@ private slots:
     }
 
 private:
+    // Every caption shown within its control.
+    void captionsFit(QWidget *page)
+    {
+        // (A push button's hint asks for a width of its own beyond its caption.)
+        for (const QAbstractButton *b : page->findChildren<QAbstractButton *>())
+            if (b->isVisibleTo(page))
+                QVERIFY2(b->width() >= (qobject_cast<const QPushButton *>(b)
+                                            ? b->fontMetrics().horizontalAdvance(b->text())
+                                            : b->minimumSizeHint().width()),
+                         qPrintable(b->text()));
+        for (const QLabel *l : page->findChildren<QLabel *>())
+            if (l->isVisibleTo(page))
+                QVERIFY2(l->width() >= l->minimumSizeHint().width(), qPrintable(l->text()));
+    }
     QPushButton *button(const char *name) const { return m->control<QPushButton>(name); }
     QLabel *label(const char *name) const { return m->control<QLabel>(name); }
 };

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "model/HandoffSettings.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+class QNetworkAccessManager;
+class TorrentHandoff;
+
+namespace Ui {
+class HandoffPanel;
+}
+
+// The options page's tab for where a downloaded torrent goes: the choice, the chosen client's
+// fields, and a Test button per client that logs in with the fields as they stand and shows
+// the outcome in one line below it. It only shows and collects values; the page validates
+// and stores them with the other options.
+class HandoffPanel : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit HandoffPanel(QNetworkAccessManager &network, QWidget *parent = nullptr);
+    ~HandoffPanel() override;
+
+    // Fills the fields (no change is signalled).
+    void setValues(const HandoffSettings &settings);
+    HandoffSettings values() const;
+    // Puts the keyboard focus into a client's address box (HandoffSettings::Qbittorrent or
+    // ::Transmission) and shows its fields.
+    void focusAddress(int client);
+
+    // The Test buttons' handlers.
+    void testQbittorrent();
+    void testTransmission();
+
+signals:
+    // The user changed a value.
+    void changed();
+
+private:
+    void showChoice(int choice);
+    void runTest(int client);
+
+    std::unique_ptr<Ui::HandoffPanel> m_ui;
+    QNetworkAccessManager &m_network;
+    QPointer<TorrentHandoff> m_tests[2]; // the running test of each client
+};

@@ -1,0 +1,177 @@
+#include "core/HandoffOptions.h"
+#include "MainWindowHarness.h"
+#include "RealClient.h"
+
+#include <QtWidgets>
+
+Q_DECLARE_METATYPE(RealClient::Kind)
+
+// The options page's torrent-client fields: what they store and load, the address check, and
+// the Test line against the real clients.
+class TestHandoffPanel : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<MainWindowHarness> m;
+
+    template <typename T> T *control(const QString &name) const
+    {
+        return m->control<T>(name.toLatin1().constData());
+    }
+    void type(const QString &name, const QString &text)
+    {
+        QLineEdit *edit = control<QLineEdit>(name);
+        QVERIFY(edit->isVisible());
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QCOMPARE(edit->text(), text);
+    }
+    void choose(int choice)
+    {
+        auto *combo = control<QComboBox>("combo_handoff");
+        combo->setCurrentIndex(choice);
+        emit combo->activated(choice);
+    }
+    void click(const char *name)
+    {
+        QTest::mouseClick(m->control<QPushButton>(name), Qt::LeftButton);
+    }
+
+private slots:
+    void init()
+    {
+        m = std::make_unique<MainWindowHarness>();
+        QVERIFY(m->ready());
+        m->startShown();
+        m->control<QTabWidget>("SSTab1")->setCurrentIndex(4);
+    }
+    void cleanup()
+    {
+        const QString problems = m->problems();
+        m.reset();
+        QCOMPARE(problems, QString());
+    }
+
+    // The chosen client's fields are typed, saved with OK and shown again by the next start;
+    // the choices without a client show none, and a new user's choice is the default program.
+    void savedAndLoaded_data()
+    {
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QString>("prefix");
+        QTest::newRow("default program") << 0 << "";
+        QTest::newRow("only save") << 1 << "";
+        QTest::newRow("qBittorrent") << 2 << "qbt";
+        QTest::newRow("Transmission") << 3 << "tr";
+    }
+    void savedAndLoaded()
+    {
+        QFETCH(int, choice);
+        QFETCH(QString, prefix);
+        QCOMPARE(control<QComboBox>("combo_handoff")->currentText(),
+                 "Open it with the default program");
+        choose(choice);
+        QCOMPARE(control<QWidget>("text_qbt_url")->isVisible(), prefix == "qbt");
+        QCOMPARE(control<QWidget>("text_tr_url")->isVisible(), prefix == "tr");
+        QVERIFY(m->control<QPushButton>("command_APPLY")->isEnabled());
+        const QStringList fields{"url", "user", "password", prefix == "qbt" ? "category" : "labels",
+                                 prefix == "qbt" ? "savepath" : "dir"};
+        if (!prefix.isEmpty()) {
+            for (const QString &field : fields)
+                type("text_" + prefix + "_" + field,
+                     field == "url" ? "https://nas.local:8080" : "my " + field);
+            WidgetFinder::clickOption(control<QCheckBox>("check_" + prefix + "_paused"));
+        }
+        click("command_OK");
+        QCOMPARE(m->env.store->ReadSettingNumber("handoff"), qint16(choice));
+        QCOMPARE(m->state().settings.Handoff.choice, choice);
+        if (prefix.isEmpty())
+            return;
+        QCOMPARE(m->env.store->ReadSettingText(prefix + "_user"), "my user");
+        QCOMPARE(m->env.store->ReadSettingNumber(prefix + "_paused"), qint16(1));
+        QCOMPARE(HandoffOptions::readPassword(*m->env.store, choice == 2 ? "qbittorrent_password"
+                                                                         : "transmission_password"),
+                 "my password");
+
+        m->app.reset();
+        m->makeApp();
+        m->app->start();
+        QCOMPARE(control<QComboBox>("combo_handoff")->currentIndex(), choice);
+        for (const QString &field : fields)
+            QCOMPARE(control<QLineEdit>("text_" + prefix + "_" + field)->text(),
+                     field == "url" ? "https://nas.local:8080" : "my " + field);
+        QVERIFY(control<QCheckBox>("check_" + prefix + "_paused")->isChecked());
+    }
+
+    // An address that is no web address, or none for the chosen client, is refused with a
+    // notice and nothing is stored; Cancel puts the stored values back.
+    void addressChecked()
+    {
+        choose(2);
+        type("text_qbt_url", "nas:8080");
+        click("command_APPLY");
+        QCOMPARE(m->env.dialogs.take().text,
+                 "The address of qBittorrent must begin with http:// or https:// ");
+        QVERIFY(control<QLineEdit>("text_qbt_url")->hasFocus());
+        choose(3);
+        click("command_APPLY");
+        QCOMPARE(m->env.dialogs.take().text,
+                 "The address of qBittorrent must begin with http:// or https:// ");
+        QCOMPARE(control<QComboBox>("combo_handoff")->currentIndex(), 2);
+        type("text_qbt_url", "http://nas:8080");
+        choose(3);
+        click("command_APPLY");
+        QCOMPARE(m->env.dialogs.take().text, "Please enter the address of Transmission ");
+        QCOMPARE(m->env.store->ReadSettingText("qbt_url"), "");
+        click("command_CANCEL");
+        QCOMPARE(control<QComboBox>("combo_handoff")->currentIndex(), 0);
+        QCOMPARE(control<QLineEdit>("text_qbt_url")->text(), "");
+    }
+
+    // Test logs in with the fields as they stand and says what came of it in one line.
+    void testLine_data()
+    {
+        QTest::addColumn<RealClient::Kind>("kind");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("qBittorrent")
+            << RealClient::Qbittorrent << RealClient::Password
+            << "qBittorrent " + RealClient::programVersion(RealClient::Qbittorrent) +
+                   ": connected.";
+        QTest::newRow("qBittorrent, wrong password")
+            << RealClient::Qbittorrent << "x"
+            << "Not connected: wrong user name or password";
+        QTest::newRow("Transmission")
+            << RealClient::Transmission << RealClient::Password
+            << "Transmission " + RealClient::programVersion(RealClient::Transmission) +
+                   ": connected.";
+    }
+    void testLine()
+    {
+        QFETCH(RealClient::Kind, kind);
+        QFETCH(QString, password);
+        QFETCH(QString, line);
+        REQUIRE_CLIENT(kind);
+        RealClient client(kind);
+        QVERIFY2(client.start(), qPrintable(client.error()));
+        const QString prefix = kind == RealClient::Qbittorrent ? "qbt" : "tr";
+        choose(kind == RealClient::Qbittorrent ? 2 : 3);
+        type("text_" + prefix + "_url", "127.0.0.1:1");
+        auto *test = control<QPushButton>("command_" + prefix + "_test");
+        auto *info = control<QLabel>("info_" + prefix + "_test");
+        QTest::mouseClick(test, Qt::LeftButton);
+        QCOMPARE(info->text(), "Not connected: the address must begin with http:// or https://");
+        type("text_" + prefix + "_url", client.url());
+        type("text_" + prefix + "_user", RealClient::User);
+        type("text_" + prefix + "_password", password);
+        QTest::mouseClick(test, Qt::LeftButton);
+        QCOMPARE(info->text(), "Connecting...");
+        QVERIFY(!test->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(info->text(), line, 30000);
+        QVERIFY(test->isEnabled());
+        // Testing stores nothing.
+        QCOMPARE(m->env.store->ReadSettingText(prefix + "_url"), "");
+    }
+};
+
+QTEST_MAIN(TestHandoffPanel)
+#include "tst_handoffpanel.moc"
