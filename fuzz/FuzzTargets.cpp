@@ -9,6 +9,7 @@
 #include "account/ProfileCache.h"
 #include "account/ProfilePage.h"
 #include "download/TorrentFileCheck.h"
+#include "download/TorrentInfoHash.h"
 #include "feed/FeedParser.h"
 #include "feed/FeedReplyClassifier.h"
 #include "feed/TorrentDb.h"
@@ -154,7 +155,8 @@ void profileMarkers(const QByteArray &, const QString &text)
     require(found.isEmpty() || (source.contains(start + found + end) && !found.contains(end)));
 }
 
-// A downloaded body: the answer does not depend on how the body arrives in pieces.
+// A downloaded body: the answer does not depend on how the body arrives in pieces; a torrent
+// has an info hash, anything else none.
 void torrentFile(const QByteArray &bytes, const QString &)
 {
     const bool whole = TorrentFileCheck::isTorrent(bytes);
@@ -166,6 +168,7 @@ void torrentFile(const QByteArray &bytes, const QString &)
     }
     require(pieces.isTorrent() == whole);
     require(!whole || (bytes.startsWith('d') && bytes.endsWith('e')));
+    require(TorrentInfoHash::of(bytes).size() == (whole ? 40 : 0));
 }
 
 struct Target

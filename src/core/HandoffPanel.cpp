@@ -4,6 +4,8 @@
 #include "download/TorrentHandoff.h"
 #include "ui_HandoffPanel.h"
 
+#include <QTabWidget>
+
 namespace {
 // Pages of stack_handoff: a word on the choices without a client, qBittorrent's fields,
 // Transmission's.
@@ -84,9 +86,16 @@ HandoffSettings HandoffPanel::values() const
 
 void HandoffPanel::focusAddress(int client)
 {
-    m_ui->combo_handoff->setCurrentIndex(client);
-    showChoice(client);
-    (client == HandoffSettings::Qbittorrent ? m_ui->text_qbt_url : m_ui->text_tr_url)->setFocus();
+    for (QWidget *w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto *tabs = qobject_cast<QTabWidget *>(w)) {
+            tabs->setCurrentWidget(this);
+            break;
+        }
+    }
+    // The choice stays the user's: the other client's fields show once it is chosen.
+    if (m_ui->combo_handoff->currentIndex() == client)
+        (client == HandoffSettings::Qbittorrent ? m_ui->text_qbt_url : m_ui->text_tr_url)
+            ->setFocus();
 }
 
 void HandoffPanel::testQbittorrent()

@@ -28,8 +28,8 @@ public:
     // Fills the fields (no change is signalled).
     void setValues(const HandoffSettings &settings);
     HandoffSettings values() const;
-    // Puts the keyboard focus into a client's address box (HandoffSettings::Qbittorrent or
-    // ::Transmission) and shows its fields.
+    // Shows the panel's tab and, when that client (HandoffSettings::Qbittorrent or
+    // ::Transmission) is the one chosen, puts the keyboard focus into its address box.
     void focusAddress(int client);
 
     // The Test buttons' handlers.

@@ -8,6 +8,8 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QJsonArray>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTest>
 
 #include <optional>
@@ -342,6 +344,26 @@ private slots:
         QCOMPARE(run(*handoff).reason,
                  QString("not reachable at %1 (%2)").arg(site.baseUrl(), error));
         site.clearMisbehaviour();
+    }
+
+    // A certificate that is not trusted ends the request like an unreachable client.
+    void untrustedCertificate()
+    {
+        QFile cert(QFINDTESTDATA("support/tls/selfsigned.crt"));
+        QFile key(QFINDTESTDATA("support/tls/selfsigned.key"));
+        QVERIFY(cert.open(QIODevice::ReadOnly) && key.open(QIODevice::ReadOnly));
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificate(QSslCertificate(&cert));
+        tls.setPrivateKey(QSslKey(&key, QSsl::Rsa));
+        QSslServer server;
+        server.setSslConfiguration(tls);
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const QString url = QString("https://127.0.0.1:%1").arg(server.serverPort());
+        const QString reason =
+            run(*handoffFor(Qbt, {url, "u", "p", "", "", false}, network)).reason;
+        QVERIFY2(reason.startsWith("not reachable at " + url + " (") &&
+                     reason.contains("self-signed"),
+                 qPrintable(reason));
     }
 
     // Transmission's RPC path is added to an address without one; no user, no Authorization.

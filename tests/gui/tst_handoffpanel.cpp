@@ -108,15 +108,19 @@ private slots:
     {
         choose(2);
         type("text_qbt_url", "nas:8080");
+        auto *tabs = m->control<QTabWidget>("SSTab1");
+        tabs->setCurrentIndex(0);
         click("command_APPLY");
         QCOMPARE(m->env.dialogs.take().text,
                  "The address of qBittorrent must begin with http:// or https:// ");
+        QCOMPARE(tabs->currentIndex(), 4);
         QVERIFY(control<QLineEdit>("text_qbt_url")->hasFocus());
         choose(3);
         click("command_APPLY");
         QCOMPARE(m->env.dialogs.take().text,
                  "The address of qBittorrent must begin with http:// or https:// ");
-        QCOMPARE(control<QComboBox>("combo_handoff")->currentIndex(), 2);
+        QCOMPARE(control<QComboBox>("combo_handoff")->currentIndex(), 3);
+        choose(2);
         type("text_qbt_url", "http://nas:8080");
         choose(3);
         click("command_APPLY");
