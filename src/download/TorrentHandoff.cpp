@@ -146,10 +146,9 @@ QString TorrentHandoff::reasonFor(const ClientRequest::Reply &reply) const
 
 QUrl TorrentHandoff::address(const QString &path) const
 {
+    // An address ending in "/" gives "//" here, which goes out as one "/": a request's path is
+    // normalised on the wire.
     QUrl url(m_settings.url.trimmed());
-    QString base = url.path();
-    while (base.endsWith(QLatin1Char('/')))
-        base.chop(1);
-    url.setPath(base + path);
+    url.setPath(url.path() + path);
     return url;
 }

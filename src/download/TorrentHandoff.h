@@ -95,7 +95,7 @@ protected:
     // redirect, or else the client's own words (the first line of its text, or the status).
     QString reasonFor(const ClientRequest::Reply &reply) const;
 
-    // The address as the user gave it, with path joined on (no doubled "/").
+    // The address as the user gave it, with path joined on.
     QUrl address(const QString &path) const;
 
     const TorrentClientSettings m_settings;

@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QJsonArray>
+#include <QNetworkCookieJar>
 #include <QSslKey>
 #include <QSslServer>
 #include <QTest>
@@ -50,6 +51,9 @@ Result run(TorrentHandoff &handoff, const QByteArray &torrent = QByteArray())
 class TestHandoff : public QObject
 {
     Q_OBJECT
+    // The torrents come from one site, to which the clients announce them; the other answers
+    // as each test scripts it.
+    TestSite tracker;
     TestSite site;
     QNetworkAccessManager network;
     // One client of each kind serves the rows that need no fresh one.
@@ -113,7 +117,7 @@ private slots:
         c.folder = paused ? saveIn.path() : QString();
         c.paused = paused;
         const auto handoff = handoffFor(kind, c, network);
-        const QByteArray file = site.torrentFile(id);
+        const QByteArray file = tracker.torrentFile(id);
         QCOMPARE(run(*handoff, file).reason, QString());
 
         const QByteArray hash = TorrentInfoHash::of(file);
@@ -140,7 +144,7 @@ private slots:
         QTest::addColumn<QString>("change");
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("reason");
-        const QByteArray good = site.torrentFile(700005), bad("d4:infod4:name1:xee");
+        const QByteArray good = tracker.torrentFile(700005), bad("d4:infod4:name1:xee");
         const QString wrong = TorrentHandoff::WrongPassword,
                       notTorrent = TorrentHandoff::NotATorrent;
         const QString refused = "not reachable at %1 (Connection refused)";
@@ -208,16 +212,18 @@ private slots:
         RealClient client(kind);
         QVERIFY2(client.start(), qPrintable(client.error()));
         const auto handoff = handoffFor(kind, client.settings(), network);
-        QVERIFY(run(*handoff, site.torrentFile(700006)).ok);
+        QVERIFY(run(*handoff, tracker.torrentFile(700006)).ok);
         client.stop();
         QVERIFY2(client.start(), qPrintable(client.error()));
-        QCOMPARE(run(*handoff, site.torrentFile(700007)).reason, QString());
-        QVERIFY(!client.listed(TorrentInfoHash::of(site.torrentFile(700007))).isEmpty());
+        QCOMPARE(run(*handoff, tracker.torrentFile(700007)).reason, QString());
+        QVERIFY(!client.listed(TorrentInfoHash::of(tracker.torrentFile(700007))).isEmpty());
     }
 
     // What goes to qBittorrent: the login form, then the file as a multipart part with the
     // session cookie, the category and save path only when set, both paused fields when
-    // asked, and no Referer or Origin.
+    // asked, and no Referer or Origin. The program's cookie jar (the site's cookies, on the
+    // same host here) neither gives nor takes a cookie. The program's cookie jar (the site's
+    // cookies, on the same host here) neither gives nor takes a cookie.
     void qbittorrentRequests_data()
     {
         QTest::addColumn<QString>("sorting");
@@ -237,9 +243,10 @@ private slots:
                          {{"Set-Cookie", "SID=abc+/=; HttpOnly; path=/; SameSite=Strict"}});
         site.scriptReply("/api/v2/torrents/add", "Ok.");
         site.clearRequests();
+        network.cookieJar()->setCookiesFromUrl({QNetworkCookie("uid", "7")}, site.url("/"));
         const TorrentClientSettings c{
             site.baseUrl() + "/", "me & you", "p@ss word+", folder, sorting, paused};
-        QVERIFY(run(*handoffFor(Qbt, c, network), site.torrentFile(700008)).ok);
+        QVERIFY(run(*handoffFor(Qbt, c, network), tracker.torrentFile(700008)).ok);
         const QList<SiteRequest> sent = site.requests();
         QCOMPARE(sent.size(), 2);
         QCOMPARE(sent[0].target + sent[0].body,
@@ -249,10 +256,12 @@ private slots:
         QCOMPARE(add.target + " " + add.cookie, "/api/v2/torrents/add SID=abc+/=");
         for (const SiteRequest &r : sent)
             QVERIFY(!r.hasHeader("Referer") && !r.hasHeader("Origin"));
+        QCOMPARE(sent[0].cookie, "");
+        QCOMPARE(network.cookieJar()->cookiesForUrl(site.url("/")).size(), 1);
         QVERIFY(add.body.contains("Content-Disposition: form-data; name=\"torrents\"; "
                                   "filename=\"Some %22Show%22 S01E01.torrent\"\r\n"
                                   "Content-Type: application/x-bittorrent\r\n\r\n" +
-                                  site.torrentFile(700008) + "\r\n"));
+                                  tracker.torrentFile(700008) + "\r\n"));
         const auto field = [&add](const QByteArray &name, const QString &value) {
             return add.body.contains("name=\"" + name + "\"\r\n\r\n" + value.toUtf8() + "\r\n");
         };
@@ -319,7 +328,7 @@ private slots:
                                  : SiteHeaderList{});
         }
         const TorrentClientSettings c{site.baseUrl(), "u", "p", "", "tv", false};
-        const Result r = run(*handoffFor(kind, c, network), site.torrentFile(700009));
+        const Result r = run(*handoffFor(kind, c, network), tracker.torrentFile(700009));
         QCOMPARE(r.reason, reason);
         QCOMPARE(r.ok, reason.isEmpty() || reason.startsWith("labels not set"));
         QCOMPARE(site.requests().size(), script.size() / 4);
@@ -388,18 +397,24 @@ private slots:
         QVERIFY(!site.lastRequest().hasHeader("Authorization"));
     }
 
-    // A report goes only to a caller that is still there; the next request runs all the same.
-    void reportsToLiveCallersOnly()
+    // One request at a time: one asked for while another waits for its answer goes out after
+    // it. A report goes only to a caller that is still there.
+    void oneAtATime()
     {
         site.clearMisbehaviour();
+        site.misbehave("/", SiteMisbehaviour::Stall, 1);
         site.setRawReply("/", 200, R"({"result":"success","arguments":{"version":"3.00"}})");
+        site.clearRequests();
         const auto handoff = handoffFor(Tr, {site.baseUrl(), "", "", "", "", false}, network);
+        handoff->setTimeLimit(500);
         auto *gone = new QObject;
         int reports = 0;
         handoff->test(gone, [&reports](const Result &) { ++reports; });
+        QVERIFY(site.waitForRequests(1));
         delete gone;
         QCOMPARE(run(*handoff).version, "3.00");
         QCOMPARE(reports, 0);
+        QCOMPARE(site.requests().size(), 2);
         site.clearMisbehaviour();
     }
 

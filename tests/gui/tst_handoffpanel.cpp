@@ -88,9 +88,9 @@ private slots:
             return;
         QCOMPARE(m->env.store->ReadSettingText(prefix + "_user"), "my user");
         QCOMPARE(m->env.store->ReadSettingNumber(prefix + "_paused"), qint16(1));
-        QCOMPARE(HandoffOptions::readPassword(*m->env.store, choice == 2 ? "qbittorrent_password"
-                                                                         : "transmission_password"),
-                 "my password");
+        const QString password = choice == 2 ? "qbittorrent_password" : "transmission_password";
+        QCOMPARE(HandoffOptions::readPassword(*m->env.store, password), "my password");
+        QVERIFY(m->env.store->ReadSettingText(password) != "my password");
 
         m->app.reset();
         m->makeApp();
@@ -100,6 +100,17 @@ private slots:
             QCOMPARE(control<QLineEdit>("text_" + prefix + "_" + field)->text(),
                      field == "url" ? "https://nas.local:8080" : "my " + field);
         QVERIFY(control<QCheckBox>("check_" + prefix + "_paused")->isChecked());
+        // Loading changed nothing; each kind of field does.
+        m->control<QAction>("mnuOptions")->trigger();
+        m->control<QTabWidget>("SSTab1")->setCurrentIndex(4);
+        QPushButton *apply = m->control<QPushButton>("command_APPLY");
+        QVERIFY(!apply->isEnabled());
+        WidgetFinder::clickOption(control<QCheckBox>("check_" + prefix + "_paused"));
+        QVERIFY(apply->isEnabled());
+        click("command_APPLY");
+        QVERIFY(!apply->isEnabled());
+        type("text_" + prefix + "_user", "other");
+        QVERIFY(apply->isEnabled());
     }
 
     // An address that is no web address, or none for the chosen client, is refused with a
