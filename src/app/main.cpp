@@ -32,6 +32,27 @@ QString env(const char *name)
 
 int main(int argc, char *argv[])
 {
+    // "--help", "--version" and a missing display are answered before anything of the start:
+    // no lock, no settings, no window, and no Qt platform plugin that would abort.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    switch (StartupRules::earlyStart(arguments, env("QT_QPA_PLATFORM"), env("DISPLAY"),
+                                     env("WAYLAND_DISPLAY"))) {
+    case StartupRules::EarlyStart::Help:
+        std::fputs(StartupRules::usageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case StartupRules::EarlyStart::Version:
+        std::fputs((StartupRules::versionLine() + QLatin1Char('\n')).toLocal8Bit().constData(),
+                   stdout);
+        return 0;
+    case StartupRules::EarlyStart::NoDisplay:
+        std::fputs(StartupRules::noDisplayText().toLocal8Bit().constData(), stderr);
+        return 1;
+    case StartupRules::EarlyStart::Run:
+        break;
+    }
+
     // The popup is placed at the bottom right, which Wayland does not allow a client to do.
     if (StartupRules::shouldUseXcb(env("WAYLAND_DISPLAY"), env("XDG_SESSION_TYPE"), env("DISPLAY"),
                                    env("QT_QPA_PLATFORM")))
