@@ -8,6 +8,8 @@ TestEnv::TestEnv()
     qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
     qunsetenv("POLLWICK_SITE_URL");
     qunsetenv("POLLWICK_LOG");
+    qunsetenv("POLLWICK_AUTOSTART_DIR");
+    qunsetenv("POLLWICK_CHECK_SECONDS");
     services.config = AppConfig::fromEnvironment();
     store = std::make_unique<SettingsStore>(services.config.settingsPath(),
                                             services.config.autostartPath());
