@@ -245,6 +245,9 @@ void HttpTransfer::onRedirected(const QUrl &to)
     const QUrl target = m_reply->url().resolved(to);
     if (isSameSite(QUrl(m_origin), target)) {
         emit m_reply->redirectAllowed();
+        // Qt 6.4 connects one more follow-up to this signal at every redirect of a reply and
+        // keeps the old ones: the next redirect of a chain would be sent once for each.
+        disconnect(m_reply, &QNetworkReply::redirectAllowed, nullptr, nullptr);
         return;
     }
     m_refusedTo = target.toString();
