@@ -40,7 +40,8 @@ bool makeFolder(const QString &path)
     const QFileInfo info(path);
     if (info.isDir())
         return true;
-    const QString absolute = info.absoluteFilePath();
+    // Without a trailing "/", which would make the folder its own parent.
+    const QString absolute = QDir::cleanPath(info.absoluteFilePath());
     const QString parent = QFileInfo(absolute).absolutePath();
     if (!QDir().mkpath(parent))
         return false;
