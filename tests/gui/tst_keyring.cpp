@@ -5,6 +5,7 @@
 #include "feed/FeedCheck.h"
 #include "feed/FeedCheckHost.h"
 #include "GnomeKeyring.h"
+#include "MainWindowHarness.h"
 #include "model/ProgramState.h"
 #include "platform/KeychainPasswordStore.h"
 #include "platform/StoredPassword.h"
@@ -152,6 +153,20 @@ private slots:
         QCOMPARE(later->password(), password);
     }
 
+    // A keyring that will not take the password (locked, its prompt unanswered) leaves it to
+    // the settings file; the next start moves it into the keyring.
+    void refusedWriteKeepsTheFile()
+    {
+        QVERIFY(daemon->lock());
+        auto stored = kept(keyring.get());
+        QVERIFY(storeAndWait(*stored, "s3cret"));
+        QCOMPARE(marker(), 0);
+        QCOMPARE(UnscrambleText(FromAnsi(env->store->ReadSettingBytes("site_password"))),
+                 QStringLiteral("s3cret"));
+        QVERIFY(daemon->unlock());
+        QCOMPARE(startAgain(keyring.get())->password(), QStringLiteral("s3cret"));
+    }
+
     // A password in the settings file moves to the keyring at start: written, read back equal,
     // and only then taken out of the file. Nothing is lost when a step fails.
     void migration_data()
@@ -272,6 +287,29 @@ private slots:
         check.checkfeed();
         QTRY_VERIFY_WITH_TIMEOUT(parsed, 10000);
         QCOMPARE(site.requestsTo("/bots.php").size(), 1);
+    }
+
+    // Started at logon with a wait before the first check, nothing waits for the keyring's
+    // answer at start: it still reaches the options in memory.
+    void startUpReadReachesTheSettings()
+    {
+        MainWindowHarness m;
+        QVERIFY(m.ready());
+        const auto keptIn = [&] {
+            return std::make_unique<StoredPassword>("site_password", "password_in_keyring",
+                                                    *m.env.store, keyring.get(), *m.env.log);
+        };
+        QVERIFY(storeAndWait(*keptIn(), "demo"));
+        for (const char *name : {"site_username", "lastparsed", "appbuild"})
+            m.env.store->WriteSettingText(name, QString(name) == "site_username" ? "demo" : "512");
+        m.env.store->WriteSettingNumber("startupwaitenabled", 1);
+        auto start = keptIn();
+        m.env.services.sitePassword = start.get();
+        m.makeApp({"/usr/bin/pollwick", "/startup"});
+        m.app->start();
+        QCOMPARE(m.state().settings.SitePassword, QString());
+        QTRY_COMPARE_WITH_TIMEOUT(m.state().settings.SitePassword, QStringLiteral("demo"), 10000);
+        QCOMPARE(m.site.requests().size(), 0);
     }
 
     // A new member on a desktop with a keyring: the first-run wizard stores the password there
