@@ -19,7 +19,7 @@ using K = SiteMisbehaviour;
 
 // Checks against the test site; the host records the animation words and tooltips, and the
 // later stages' hand-over records what each accepted reply's request was built from.
-struct Checked : FeedCheckHost
+struct Checked : RecordingFeedHost
 {
     Checked()
     {
@@ -29,10 +29,6 @@ struct Checked : FeedCheckHost
         state.categories = Categories::builtIn();
         check.setCompletion([this](const FeedCheckContext &context) { handedOver << context; });
     }
-    void checkanimation(const QString &word) override { words << word; }
-    void setTrayTip(const QString &text) override { tips << text; }
-    void setStatusText(const QString &) override {}
-    void showNextCheckStatus() override {}
     // The debug log without the times.
     QStringList messages() const
     {
@@ -46,8 +42,6 @@ struct Checked : FeedCheckHost
     TestSite site;
     ProgramState state;
     FeedCheck check{env.services, state, *this};
-    QStringList words;
-    QStringList tips;
     QList<FeedCheckContext> handedOver;
 };
 

@@ -3,7 +3,6 @@
 #include "account/LoginDialogRules.h"
 #include "core/OptionsStore.h"
 #include "feed/FeedCheck.h"
-#include "feed/FeedCheckHost.h"
 #include "GnomeKeyring.h"
 #include "MainWindowHarness.h"
 #include "model/ProgramState.h"
@@ -44,27 +43,14 @@ class TestKeyring : public QObject
                 done(result);
             });
         }
-        void write(const QString &key, const QString &password, QObject *context,
-                   Done done) override
+        void write(const QString &key, const QString &text, QObject *context, Done done) override
         {
-            real.write(key, password, context, std::move(done));
+            real.write(key, text, context, std::move(done));
         }
-        void remove(const QString &key, QObject *context, Done done) override
-        {
-            real.remove(key, context, std::move(done));
-        }
+        void remove(const QString &, QObject *, Done) override {}
         PasswordStore &real;
         QString fault;
     };
-    struct Host : FeedCheckHost
-    {
-        void checkanimation(const QString &) override {}
-        void setTrayTip(const QString &text) override { tip = text; }
-        void setStatusText(const QString &) override {}
-        void showNextCheckStatus() override {}
-        QString tip;
-    };
-
     PrivateBus bus;
     PrivateBus emptyBus;
     std::unique_ptr<GnomeKeyring> daemon;
@@ -267,7 +253,7 @@ private slots:
         auto start = kept(keyring.get());
         env->services.sitePassword = start.get();
         start->load();
-        Host host;
+        RecordingFeedHost host;
         ProgramState state;
         state.settings.SiteUserName = "demo";
         bool parsed = false;
@@ -277,7 +263,7 @@ private slots:
         QSignalSpy ended(&check, &FeedCheck::checkEnded);
         QVERIFY(ended.wait(10000));
         const QString locked = "Your keyring is locked: Pollwick cannot read your password.";
-        QCOMPARE(host.tip, locked);
+        QCOMPARE(host.tips.last(), locked);
         QCOMPARE(log().count(locked), 1);
         QCOMPARE(site.requests().size(), 0);
         QCOMPARE(marker(), 1);
@@ -336,7 +322,7 @@ private slots:
 
         auto later = startAgain(keyring.get());
         env->services.sitePassword = later.get();
-        Host host;
+        RecordingFeedHost host;
         ProgramState state;
         state.settings.SiteUserName = "demo";
         state.settings.SitePassword = later->password();

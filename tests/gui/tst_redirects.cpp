@@ -2,7 +2,6 @@
 #include "account/frmProfile.h"
 #include "download/frmDownload.h"
 #include "feed/FeedCheck.h"
-#include "feed/FeedCheckHost.h"
 #include "model/ActiveDownloads.h"
 #include "model/ProgramState.h"
 #include "platform/HttpTransfer.h"
@@ -27,15 +26,6 @@ class TestRedirects : public QObject
 {
     Q_OBJECT
 
-    struct Host : FeedCheckHost
-    {
-        void checkanimation(const QString &) override {}
-        void setTrayTip(const QString &text) override { tip = text; }
-        void setStatusText(const QString &) override {}
-        void showNextCheckStatus() override {}
-        QString tip;
-    };
-
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<TestSite> site;
     std::unique_ptr<TestSite> other;
@@ -57,14 +47,14 @@ class TestRedirects : public QObject
     std::pair<QString, bool> run(const QString &kind)
     {
         if (kind == "feed") {
-            Host host;
+            RecordingFeedHost host;
             ProgramState state;
             state.settings.SiteUserName = state.settings.SitePassword = "demo";
             bool parsed = false;
             FeedCheck check(env->services, state, host);
             check.setCompletion([&](const FeedCheckContext &) { parsed = true; });
             check.checkfeed();
-            return {host.tip, parsed};
+            return {host.tips.last(), parsed};
         }
         if (kind == "wizard") {
             HttpTransfer transfer(&env->network);

@@ -6,16 +6,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// GNOME's keyring daemon serving the Secret Service on a PrivateBus, for tests of the
-// program's keyring use against the real thing. It runs with a temporary HOME, XDG_DATA_HOME
-// and XDG_RUNTIME_DIR, so the user's own keyrings are never touched; its login keyring is
-// created and unlocked with password() on the daemon's standard input. Stopped by its process
-// id when the object goes.
-//
-//     PrivateBus bus;
-//     bus.exportAsSessionBus(); // before anything in the process uses the session bus
-//     GnomeKeyring keyring(bus);
-//     QVERIFY2(keyring.isRunning(), qPrintable(keyring.error()));
+// GNOME's keyring daemon serving the Secret Service on a PrivateBus (export it as the session
+// bus first), with a temporary HOME, XDG_DATA_HOME and XDG_RUNTIME_DIR, so the user's own
+// keyrings are never touched. Its login keyring is created and unlocked with password() on the
+// daemon's standard input; stopped by its process id when the object goes.
 class GnomeKeyring
 {
 public:
@@ -29,7 +23,6 @@ public:
 
     bool isRunning() const { return m_error.isEmpty(); }
     QString error() const { return m_error; }
-    qint64 pid() const { return m_pid; }
 
     // Locks the login keyring with secret-tool; true when it is locked afterwards.
     bool lock();
