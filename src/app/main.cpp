@@ -6,6 +6,7 @@
 #include "platform/AppInfo.h"
 #include "platform/Clock.h"
 #include "platform/DesktopShell.h"
+#include "platform/KeychainPasswordStore.h"
 #include "platform/ProcessList.h"
 #include "platform/ProgramIcon.h"
 #include "platform/QtDialogs.h"
@@ -13,6 +14,7 @@
 #include "platform/QtSound.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "platform/StoredPassword.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -89,6 +91,12 @@ int main(int argc, char *argv[])
     services.sound = &sound;
     services.screen = &screen;
     services.bus = &bus;
+    KeychainPasswordStore keyring(&bus);
+    services.keyring = &keyring;
+    StoredPassword sitePassword(QStringLiteral("site_password"),
+                                QStringLiteral("password_in_keyring"), store, services.keyring,
+                                log);
+    services.sitePassword = &sitePassword;
     services.endProgram = [](int code) {
         std::fflush(nullptr);
         std::_Exit(code);
