@@ -92,7 +92,8 @@ int main(int argc, char *argv[])
     services.screen = &screen;
     services.bus = &bus;
     KeychainPasswordStore keyring(&bus);
-    services.keyring = &keyring;
+    // POLLWICK_NO_KEYRING (the demo sets it) keeps the passwords in the settings file.
+    services.keyring = services.config.keyringAllowed() ? &keyring : nullptr;
     StoredPassword sitePassword(QStringLiteral("site_password"),
                                 QStringLiteral("password_in_keyring"), store, services.keyring,
                                 log);

@@ -62,6 +62,7 @@ AppConfig AppConfig::fromEnvironment()
     c.m_executablePath = runningExecutable();
     c.m_dataFolder = dataFolderOf(c.m_executablePath);
     c.m_checkSeconds = checkSecondsFrom(QString::fromLocal8Bit(qgetenv("POLLWICK_CHECK_SECONDS")));
+    c.m_keyringAllowed = qgetenv("POLLWICK_NO_KEYRING").isEmpty();
     return c;
 }
 

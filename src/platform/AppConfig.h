@@ -37,6 +37,9 @@ public:
     static constexpr int MinCheckSeconds = 5;
     static constexpr int MaxCheckSeconds = 32767;
 
+    // False when POLLWICK_NO_KEYRING is set to anything: passwords then stay in the settings
+    // file, never in the desktop's keyring (the demo's run, which must not touch the user's).
+    bool keyringAllowed() const { return m_keyringAllowed; }
     // Folders searched after the program folder for notify.wav and the help file.
     QString installedDataFolder() const { return m_dataFolder; }
 
@@ -47,6 +50,7 @@ private:
     QString m_executablePath;
     QString m_dataFolder;
     int m_checkSeconds = 0;
+    bool m_keyringAllowed = true;
 };
 
 // Scheme and host of the site, without a trailing "/". POLLWICK_SITE_URL overrides the built-in

@@ -99,7 +99,8 @@ private slots:
     }
 
     // POLLWICK_CHECK_SECONDS: a positive whole number, at least 5 and at most what the countdown
-    // counts; anything else is no override. POLLWICK_AUTOSTART_DIR moves the autostart entry.
+    // counts; anything else is no override. POLLWICK_AUTOSTART_DIR moves the autostart entry;
+    // POLLWICK_NO_KEYRING set to anything keeps the keyring out.
     void environmentOverrides_data()
     {
         QTest::addColumn<QString>("text");
@@ -132,8 +133,12 @@ private slots:
         qunsetenv("POLLWICK_AUTOSTART_DIR");
         QTEST(config.checkSecondsOverride(), "seconds");
         QCOMPARE(config.autostartPath(), folder + "/Pollwick.desktop");
-        QCOMPARE(AppConfig::fromEnvironment().autostartPath(),
-                 env.folder() + "config/autostart/Pollwick.desktop");
+        QVERIFY(config.keyringAllowed());
+        const AppConfig plain = AppConfig::fromEnvironment();
+        QCOMPARE(plain.autostartPath(), env.folder() + "config/autostart/Pollwick.desktop");
+        qputenv("POLLWICK_NO_KEYRING", text.toLatin1());
+        QCOMPARE(AppConfig::fromEnvironment().keyringAllowed(), text.isEmpty());
+        qunsetenv("POLLWICK_NO_KEYRING");
     }
 
     // WAYLAND_DISPLAY, XDG_SESSION_TYPE, DISPLAY and QT_QPA_PLATFORM.

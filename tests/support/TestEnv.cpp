@@ -10,6 +10,7 @@ TestEnv::TestEnv()
     qunsetenv("POLLWICK_LOG");
     qunsetenv("POLLWICK_AUTOSTART_DIR");
     qunsetenv("POLLWICK_CHECK_SECONDS");
+    qunsetenv("POLLWICK_NO_KEYRING");
     services.config = AppConfig::fromEnvironment();
     store = std::make_unique<SettingsStore>(services.config.settingsPath(),
                                             services.config.autostartPath());
