@@ -1,5 +1,6 @@
 #include "core/DebugLog.h"
 #include "core/DesktopNotifier.h"
+#include "core/HandoffOptions.h"
 #include "core/PollwickApp.h"
 #include "core/StartupRules.h"
 #include "platform/AppConfig.h"
@@ -98,6 +99,12 @@ int main(int argc, char *argv[])
                                 QStringLiteral("password_in_keyring"), store, services.keyring,
                                 log);
     services.sitePassword = &sitePassword;
+    const auto qbittorrentPassword =
+        HandoffOptions::storedPassword(HandoffSettings::Qbittorrent, store, services.keyring, log);
+    const auto transmissionPassword =
+        HandoffOptions::storedPassword(HandoffSettings::Transmission, store, services.keyring, log);
+    services.qbittorrentPassword = qbittorrentPassword.get();
+    services.transmissionPassword = transmissionPassword.get();
     services.endProgram = [](int code) {
         std::fflush(nullptr);
         std::_Exit(code);

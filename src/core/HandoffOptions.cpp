@@ -1,7 +1,7 @@
 #include "core/HandoffOptions.h"
 
 #include "platform/SettingsStore.h"
-#include "platform/TextUtils.h"
+#include "platform/StoredPassword.h"
 
 #include <QUrl>
 
@@ -12,22 +12,19 @@ struct ClientValues
     QString prefix; // "qbt_" or "tr_"
     QString folder; // the name of its folder value after the prefix
     QString sorting;
-    QString password;
     QString name; // the client's name in messages
 };
 
 const ClientValues Qbt{QStringLiteral("qbt_"), QStringLiteral("savepath"),
-                       QStringLiteral("category"), HandoffOptions::QbittorrentPassword,
-                       QStringLiteral("qBittorrent")};
+                       QStringLiteral("category"), QStringLiteral("qBittorrent")};
 const ClientValues Tr{QStringLiteral("tr_"), QStringLiteral("dir"), QStringLiteral("labels"),
-                      HandoffOptions::TransmissionPassword, QStringLiteral("Transmission")};
+                      QStringLiteral("Transmission")};
 
 TorrentClientSettings loadClient(const SettingsStore &store, const ClientValues &v)
 {
     TorrentClientSettings c;
     c.url = store.ReadSettingText(v.prefix + QStringLiteral("url"));
     c.user = store.ReadSettingText(v.prefix + QStringLiteral("user"));
-    c.password = HandoffOptions::readPassword(store, v.password);
     c.folder = store.ReadSettingText(v.prefix + v.folder);
     c.sorting = store.ReadSettingText(v.prefix + v.sorting);
     c.paused = store.ReadSettingNumber(v.prefix + QStringLiteral("paused")) == 1;
@@ -38,7 +35,6 @@ void saveClient(SettingsStore &store, const ClientValues &v, const TorrentClient
 {
     store.WriteSettingText(v.prefix + QStringLiteral("url"), c.url.trimmed());
     store.WriteSettingText(v.prefix + QStringLiteral("user"), c.user.trimmed());
-    HandoffOptions::writePassword(store, v.password, c.password);
     store.WriteSettingText(v.prefix + v.folder, c.folder.trimmed());
     store.WriteSettingText(v.prefix + v.sorting, c.sorting.trimmed());
     store.WriteSettingNumber(v.prefix + QStringLiteral("paused"), c.paused ? 1 : 0);
@@ -65,15 +61,22 @@ void HandoffOptions::save(SettingsStore &store, const HandoffSettings &s)
     saveClient(store, Tr, s.tr);
 }
 
-QString HandoffOptions::readPassword(const SettingsStore &store, const QString &name)
+std::unique_ptr<StoredPassword> HandoffOptions::storedPassword(int client, SettingsStore &store,
+                                                               PasswordStore *keyring,
+                                                               DebugConsole &log)
 {
-    return UnscrambleText(store.ReadSettingText(name));
+    const QString key = client == HandoffSettings::Qbittorrent
+                            ? QStringLiteral("qbittorrent_password")
+                            : QStringLiteral("transmission_password");
+    return std::make_unique<StoredPassword>(key, key + QStringLiteral("_in_keyring"), store,
+                                            keyring, log);
 }
 
-void HandoffOptions::writePassword(SettingsStore &store, const QString &name,
-                                   const QString &password)
+void HandoffOptions::keepPassword(StoredPassword *stored, const QString &typed)
 {
-    store.WriteSettingText(name, ScrambleText(password));
+    if (!stored || typed == stored->password())
+        return;
+    stored->store(typed);
 }
 
 bool HandoffOptions::isWebAddress(const QString &text)

@@ -4,24 +4,32 @@
 
 #include <QString>
 
+#include <memory>
+
+class DebugConsole;
+class PasswordStore;
 class SettingsStore;
+class StoredPassword;
 
 // The stored half of the torrent-client options: the choice `handoff` (missing = open with the
 // default program), each client's values, and the check that an address is a web address
 // before it is stored.
 namespace HandoffOptions {
 
-// Reads every value; a choice outside 0 to 3 counts as 0.
+// Reads every value but the passwords; a choice outside 0 to 3 counts as 0.
 HandoffSettings load(const SettingsStore &store);
-// Writes every value (addresses and the other texts trimmed).
+// Writes every value but the passwords (addresses and the other texts trimmed).
 void save(SettingsStore &store, const HandoffSettings &settings);
 
-// The client passwords are kept under these names, apart from the other values.
-inline const QString QbittorrentPassword = QStringLiteral("qbittorrent_password");
-inline const QString TransmissionPassword = QStringLiteral("transmission_password");
-// The one place a client password is read and written.
-QString readPassword(const SettingsStore &store, const QString &name);
-void writePassword(SettingsStore &store, const QString &name, const QString &password);
+// A client's password (HandoffSettings::Qbittorrent or ::Transmission) as it is kept: in the
+// keyring under "qbittorrent_password" or "transmission_password" where one answers, else in
+// the settings file under that name, like the site password.
+std::unique_ptr<StoredPassword> storedPassword(int client, SettingsStore &store,
+                                               PasswordStore *keyring, DebugConsole &log);
+// Keeps the password typed on the page when it differs from the copy in memory. A box left
+// empty while the keyring has not given the password yet equals that (empty) copy, so it
+// removes nothing.
+void keepPassword(StoredPassword *stored, const QString &typed);
 
 // An http or https address with a host.
 bool isWebAddress(const QString &text);

@@ -84,6 +84,15 @@ HandoffSettings HandoffPanel::values() const
     return s;
 }
 
+void HandoffPanel::passwordRead(int client, const QString &password)
+{
+    QLineEdit *box =
+        client == HandoffSettings::Qbittorrent ? m_ui->text_qbt_password : m_ui->text_tr_password;
+    // setText() clears the modified flag that the user's typing sets.
+    if (!box->isModified())
+        box->setText(password);
+}
+
 void HandoffPanel::focusAddress(int client)
 {
     for (QWidget *w = parentWidget(); w; w = w->parentWidget()) {

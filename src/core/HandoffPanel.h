@@ -28,6 +28,9 @@ public:
     // Fills the fields (no change is signalled).
     void setValues(const HandoffSettings &settings);
     HandoffSettings values() const;
+    // A client's password that arrived after the fields were filled goes into its box, unless
+    // the user has typed there since.
+    void passwordRead(int client, const QString &password);
     // Shows the panel's tab and, when that client (HandoffSettings::Qbittorrent or
     // ::Transmission) is the one chosen, puts the keyboard focus into its address box.
     void focusAddress(int client);

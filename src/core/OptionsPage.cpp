@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "platform/StoredPassword.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,9 +29,26 @@ OptionsPage::OptionsPage(frmMain &window, const Controls &controls, Services &se
                          Settings &settings, CheckScheduler &scheduler)
     : m_window(window), m_ui(controls), m_services(services), m_settings(settings),
       m_scheduler(scheduler),
-      m_store(*services.store, services.config, *services.log, *services.sitePassword)
+      m_store(*services.store, services.config, *services.log, *services.sitePassword,
+              services.qbittorrentPassword, services.transmissionPassword)
 {
     connectControls();
+    // The keyring answers after the page has loaded: the password goes to Settings, and to its
+    // box unless the user has typed there meanwhile.
+    const auto passwordRead = [this](StoredPassword *stored, int client) {
+        if (!stored)
+            return;
+        connect(stored, &StoredPassword::readEnded, this, [this, stored, client](bool known) {
+            if (!known)
+                return;
+            (client == HandoffSettings::Qbittorrent ? m_settings.Handoff.qbt
+                                                    : m_settings.Handoff.tr)
+                .password = stored->password();
+            m_ui.handoff->passwordRead(client, stored->password());
+        });
+    };
+    passwordRead(services.qbittorrentPassword, HandoffSettings::Qbittorrent);
+    passwordRead(services.transmissionPassword, HandoffSettings::Transmission);
 }
 
 void OptionsPage::setChecked(QCheckBox *box, bool checked)

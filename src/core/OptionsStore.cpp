@@ -27,9 +27,21 @@ QString folderText(QString text)
 } // namespace
 
 OptionsStore::OptionsStore(SettingsStore &store, const AppConfig &config, DebugConsole &log,
-                           StoredPassword &password)
-    : m_store(store), m_config(config), m_log(log), m_password(password)
+                           StoredPassword &password, StoredPassword *qbittorrentPassword,
+                           StoredPassword *transmissionPassword)
+    : m_store(store), m_config(config), m_log(log), m_password(password),
+      m_qbittorrentPassword(qbittorrentPassword), m_transmissionPassword(transmissionPassword)
 {
+}
+
+void OptionsStore::loadHandoff(Settings &s)
+{
+    s.Handoff = HandoffOptions::load(m_store);
+    // The copies in memory; a keyring still reading gives its answer later.
+    if (m_qbittorrentPassword)
+        s.Handoff.qbt.password = m_qbittorrentPassword->password();
+    if (m_transmissionPassword)
+        s.Handoff.tr.password = m_transmissionPassword->password();
 }
 
 QString OptionsStore::defaultTorrentFolder() const
@@ -66,7 +78,7 @@ void OptionsStore::load(Settings &s)
     // Started at program start already; a keyring still reading gives its answer later.
     m_password.load();
     reloadCredentials(s);
-    s.Handoff = HandoffOptions::load(m_store);
+    loadHandoff(s);
 
     const QString stored = m_store.ReadSettingText(QStringLiteral("torrentpath"));
     if (stored.isEmpty() || !QFileInfo(stored).isDir()) {
@@ -167,7 +179,9 @@ QString OptionsStore::save(const PageValues &page, Settings &s)
     }
 
     HandoffOptions::save(m_store, page.handoff);
-    s.Handoff = HandoffOptions::load(m_store);
+    HandoffOptions::keepPassword(m_qbittorrentPassword, page.handoff.qbt.password);
+    HandoffOptions::keepPassword(m_transmissionPassword, page.handoff.tr.password);
+    loadHandoff(s);
 
     s.TorrentFolder = folderText(page.torrentPath);
     m_store.WriteSettingText(QStringLiteral("torrentpath"), s.TorrentFolder);

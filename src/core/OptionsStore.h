@@ -19,9 +19,10 @@ class OptionsStore
 {
 public:
     // password: the site password as kept (keyring or settings file) with its copy in memory,
-    // which loading and Cancel take.
+    // which loading and Cancel take; the torrent clients' passwords likewise, where given.
     OptionsStore(SettingsStore &store, const AppConfig &config, DebugConsole &log,
-                 StoredPassword &password);
+                 StoredPassword &password, StoredPassword *qbittorrentPassword = nullptr,
+                 StoredPassword *transmissionPassword = nullptr);
 
     // Fills settings from the store. A missing interval writes the defaults of interval,
     // playsound and onetime; a missing start-up wait writes 300 seconds; what it writes is one
@@ -64,10 +65,13 @@ public:
 
 private:
     void reloadCredentials(Settings &settings);
+    void loadHandoff(Settings &settings);
     void reloadCheckBoxes(Settings &settings);
 
     SettingsStore &m_store;
     const AppConfig &m_config;
     DebugConsole &m_log;
     StoredPassword &m_password;
+    StoredPassword *m_qbittorrentPassword;
+    StoredPassword *m_transmissionPassword;
 };

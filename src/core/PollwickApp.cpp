@@ -143,8 +143,10 @@ PollwickApp::LoadEnd PollwickApp::start()
         for (const QString &line : PrivateFiles::tightenStoredFiles(m_services.config))
             m_services.log->debug_console(line);
         // Read once; the start-up check waits for a keyring that is still answering.
-        if (m_services.sitePassword)
-            m_services.sitePassword->load();
+        for (StoredPassword *password : {m_services.sitePassword, m_services.qbittorrentPassword,
+                                         m_services.transmissionPassword})
+            if (password)
+                password->load();
     }
     return loadMainWindow();
 }

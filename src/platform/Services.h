@@ -42,6 +42,9 @@ struct Services
     // The member's site password, kept in the keyring or the settings file, and its copy in
     // memory. Built with the store, the keyring and the log.
     StoredPassword *sitePassword = nullptr;
+    // The torrent clients' passwords, kept the same way (HandoffOptions::storedPassword).
+    StoredPassword *qbittorrentPassword = nullptr;
+    StoredPassword *transmissionPassword = nullptr;
     // Ends the program at once with the given exit code.
     std::function<void(int)> endProgram;
 };

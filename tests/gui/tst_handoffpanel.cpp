@@ -1,5 +1,6 @@
 #include "core/HandoffOptions.h"
 #include "MainWindowHarness.h"
+#include "platform/StoredPassword.h"
 #include "RealClient.h"
 
 #include <QtWidgets>
@@ -88,9 +89,14 @@ private slots:
             return;
         QCOMPARE(m->env.store->ReadSettingText(prefix + "_user"), "my user");
         QCOMPARE(m->env.store->ReadSettingNumber(prefix + "_paused"), qint16(1));
-        const QString password = choice == 2 ? "qbittorrent_password" : "transmission_password";
-        QCOMPARE(HandoffOptions::readPassword(*m->env.store, password), "my password");
-        QVERIFY(m->env.store->ReadSettingText(password) != "my password");
+        // Without a keyring the settings file keeps the password, scrambled.
+        const auto later =
+            HandoffOptions::storedPassword(choice, *m->env.store, nullptr, *m->env.log);
+        later->load();
+        QCOMPARE(later->password(), "my password");
+        QVERIFY(m->env.store->ReadSettingText(prefix == "qbt"
+                                                  ? "qbittorrent_password"
+                                                  : "transmission_password") != "my password");
 
         m->app.reset();
         m->makeApp();

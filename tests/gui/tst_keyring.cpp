@@ -1,6 +1,7 @@
 #include "account/frmFirstRun.h"
 #include "account/frmLogin.h"
 #include "account/LoginDialogRules.h"
+#include "core/HandoffOptions.h"
 #include "core/OptionsStore.h"
 #include "feed/FeedCheck.h"
 #include "GnomeKeyring.h"
@@ -296,6 +297,57 @@ private slots:
         QCOMPARE(m.state().settings.SitePassword, QString());
         QTRY_COMPARE_WITH_TIMEOUT(m.state().settings.SitePassword, QStringLiteral("demo"), 10000);
         QCOMPARE(m.site.requests().size(), 0);
+    }
+
+    // A torrent client's password goes to the keyring too. Read after the options page has
+    // loaded, it reaches Settings and its box then; a save before that leaves it alone.
+    void clientPasswordInTheKeyring()
+    {
+        daemon->clear("Pollwick", "qbittorrent_password");
+        MainWindowHarness m;
+        QVERIFY(m.ready());
+        const auto keptIn = [&] {
+            return HandoffOptions::storedPassword(HandoffSettings::Qbittorrent, *m.env.store,
+                                                  keyring.get(), *m.env.log);
+        };
+        QVERIFY(storeAndWait(*keptIn(), "qpass"));
+        m.env.store->WriteSettingNumber("handoff", HandoffSettings::Qbittorrent);
+        m.env.store->WriteSettingText("qbt_url", "http://127.0.0.1:1");
+        m.storeUser();
+        const auto start = keptIn();
+        m.env.services.qbittorrentPassword = start.get();
+        m.makeApp();
+        m.app->start();
+        auto *box = m.control<QLineEdit>("text_qbt_password");
+        QCOMPARE(start->state(), StoredPassword::State::Reading);
+        QCOMPARE(box->text(), QString());
+        m.control<QLineEdit>("text_qbt_category")->setText("TV");
+        emit m.control<QLineEdit>("text_qbt_category")->textEdited("TV");
+        QTest::mouseClick(m.control<QPushButton>("command_APPLY"), Qt::LeftButton);
+        QCOMPARE(m.env.store->ReadSettingText("qbt_category"), QStringLiteral("TV"));
+        QTRY_COMPARE_WITH_TIMEOUT(box->text(), QStringLiteral("qpass"), 10000);
+        QCOMPARE(m.state().settings.Handoff.qbt.password, QStringLiteral("qpass"));
+        QCOMPARE(daemon->lookup("Pollwick", "qbittorrent_password"), QStringLiteral("qpass"));
+
+        box->setText("new");
+        emit box->textEdited("new");
+        QTest::mouseClick(m.control<QPushButton>("command_APPLY"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(daemon->lookup("Pollwick", "qbittorrent_password"),
+                                  QStringLiteral("new"), 10000);
+        QCOMPARE(m.env.store->ReadSettingNumber("qbittorrent_password_in_keyring"), qint16(1));
+        QVERIFY(m.env.store->ReadSettingBytes("qbittorrent_password").isEmpty());
+
+        // What the user types before the keyring answers stays in the box.
+        m.app.reset();
+        const auto again = keptIn();
+        m.env.services.qbittorrentPassword = again.get();
+        m.makeApp();
+        m.app->start();
+        box = m.control<QLineEdit>("text_qbt_password");
+        QTest::keyClicks(box, "mine");
+        QTRY_COMPARE_WITH_TIMEOUT(m.state().settings.Handoff.qbt.password, QStringLiteral("new"),
+                                  10000);
+        QCOMPARE(box->text(), QStringLiteral("mine"));
     }
 
     // A new member on a desktop with a keyring: the first-run wizard stores the password there

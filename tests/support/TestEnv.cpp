@@ -1,5 +1,7 @@
 #include "TestEnv.h"
 
+#include "core/HandoffOptions.h"
+
 #include <QDir>
 
 TestEnv::TestEnv()
@@ -20,6 +22,12 @@ TestEnv::TestEnv()
                                                     nullptr, *log);
     services.store = store.get();
     services.sitePassword = sitePassword.get();
+    qbittorrentPassword =
+        HandoffOptions::storedPassword(HandoffSettings::Qbittorrent, *store, nullptr, *log);
+    transmissionPassword =
+        HandoffOptions::storedPassword(HandoffSettings::Transmission, *store, nullptr, *log);
+    services.qbittorrentPassword = qbittorrentPassword.get();
+    services.transmissionPassword = transmissionPassword.get();
     services.network = &network;
     services.log = log.get();
     services.clock = &clock;

@@ -45,6 +45,8 @@ public:
     std::unique_ptr<DebugLog> log;
     // Without a keyring: the settings file keeps the password.
     std::unique_ptr<StoredPassword> sitePassword;
+    std::unique_ptr<StoredPassword> qbittorrentPassword;
+    std::unique_ptr<StoredPassword> transmissionPassword;
     Services services;
     QList<int> endProgramCalls;
 };
