@@ -154,17 +154,14 @@ private slots:
         QTest::addColumn<RealClient::Kind>("kind");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("line");
+        // The versions of Debian 12's packages.
         QTest::newRow("qBittorrent")
-            << RealClient::Qbittorrent << RealClient::Password
-            << "qBittorrent " + RealClient::programVersion(RealClient::Qbittorrent) +
-                   ": connected.";
+            << RealClient::Qbittorrent << RealClient::Password << "qBittorrent v4.5.2: connected.";
         QTest::newRow("qBittorrent, wrong password")
             << RealClient::Qbittorrent << "x"
             << "Not connected: wrong user name or password";
         QTest::newRow("Transmission")
-            << RealClient::Transmission << RealClient::Password
-            << "Transmission " + RealClient::programVersion(RealClient::Transmission) +
-                   ": connected.";
+            << RealClient::Transmission << RealClient::Password << "Transmission 3.00: connected.";
     }
     void testLine()
     {

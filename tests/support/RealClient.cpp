@@ -37,15 +37,12 @@ RealClient::RealClient(Kind kind, const QStringList &transmissionArguments)
     if (kind == Qbittorrent)
         m_arguments << "--profile=" + m_dir.path() << QString("--webui-port=%1").arg(m_webPort);
     else
-        m_arguments << "-f"
-                    << "-g" << m_dir.filePath("config") << "-p" << QString::number(m_webPort)
-                    << "-P" << QString::number(m_peerPort) << "-r"
-                    << "127.0.0.1"
-                    << "-i"
-                    << "127.0.0.1"
-                    << "-t"
-                    << "-u" << User << "-v" << Password << "-w" << downloads << "-M"
-                    << "-O" << transmissionArguments;
+        m_arguments = QString("-f -p %1 -P %2 -r 127.0.0.1 -i 127.0.0.1 -t -M -O")
+                          .arg(m_webPort)
+                          .arg(m_peerPort)
+                          .split(' ') +
+                      QStringList{"-g", m_dir.filePath("config"), "-w", downloads} +
+                      QStringList{"-u", User, "-v", Password} + transmissionArguments;
     QDir().mkpath(downloads);
 }
 
@@ -54,18 +51,6 @@ QString RealClient::missing(Kind kind)
     return QStandardPaths::findExecutable(program(kind)).isEmpty()
                ? program(kind) + " is not installed (script/setup installs it)"
                : QString();
-}
-
-QString RealClient::programVersion(Kind kind)
-{
-    // "qBittorrent v4.5.2" on standard output, "transmission-daemon 3.00 (bb6b5a062e)" on
-    // standard error.
-    QProcess p;
-    p.start(program(kind), {"--version"});
-    p.waitForFinished(10000);
-    return QString(p.readAllStandardOutput() + p.readAllStandardError())
-        .simplified()
-        .section(' ', 1, 1);
 }
 
 bool RealClient::writeQbittorrentConfiguration()

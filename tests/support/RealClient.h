@@ -34,8 +34,6 @@ public:
 
     // Empty when the program is installed, else what is missing (script/setup installs both).
     static QString missing(Kind kind);
-    // The version the program itself prints ("v4.5.2", "3.00").
-    static QString programVersion(Kind kind);
 
     // Starts the client and waits until its web interface takes connections. A start after
     // stop() keeps the configuration, the torrents and the ports.
