@@ -70,13 +70,4 @@ QString runEntryCommandLine(const QString &executablePath)
     return QLatin1Char('"') + quoted + QStringLiteral("\" /startup");
 }
 
-bool shouldUseXcb(const QString &waylandDisplay, const QString &sessionType, const QString &display,
-                  const QString &qpaPlatform)
-{
-    if (!qpaPlatform.isEmpty() || display.isEmpty())
-        return false;
-    return !waylandDisplay.isEmpty() ||
-           sessionType.compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0;
-}
-
 } // namespace StartupRules

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AppConfig.h"
+#include "platform/DesktopSession.h"
 
 #include <functional>
 
@@ -21,6 +22,7 @@ class Sound;
 struct Services
 {
     AppConfig config;
+    DesktopSession session;
     SettingsStore *store = nullptr;
     QNetworkAccessManager *network = nullptr; // one per process: one cookie jar
     DebugConsole *log = nullptr;

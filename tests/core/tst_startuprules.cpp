@@ -60,16 +60,6 @@ private slots:
         QCOMPARE(runEntryCommandLine("/o/my a\"b$c`d\\e%f"),
                  QStringLiteral("\"/o/my a\\\"b\\$c\\`d\\\\e%%f\" /startup"));
     }
-
-    // WAYLAND_DISPLAY, XDG_SESSION_TYPE, DISPLAY and QT_QPA_PLATFORM.
-    void xcbOnWaylandWithX()
-    {
-        QVERIFY(shouldUseXcb("wayland-0", "", ":0", ""));
-        QVERIFY(shouldUseXcb("", "wayland", ":0", ""));
-        QVERIFY(!shouldUseXcb("wayland-0", "wayland", "", ""));
-        QVERIFY(!shouldUseXcb("wayland-0", "wayland", ":0", "wayland"));
-        QVERIFY(!shouldUseXcb("", "x11", ":0", ""));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestStartupRules)

@@ -7,7 +7,11 @@
 #include "filters/FilterListController.h"
 #include "filters/FilterWizardWindow.h"
 #include "MainWindowHarness.h"
+#include "notify/frmSummary.h"
+#include "notify/NotifyWindows.h"
 #include "platform/WindowHelpers.h"
+#include "search/frmSearch.h"
+#include "search/SearchWindows.h"
 
 #include <QtWidgets>
 
@@ -73,9 +77,38 @@ private slots:
         QCOMPARE(label("info_notray")->isVisibleTo(w), !trayAtFirstLook);
         if (trayAtFirstLook)
             return;
-        QTest::mouseClick(button("command_menu"), Qt::LeftButton);
-        QTRY_VERIFY(w->mnuFile()->isVisible());
-        w->mnuFile()->hide();
+        // The button's menu: the tray menu's items, and "New Torrents" first while results wait.
+        for (const bool waiting : {false, true}) {
+            if (waiting)
+                m->state().results = {{0, "a.torrent", "1", 0, "TV", "A", 700041}};
+            QTest::mouseClick(button("command_menu"), Qt::LeftButton);
+            QMenu *menu = nullptr;
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (top->objectName() == "mnuNoTray")
+                    menu = qobject_cast<QMenu *>(top);
+            QTRY_VERIFY(menu && menu->isVisible());
+            QStringList captions;
+            for (const QAction *a : menu->actions())
+                captions << a->text();
+            const QStringList tray = {"Visit Vellumstacks",
+                                      "Check for new torrents",
+                                      "Options",
+                                      "",
+                                      "Search for torrents",
+                                      "",
+                                      "Pause",
+                                      "",
+                                      "About",
+                                      "Exit"};
+            QCOMPARE(captions, waiting ? QStringList({"New Torrents", ""}) + tray : tray);
+            QCOMPARE(menu->defaultAction()->text(), QStringLiteral("Visit Vellumstacks"));
+            if (waiting) {
+                menu->actions().first()->trigger();
+                QVERIFY(m->app->notifyWindows().summary()->isVisible());
+                m->app->notifyWindows().summary()->hide();
+            }
+            menu->hide();
+        }
         QVERIFY(!w->close());
         icon.onTmrTrayTick(); // only the first look shows the window
         QVERIFY(!w->isVisible());
@@ -88,8 +121,9 @@ private slots:
     }
 
     // A second start asks the running instance to show its window (the first-run wizard, or a
-    // filter wizard in front of the window, while one is open), shows its message and ends.
-    // A socket a crash left behind is cleared by the instance that holds the lock.
+    // filter wizard in front of the window, while one is open) and ends without a word once it
+    // answers; only when no instance answers does it say why it ends. A socket a crash left
+    // behind is cleared by the instance that holds the lock.
     void secondStart_data()
     {
         QTest::addColumn<QString>("open");
@@ -97,6 +131,7 @@ private slots:
         QTest::newRow("socket left by a crash") << "stale";
         QTest::newRow("first-run wizard") << "firstrun";
         QTest::newRow("filter wizard") << "filterwizard";
+        QTest::newRow("nobody answers") << "deaf";
     }
     void secondStart()
     {
@@ -123,13 +158,19 @@ private slots:
             m->window()->minimiseAndHide();
         }
         front->hide();
+        if (open == "deaf")
+            QVERIFY(QFile::remove(socket)); // an instance that does not listen
 
         PollwickApp second(m->env.services, {"/usr/bin/pollwick"});
         QCOMPARE(second.start(), PollwickApp::LoadEnd::SecondInstance);
-        QCOMPARE(m->env.dialogs.take().text,
-                 QStringLiteral("Another instance of Pollwick is already running. "));
         QCOMPARE(m->env.endProgramCalls, QList<int>{0});
-        QTRY_VERIFY(front->isVisible());
+        if (open == "deaf") {
+            QCOMPARE(m->env.dialogs.take().text,
+                     QStringLiteral("Another instance of Pollwick is already running. "));
+            QVERIFY(!front->isVisible());
+            return;
+        }
+        QVERIFY(front->isVisible());
         QTRY_COMPARE(QApplication::activeWindow(), front);
         if (m->window())
             QVERIFY(m->window()->isVisible() && !m->window()->isMinimized());
@@ -194,6 +235,68 @@ private slots:
             for (const QLabel *l : tabs->currentWidget()->findChildren<QLabel *>())
                 QVERIFY2(l->width() >= l->minimumSizeHint().width(), qPrintable(l->text()));
         }
+    }
+
+    // "New Torrents" and "Search Torrents" at their smallest: every header caption whole with
+    // 12 pixels to spare, every button at its size hint, "All Categories" whole; never smaller
+    // than the sizes they always had, and wider where the font needs it.
+    void smallestWindowsFitTheFont_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("pointSize"); // 0: the usual font
+        QTest::addColumn<QSize>("part");    // the smallest size the window always had
+        QTest::newRow("New Torrents, usual font") << "frmSummary" << 0 << QSize(639, 182);
+        QTest::newRow("New Torrents, DejaVu Sans 14") << "frmSummary" << 14 << QSize(639, 182);
+        QTest::newRow("Search Torrents, usual font") << "frmSearch" << 0 << QSize(286, 212);
+        QTest::newRow("Search Torrents, DejaVu Sans 14") << "frmSearch" << 14 << QSize(286, 212);
+    }
+    void smallestWindowsFitTheFont()
+    {
+        QFETCH(QString, window);
+        QFETCH(int, pointSize);
+        QFETCH(QSize, part);
+        if (pointSize > 0)
+            QApplication::setFont(QFont("DejaVu Sans", pointSize));
+        m->startShown();
+        QWidget *w = nullptr;
+        QTreeView *list = nullptr;
+        if (window == "frmSummary") {
+            frmSummary &summary = m->app->notifyWindows().summaryWindow();
+            summary.present();
+            summary.resize(1, 1);
+            summary.onResizeTick();
+            w = &summary;
+            list = WidgetFinder::control<QTreeView>(w, "torrent_list");
+        } else {
+            m->app->searchOpener().showSearchWindow();
+            frmSearch *search = m->app->searchWindows().window();
+            search->resize(1, 1);
+            search->onResizeTick();
+            w = search;
+            list = WidgetFinder::control<QTreeView>(w, "list");
+            auto *combo = WidgetFinder::control<QComboBox>(w, "combo_cat");
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            const QRect text = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                              QStyle::SC_ComboBoxEditField, combo);
+            QVERIFY(text.width() >= combo->fontMetrics().horizontalAdvance("All Categories"));
+        }
+        w->layout()->activate();
+        QCOMPARE(w->size(), w->minimumSize());
+        QCOMPARE(w->minimumSize().expandedTo(part), w->minimumSize());
+        QCOMPARE(w->minimumHeight(), part.height());
+        if (pointSize > 0)
+            QVERIFY(w->minimumWidth() > part.width() + 100);
+        const QHeaderView *header = list->header();
+        for (int i = 0; i < header->count(); ++i) {
+            const QString caption = list->model()->headerData(i, Qt::Horizontal).toString();
+            QVERIFY2(header->sectionSize(i) >=
+                         header->fontMetrics().horizontalAdvance(caption) + 12,
+                     qPrintable(caption));
+        }
+        for (const QPushButton *b : w->findChildren<QPushButton *>())
+            QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->text()));
+        w->close();
     }
 
     // Growing the window for the debug log, or showing it, keeps it inside the work area: it

@@ -91,6 +91,39 @@ private slots:
         QTRY_VERIFY(!popup);
     }
 
+    // The popup fades where the platform can fade a window; on native Wayland, where it
+    // cannot be placed either, it never shows: the tray's words tell instead.
+    void fadesOnlyWhereThePlatformCan_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<bool>("canFade");
+        QTest::newRow("X11") << "xcb" << true;
+        QTest::newRow("offscreen") << "offscreen" << true;
+        QTest::newRow("Wayland") << "wayland" << false;
+        QTest::newRow("Wayland with EGL") << "wayland-egl" << false;
+    }
+    void fadesOnlyWhereThePlatformCan()
+    {
+        QFETCH(QString, platform);
+        QFETCH(bool, canFade);
+        t->env->services.session.platformName = platform;
+        QPointer<FrmVSPopUp> popup = new FrmVSPopUp(t->env->services);
+        popup->setCaption("Some Torrent has just been uploaded.");
+        for (int tick = 0; tick < 5; ++tick)
+            popup->onTmrMoveTick();
+        QCOMPARE(opacityLevel(popup), canFade ? 40 : 255);
+        popup->unload();
+
+        t->start();
+        t->notify().showPopup(PopupRequest{"Some Torrent", AlertStage::SingleTail});
+        QCOMPARE(t->popup() != nullptr, canFade);
+        QCOMPARE(t->env->notifier.events,
+                 canFade ? QStringList()
+                         : QStringList{"notify: Some Torrent has just been uploaded."});
+        if (t->popup())
+            t->popup()->unload();
+    }
+
     // Toast cuts the name to the popup's width and plays the program folder's sound; a second
     // popup waits until the first unloads, here by a right click that acknowledges the results.
     void twoToastsInARow()
