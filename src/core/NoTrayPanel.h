@@ -34,10 +34,8 @@ public:
 
     // Follows the tray icon now.
     void update();
-    // command_menu: the button's menu below the button.
+    // command_menu: the button's menu (mnuNoTray, built afresh at each click) below the button.
     void command_menu_Click();
-    // The button's menu, built afresh at each click.
-    QMenu *menu() const { return m_own; }
 
 private:
     TrayIcon &m_tray;

@@ -49,8 +49,8 @@ uint NotificationServer::Notify(const QString &appName, uint replacesId, const Q
         return 0;
     }
     const uint id = replacesId != 0 ? replacesId : m_nextId++;
-    notifications << Notification{appName, replacesId, icon,   summary, body,
-                                  actions, hints,      expiry, id};
+    notifications << Notification{appName, icon,       summary, body,  actions,
+                                  hints,   replacesId, id,      expiry};
     return id;
 }
 

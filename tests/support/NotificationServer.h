@@ -25,15 +25,11 @@ public:
     };
     struct Notification
     {
-        QString appName;
-        uint replacesId = 0;
-        QString icon;
-        QString summary;
-        QString body;
+        QString appName, icon, summary, body;
         QStringList actions;
         QVariantMap hints;
+        uint replacesId = 0, id = 0; // id: what Notify answered
         int expiry = 0;
-        uint id = 0; // what Notify answered
     };
 
     explicit NotificationServer(QDBusConnection connection);

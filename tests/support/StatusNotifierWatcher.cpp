@@ -18,7 +18,6 @@ StatusNotifierWatcher::StatusNotifierWatcher(QDBusConnection connection)
         [this] {
             m_registered = m_connection.registerObject(ObjectPath, this,
                                                        QDBusConnection::ExportAllSlots |
-                                                           QDBusConnection::ExportAllSignals |
                                                            QDBusConnection::ExportAllProperties) &&
                            m_connection.registerService(Name);
         },
@@ -48,14 +47,6 @@ QStringList StatusNotifierWatcher::items() const
 
 void StatusNotifierWatcher::RegisterStatusNotifierItem(const QString &service)
 {
-    {
-        const QMutexLocker locker(&m_lock);
-        m_items << service;
-    }
-    emit StatusNotifierItemRegistered(service);
-}
-
-void StatusNotifierWatcher::RegisterStatusNotifierHost(const QString &)
-{
-    emit StatusNotifierHostRegistered();
+    const QMutexLocker locker(&m_lock);
+    m_items << service;
 }

@@ -32,11 +32,6 @@ public:
 
 public slots:
     void RegisterStatusNotifierItem(const QString &service);
-    void RegisterStatusNotifierHost(const QString &service);
-
-signals:
-    void StatusNotifierItemRegistered(const QString &service);
-    void StatusNotifierHostRegistered();
 
 private:
     QDBusConnection m_connection;

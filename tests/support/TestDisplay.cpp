@@ -9,34 +9,22 @@ TestDisplay::TestDisplay()
 {
     m_server.setStandardErrorFile(QProcess::nullDevice());
     // -displayfd 1: the server picks a free display and prints its number once it listens.
-    m_server.start(QStringLiteral("Xvfb"),
-                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                    QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                    QStringLiteral("tcp")});
-    if (!m_server.waitForStarted(5000)) {
-        m_error = QStringLiteral("Xvfb did not start: ") + m_server.errorString();
-        return;
-    }
+    m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
     QByteArray out;
-    QDeadlineTimer deadline(10000);
-    while (!out.contains('\n') && !deadline.hasExpired() && m_server.state() == QProcess::Running) {
-        m_server.waitForReadyRead(int(deadline.remainingTime()));
+    const QDeadlineTimer deadline(10000);
+    while (!out.contains('\n') && m_server.waitForReadyRead(int(deadline.remainingTime())))
         out += m_server.readAllStandardOutput();
-    }
-    if (!out.contains('\n')) {
-        m_error = QStringLiteral("Xvfb printed no display");
-        return;
-    }
-    m_name = QLatin1Char(':') + QString::fromLatin1(out.trimmed());
+    if (out.contains('\n'))
+        m_name = ':' + QString::fromLatin1(out.trimmed());
+    else
+        m_error = "Xvfb gave no display: " + m_server.errorString();
 }
 
 TestDisplay::~TestDisplay()
 {
-    if (m_server.state() == QProcess::NotRunning)
-        return;
-    ::kill(pid_t(m_server.processId()), SIGTERM);
-    if (!m_server.waitForFinished(5000)) {
-        ::kill(pid_t(m_server.processId()), SIGKILL);
+    // Stopped by its id; one that ignores the request is killed with its QProcess.
+    if (m_server.state() != QProcess::NotRunning) {
+        ::kill(pid_t(m_server.processId()), SIGTERM);
         m_server.waitForFinished(5000);
     }
 }
