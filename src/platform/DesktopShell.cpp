@@ -14,14 +14,6 @@ DesktopShell::DesktopShell(Dialogs &dialogs, DebugConsole &log, QObject *parent)
 {
 }
 
-DesktopShell::~DesktopShell()
-{
-    // A process still running is the user's program by now: it is let go, not killed (which
-    // deleting its QProcess would do).
-    for (QProcess *process : std::as_const(m_watched))
-        process->disconnect(this);
-}
-
 void DesktopShell::openUrl(const QString &url)
 {
     launch(url, url, QString(), Asked::ByUser);
@@ -40,7 +32,6 @@ void DesktopShell::launch(const QString &target, const QString &address, const Q
 {
     auto *process = new QProcess;
     process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->setInputChannelMode(QProcess::ForwardedInputChannel);
     m_watched.append(process);
     auto *window = new QTimer(process);
     window->setSingleShot(true);
@@ -69,11 +60,9 @@ void DesktopShell::launch(const QString &target, const QString &address, const Q
 
 void DesktopShell::stopWatching(QProcess *process)
 {
-    if (!m_watched.removeOne(process))
-        return;
-    process->disconnect(this);
-    // Deleted once it ends by itself; never killed.
-    connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    // How it ends is no refusal now. It is deleted once it ends by itself, never killed (as
+    // deleting a running QProcess would), not even when this shell goes before it.
+    m_watched.removeOne(process);
 }
 
 void DesktopShell::refused(const QString &address, const QString &savedPath, Asked asked,

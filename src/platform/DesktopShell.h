@@ -25,7 +25,6 @@ public:
     static constexpr int RefusalWindowMs = 10000;
 
     DesktopShell(Dialogs &dialogs, DebugConsole &log, QObject *parent = nullptr);
-    ~DesktopShell() override;
 
     void openUrl(const QString &url) override;
     void openFile(const QString &path, Asked asked) override;

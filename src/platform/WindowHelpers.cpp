@@ -9,7 +9,6 @@
 #include <QFontMetricsF>
 #include <QHeaderView>
 #include <QLayout>
-#include <QPushButton>
 #include <QStyle>
 #include <QTreeView>
 #include <QWidget>
@@ -80,8 +79,6 @@ void InstallMinimumSize(QWidget *window, QSize minimum, bool developerMode)
 QSize FontFittedMinimum(QWidget *window, QTreeView *list, QSize minimum,
                         const ColumnWidths &columnWidths)
 {
-    for (QPushButton *button : window->findChildren<QPushButton *>())
-        button->setMinimumWidth(button->sizeHint().width());
     const QHeaderView *header = list->header();
     QList<int> needed;
     for (int section = 0; section < header->count(); ++section)
@@ -106,6 +103,7 @@ QSize FontFittedMinimum(QWidget *window, QTreeView *list, QSize minimum,
         else
             low = middle + 1;
     }
+    // The layout's own minimum holds every push button at its sizeHint().
     if (window->layout())
         window->layout()->activate();
     const int frame = window->width() - list->width();

@@ -43,8 +43,7 @@ void InstallMinimumSize(QWidget *window, QSize minimum, bool developerMode);
 using ColumnWidths = std::function<QList<int>(int listWidth)>;
 // The smallest size at which a window's own font fits: the larger of minimum and the size at
 // which every push button gets its sizeHint() and every header section of list, sized by
-// columnWidths, is at least its caption's horizontalAdvance plus 12 pixels. The buttons are
-// held at that width.
+// columnWidths, is at least its caption's horizontalAdvance plus 12 pixels.
 QSize FontFittedMinimum(QWidget *window, QTreeView *list, QSize minimum,
                         const ColumnWidths &columnWidths);
 

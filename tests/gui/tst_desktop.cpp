@@ -36,6 +36,7 @@ private slots:
     void cleanup()
     {
         QApplication::setFont(m_font);
+        qApp->setStyleSheet(QString());
         for (QWidget *w : QApplication::topLevelWidgets())
             if (qobject_cast<QMenu *>(w))
                 w->hide();
@@ -225,19 +226,25 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<int>("pointSize"); // 0: the usual font
+        QTest::addColumn<int>("padding");   // of each push button's caption, left and right
         QTest::addColumn<QSize>("part");    // the smallest size the window always had
-        QTest::newRow("New Torrents, usual font") << "frmSummary" << 0 << QSize(639, 182);
-        QTest::newRow("New Torrents, DejaVu Sans 14") << "frmSummary" << 14 << QSize(639, 182);
-        QTest::newRow("Search Torrents, usual font") << "frmSearch" << 0 << QSize(286, 212);
-        QTest::newRow("Search Torrents, DejaVu Sans 14") << "frmSearch" << 14 << QSize(286, 212);
+        const QSize summary(639, 182), search(286, 212);
+        QTest::newRow("New Torrents, usual font") << "frmSummary" << 0 << 0 << summary;
+        QTest::newRow("New Torrents, DejaVu Sans 14") << "frmSummary" << 14 << 0 << summary;
+        QTest::newRow("New Torrents, wide buttons") << "frmSummary" << 0 << 120 << summary;
+        QTest::newRow("Search Torrents, usual font") << "frmSearch" << 0 << 0 << search;
+        QTest::newRow("Search Torrents, DejaVu Sans 14") << "frmSearch" << 14 << 0 << search;
+        QTest::newRow("Search Torrents, wide buttons") << "frmSearch" << 0 << 120 << search;
     }
     void smallestWindowsFitTheFont()
     {
         QFETCH(QString, window);
         QFETCH(int, pointSize);
+        QFETCH(int, padding);
         QFETCH(QSize, part);
         if (pointSize > 0)
             QApplication::setFont(QFont("DejaVu Sans", pointSize));
+        qApp->setStyleSheet(QString("QPushButton { padding: 0 %1px; }").arg(padding));
         m->startShown();
         QWidget *w = nullptr;
         QTreeView *list = nullptr;
@@ -266,7 +273,7 @@ private slots:
         QCOMPARE(w->size(), w->minimumSize());
         QCOMPARE(w->minimumSize().expandedTo(part), w->minimumSize());
         QCOMPARE(w->minimumHeight(), part.height());
-        if (pointSize > 0)
+        if (pointSize + padding > 0)
             QVERIFY(w->minimumWidth() > part.width() + 100);
         const QHeaderView *header = list->header();
         for (int i = 0; i < header->count(); ++i) {
