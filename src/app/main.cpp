@@ -5,6 +5,7 @@
 #include "platform/AppInfo.h"
 #include "platform/Clock.h"
 #include "platform/DesktopShell.h"
+#include "platform/KeychainPasswordStore.h"
 #include "platform/ProcessList.h"
 #include "platform/ProgramIcon.h"
 #include "platform/QtDialogs.h"
@@ -12,6 +13,7 @@
 #include "platform/QtSound.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "platform/StoredPassword.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -66,6 +68,12 @@ int main(int argc, char *argv[])
     services.sound = &sound;
     services.screen = &screen;
     services.bus = &bus;
+    KeychainPasswordStore keyring(&bus);
+    services.keyring = &keyring;
+    StoredPassword sitePassword(QStringLiteral("site_password"),
+                                QStringLiteral("password_in_keyring"), store, services.keyring,
+                                log);
+    services.sitePassword = &sitePassword;
     services.endProgram = [](int code) {
         std::fflush(nullptr);
         std::_Exit(code);

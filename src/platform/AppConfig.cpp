@@ -1,5 +1,7 @@
 #include "platform/AppConfig.h"
 
+#include "platform/PrivateFiles.h"
+
 #include "platform/TextUtils.h"
 
 #include <QCoreApplication>
@@ -72,7 +74,7 @@ AppConfig AppConfig::inFolder(const QString &folder)
 
 QString AppConfig::programFolder() const
 {
-    QDir().mkpath(m_programFolder);
+    PrivateFiles::makeFolder(m_programFolder);
     return m_programFolder;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/AppInfo.h"
 #include "platform/BrokenFiles.h"
+#include "platform/PrivateFiles.h"
 #include "platform/RegFile.h"
 #include "platform/TextUtils.h"
 
@@ -136,8 +137,8 @@ bool SettingsStore::endBatch()
 
 bool SettingsStore::replaceFile(const RegFile &file)
 {
-    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    return ReplaceFileAtomically(m_filePath, file.serialize(), &m_lastError);
+    PrivateFiles::makeFolder(QFileInfo(m_filePath).absolutePath());
+    return ReplaceFileAtomically(m_filePath, file.serialize(), &m_lastError, Privacy::OwnerOnly);
 }
 
 bool SettingsStore::edit(const std::function<bool(RegFile &)> &change)
@@ -163,11 +164,16 @@ QString SettingsStore::RegReadText(Root, const QString &path, const QString &nam
 {
     if (isRunEntry(path, name))
         return readRunEntry();
+    return BytesToText(textBytes(path, name));
+}
+
+QByteArray SettingsStore::textBytes(const QString &path, const QString &name) const
+{
     const RegFile file = m_pending ? *m_pending : loadFile(m_filePath);
     const RegFile::Value *value = file.find(path, name);
     if (!value || value->type != RegFile::Value::Text)
-        return QString();
-    return BytesToText(value->text);
+        return QByteArray();
+    return value->text;
 }
 
 qint32 SettingsStore::RegReadNumber(Root, const QString &path, const QString &name) const
@@ -233,6 +239,11 @@ void SettingsStore::RegDeleteValueName(Root, const QString &path, const QString 
 QString SettingsStore::ReadSettingText(const QString &name) const
 {
     return RegReadText(HKEY_CURRENT_USER, ProgramKey(), name);
+}
+
+QByteArray SettingsStore::ReadSettingBytes(const QString &name) const
+{
+    return textBytes(ProgramKey(), name);
 }
 
 qint16 SettingsStore::ReadSettingNumber(const QString &name) const

@@ -151,6 +151,13 @@ private slots:
             expected << "filters.dat could not be read; kept as " + filtersPath + ".bad";
         for (const QString &line : std::as_const(expected))
             QCOMPARE(m->messages().count(line), 1);
+        // The copy set aside (made at the usual umask) is the user's alone from this start on.
+        if (settings != "folder") {
+            QCOMPARE(QFileInfo(settingsPath + ".bad").permissions() &
+                         (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+                     QFileDevice::Permissions());
+            QCOMPARE(m->messages().filter("settings.reg.bad could be opened by other").size(), 1);
+        }
         if (!expected.isEmpty()) {
             const ScriptedDialogs::Shown box = m->env.dialogs.take();
             QCOMPARE(box.caption, QStringLiteral("Pollwick"));

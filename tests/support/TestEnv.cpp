@@ -12,7 +12,11 @@ TestEnv::TestEnv()
     store = std::make_unique<SettingsStore>(services.config.settingsPath(),
                                             services.config.autostartPath());
     log = std::make_unique<DebugLog>(&clock);
+    sitePassword = std::make_unique<StoredPassword>(QStringLiteral("site_password"),
+                                                    QStringLiteral("password_in_keyring"), *store,
+                                                    nullptr, *log);
     services.store = store.get();
+    services.sitePassword = sitePassword.get();
     services.network = &network;
     services.log = log.get();
     services.clock = &clock;
