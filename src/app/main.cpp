@@ -33,6 +33,27 @@ QString env(const char *name)
 
 int main(int argc, char *argv[])
 {
+    // "--help", "--version" and a missing display are answered before anything of the start:
+    // no lock, no settings, no window, and no Qt platform plugin that would abort.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    switch (StartupRules::earlyStart(arguments, env("QT_QPA_PLATFORM"), env("DISPLAY"),
+                                     env("WAYLAND_DISPLAY"))) {
+    case StartupRules::EarlyStart::Help:
+        std::fputs(StartupRules::usageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case StartupRules::EarlyStart::Version:
+        std::fputs((StartupRules::versionLine() + QLatin1Char('\n')).toLocal8Bit().constData(),
+                   stdout);
+        return 0;
+    case StartupRules::EarlyStart::NoDisplay:
+        std::fputs(StartupRules::noDisplayText().toLocal8Bit().constData(), stderr);
+        return 1;
+    case StartupRules::EarlyStart::Run:
+        break;
+    }
+
     // Qt picks the display platform: native Wayland where the session is Wayland. There the
     // popup, which Wayland lets no client place, gives way to desktop notifications.
     QApplication app(argc, argv);
@@ -69,7 +90,8 @@ int main(int argc, char *argv[])
     services.screen = &screen;
     services.bus = &bus;
     KeychainPasswordStore keyring(&bus);
-    services.keyring = &keyring;
+    // POLLWICK_NO_KEYRING (the demo sets it) keeps the passwords in the settings file.
+    services.keyring = services.config.keyringAllowed() ? &keyring : nullptr;
     StoredPassword sitePassword(QStringLiteral("site_password"),
                                 QStringLiteral("password_in_keyring"), store, services.keyring,
                                 log);

@@ -39,6 +39,25 @@ QString escapeDesktopValue(const QString &value)
     return out;
 }
 
+// The program of an Exec command line: its first argument, unquoted by the desktop-entry rules
+// (inside double quotes a backslash keeps the next character; "%%" stands for "%").
+QString programOfCommandLine(const QString &commandLine)
+{
+    QString program;
+    const bool quoted = commandLine.startsWith(QLatin1Char('"'));
+    for (qsizetype i = quoted ? 1 : 0; i < commandLine.size(); ++i) {
+        const QChar c = commandLine[i];
+        if (quoted ? c == QLatin1Char('"') : c == QLatin1Char(' '))
+            break;
+        if ((quoted && c == QLatin1Char('\\')) ||
+            (c == QLatin1Char('%') && commandLine.mid(i, 2) == QLatin1String("%%")))
+            ++i;
+        if (i < commandLine.size())
+            program += commandLine[i];
+    }
+    return program;
+}
+
 QString unescapeDesktopValue(const QString &value)
 {
     QString out;
@@ -294,10 +313,12 @@ bool SettingsStore::writeRunEntry(const QString &commandLine)
                                          "Name=%1\n"
                                          "Comment=Tells you about new uploads on Vellumstacks\n"
                                          "Exec=%2\n"
+                                         "TryExec=%3\n"
                                          "Icon=pollwick\n"
                                          "Terminal=false\n"
                                          "X-GNOME-Autostart-enabled=true\n")
-                              .arg(AppInfo::Title, escapeDesktopValue(commandLine));
+                              .arg(AppInfo::Title, escapeDesktopValue(commandLine),
+                                   escapeDesktopValue(programOfCommandLine(commandLine)));
     return ReplaceFileAtomically(m_autostartPath, entry.toUtf8(), &m_lastError);
 }
 

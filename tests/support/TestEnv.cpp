@@ -8,6 +8,9 @@ TestEnv::TestEnv()
     qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
     qunsetenv("POLLWICK_SITE_URL");
     qunsetenv("POLLWICK_LOG");
+    qunsetenv("POLLWICK_AUTOSTART_DIR");
+    qunsetenv("POLLWICK_CHECK_SECONDS");
+    qunsetenv("POLLWICK_NO_KEYRING");
     services.config = AppConfig::fromEnvironment();
     store = std::make_unique<SettingsStore>(services.config.settingsPath(),
                                             services.config.autostartPath());
