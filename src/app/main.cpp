@@ -1,6 +1,7 @@
 #include "core/DebugLog.h"
 #include "core/DesktopNotifier.h"
 #include "core/PollwickApp.h"
+#include "core/StartupRules.h"
 #include "platform/AppConfig.h"
 #include "platform/AppInfo.h"
 #include "platform/Clock.h"

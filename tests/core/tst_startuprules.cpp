@@ -140,7 +140,6 @@ private slots:
         QCOMPARE(AppConfig::fromEnvironment().keyringAllowed(), text.isEmpty());
         qunsetenv("POLLWICK_NO_KEYRING");
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestStartupRules)

@@ -225,7 +225,7 @@ private slots:
         prepare();
         t->site->catalogue().addTorrent("Single.Show.S01E01", "TV/XviD", 1000);
         t->start();
-        QTRY_COMPARE(server->notifications.size(), 1);
+        QTRY_COMPARE(notifications().shown().size(), 1);
         const uint id = server->notifications.first().id;
         if (acknowledged)
             t->app->seticonnonew();
@@ -262,8 +262,8 @@ private slots:
         QTRY_COMPARE(server->notifications.size(), 2);
         const uint first = server->notifications[0].id;
         QCOMPARE(server->notifications[1].replacesId, first);
+        QTRY_COMPARE(notifications().shown().value(first).name, QStringLiteral("Second"));
         QCOMPARE(notifications().shown().size(), 1);
-        QCOMPARE(notifications().shown().value(first).name, QStringLiteral("Second"));
         server->close(first + 1); // not ours: nothing changes
         server->close(first);
         QTRY_VERIFY(notifications().shown().isEmpty());
