@@ -246,23 +246,17 @@ private slots:
             QApplication::setFont(QFont("DejaVu Sans", pointSize));
         qApp->setStyleSheet(QString("QPushButton { padding: 0 %1px; }").arg(padding));
         m->startShown();
-        QWidget *w = nullptr;
-        QTreeView *list = nullptr;
-        if (window == "frmSummary") {
-            frmSummary &summary = m->app->notifyWindows().summaryWindow();
-            summary.present();
-            summary.resize(1, 1);
-            summary.onResizeTick();
-            w = &summary;
-            list = WidgetFinder::control<QTreeView>(w, "torrent_list");
-        } else {
+        if (window == "frmSummary")
+            m->app->notifyWindows().summaryWindow().present();
+        else
             m->app->searchOpener().showSearchWindow();
-            frmSearch *search = m->app->searchWindows().window();
-            search->resize(1, 1);
-            search->onResizeTick();
-            w = search;
-            list = WidgetFinder::control<QTreeView>(w, "list");
-            auto *combo = WidgetFinder::control<QComboBox>(w, "combo_cat");
+        QWidget *w = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            w = top->objectName() == window ? top : w;
+        w->resize(1, 1);
+        QTRY_VERIFY(!w->findChild<QTimer *>("resize")->isActive()); // the columns are set
+        auto *list = w->findChild<QTreeView *>();
+        if (auto *combo = w->findChild<QComboBox *>("combo_cat")) {
             QStyleOptionComboBox option;
             option.initFrom(combo);
             const QRect text = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,

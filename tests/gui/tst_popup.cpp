@@ -100,28 +100,6 @@ private slots:
         QTRY_VERIFY(!popup);
     }
 
-    // On native Wayland, where it could not be placed, the popup never shows: the tray's words
-    // tell instead.
-    void neverShownOnNativeWayland_data()
-    {
-        QTest::addColumn<QString>("platform");
-        QTest::newRow("X11") << "xcb";
-        QTest::newRow("Wayland") << "wayland";
-    }
-    void neverShownOnNativeWayland()
-    {
-        QFETCH(QString, platform);
-        t->env->services.session.platformName = platform;
-        t->start();
-        t->notify().showPopup(PopupRequest{"Some Torrent", AlertStage::SingleTail});
-        const bool x11 = platform == "xcb";
-        QCOMPARE(t->popup() != nullptr, x11);
-        QCOMPARE(t->env->notifier.events,
-                 x11 ? QStringList() : QStringList{"notify: Some Torrent has just been uploaded."});
-        if (t->popup())
-            t->popup()->unload();
-    }
-
     // Toast cuts the name to the popup's width and plays the program folder's sound; a second
     // popup waits until the first unloads, here by a right click that acknowledges the results.
     void twoToastsInARow()
