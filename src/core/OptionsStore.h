@@ -43,6 +43,7 @@ public:
         qint16 waitSeconds = 300;   // text_wait, validated and converted
         QStringList procRows;       // proc_list
         qint16 doubleClickAction = 1;
+        qint16 notifyStyle = 0;  // notifystyle as it is to be stored
         QString torrentPath;     // text_torrentpath
         HandoffSettings handoff; // the torrent-client panel
     };
