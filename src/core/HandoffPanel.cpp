@@ -119,27 +119,21 @@ void HandoffPanel::testTransmission()
 
 void HandoffPanel::runTest(int client)
 {
-    const int index = client == HandoffSettings::Qbittorrent ? 0 : 1;
-    QLabel *line = index == 0 ? m_ui->info_qbt_test : m_ui->info_tr_test;
-    QPushButton *button = index == 0 ? m_ui->command_qbt_test : m_ui->command_tr_test;
-    if (m_tests[index])
-        return;
+    const bool qbt = client == HandoffSettings::Qbittorrent;
+    QLabel *line = qbt ? m_ui->info_qbt_test : m_ui->info_tr_test;
     HandoffSettings s = values();
     s.choice = client;
-    const QString url = index == 0 ? s.qbt.url : s.tr.url;
-    if (!HandoffOptions::isWebAddress(url)) {
+    if (!HandoffOptions::isWebAddress(qbt ? s.qbt.url : s.tr.url)) {
         line->setText(QStringLiteral("Not connected: the address must begin with http:// or "
                                      "https://"));
         return;
     }
+    // The button stays usable (disabling it would move the keyboard focus into a field); the
+    // line shows the outcome of the test that ends last.
     TorrentHandoff *handoff = TorrentHandoff::create(s, m_network, this).release();
-    m_tests[index] = handoff;
     line->setText(QStringLiteral("Connecting..."));
-    button->setEnabled(false);
-    handoff->test(this, [this, index, line, button, handoff](const TorrentHandoff::Result &r) {
+    handoff->test(this, [line, handoff](const TorrentHandoff::Result &r) {
         line->setText(handoff->testLine(r));
-        button->setEnabled(true);
-        m_tests[index] = nullptr;
         handoff->deleteLater();
     });
 }

@@ -2,13 +2,11 @@
 
 #include "model/HandoffSettings.h"
 
-#include <QPointer>
 #include <QWidget>
 
 #include <memory>
 
 class QNetworkAccessManager;
-class TorrentHandoff;
 
 namespace Ui {
 class HandoffPanel;
@@ -49,5 +47,4 @@ private:
 
     std::unique_ptr<Ui::HandoffPanel> m_ui;
     QNetworkAccessManager &m_network;
-    QPointer<TorrentHandoff> m_tests[2]; // the running test of each client
 };

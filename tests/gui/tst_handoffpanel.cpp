@@ -183,9 +183,7 @@ private slots:
         type("text_" + prefix + "_password", password);
         QTest::mouseClick(test, Qt::LeftButton);
         QCOMPARE(info->text(), "Connecting...");
-        QVERIFY(!test->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(info->text(), line, 30000);
-        QVERIFY(test->isEnabled());
         // Testing stores nothing.
         QCOMPARE(m->env.store->ReadSettingText(prefix + "_url"), "");
     }
