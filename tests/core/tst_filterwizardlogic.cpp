@@ -53,6 +53,64 @@ private slots:
         QTEST(wizard.pending().Keywords, "keywords");
     }
 
+    // The size boxes on "Next" from the keyword step: limits in either unit, or the step
+    // refused with its message while the largest is below the smallest.
+    void sizeBoxes_data()
+    {
+        QTest::addColumn<QString>("smallest");
+        QTest::addColumn<bool>("smallestGb");
+        QTest::addColumn<QString>("largest");
+        QTest::addColumn<bool>("largestGb");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("summary");
+        const QString below = "The largest size must not be smaller than the smallest.";
+        QTest::newRow("none") << "" << false << "" << true << ""
+                              << "Any";
+        QTest::newRow("equal in two units") << "1024" << false << "1" << true << ""
+                                            << "between 1024 MB and 1 GB";
+        QTest::newRow("a hundredth below") << "1024" << false << "0.99" << true << below << "";
+        QTest::newRow("largest below, same unit") << "8.01" << true << "8" << true << below << "";
+        QTest::newRow("smallest alone") << "700" << false << "" << false << ""
+                                        << "at least 700 MB";
+        QTest::newRow("largest alone") << "" << false << "8.50" << true << ""
+                                       << "at most 8.5 GB";
+        QTest::newRow("not a number")
+            << "7e3" << false << "" << false
+            << "A size must be a number with at most two decimals, such as 700 or 1.5."
+            << "";
+    }
+    void sizeBoxes()
+    {
+        QFETCH(QString, smallest);
+        QFETCH(bool, smallestGb);
+        QFETCH(QString, largest);
+        QFETCH(bool, largestGb);
+        QFETCH(QString, refusal);
+        FilterTable table;
+        FilterWizardLogic wizard(Kind::Add, &table, Names);
+        FilterWizardLogic::Controls controls;
+        const auto unit = [](bool gb) { return gb ? SizeLimit::Unit::GB : SizeLimit::Unit::MB; };
+        controls.smallestText = smallest;
+        controls.smallestUnit = unit(smallestGb);
+        controls.largestText = largest;
+        controls.largestUnit = unit(largestGb);
+        QVERIFY(wizard.showstep(1, controls));
+        QCOMPARE(wizard.showstep(2, controls), refusal.isEmpty());
+        QCOMPARE(wizard.refusal(), refusal);
+        QCOMPARE(wizard.currentStep(), refusal.isEmpty() ? 2 : 1);
+        if (!refusal.isEmpty())
+            return;
+        QVERIFY(wizard.showstep(3, controls) && wizard.showstep(4, controls));
+        QTEST(wizard.summary().size, "summary");
+        QCOMPARE(table[1].Limits, wizard.filterFor(controls).Limits);
+        // The edit wizard opens with the boxes as they were typed, trailing zeros left out.
+        FilterWizardLogic edit(Kind::Edit, &table, Names, 1);
+        const FilterWizardLogic::Controls shown = edit.initialControls();
+        SizeLimits again;
+        QCOMPARE(FilterWizardLogic::limitsFrom(shown, &again), QString());
+        QCOMPARE(again, table[1].Limits);
+    }
+
     // ">" or "<" (how the row's name starts) with the given rows of its list selected and
     // `current` as its current row, in the lists the edit wizard opens for a filter limited to
     // `filter`; then the lists as "available | chosen", and the selection left behind.
@@ -144,7 +202,7 @@ private slots:
         QFETCH(bool, switchesOn);
         FilterTable table;
         for (const QChar flag : flags)
-            table.append({flag == QLatin1Char('1'), "Contains", "Notify", {"*"}, {"*"}, false});
+            table.append({flag == QLatin1Char('1'), "Contains", "Notify", {"*"}, {"*"}, {}, false});
         FilterWizardLogic wizard(kind, &table, Names, 1);
         FilterWizardLogic::Controls controls = wizard.initialControls();
         for (int step = 1; step <= 4; ++step)
@@ -172,8 +230,8 @@ private slots:
         QFETCH(int, editIndex);
         QFETCH(int, storedSlot);
         FilterTable table;
-        table.append({true, "Contains", "Notify", {"a"}, {"*"}, false});
-        table.append({true, "Contains", "Notify", {"b"}, {"*"}, false});
+        table.append({true, "Contains", "Notify", {"a"}, {"*"}, {}, false});
+        table.append({true, "Contains", "Notify", {"b"}, {"*"}, {}, false});
         FilterWizardLogic wizard(Kind::Edit, &table, Names, editIndex);
         FilterWizardLogic::Controls controls = wizard.initialControls();
         for (int step = 1; step <= 4; ++step)
