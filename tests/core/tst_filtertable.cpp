@@ -51,39 +51,6 @@ private slots:
         QTEST(table.ffname(slot), "description");
     }
 
-    // A filter with limits ends in them, numbers as typed without trailing zeros.
-    void describesLimits_data()
-    {
-        QTest::addColumn<QString>("smallest"); // as the limits file writes it; empty for none
-        QTest::addColumn<QString>("largest");
-        QTest::addColumn<QString>("description");
-        QTest::newRow("none") << ""
-                              << ""
-                              << "Contains x264 in TV, Movies";
-        QTest::newRow("both") << "700 MB"
-                              << "8 GB"
-                              << "Contains x264 in TV, Movies between 700 MB and 8 GB";
-        QTest::newRow("smallest only") << "1.5 GB"
-                                       << ""
-                                       << "Contains x264 in TV, Movies at "
-                                          "least 1.5 GB";
-        QTest::newRow("largest only") << ""
-                                      << "0.25 MB"
-                                      << "Contains x264 in TV, Movies at "
-                                         "most 0.25 MB";
-    }
-    void describesLimits()
-    {
-        QFETCH(QString, smallest);
-        QFETCH(QString, largest);
-        FilterTable table = FilterTable::parse("110x264\r\nTV, Movies\r\n");
-        SizeLimits &limits = table[1].Limits;
-        QCOMPARE(smallest.isEmpty() || SizeLimit::fromText(smallest, &limits.smallest), true);
-        QCOMPARE(largest.isEmpty() || SizeLimit::fromText(largest, &limits.largest), true);
-        QTEST(table.ffname(1), "description");
-        QCOMPARE(table.serialize(), QStringLiteral("110x264\r\nTV, Movies\r\n"));
-    }
-
     // A number as a wizard's box holds it: read, in bytes (rounded), and shown again.
     void sizeLimitNumbers_data()
     {

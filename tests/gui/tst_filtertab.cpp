@@ -2,6 +2,7 @@
 #include "filters/FilterWizardWindow.h"
 #include "MainWindowHarness.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -277,9 +278,16 @@ private slots:
         QPointer<FilterWizardWindow> w = wizard();
         QTest::keyClicks(control<QLineEdit>(w, "Text1"), QStringLiteral("x264"));
         QTest::keyClicks(control<QLineEdit>(w, "text_maxsize"), QStringLiteral("8"));
+        QVERIFY(w->tmrPreview().isActive());
         w->onTmrPreviewTick();
-        QCOMPARE(control<QLabel>(w, "info_preview")->text(),
-                 QStringLiteral("Would have matched 2 of the newest 4 torrents"));
+        QLabel *preview = control<QLabel>(w, "info_preview");
+        QCOMPARE(preview->text(), QStringLiteral("Would have matched 2 of the newest 4 torrents"));
+        // The unit counts at once: at most 8 MB takes none of them.
+        QComboBox *unit = control<QComboBox>(w, "combo_maxunit");
+        unit->setFocus();
+        QTest::keyClick(unit, Qt::Key_Up);
+        QCOMPARE(preview->text(), QStringLiteral("Would have matched 0 of the newest 4 torrents"));
+        QTest::keyClick(unit, Qt::Key_Down);
         next();
         next();
         clickOption(control<QRadioButton>(w, "Option5"));
@@ -292,6 +300,7 @@ private slots:
         const QList<QPair<QString, qint64>> uploads{{"Fits.x264", 8589934592},
                                                     {"Too.Big.x264", 8589934593}};
         QCOMPARE(check({}, uploads), QStringList{"1 Fits x264 downloaded"});
+        QTRY_COMPARE(MainWindowHarness::downloadWindows(), 0);
 
         // A restart, another filter above it, and a move back to the top.
         m->app.reset();
@@ -312,6 +321,17 @@ private slots:
                  QStringLiteral("Contains x264 in all categories at most 8 GB"));
         QCOMPARE(check({}, uploads), QStringList{"1 Fits x264 downloaded"});
         QTRY_COMPARE(MainWindowHarness::downloadWindows(), 0);
+
+        // filters.dat changed while the program was not running: the limit whose filter is
+        // gone is dropped with a log line, the other filter keeps none.
+        QVERIFY(ReplaceFileAtomically(m->env.file("filters.dat"), "110linux\r\n*\r\n"));
+        m->app.reset();
+        m->makeApp();
+        QCOMPARE(m->app->start(), PollwickApp::LoadEnd::NormalStart);
+        QCOMPARE(m->messages().filter("Size limit dropped").size(), 1);
+        QCOMPARE(list()->topLevelItem(0)->text(0),
+                 QStringLiteral("Contains linux in all categories"));
+        QVERIFY(ReplaceFileAtomically(m->env.file("filters.dat"), "111x264\r\n*\r\n"));
 
         // Damaged while the program was not running: set aside with the stored files' notice
         // at the next start; the filter stays, without limit.

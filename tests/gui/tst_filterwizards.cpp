@@ -212,6 +212,10 @@ private slots:
             click(w, "command_next");
         QCOMPARE(text(w, "info_size"), QStringLiteral("at least 700.5 GB"));
         w->close();
+        w = new frmEditFilterWizard(m_env->services, *m_state, m_main.get(), 1, {});
+        w->showOverOwner();
+        QCOMPARE(control<QComboBox>(w, "combo_minunit")->currentText(), QStringLiteral("GB"));
+        w->close();
     }
 
     // The edit wizard shows its slot (2), keywords longer than the 100 characters the box takes
