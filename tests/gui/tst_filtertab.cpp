@@ -277,6 +277,8 @@ private slots:
         controller().addfilter();
         QPointer<FilterWizardWindow> w = wizard();
         QTest::keyClicks(control<QLineEdit>(w, "Text1"), QStringLiteral("x264"));
+        w->onTmrPreviewTick();
+        // Typing a size restarts the pause as typing keywords does.
         QTest::keyClicks(control<QLineEdit>(w, "text_maxsize"), QStringLiteral("8"));
         QVERIFY(w->tmrPreview().isActive());
         w->onTmrPreviewTick();
