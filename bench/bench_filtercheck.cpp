@@ -171,18 +171,21 @@ int main(int argc, char **argv)
         sink = sink + found;
     }
 
+    // One run of the filter stage over the state's feed and filters: its time.
+    const auto runOnce = [&](DebugLog *log) {
+        state.results.clear();
+        state.exclusion.clear();
+        QElapsedTimer timer;
+        timer.start();
+        FilterEngine engine(state, log, starter);
+        engine.run(true, lastparsed);
+        return timer.nsecsElapsed();
+    };
     // The filter stage, without and with the debug log it writes in the program.
     const auto time = [&](DebugLog *log, int *results) {
         std::vector<qint64> times;
-        for (int run = 0; run < Runs; ++run) {
-            state.results.clear();
-            state.exclusion.clear();
-            QElapsedTimer timer;
-            timer.start();
-            FilterEngine engine(state, log, starter);
-            engine.run(true, lastparsed);
-            times.push_back(timer.nsecsElapsed());
-        }
+        for (int run = 0; run < Runs; ++run)
+            times.push_back(runOnce(log));
         *results = int(state.results.size());
         return median(times);
     };
@@ -220,13 +223,7 @@ int main(int argc, char **argv)
     for (int run = 0; run < 2 * Runs; ++run) {
         const bool withLimits = run % 2 == 1;
         state.Filters = withLimits ? limited : plain;
-        state.results.clear();
-        state.exclusion.clear();
-        QElapsedTimer timer;
-        timer.start();
-        FilterEngine engine(state, nullptr, starter);
-        engine.run(true, lastparsed);
-        (withLimits ? limitedTimes : plainTimes).push_back(timer.nsecsElapsed());
+        (withLimits ? limitedTimes : plainTimes).push_back(runOnce(nullptr));
         if (withLimits)
             limitedResults = int(state.results.size());
     }
