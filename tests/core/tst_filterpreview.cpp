@@ -1,6 +1,5 @@
 #include "feed/TorrentDb.h"
 #include "filters/FilterEngine.h"
-#include "filters/FilterLimitsFile.h"
 #include "filters/FilterPreview.h"
 #include "filters/FilterWizardLogic.h"
 #include "model/ProgramState.h"
@@ -17,14 +16,14 @@ namespace {
 
 const QStringList Categories{"TV/XviD", "TV/HD", "Movies/XviD", "Appz/Misc", "Music"};
 
-// torrents.db text of "id|name|category" rows (the name as the site writes it, with dots), of
-// as many MB as the id says (0 when it is not a number), or "id|name|category|size" rows.
+// torrents.db text of "id|name|category" rows (the name as the site writes it, with dots), or
+// "id|name|category|size" rows.
 QByteArray dbText(const QStringList &rows)
 {
     QByteArray out;
     for (const QString &row : rows) {
         const QStringList f = row.split(QLatin1Char('|'));
-        const QString size = f.value(3, QString::number(qint64(f[0].toInt()) * 1048576));
+        const QString size = f.value(3, QString::number(f[0].size() * 1048576));
         out += (f[0] + "\t" + size + "\t" + f[2] + "\t1\t" + f[1] + "\t" + f[1] + ".torrent\r\n")
                    .toLatin1();
     }
@@ -179,69 +178,6 @@ private slots:
         const FilterPreview::Result result =
             preview.run(pendingFilter(typed, match, chosen, action));
         QCOMPARE(result.rowCount, 11);
-        QTEST(result.matched, "matched");
-        QTEST(result.takenAbove, "taken");
-        QTEST(listedIds(*db, result.rows), "listed");
-    }
-
-    // Size limits of the pending filter and of the filters above count. The xvid rows are of
-    // 1, 4, 5, 7 and 9 MB.
-    void countsWithLimits_data()
-    {
-        QTest::addColumn<QString>("above");
-        QTest::addColumn<QString>("aboveLimits"); // filterlimits.dat lines
-        QTest::addColumn<QString>("smallest");
-        QTest::addColumn<QString>("largest");
-        QTest::addColumn<int>("matched");
-        QTest::addColumn<int>("taken");
-        QTest::addColumn<QList<int>>("listed");
-        using L = QList<int>;
-        QTest::newRow("largest at a row's size") << ""
-                                                 << ""
-                                                 << ""
-                                                 << "5 MB" << 3 << 0 << L{5, 4, 1};
-        QTest::newRow("largest a hundredth below") << ""
-                                                   << ""
-                                                   << ""
-                                                   << "4.99 MB" << 2 << 0 << L{4, 1};
-        QTest::newRow("smallest at a row's size") << ""
-                                                  << ""
-                                                  << "5 MB"
-                                                  << "" << 3 << 0 << L{9, 7, 5};
-        QTest::newRow("smallest a hundredth above") << ""
-                                                    << ""
-                                                    << "5.01 MB"
-                                                    << "" << 2 << 0 << L{9, 7};
-        QTest::newRow("both") << ""
-                              << ""
-                              << "8.99 MB"
-                              << "0.01 GB" << 1 << 0 << L{9};
-        QTest::newRow("an Ignore filter above, from 7 MB") << "112xvid\r\n*\r\n"
-                                                           << "7 MB\t\t1\t12xvid\t*\r\n"
-                                                           << ""
-                                                           << "" << 5 << 2 << L{5, 4, 1};
-        QTest::newRow("a Notify filter above, up to 4 MB, and a limit below")
-            << "110xvid\r\n*\r\n"
-            << "\t4 MB\t1\t10xvid\t*\r\n"
-            << ""
-            << "5 MB" << 3 << 2 << L{5};
-    }
-    void countsWithLimits()
-    {
-        QFETCH(QString, above);
-        QFETCH(QString, aboveLimits);
-        QFETCH(QString, smallest);
-        QFETCH(QString, largest);
-        FilterTable table = FilterTable::parse(above);
-        QList<FilterLimitsFile::Entry> entries;
-        QVERIFY(FilterLimitsFile::parse(aboveLimits, &entries));
-        QVERIFY(FilterLimitsFile::attach(&table, entries).isEmpty());
-        FilterRecord pending = pendingFilter("xvid", 1, {}, 4);
-        QVERIFY(smallest.isEmpty() || SizeLimit::fromText(smallest, &pending.Limits.smallest));
-        QVERIFY(largest.isEmpty() || SizeLimit::fromText(largest, &pending.Limits.largest));
-        const std::shared_ptr<const SearchDatabase> db = database(SampleRows);
-        const FilterPreview preview(db, FilterPreview::rulesAbove(table, table.count() + 1));
-        const FilterPreview::Result result = preview.run(pending);
         QTEST(result.matched, "matched");
         QTEST(result.takenAbove, "taken");
         QTEST(listedIds(*db, result.rows), "listed");
