@@ -6,6 +6,7 @@
 #include "platform/AppInfo.h"
 #include "platform/Clock.h"
 #include "platform/DesktopShell.h"
+#include "platform/KeychainPasswordStore.h"
 #include "platform/ProcessList.h"
 #include "platform/ProgramIcon.h"
 #include "platform/QtDialogs.h"
@@ -13,6 +14,7 @@
 #include "platform/QtSound.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "platform/StoredPassword.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -32,6 +34,27 @@ QString env(const char *name)
 
 int main(int argc, char *argv[])
 {
+    // "--help", "--version" and a missing display are answered before anything of the start:
+    // no lock, no settings, no window, and no Qt platform plugin that would abort.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    switch (StartupRules::earlyStart(arguments, env("QT_QPA_PLATFORM"), env("DISPLAY"),
+                                     env("WAYLAND_DISPLAY"))) {
+    case StartupRules::EarlyStart::Help:
+        std::fputs(StartupRules::usageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case StartupRules::EarlyStart::Version:
+        std::fputs((StartupRules::versionLine() + QLatin1Char('\n')).toLocal8Bit().constData(),
+                   stdout);
+        return 0;
+    case StartupRules::EarlyStart::NoDisplay:
+        std::fputs(StartupRules::noDisplayText().toLocal8Bit().constData(), stderr);
+        return 1;
+    case StartupRules::EarlyStart::Run:
+        break;
+    }
+
     // The popup is placed at the bottom right, which Wayland does not allow a client to do.
     if (StartupRules::shouldUseXcb(env("WAYLAND_DISPLAY"), env("XDG_SESSION_TYPE"), env("DISPLAY"),
                                    env("QT_QPA_PLATFORM")))
@@ -68,6 +91,13 @@ int main(int argc, char *argv[])
     services.sound = &sound;
     services.screen = &screen;
     services.bus = &bus;
+    KeychainPasswordStore keyring(&bus);
+    // POLLWICK_NO_KEYRING (the demo sets it) keeps the passwords in the settings file.
+    services.keyring = services.config.keyringAllowed() ? &keyring : nullptr;
+    StoredPassword sitePassword(QStringLiteral("site_password"),
+                                QStringLiteral("password_in_keyring"), store, services.keyring,
+                                log);
+    services.sitePassword = &sitePassword;
     services.endProgram = [](int code) {
         std::fflush(nullptr);
         std::_Exit(code);

@@ -38,7 +38,21 @@ void CheckScheduler::setStatus(const QString &text)
 
 QString CheckScheduler::countdownText() const
 {
-    return nextCheckIn(m_settings.CheckIntervalSeconds - m_checkTicks * 5);
+    return nextCheckIn(intervalSeconds() - m_checkTicks * 5);
+}
+
+int CheckScheduler::intervalSeconds() const
+{
+    return m_overrideSeconds > 0 ? m_overrideSeconds : m_settings.CheckIntervalSeconds;
+}
+
+void CheckScheduler::setIntervalOverride(int seconds)
+{
+    m_overrideSeconds = seconds;
+    if (seconds > 0)
+        m_log.debug_console(QStringLiteral("Checking every %1 seconds as POLLWICK_CHECK_SECONDS "
+                                           "asks; the stored interval is kept.")
+                                .arg(seconds));
 }
 
 void CheckScheduler::setPauseChecked(bool checked)
@@ -67,7 +81,7 @@ void CheckScheduler::startChecking()
     setStatus(QStringLiteral("Checking for new torrents..."));
     m_host.checkfeed();
     m_tmrCheck.start();
-    setStatus(nextCheckIn(m_settings.CheckIntervalSeconds));
+    setStatus(nextCheckIn(intervalSeconds()));
 }
 
 void CheckScheduler::stop()
@@ -81,7 +95,7 @@ void CheckScheduler::onTmrCheckTick()
 {
     ++m_checkTicks;
     setStatus(countdownText());
-    if (m_checkTicks * 5 < m_settings.CheckIntervalSeconds)
+    if (m_checkTicks * 5 < intervalSeconds())
         return;
     if (watchedProgramRunning()) {
         m_log.debug_console(QStringLiteral("Paused: Process detected"));
@@ -94,7 +108,7 @@ void CheckScheduler::onTmrCheckTick()
     setStatus(QStringLiteral("Checking for new torrents..."));
     m_host.checkfeed();
     m_checkTicks = 0;
-    setStatus(nextCheckIn(m_settings.CheckIntervalSeconds));
+    setStatus(nextCheckIn(intervalSeconds()));
 }
 
 void CheckScheduler::onTmrWaitTick()
@@ -109,7 +123,7 @@ void CheckScheduler::onTmrWaitTick()
     m_host.checkfeed();
     m_tmrCheck.start();
     m_waitTicks = 0;
-    setStatus(nextCheckIn(m_settings.CheckIntervalSeconds));
+    setStatus(nextCheckIn(intervalSeconds()));
 }
 
 void CheckScheduler::onTmrUnpauseTick()
@@ -162,7 +176,7 @@ void CheckScheduler::intervalChanged(qint16 seconds)
 {
     m_tmrCheck.stop();
     m_settings.CheckIntervalSeconds = seconds;
-    setStatus(nextCheckIn(seconds));
+    setStatus(nextCheckIn(intervalSeconds()));
     m_checkTicks = 0;
     m_tmrCheck.start();
 }

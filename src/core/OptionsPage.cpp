@@ -25,7 +25,8 @@ const QString ViewDetails = QStringLiteral("View Details");
 OptionsPage::OptionsPage(frmMain &window, const Controls &controls, Services &services,
                          Settings &settings, CheckScheduler &scheduler)
     : m_window(window), m_ui(controls), m_services(services), m_settings(settings),
-      m_scheduler(scheduler), m_store(*services.store, services.config, *services.log)
+      m_scheduler(scheduler),
+      m_store(*services.store, services.config, *services.log, *services.sitePassword)
 {
     connectControls();
 }

@@ -13,8 +13,10 @@
 #include "platform/BrokenFiles.h"
 #include "platform/DebugConsole.h"
 #include "platform/Dialogs.h"
+#include "platform/PrivateFiles.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
+#include "platform/StoredPassword.h"
 #include "platform/WindowHelpers.h"
 #include "search/SearchWindows.h"
 
@@ -48,6 +50,14 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
     });
     connect(m_trayIcon.get(), &TrayIcon::noTrayAtStart, this, &PollwickApp::onNoTrayAtStart);
     connect(m_channel.get(), &InstanceChannel::showRequested, this, &PollwickApp::bringForward);
+    // Connected before any window's check waits for the read, so the check finds the password
+    // in Settings; one the login dialog changed stays until it is saved or cancelled.
+    if (m_services.sitePassword)
+        connect(m_services.sitePassword, &StoredPassword::readEnded, this, [this](bool known) {
+            Settings &settings = m_state.settings;
+            if (known && !settings.SitePasswordChanged)
+                settings.SitePassword = m_services.sitePassword->password();
+        });
 }
 
 PollwickApp::~PollwickApp()
@@ -128,8 +138,14 @@ void PollwickApp::onNoTrayAtStart()
 PollwickApp::LoadEnd PollwickApp::start()
 {
     // Before anything is written over them; a second instance leaves the files to the first.
-    if (acquireInstanceLock())
+    if (acquireInstanceLock()) {
         reportBrokenFiles(BrokenFiles::setAsideStoredFiles(m_services.config));
+        for (const QString &line : PrivateFiles::tightenStoredFiles(m_services.config))
+            m_services.log->debug_console(line);
+        // Read once; the start-up check waits for a keyring that is still answering.
+        if (m_services.sitePassword)
+            m_services.sitePassword->load();
+    }
     return loadMainWindow();
 }
 

@@ -39,6 +39,24 @@ QString findHelpFile(const AppConfig &config);
 // " /startup".
 QString runEntryCommandLine(const QString &executablePath);
 
+// What a start does before the application object exists: an argument exactly "--help" or
+// "--version" prints and ends (no display needed); with no display at all (QT_QPA_PLATFORM
+// unset, neither DISPLAY nor WAYLAND_DISPLAY set) it says so instead of letting Qt abort.
+enum class EarlyStart
+{
+    Run,
+    Help,
+    Version,
+    NoDisplay
+};
+EarlyStart earlyStart(const QStringList &arguments, const QString &qpaPlatform,
+                      const QString &display, const QString &waylandDisplay);
+// The text printed for each early end, with its final line break.
+QString usageText();
+// "Pollwick 1.3 (build 512)"
+QString versionLine();
+QString noDisplayText();
+
 // On a Wayland session that also offers X (DISPLAY set) the program runs on xcb, because
 // Wayland does not let it place the popup; an explicit QT_QPA_PLATFORM always wins.
 bool shouldUseXcb(const QString &waylandDisplay, const QString &sessionType, const QString &display,

@@ -292,6 +292,7 @@ PollwickApp::LoadEnd frmMain::load()
 
     m_ui->command_APPLY->setEnabled(false);
 
+    m_scheduler->setIntervalOverride(s.config.checkSecondsOverride());
     if (st.settings.StartupWaitEnabled && st.LaunchedAtStartup)
         m_scheduler->startWait();
     else

@@ -9,12 +9,14 @@ class DebugConsole;
 class QDBusConnection;
 class Dialogs;
 class Notifier;
+class PasswordStore;
 class ProcessList;
 class QNetworkAccessManager;
 class ScreenMetrics;
 class SettingsStore;
 class Shell;
 class Sound;
+class StoredPassword;
 
 // Everything a window or a core procedure needs from the outside world, built once in main()
 // and by each test for itself. Nothing here is reached through a global.
@@ -34,6 +36,12 @@ struct Services
     // The desktop's session bus (notification server, tray watcher, keyring); null or not
     // connected where there is none. Tests hand in a private bus.
     QDBusConnection *bus = nullptr;
+    // The desktop's keyring; null where the program must not use one (the settings file then
+    // keeps the passwords).
+    PasswordStore *keyring = nullptr;
+    // The member's site password, kept in the keyring or the settings file, and its copy in
+    // memory. Built with the store, the keyring and the log.
+    StoredPassword *sitePassword = nullptr;
     // Ends the program at once with the given exit code.
     std::function<void(int)> endProgram;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "feed/FeedCheckHost.h"
 #include "platform/Clock.h"
 #include "platform/Notifier.h"
 #include "platform/ProcessList.h"
@@ -62,4 +63,15 @@ public:
     void withdraw() override { events.append(QStringLiteral("withdraw")); }
     QStringList titles;
     QStringList events;
+};
+
+// A main window for a feed check: the animation words and tooltips it was given.
+struct RecordingFeedHost : FeedCheckHost
+{
+    void checkanimation(const QString &word) override { words << word; }
+    void setTrayTip(const QString &text) override { tips << text; }
+    void setStatusText(const QString &) override {}
+    void showNextCheckStatus() override {}
+    QStringList words;
+    QStringList tips;
 };

@@ -5,6 +5,7 @@
 #include "platform/ScreenMetrics.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "platform/StoredPassword.h"
 #include "ScriptedDialogs.h"
 
 #include <QNetworkAccessManager>
@@ -42,6 +43,8 @@ public:
     QNetworkAccessManager network;
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<DebugLog> log;
+    // Without a keyring: the settings file keeps the password.
+    std::unique_ptr<StoredPassword> sitePassword;
     Services services;
     QList<int> endProgramCalls;
 };
