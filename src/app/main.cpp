@@ -55,11 +55,8 @@ int main(int argc, char *argv[])
         break;
     }
 
-    // The popup is placed at the bottom right, which Wayland does not allow a client to do.
-    if (StartupRules::shouldUseXcb(env("WAYLAND_DISPLAY"), env("XDG_SESSION_TYPE"), env("DISPLAY"),
-                                   env("QT_QPA_PLATFORM")))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-
+    // Qt picks the display platform: native Wayland where the session is Wayland. There the
+    // popup, which Wayland lets no client place, gives way to desktop notifications.
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppInfo::Title);
     QApplication::setApplicationVersion(AppInfo::VersionText());
@@ -69,7 +66,6 @@ int main(int argc, char *argv[])
 
     SystemClock clock;
     QtDialogs dialogs;
-    DesktopShell shell;
     QtSound sound;
     QtScreenMetrics screen;
     ProcFsProcessList processes;
@@ -78,9 +74,12 @@ int main(int argc, char *argv[])
 
     Services services;
     services.config = AppConfig::fromEnvironment();
+    services.session.platformName = QGuiApplication::platformName();
+    services.session.waylandDisplay = env("WAYLAND_DISPLAY");
     SettingsStore store(services.config.settingsPath(), services.config.autostartPath());
     DebugLog log(&clock);
     log.setMirror(env("POLLWICK_LOG"));
+    DesktopShell shell(dialogs, log);
     services.store = &store;
     services.network = &network;
     services.log = &log;

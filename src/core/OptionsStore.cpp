@@ -77,6 +77,8 @@ void OptionsStore::load(Settings &s)
     }
 
     s.DoubleClickAction = m_store.ReadSettingNumber(QStringLiteral("doubleclick")) == 2 ? 2 : 1;
+    const qint16 style = m_store.ReadSettingNumber(QStringLiteral("notifystyle"));
+    s.NotifyStyle = style >= 0 && style <= 2 ? style : 0;
     reloadCheckBoxes(s);
 
     const qint16 wait = m_store.ReadSettingNumber(QStringLiteral("startupwait"));
@@ -154,6 +156,8 @@ QString OptionsStore::save(const PageValues &page, Settings &s)
 
     s.DoubleClickAction = page.doubleClickAction == 2 ? 2 : 1;
     m_store.WriteSettingNumber(QStringLiteral("doubleclick"), s.DoubleClickAction);
+    s.NotifyStyle = page.notifyStyle;
+    m_store.WriteSettingNumber(QStringLiteral("notifystyle"), s.NotifyStyle);
     m_store.WriteSettingNumber(QStringLiteral("showdebug"), s.ShowDebugLog == 1 ? 1 : 0);
     m_store.WriteSettingNumber(QStringLiteral("onetime"), s.AlertOnce ? 1 : 0);
     m_store.WriteSettingNumber(QStringLiteral("playsound"), s.PlaySound == 1 ? 1 : 0);

@@ -41,7 +41,8 @@ public:
         qint16 waitSeconds = 300;   // text_wait, validated and converted
         QStringList procRows;       // proc_list
         qint16 doubleClickAction = 1;
-        QString torrentPath; // text_torrentpath
+        qint16 notifyStyle = 0; // notifystyle as it is to be stored
+        QString torrentPath;    // text_torrentpath
     };
 
     // Writes every option and the user name as one change of the settings file (the

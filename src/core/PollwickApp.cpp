@@ -5,6 +5,7 @@
 #include "core/InstanceChannel.h"
 #include "core/LoginRefusalNotice.h"
 #include "core/StartupRules.h"
+#include "core/TrayHostWatcher.h"
 #include "core/TrayIcon.h"
 #include "core/TrayIconState.h"
 #include "download/DownloadWindows.h"
@@ -26,6 +27,7 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
     : QObject(parent), m_services(services),
       m_commandLine(StartupRules::commandLineText(arguments)),
       m_trayState(std::make_unique<TrayIconState>(m_state)),
+      m_trayHost(std::make_unique<TrayHostWatcher>(services.bus)),
       m_trayIcon(std::make_unique<TrayIcon>(*m_trayState)),
       m_downloadWindows(std::make_unique<DownloadWindows>(m_services, m_state)),
       m_notifyWindows(
@@ -35,6 +37,10 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
       m_loginRefusal(std::make_unique<LoginRefusalNotice>(services))
 {
     setSummaryWindow([this] { m_notifyWindows->showSummary(); });
+    // Qt is asked about the tray only once a host is there: its first answer is final.
+    m_trayIcon->setAvailabilityProbe(
+        [this] { return m_trayHost->hostPresent() && QSystemTrayIcon::isSystemTrayAvailable(); });
+    connect(m_trayHost.get(), &TrayHostWatcher::hostAppeared, m_trayIcon.get(), &TrayIcon::lookNow);
     connect(m_services.store, &SettingsStore::programKeyWriteFailed, this, [this] {
         m_services.dialogs->message(
             nullptr, AppInfo::Title,
@@ -107,12 +113,13 @@ bool PollwickApp::listensForSecondStarts() const
     return m_channel->isListening();
 }
 
-void PollwickApp::askRunningInstanceToShow()
+bool PollwickApp::askRunningInstanceToShow()
 {
     QString error;
-    if (!InstanceChannel::askToShow(InstanceChannel::socketPath(m_services.config), &error))
-        m_services.log->debug_console(QStringLiteral("Unable to reach the running instance: ") +
-                                      error);
+    if (InstanceChannel::askToShow(InstanceChannel::socketPath(m_services.config), &error))
+        return true;
+    m_services.log->debug_console(QStringLiteral("Unable to reach the running instance: ") + error);
+    return false;
 }
 
 void PollwickApp::bringForward()

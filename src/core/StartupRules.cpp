@@ -111,13 +111,4 @@ QString noDisplayText()
     return QStringLiteral("Pollwick needs a graphical desktop (no display found).\n");
 }
 
-bool shouldUseXcb(const QString &waylandDisplay, const QString &sessionType, const QString &display,
-                  const QString &qpaPlatform)
-{
-    if (!qpaPlatform.isEmpty() || display.isEmpty())
-        return false;
-    return !waylandDisplay.isEmpty() ||
-           sessionType.compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0;
-}
-
 } // namespace StartupRules

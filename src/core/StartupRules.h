@@ -7,7 +7,8 @@ class AppConfig;
 class SettingsStore;
 
 // The rules of a start that need no window: the command-line switches, the settings-key
-// upgrade, the help file, the autostart command line and the display platform.
+// upgrade, the help file and the autostart command line. The display platform is Qt's choice
+// (native Wayland on a Wayland session).
 namespace StartupRules {
 
 struct CommandLineOptions
@@ -56,10 +57,5 @@ QString usageText();
 // "Pollwick 1.3 (build 512)"
 QString versionLine();
 QString noDisplayText();
-
-// On a Wayland session that also offers X (DISPLAY set) the program runs on xcb, because
-// Wayland does not let it place the popup; an explicit QT_QPA_PLATFORM always wins.
-bool shouldUseXcb(const QString &waylandDisplay, const QString &sessionType, const QString &display,
-                  const QString &qpaPlatform);
 
 } // namespace StartupRules

@@ -311,7 +311,8 @@ void frmDownload::finishReceived(qint64 received, qint64 expected)
                   QStringLiteral(". Not opened: it is not a .torrent file."));
         return;
     }
-    m_services.shell->openFile(m_target);
+    m_services.shell->openFile(m_target,
+                               m_automatic ? Shell::Asked::InBackground : Shell::Asked::ByUser);
     close();
 }
 

@@ -19,6 +19,7 @@ struct Settings
     qint16 ShowDebugLog = 0;         // showdebug
     qint16 PlaySound = 1;            // playsound
     bool AlertOnce = true;           // onetime
+    qint16 NotifyStyle = 0;          // notifystyle: 0 automatic, 1 popup, 2 notifications
     bool StartupWaitEnabled = false; // startupwaitenabled
     qint16 StartupWaitSeconds = 300; // startupwait
     bool RunAtStartup = false;       // the autostart entry exists

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AppConfig.h"
+#include "platform/DesktopSession.h"
 
 #include <functional>
 
@@ -23,6 +24,7 @@ class StoredPassword;
 struct Services
 {
     AppConfig config;
+    DesktopSession session;
     SettingsStore *store = nullptr;
     QNetworkAccessManager *network = nullptr; // one per process: one cookie jar
     DebugConsole *log = nullptr;

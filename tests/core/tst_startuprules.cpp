@@ -140,16 +140,6 @@ private slots:
         QCOMPARE(AppConfig::fromEnvironment().keyringAllowed(), text.isEmpty());
         qunsetenv("POLLWICK_NO_KEYRING");
     }
-
-    // WAYLAND_DISPLAY, XDG_SESSION_TYPE, DISPLAY and QT_QPA_PLATFORM.
-    void xcbOnWaylandWithX()
-    {
-        QVERIFY(shouldUseXcb("wayland-0", "", ":0", ""));
-        QVERIFY(shouldUseXcb("", "wayland", ":0", ""));
-        QVERIFY(!shouldUseXcb("wayland-0", "wayland", "", ""));
-        QVERIFY(!shouldUseXcb("wayland-0", "wayland", ":0", "wayland"));
-        QVERIFY(!shouldUseXcb("", "x11", ":0", ""));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestStartupRules)

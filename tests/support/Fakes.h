@@ -26,7 +26,7 @@ class RecordingShell : public Shell
 {
 public:
     void openUrl(const QString &url) override { urls.append(url); }
-    void openFile(const QString &path) override { files.append(path); }
+    void openFile(const QString &path, Asked) override { files.append(path); }
     QStringList urls;
     QStringList files;
 };
