@@ -17,7 +17,7 @@ struct FilterRecord
     QString Action;
     QStringList Keywords;
     QStringList Categories;
-    SizeLimits Limits;
+    SizeLimits Limits{};
     bool Removed = false;
 
     friend bool operator==(const FilterRecord &, const FilterRecord &) = default;
