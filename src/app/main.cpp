@@ -13,6 +13,7 @@
 #include "platform/QtSound.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "platform/SiteWait.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -58,8 +59,10 @@ int main(int argc, char *argv[])
     SettingsStore store(services.config.settingsPath(), services.config.autostartPath());
     DebugLog log(&clock);
     log.setMirror(env("POLLWICK_LOG"));
+    SiteWait siteWait(store, clock);
     services.store = &store;
     services.network = &network;
+    services.siteWait = &siteWait;
     services.log = &log;
     services.clock = &clock;
     services.processes = &processes;

@@ -14,6 +14,7 @@ class QNetworkAccessManager;
 class ScreenMetrics;
 class SettingsStore;
 class Shell;
+class SiteWait;
 class Sound;
 
 // Everything a window or a core procedure needs from the outside world, built once in main()
@@ -23,6 +24,7 @@ struct Services
     AppConfig config;
     SettingsStore *store = nullptr;
     QNetworkAccessManager *network = nullptr; // one per process: one cookie jar
+    SiteWait *siteWait = nullptr;             // the pause the site asked for; one per process
     DebugConsole *log = nullptr;
     Clock *clock = nullptr;
     ProcessList *processes = nullptr;

@@ -12,7 +12,9 @@ TestEnv::TestEnv()
     store = std::make_unique<SettingsStore>(services.config.settingsPath(),
                                             services.config.autostartPath());
     log = std::make_unique<DebugLog>(&clock);
+    siteWait = std::make_unique<SiteWait>(*store, clock);
     services.store = store.get();
+    services.siteWait = siteWait.get();
     services.network = &network;
     services.log = log.get();
     services.clock = &clock;

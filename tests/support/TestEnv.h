@@ -5,6 +5,7 @@
 #include "platform/ScreenMetrics.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "platform/SiteWait.h"
 #include "ScriptedDialogs.h"
 
 #include <QNetworkAccessManager>
@@ -41,6 +42,7 @@ public:
     RecordingNotifier notifier;
     QNetworkAccessManager network;
     std::unique_ptr<SettingsStore> store;
+    std::unique_ptr<SiteWait> siteWait;
     std::unique_ptr<DebugLog> log;
     Services services;
     QList<int> endProgramCalls;
