@@ -115,19 +115,22 @@ void frmDownload::DownloadFile(const DownloadRequest &request)
     m_target = target;
     m_downloads.add(target);
     m_registered = true;
+    ui->Label5->setText(LabelShortener::shortenMiddle(target, PathWidthTwips, measure));
+    m_askedForFile = m_getFirst;
+    m_getFirst = false;
+    sendRequest();
+}
+
+void frmDownload::sendRequest()
+{
     m_timeouttimer->start();
     m_attempts.begin();
     m_writer.discard();
-
-    ui->Label5->setText(LabelShortener::shortenMiddle(target, PathWidthTwips, measure));
     setStatus(QStringLiteral("Status: Connecting..."));
     m_rate.restart();
     ui->info_remaining->clear();
     ui->info_downloaded->hide();
     m_speed->stop();
-
-    m_askedForFile = m_getFirst;
-    m_getFirst = false;
     if (m_askedForFile)
         askForFile();
     else
@@ -168,6 +171,11 @@ void frmDownload::waitForSite()
     m_waitingForSite = true;
     // Nothing changes on the screen before the wait ends: no need to wake every second.
     m_retry->setInterval(5000);
+    showRetryAt();
+}
+
+void frmDownload::showRetryAt()
+{
     if (!m_attempts.lastAttempt())
         ui->Label7->setText(QStringLiteral("Retry at ") + m_services.siteWait->clockText());
 }
@@ -316,10 +324,7 @@ void frmDownload::finishReceived(qint64 received, qint64 expected)
         // The session ended during the wait: the site sent its login page. One login exchange
         // follows, within this attempt.
         m_askedForFile = false;
-        m_writer.discard();
-        m_timeouttimer->start();
-        setStatus(QStringLiteral("Status: Connecting..."));
-        logIn();
+        sendRequest();
         return;
     }
 
@@ -416,8 +421,11 @@ void frmDownload::onRetryTick()
 {
     DownloadAttempts::RetryStep step;
     if (m_waitingForSite) {
-        if (siteWaiting())
+        // Another window may have met a later wait meanwhile.
+        if (siteWaiting()) {
+            showRetryAt();
             return;
+        }
         m_waitingForSite = false;
         m_retry->setInterval(1000);
         step = m_attempts.endCountdown();

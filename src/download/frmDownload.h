@@ -91,12 +91,15 @@ protected:
 
 private:
     // The request of an attempt: the login exchange, or the file with the session's cookie.
+    void sendRequest();
     void logIn();
     void askForFile();
     void onStateChanged(int state);
     // The site asked for a pause: this attempt failed, the next waits for the pause's end.
     void waitForSite();
     bool siteWaiting() const;
+    // "Retry at HH:mm" while attempts are left.
+    void showRetryAt();
     void onCommand1Clicked();
     void receive();
     void finishReceived(qint64 received, qint64 expected);

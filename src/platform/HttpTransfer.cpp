@@ -80,8 +80,6 @@ void HttpTransfer::setRequestTimeout(int seconds)
     m_timeoutSeconds = seconds;
     if (m_timeout.isActive())
         m_timeout.start(seconds * 1000);
-    if (m_deadline.isActive())
-        m_deadline.start(int(std::max<qint64>(0, seconds * 1000 - m_startedAt.elapsed())));
 }
 
 void HttpTransfer::stopTimers()

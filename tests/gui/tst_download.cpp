@@ -195,6 +195,8 @@ private slots:
             << "Status: Failed. (The site sent an empty file)" << "none" << no;
         QTest::newRow("server error") << d << "" << "500" << no
             << "Status: Failed. (HTTP/1.1 500 Internal Server Error)" << "none" << no;
+        QTest::newRow("busy without Retry-After") << d << "" << "429" << no
+            << "Status: Failed. (HTTP/1.1 429 Too Many Requests)" << "none" << no;
         QTest::newRow("short body, earlier file survives") << d << "" << "truncated" << earlier
             << "Status: Receiving File " << "earlier" << no;
         QTest::newRow("no Content-Length") << d << "" << "no length" << no << "" << "torrent" << no;
@@ -253,8 +255,8 @@ private slots:
             m_site->misbehave(File, kinds[answer]);
         else if (answer == "unresolvable")
             m_env->useSite(QStringLiteral("http://no-such-host.invalid"));
-        else if (answer == "500")
-            m_site->setRawReply(File, 500, "Sorry");
+        else if (answer == "500" || answer == "429")
+            m_site->setRawReply(File, answer.toInt(), "Sorry");
         else if (answer.startsWith("body:"))
             m_site->scriptReply(File, answer.mid(5).toLatin1());
         else if (answer.startsWith("announce "))
@@ -365,9 +367,16 @@ private slots:
         QCOMPARE(text(window),
                  QStringLiteral("Status: Failed. (The site asked Pollwick to wait until 14:32.)"));
         QCOMPARE(text(window, "Label7"), QStringLiteral("Retry at 14:32"));
+        QCOMPARE(control<QTimer>(window, "retry")->interval(), 5000);
+        // Another window met a later wait.
+        m_env->clock.advanceSeconds(60);
+        QVERIFY(m_env->siteWait->obey(503, "120"));
+        window->onRetryTick();
+        QCOMPARE(text(window, "Label7"), QStringLiteral("Retry at 14:33"));
         m_env->clock.advanceSeconds(119);
         window->onRetryTick();
         QCOMPARE(busy(window), QStringList{"retry"});
+        QCOMPARE(m_site->requests().size(), answering == File ? 2 : 1);
         m_env->clock.advanceSeconds(1);
         window->onRetryTick();
         QTRY_VERIFY(window.isNull());
@@ -448,6 +457,7 @@ private slots:
                 QCOMPARE(busy(window), QStringList());
                 return;
             }
+            QCOMPARE(busy(window), QStringList({"timeouttimer", "request"}));
             for (int i = 0; i < 29; ++i)
                 window->onTimeoutTimerTick();
             QCOMPARE(text(window), QStringLiteral("Status: Connecting..."));
