@@ -46,7 +46,7 @@ class QuietShell : public Shell
 {
 public:
     void openUrl(const QString &) override {}
-    void openFile(const QString &) override {}
+    void openFile(const QString &, Asked) override {}
 };
 
 qint64 vmRssKiB()

@@ -103,13 +103,13 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     SystemClock clock;
     QtDialogs dialogs;
-    DesktopShell shell;
     QtSound sound;
     QtScreenMetrics screen;
     QNetworkAccessManager network;
     SettingsStore store(dir.filePath(QStringLiteral("settings.reg")),
                         dir.filePath(QStringLiteral("autostart.desktop")));
     DebugLog log(&clock);
+    DesktopShell shell(dialogs, log);
     Services services;
     services.config = AppConfig::inFolder(dir.path());
     services.store = &store;

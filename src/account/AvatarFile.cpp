@@ -19,7 +19,9 @@ bool AvatarFile::open()
     m_tooLarge = false;
     m_error.clear();
     m_file.setFileName(temporaryPath());
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Created private; the rename keeps the mode.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate,
+                     QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         m_error = m_file.errorString();
         return false;
     }

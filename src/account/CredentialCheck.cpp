@@ -4,6 +4,7 @@
 #include "platform/AppInfo.h"
 #include "platform/HttpTransfer.h"
 #include "platform/SettingsStore.h"
+#include "platform/StoredPassword.h"
 #include "platform/TextUtils.h"
 
 #include <QPointer>
@@ -66,6 +67,7 @@ QString CredentialCheck::animationText(int step)
 CredentialCheck::CredentialCheck(HttpTransfer *transfer, QObject *parent)
     : QObject(parent), m_transfer(transfer)
 {
+    m_transfer->setRedirectPolicy(HttpTransfer::RedirectPolicy::SameSiteOnly);
 }
 
 void CredentialCheck::setText(const QString &text)
@@ -103,18 +105,19 @@ CredentialCheck::Outcome CredentialCheck::check(const QString &user, const QStri
     if (!self)
         return Outcome();
     m_checking = false;
-    const Outcome out = classify(reply, m_text);
+    Outcome out = classify(reply, m_text);
+    if (m_transfer->sentElsewhere())
+        out.text = m_transfer->ResponseInfo();
     setText(out.text);
     return out;
 }
 
-bool CredentialCheck::storeCredentials(SettingsStore *store, const QString &user,
-                                       const QString &password)
+void CredentialCheck::storeCredentials(SettingsStore &store, StoredPassword &kept,
+                                       const QString &user, const QString &password,
+                                       std::function<void(bool)> done)
 {
-    // Inside the batch the two writes only collect; replacing the file at the commit is the
-    // one step that can fail.
-    SettingsStore::Batch batch(*store);
-    store->WriteSettingText(QStringLiteral("site_username"), user);
-    store->WriteSettingText(QStringLiteral("site_password"), ScrambleText(password));
-    return batch.commit();
+    SettingsStore *file = &store;
+    kept.store(password, [file, user, done = std::move(done)](bool stored) {
+        done(stored && file->WriteSettingText(QStringLiteral("site_username"), user));
+    });
 }

@@ -3,8 +3,11 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class HttpTransfer;
 class SettingsStore;
+class StoredPassword;
 
 // Tests a user name and password against the site's bot feed before the first-run wizard
 // accepts them: one feed request for a single row, whose reply says whether the member may use
@@ -44,11 +47,13 @@ public:
     // "Validating credentials" followed by 1 to 4 dots for the animation steps 0 to 3.
     static QString animationText(int step);
 
-    // The transfer belongs to the window (one per window); it must outlive this object.
+    // The transfer belongs to the window (one per window); it must outlive this object. It
+    // follows redirects within the site only, since the test request carries the details.
     explicit CredentialCheck(HttpTransfer *transfer, QObject *parent = nullptr);
 
     // Runs one check and waits for the reply while events run. A user name shorter than 2
-    // characters fails at once without asking the site. While a check runs, a second call
+    // characters fails at once without asking the site. A redirect to another site fails with
+    // the transfer's text saying where. While a check runs, a second call
     // returns a failed outcome that did not ask.
     Outcome check(const QString &user, const QString &password);
     bool isChecking() const { return m_checking; }
@@ -58,10 +63,11 @@ public:
     // tmr_ani: the next animation text, cycling through one to four dots.
     QString onTmrAniTick();
 
-    // Writes the accepted details: site_username, and site_password scrambled. False when the
-    // settings store could not be written.
-    static bool storeCredentials(SettingsStore *store, const QString &user,
-                                 const QString &password);
+    // Stores the accepted details: the password where passwords are kept (the keyring, or the
+    // settings file), then site_username, so that a name is never stored without its password.
+    // done(false) when the settings file could not be written; it may run inside this call.
+    static void storeCredentials(SettingsStore &store, StoredPassword &kept, const QString &user,
+                                 const QString &password, std::function<void(bool)> done);
 
 signals:
     // info_verify changes: the check started or the animation moved on.

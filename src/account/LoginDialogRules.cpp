@@ -49,6 +49,7 @@ LoginDialogRules::Result LoginDialogRules::ok(Settings &settings, bool remove, c
             return result;
         settings.SiteUserName.clear();
         settings.SitePassword.clear();
+        settings.SitePasswordChanged = true;
         result.accepted = true;
         result.userCaption = removedCaption();
         return result;
@@ -58,6 +59,7 @@ LoginDialogRules::Result LoginDialogRules::ok(Settings &settings, bool remove, c
         return result;
     settings.SiteUserName = user;
     settings.SitePassword = password;
+    settings.SitePasswordChanged = true;
     result.accepted = true;
     result.userCaption = userCaption(user);
     return result;

@@ -53,5 +53,6 @@ ProfileCache::Entry ProfileCache::read(const QString &path, const QString &userN
 bool ProfileCache::write(const QString &path, const QString &userName, qint32 userId,
                          const ProfileTexts &texts, QString *errorText)
 {
-    return ReplaceTextFileAtomically(path, format(userName, userId, texts), errorText);
+    return ReplaceTextFileAtomically(path, format(userName, userId, texts), errorText,
+                                     Privacy::OwnerOnly);
 }

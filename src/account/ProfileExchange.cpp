@@ -55,6 +55,9 @@ ProfileExchange::ProfileExchange(Services &services, const Settings &settings, P
     m_InetGetPage->setRequestTimeout(RequestTimeoutSeconds);
     m_InetGetImage->setRequestTimeout(RequestTimeoutSeconds);
     m_InetGetPage->setBodyLimit(MaxPageBytes);
+    // Both carry the login or the site's cookies.
+    m_InetGetPage->setRedirectPolicy(HttpTransfer::RedirectPolicy::SameSiteOnly);
+    m_InetGetImage->setRedirectPolicy(HttpTransfer::RedirectPolicy::SameSiteOnly);
     m_InetGetImage->setBodyLimit(AvatarFile::MaxBytes);
     m_timeouttimer->setObjectName(QStringLiteral("timeouttimer"));
     m_timeouttimer->setInterval(1000);

@@ -136,19 +136,27 @@ void frmFirstRun::onCommandNext()
     m_ui->command_next->setEnabled(false);
     m_ui->command_cancel->setEnabled(false);
     m_ui->command_check->setEnabled(false);
-    if (!CredentialCheck::storeCredentials(m_services.store, m_ui->txtUserName->text(),
-                                           m_ui->txtPassword->text())) {
-        // The application reports a settings store that cannot be written; nothing is
-        // handed over with details that were not stored.
-        m_ui->command_next->setEnabled(true);
-        m_ui->command_cancel->setEnabled(true);
-        m_ui->command_check->setEnabled(true);
-        return;
-    }
-    m_continuing = true;
-    if (m_continueToMainWindow)
-        m_continueToMainWindow();
-    accept();
+    // The keyring answers later; the wizard waits with its buttons off.
+    QPointer<frmFirstRun> self(this);
+    CredentialCheck::storeCredentials(*m_services.store, *m_services.sitePassword,
+                                      m_ui->txtUserName->text(), m_ui->txtPassword->text(),
+                                      [self](bool stored) {
+                                          if (!self || self->m_closed)
+                                              return;
+                                          if (!stored) {
+                                              // The application reports a settings store that
+                                              // cannot be written; nothing is handed over with
+                                              // details that were not stored.
+                                              self->m_ui->command_next->setEnabled(true);
+                                              self->m_ui->command_cancel->setEnabled(true);
+                                              self->m_ui->command_check->setEnabled(true);
+                                              return;
+                                          }
+                                          self->m_continuing = true;
+                                          if (self->m_continueToMainWindow)
+                                              self->m_continueToMainWindow();
+                                          self->accept();
+                                      });
 }
 
 void frmFirstRun::done(int result)

@@ -7,6 +7,7 @@
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
+#include "platform/StoredPassword.h"
 #include "platform/WindowHelpers.h"
 #include "platform/WindowPlacement.h"
 
@@ -19,6 +20,10 @@ frmLogin::frmLogin(Services &services, Settings &settings, QWidget *mainWindow)
     connect(m_ui->Check1, &QCheckBox::toggled, this, &frmLogin::onRemoveToggled);
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &frmLogin::onCmdOK);
     connect(m_ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    // Where no keyring runs the user is told where the password goes instead.
+    m_ui->info_keyring->setText(StoredPassword::noKeyringText());
+    m_ui->info_keyring->setVisible(!m_services.sitePassword ||
+                                   !m_services.sitePassword->keyringAvailable());
 
     layout()->activate();
     setFixedSize(sizeHint());

@@ -6,6 +6,7 @@
 #include "platform/AppInfo.h"
 #include "platform/Clock.h"
 #include "platform/DesktopShell.h"
+#include "platform/KeychainPasswordStore.h"
 #include "platform/ProcessList.h"
 #include "platform/ProgramIcon.h"
 #include "platform/QtDialogs.h"
@@ -14,6 +15,7 @@
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "platform/SiteWait.h"
+#include "platform/StoredPassword.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -33,11 +35,29 @@ QString env(const char *name)
 
 int main(int argc, char *argv[])
 {
-    // The popup is placed at the bottom right, which Wayland does not allow a client to do.
-    if (StartupRules::shouldUseXcb(env("WAYLAND_DISPLAY"), env("XDG_SESSION_TYPE"), env("DISPLAY"),
-                                   env("QT_QPA_PLATFORM")))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    // "--help", "--version" and a missing display are answered before anything of the start:
+    // no lock, no settings, no window, and no Qt platform plugin that would abort.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    switch (StartupRules::earlyStart(arguments, env("QT_QPA_PLATFORM"), env("DISPLAY"),
+                                     env("WAYLAND_DISPLAY"))) {
+    case StartupRules::EarlyStart::Help:
+        std::fputs(StartupRules::usageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case StartupRules::EarlyStart::Version:
+        std::fputs((StartupRules::versionLine() + QLatin1Char('\n')).toLocal8Bit().constData(),
+                   stdout);
+        return 0;
+    case StartupRules::EarlyStart::NoDisplay:
+        std::fputs(StartupRules::noDisplayText().toLocal8Bit().constData(), stderr);
+        return 1;
+    case StartupRules::EarlyStart::Run:
+        break;
+    }
 
+    // Qt picks the display platform: native Wayland where the session is Wayland. There the
+    // popup, which Wayland lets no client place, gives way to desktop notifications.
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppInfo::Title);
     QApplication::setApplicationVersion(AppInfo::VersionText());
@@ -47,7 +67,6 @@ int main(int argc, char *argv[])
 
     SystemClock clock;
     QtDialogs dialogs;
-    DesktopShell shell;
     QtSound sound;
     QtScreenMetrics screen;
     ProcFsProcessList processes;
@@ -56,10 +75,13 @@ int main(int argc, char *argv[])
 
     Services services;
     services.config = AppConfig::fromEnvironment();
+    services.session.platformName = QGuiApplication::platformName();
+    services.session.waylandDisplay = env("WAYLAND_DISPLAY");
     SettingsStore store(services.config.settingsPath(), services.config.autostartPath());
     DebugLog log(&clock);
     log.setMirror(env("POLLWICK_LOG"));
     SiteWait siteWait(store, clock);
+    DesktopShell shell(dialogs, log);
     services.store = &store;
     services.network = &network;
     services.siteWait = &siteWait;
@@ -71,6 +93,13 @@ int main(int argc, char *argv[])
     services.sound = &sound;
     services.screen = &screen;
     services.bus = &bus;
+    KeychainPasswordStore keyring(&bus);
+    // POLLWICK_NO_KEYRING (the demo sets it) keeps the passwords in the settings file.
+    services.keyring = services.config.keyringAllowed() ? &keyring : nullptr;
+    StoredPassword sitePassword(QStringLiteral("site_password"),
+                                QStringLiteral("password_in_keyring"), store, services.keyring,
+                                log);
+    services.sitePassword = &sitePassword;
     services.endProgram = [](int code) {
         std::fflush(nullptr);
         std::_Exit(code);

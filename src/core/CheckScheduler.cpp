@@ -47,7 +47,21 @@ QString CheckScheduler::countdownText() const
 {
     if (siteWaiting())
         return m_siteWait->text();
-    return nextCheckIn(m_settings.CheckIntervalSeconds - m_checkTicks * 5);
+    return nextCheckIn(intervalSeconds() - m_checkTicks * 5);
+}
+
+int CheckScheduler::intervalSeconds() const
+{
+    return m_overrideSeconds > 0 ? m_overrideSeconds : m_settings.CheckIntervalSeconds;
+}
+
+void CheckScheduler::setIntervalOverride(int seconds)
+{
+    m_overrideSeconds = seconds;
+    if (seconds > 0)
+        m_log.debug_console(QStringLiteral("Checking every %1 seconds as POLLWICK_CHECK_SECONDS "
+                                           "asks; the stored interval is kept.")
+                                .arg(seconds));
 }
 
 void CheckScheduler::setPauseChecked(bool checked)
@@ -91,7 +105,7 @@ void CheckScheduler::onTmrCheckTick()
     // A check that falls due during the site's wait (six hours at most) waits with it.
     ++m_checkTicks;
     setStatus(countdownText());
-    if (m_checkTicks * 5 < m_settings.CheckIntervalSeconds || siteWaiting())
+    if (m_checkTicks * 5 < intervalSeconds() || siteWaiting())
         return;
     if (watchedProgramRunning()) {
         m_log.debug_console(QStringLiteral("Paused: Process detected"));

@@ -50,6 +50,12 @@ public:
     // The options page saved another interval: the countdown starts again from it.
     void intervalChanged(qint16 seconds);
 
+    // Seconds that replace the stored interval for the countdown of this run (0: none); the
+    // stored interval and the options page keep their own value.
+    void setIntervalOverride(int seconds);
+    // The seconds the countdown runs: the override when there is one, else the interval.
+    int intervalSeconds() const;
+
     // "Next check in " and the time left, or the site's wait while it runs.
     QString countdownText() const;
 
@@ -83,5 +89,6 @@ private:
     QTimer m_tmrUnpause;
     qint16 m_checkTicks = 0;
     qint16 m_waitTicks = 0;
+    int m_overrideSeconds = 0;
     bool m_pauseChecked = false;
 };

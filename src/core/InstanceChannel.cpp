@@ -2,6 +2,7 @@
 
 #include "platform/AppConfig.h"
 
+#include <QEventLoop>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
@@ -9,6 +10,7 @@
 namespace {
 
 const QByteArray ShowRequest = QByteArrayLiteral("show");
+const QByteArray ShownReply = QByteArrayLiteral("shown");
 // A request is one short line; anything longer is not one of ours.
 constexpr qint64 MaxRequest = 64;
 constexpr int WaitMs = 2000;
@@ -87,8 +89,10 @@ void InstanceChannel::onNewConnection()
 void InstanceChannel::readRequests(QLocalSocket *socket)
 {
     while (socket->canReadLine()) {
-        if (socket->readLine(MaxRequest).trimmed() == ShowRequest)
-            emit showRequested();
+        if (socket->readLine(MaxRequest).trimmed() != ShowRequest)
+            continue;
+        emit showRequested();
+        socket->write(ShownReply + '\n');
     }
     if (socket->bytesAvailable() > MaxRequest)
         socket->abort();
@@ -96,18 +100,33 @@ void InstanceChannel::readRequests(QLocalSocket *socket)
 
 bool InstanceChannel::askToShow(const QString &path, QString *error)
 {
+    // Waits in an event loop of its own, so that an instance in this same process (as in the
+    // tests) can answer.
     QLocalSocket socket;
-    socket.connectToServer(path, QIODevice::WriteOnly);
-    bool sent = socket.waitForConnected(WaitMs);
-    if (sent) {
-        socket.write(ShowRequest + '\n');
-        socket.flush();
-        while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(WaitMs)) {
-        }
-        sent = socket.bytesToWrite() == 0;
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    bool shown = false;
+    QObject::connect(&socket, &QLocalSocket::connected, &loop,
+                     [&socket] { socket.write(ShowRequest + '\n'); });
+    QObject::connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
+        while (socket.canReadLine() && !shown)
+            shown = socket.readLine(MaxRequest).trimmed() == ShownReply;
+        if (shown)
+            loop.quit();
+    });
+    QObject::connect(&socket, &QLocalSocket::errorOccurred, &loop, &QEventLoop::quit);
+    QObject::connect(&socket, &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    socket.connectToServer(path);
+    if (socket.state() != QLocalSocket::UnconnectedState) {
+        deadline.start(WaitMs);
+        loop.exec();
     }
-    if (!sent && error)
-        *error = socket.errorString();
-    socket.disconnectFromServer();
-    return sent;
+    if (!shown && error)
+        *error = socket.error() != QLocalSocket::UnknownSocketError
+                     ? socket.errorString()
+                     : QStringLiteral("no answer within %1 seconds").arg(WaitMs / 1000);
+    socket.abort();
+    return shown;
 }

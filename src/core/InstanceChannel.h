@@ -9,9 +9,10 @@ class QLocalSocket;
 
 // The line from a second start of the program to the instance that runs: the instance holding
 // the lock listens on a local socket in the program folder, beside the lock, and a second
-// start asks it there to show its window before it ends. A connection that sends nothing for
-// IdleMs is closed, and at most MaxConnections are served at once (one more is closed at once),
-// so that idle connections cannot pile up.
+// start asks it there to show its window before it ends: the line "show", answered with the
+// line "shown" once the window is on its way. A connection that sends nothing for IdleMs is
+// closed, and at most MaxConnections are served at once (one more is closed at once), so that
+// idle connections cannot pile up.
 class InstanceChannel : public QObject
 {
     Q_OBJECT
@@ -36,8 +37,8 @@ public:
     // Stops listening and removes the socket.
     void close();
 
-    // A second start: asks the instance listening at path to show itself. False, with the
-    // reason, when none answers.
+    // A second start: asks the instance listening at path to show itself and waits up to 2
+    // seconds for its answer. False, with the reason, when none answers "shown".
     static bool askToShow(const QString &path, QString *error);
 
 signals:

@@ -4,6 +4,7 @@
 #include "core/frmMain.h"
 #include "core/OptionsValidation.h"
 #include "model/Settings.h"
+#include "notify/AlertStyle.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStandardItemModel>
 
 namespace {
 const QString DownloadNow = QStringLiteral("Download Now");
@@ -25,7 +27,8 @@ const QString ViewDetails = QStringLiteral("View Details");
 OptionsPage::OptionsPage(frmMain &window, const Controls &controls, Services &services,
                          Settings &settings, CheckScheduler &scheduler)
     : m_window(window), m_ui(controls), m_services(services), m_settings(settings),
-      m_scheduler(scheduler), m_store(*services.store, services.config, *services.log)
+      m_scheduler(scheduler),
+      m_store(*services.store, services.config, *services.log, *services.sitePassword)
 {
     connectControls();
 }
@@ -65,6 +68,7 @@ void OptionsPage::connectControls()
     connect(ui.text_wait, &QLineEdit::textChanged, &m_window, &frmMain::setOptionsDirty);
     connect(ui.text_torrentpath, &QLineEdit::textChanged, &m_window, &frmMain::setOptionsDirty);
     connect(ui.double_combo, &QComboBox::activated, &m_window, &frmMain::setOptionsDirty);
+    connect(ui.combo_notifystyle, &QComboBox::activated, &m_window, &frmMain::setOptionsDirty);
     connect(ui.command_browse, &QPushButton::clicked, this, &OptionsPage::command_browse_Click);
     connect(ui.command_addproc, &QPushButton::clicked, this, &OptionsPage::command_addproc_Click);
     connect(ui.command_remproc, &QPushButton::clicked, this, &OptionsPage::command_remproc_Click);
@@ -96,6 +100,28 @@ void OptionsPage::fillDoubleClickList()
     m_ui.double_combo->setCurrentIndex(m_settings.DoubleClickAction == 2 ? 1 : 0);
 }
 
+void OptionsPage::fillNotifyStyleList()
+{
+    QComboBox *combo = m_ui.combo_notifystyle;
+    const QSignalBlocker block(combo);
+    combo->clear();
+    combo->addItems({QStringLiteral("Automatic"), QStringLiteral("Pollwick's popup"),
+                     QStringLiteral("Desktop notifications")});
+    // A native Wayland client cannot place the popup: it stays in the list, disabled.
+    if (auto *model = qobject_cast<QStandardItemModel *>(combo->model()))
+        model->item(AlertStyle::Popup)->setEnabled(AlertStyle::popupOffered(m_services.session));
+    combo->setCurrentIndex(AlertStyle::effective(m_settings.NotifyStyle, m_services.session));
+}
+
+qint16 OptionsPage::chosenNotifyStyle() const
+{
+    // Left as shown, a popup stored on another desktop is kept for that desktop.
+    const int chosen = m_ui.combo_notifystyle->currentIndex();
+    if (chosen == AlertStyle::effective(m_settings.NotifyStyle, m_services.session))
+        return m_settings.NotifyStyle;
+    return qint16(chosen);
+}
+
 void OptionsPage::updateUsernameCaption()
 {
     m_ui.info_username->setText(m_settings.SiteUserName.isEmpty()
@@ -110,6 +136,7 @@ void OptionsPage::LoadOptions()
     updateUsernameCaption();
     setText(m_ui.text_torrentpath, m_settings.TorrentFolder);
     fillDoubleClickList();
+    fillNotifyStyleList();
     setChecked(m_ui.showdebug_check, m_settings.ShowDebugLog == 1);
     m_window.applyWindowHeight();
     setChecked(m_ui.sound_check, m_settings.PlaySound == 1);
@@ -167,6 +194,7 @@ bool OptionsPage::SaveOptions(bool hide)
     for (int i = 0; i < m_ui.proc_list->count(); ++i)
         page.procRows << m_ui.proc_list->item(i)->text();
     page.doubleClickAction = m_ui.double_combo->currentText() == ViewDetails ? 2 : 1;
+    page.notifyStyle = chosenNotifyStyle();
     page.torrentPath = m_ui.text_torrentpath->text();
     const QString folder = m_store.save(page, m_settings);
     loadprocs();
@@ -186,6 +214,7 @@ void OptionsPage::cancel()
     setChecked(m_ui.wait_check, m_settings.StartupWaitEnabled);
     setWaitControlsEnabled(m_settings.StartupWaitEnabled);
     fillDoubleClickList();
+    fillNotifyStyleList();
     setChecked(m_ui.showdebug_check, m_settings.ShowDebugLog == 1);
     setChecked(m_ui.onetime_check, m_settings.AlertOnce);
     setChecked(m_ui.sound_check, m_settings.PlaySound == 1);

@@ -29,6 +29,7 @@ public:
         QLineEdit *text_torrentpath = nullptr;
         QPushButton *command_browse = nullptr;
         QComboBox *double_combo = nullptr;
+        QComboBox *combo_notifystyle = nullptr;
         QLabel *info_username = nullptr;
         QCheckBox *onetime_check = nullptr;
         QCheckBox *sound_check = nullptr;
@@ -79,6 +80,9 @@ private:
     void setWaitControlsEnabled(bool enabled);
     void applyRunEntryEnabling();
     void fillDoubleClickList();
+    void fillNotifyStyleList();
+    // notifystyle to store from the list.
+    qint16 chosenNotifyStyle() const;
     void setChecked(QCheckBox *box, bool checked);
     void setText(QLineEdit *box, const QString &text);
 

@@ -6,7 +6,7 @@
 #include "platform/AppInfo.h"
 #include "platform/DebugConsole.h"
 #include "platform/SettingsStore.h"
-#include "platform/TextUtils.h"
+#include "platform/StoredPassword.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,8 +25,9 @@ QString folderText(QString text)
 
 } // namespace
 
-OptionsStore::OptionsStore(SettingsStore &store, const AppConfig &config, DebugConsole &log)
-    : m_store(store), m_config(config), m_log(log)
+OptionsStore::OptionsStore(SettingsStore &store, const AppConfig &config, DebugConsole &log,
+                           StoredPassword &password)
+    : m_store(store), m_config(config), m_log(log), m_password(password)
 {
 }
 
@@ -61,6 +62,8 @@ void OptionsStore::load(Settings &s)
     }
     s.CheckIntervalSeconds = m_store.ReadSettingNumber(QStringLiteral("interval"));
 
+    // Started at program start already; a keyring still reading gives its answer later.
+    m_password.load();
     reloadCredentials(s);
 
     const QString stored = m_store.ReadSettingText(QStringLiteral("torrentpath"));
@@ -74,6 +77,8 @@ void OptionsStore::load(Settings &s)
     }
 
     s.DoubleClickAction = m_store.ReadSettingNumber(QStringLiteral("doubleclick")) == 2 ? 2 : 1;
+    const qint16 style = m_store.ReadSettingNumber(QStringLiteral("notifystyle"));
+    s.NotifyStyle = style >= 0 && style <= 2 ? style : 0;
     reloadCheckBoxes(s);
 
     const qint16 wait = m_store.ReadSettingNumber(QStringLiteral("startupwait"));
@@ -88,7 +93,9 @@ void OptionsStore::load(Settings &s)
 void OptionsStore::reloadCredentials(Settings &s)
 {
     s.SiteUserName = m_store.ReadSettingText(QStringLiteral("site_username"));
-    s.SitePassword = UnscrambleText(m_store.ReadSettingText(QStringLiteral("site_password")));
+    // The copy in memory: the keyring is read once, at start.
+    s.SitePassword = m_password.password();
+    s.SitePasswordChanged = false;
 }
 
 void OptionsStore::reloadCheckBoxes(Settings &s)
@@ -149,12 +156,17 @@ QString OptionsStore::save(const PageValues &page, Settings &s)
 
     s.DoubleClickAction = page.doubleClickAction == 2 ? 2 : 1;
     m_store.WriteSettingNumber(QStringLiteral("doubleclick"), s.DoubleClickAction);
+    s.NotifyStyle = page.notifyStyle;
+    m_store.WriteSettingNumber(QStringLiteral("notifystyle"), s.NotifyStyle);
     m_store.WriteSettingNumber(QStringLiteral("showdebug"), s.ShowDebugLog == 1 ? 1 : 0);
     m_store.WriteSettingNumber(QStringLiteral("onetime"), s.AlertOnce ? 1 : 0);
     m_store.WriteSettingNumber(QStringLiteral("playsound"), s.PlaySound == 1 ? 1 : 0);
 
     m_store.WriteSettingText(QStringLiteral("site_username"), s.SiteUserName);
-    m_store.WriteSettingText(QStringLiteral("site_password"), ScrambleText(s.SitePassword));
+    if (s.SitePasswordChanged) {
+        m_password.store(s.SitePassword);
+        s.SitePasswordChanged = false;
+    }
 
     s.TorrentFolder = folderText(page.torrentPath);
     m_store.WriteSettingText(QStringLiteral("torrentpath"), s.TorrentFolder);

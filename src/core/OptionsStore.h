@@ -8,6 +8,7 @@
 class AppConfig;
 class DebugConsole;
 class SettingsStore;
+class StoredPassword;
 struct Settings;
 
 // The stored half of the options page: reading every option into Settings (writing the
@@ -16,7 +17,10 @@ struct Settings;
 class OptionsStore
 {
 public:
-    OptionsStore(SettingsStore &store, const AppConfig &config, DebugConsole &log);
+    // password: the site password as kept (keyring or settings file) with its copy in memory,
+    // which loading and Cancel take.
+    OptionsStore(SettingsStore &store, const AppConfig &config, DebugConsole &log,
+                 StoredPassword &password);
 
     // Fills settings from the store. A missing interval writes the defaults of interval,
     // playsound and onetime; a missing start-up wait writes 300 seconds; what it writes is one
@@ -37,13 +41,15 @@ public:
         qint16 waitSeconds = 300;   // text_wait, validated and converted
         QStringList procRows;       // proc_list
         qint16 doubleClickAction = 1;
-        QString torrentPath; // text_torrentpath
+        qint16 notifyStyle = 0; // notifystyle as it is to be stored
+        QString torrentPath;    // text_torrentpath
     };
 
-    // Writes every option and the user details as one change of the settings file (the
+    // Writes every option and the user name as one change of the settings file (the
     // interval is written by the caller together with the scheduler change, in a batch around
-    // this one). An empty watched-program list switches process detection off. Returns the
-    // torrent folder as stored (ending in "/"), which the page shows.
+    // this one), and a password the login dialog changed to where passwords are kept. An empty
+    // watched-program list switches process detection off. Returns the torrent folder as
+    // stored (ending in "/"), which the page shows.
     QString save(const PageValues &page, Settings &settings);
 
     // The Run entry (autostart) command line for this executable.
@@ -62,4 +68,5 @@ private:
     SettingsStore &m_store;
     const AppConfig &m_config;
     DebugConsole &m_log;
+    StoredPassword &m_password;
 };

@@ -5,6 +5,7 @@
 #include "core/InstanceChannel.h"
 #include "core/LoginRefusalNotice.h"
 #include "core/StartupRules.h"
+#include "core/TrayHostWatcher.h"
 #include "core/TrayIcon.h"
 #include "core/TrayIconState.h"
 #include "download/DownloadWindows.h"
@@ -13,8 +14,10 @@
 #include "platform/BrokenFiles.h"
 #include "platform/DebugConsole.h"
 #include "platform/Dialogs.h"
+#include "platform/PrivateFiles.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
+#include "platform/StoredPassword.h"
 #include "platform/WindowHelpers.h"
 #include "search/SearchWindows.h"
 
@@ -24,6 +27,7 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
     : QObject(parent), m_services(services),
       m_commandLine(StartupRules::commandLineText(arguments)),
       m_trayState(std::make_unique<TrayIconState>(m_state)),
+      m_trayHost(std::make_unique<TrayHostWatcher>(services.bus)),
       m_trayIcon(std::make_unique<TrayIcon>(*m_trayState)),
       m_downloadWindows(std::make_unique<DownloadWindows>(m_services, m_state)),
       m_notifyWindows(
@@ -33,6 +37,10 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
       m_loginRefusal(std::make_unique<LoginRefusalNotice>(services))
 {
     setSummaryWindow([this] { m_notifyWindows->showSummary(); });
+    // Qt is asked about the tray only once a host is there: its first answer is final.
+    m_trayIcon->setAvailabilityProbe(
+        [this] { return m_trayHost->hostPresent() && QSystemTrayIcon::isSystemTrayAvailable(); });
+    connect(m_trayHost.get(), &TrayHostWatcher::hostAppeared, m_trayIcon.get(), &TrayIcon::lookNow);
     connect(m_services.store, &SettingsStore::programKeyWriteFailed, this, [this] {
         m_services.dialogs->message(
             nullptr, AppInfo::Title,
@@ -48,6 +56,14 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
     });
     connect(m_trayIcon.get(), &TrayIcon::noTrayAtStart, this, &PollwickApp::onNoTrayAtStart);
     connect(m_channel.get(), &InstanceChannel::showRequested, this, &PollwickApp::bringForward);
+    // Connected before any window's check waits for the read, so the check finds the password
+    // in Settings; one the login dialog changed stays until it is saved or cancelled.
+    if (m_services.sitePassword)
+        connect(m_services.sitePassword, &StoredPassword::readEnded, this, [this](bool known) {
+            Settings &settings = m_state.settings;
+            if (known && !settings.SitePasswordChanged)
+                settings.SitePassword = m_services.sitePassword->password();
+        });
 }
 
 PollwickApp::~PollwickApp()
@@ -97,12 +113,13 @@ bool PollwickApp::listensForSecondStarts() const
     return m_channel->isListening();
 }
 
-void PollwickApp::askRunningInstanceToShow()
+bool PollwickApp::askRunningInstanceToShow()
 {
     QString error;
-    if (!InstanceChannel::askToShow(InstanceChannel::socketPath(m_services.config), &error))
-        m_services.log->debug_console(QStringLiteral("Unable to reach the running instance: ") +
-                                      error);
+    if (InstanceChannel::askToShow(InstanceChannel::socketPath(m_services.config), &error))
+        return true;
+    m_services.log->debug_console(QStringLiteral("Unable to reach the running instance: ") + error);
+    return false;
 }
 
 void PollwickApp::bringForward()
@@ -128,8 +145,14 @@ void PollwickApp::onNoTrayAtStart()
 PollwickApp::LoadEnd PollwickApp::start()
 {
     // Before anything is written over them; a second instance leaves the files to the first.
-    if (acquireInstanceLock())
+    if (acquireInstanceLock()) {
         reportBrokenFiles(BrokenFiles::setAsideStoredFiles(m_services.config));
+        for (const QString &line : PrivateFiles::tightenStoredFiles(m_services.config))
+            m_services.log->debug_console(line);
+        // Read once; the start-up check waits for a keyring that is still answering.
+        if (m_services.sitePassword)
+            m_services.sitePassword->load();
+    }
     return loadMainWindow();
 }
 

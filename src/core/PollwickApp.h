@@ -18,6 +18,7 @@ class LoginRefusalNotice;
 class NotifyWindows;
 class SearchOpener;
 class SearchWindows;
+class TrayHostWatcher;
 class TrayIcon;
 class TrayIconState;
 class frmFirstRun;
@@ -60,8 +61,9 @@ public:
     // holder listens for second starts.
     bool acquireInstanceLock();
     static QString lockFilePath(const AppConfig &config);
-    // A second start: asks the running instance to show its window.
-    void askRunningInstanceToShow();
+    // A second start: asks the running instance to show its window. False (and logged) when
+    // it did not answer that it does.
+    bool askRunningInstanceToShow();
     // A second start asked for the window: the first-run wizard while it is open, else the
     // main window (with an open filter wizard in front).
     void bringForward();
@@ -113,6 +115,7 @@ private:
     bool m_lockTried = false;
     bool m_lockHeld = false;
     std::unique_ptr<TrayIconState> m_trayState;
+    std::unique_ptr<TrayHostWatcher> m_trayHost;
     std::unique_ptr<TrayIcon> m_trayIcon;
     std::unique_ptr<DownloadWindows> m_downloadWindows;
     std::unique_ptr<NotifyWindows> m_notifyWindows;

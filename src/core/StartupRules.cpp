@@ -70,13 +70,45 @@ QString runEntryCommandLine(const QString &executablePath)
     return QLatin1Char('"') + quoted + QStringLiteral("\" /startup");
 }
 
-bool shouldUseXcb(const QString &waylandDisplay, const QString &sessionType, const QString &display,
-                  const QString &qpaPlatform)
+EarlyStart earlyStart(const QStringList &arguments, const QString &qpaPlatform,
+                      const QString &display, const QString &waylandDisplay)
 {
-    if (!qpaPlatform.isEmpty() || display.isEmpty())
-        return false;
-    return !waylandDisplay.isEmpty() ||
-           sessionType.compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0;
+    const QStringList switches = arguments.mid(1);
+    if (switches.contains(QLatin1String("--help")))
+        return EarlyStart::Help;
+    if (switches.contains(QLatin1String("--version")))
+        return EarlyStart::Version;
+    if (qpaPlatform.isEmpty() && display.isEmpty() && waylandDisplay.isEmpty())
+        return EarlyStart::NoDisplay;
+    return EarlyStart::Run;
+}
+
+QString usageText()
+{
+    return QStringLiteral(
+        "Usage: pollwick [/startup] [/dev]\n"
+        "Tells you about new uploads on Vellumstacks from the desktop's notification "
+        "area.\n\n"
+        "  /startup   started at login: waits before the first check when the options "
+        "say so\n"
+        "  /dev       developer mode: every check announces the last 30 torrents again\n"
+        "  --help     show this help and end\n"
+        "  --version  show the version and end\n\n"
+        "One instance runs per user; starting it again shows its window.\n"
+        "The manual page (man pollwick) describes the environment variables and "
+        "files.\n");
+}
+
+QString versionLine()
+{
+    return AppInfo::Title + QLatin1Char(' ') + QString::number(AppInfo::Major) + QLatin1Char('.') +
+           QString::number(AppInfo::Minor) + QStringLiteral(" (build ") +
+           QString::number(AppInfo::Revision) + QLatin1Char(')');
+}
+
+QString noDisplayText()
+{
+    return QStringLiteral("Pollwick needs a graphical desktop (no display found).\n");
 }
 
 } // namespace StartupRules

@@ -7,7 +7,8 @@ class AppConfig;
 class SettingsStore;
 
 // The rules of a start that need no window: the command-line switches, the settings-key
-// upgrade, the help file, the autostart command line and the display platform.
+// upgrade, the help file and the autostart command line. The display platform is Qt's choice
+// (native Wayland on a Wayland session).
 namespace StartupRules {
 
 struct CommandLineOptions
@@ -39,9 +40,22 @@ QString findHelpFile(const AppConfig &config);
 // " /startup".
 QString runEntryCommandLine(const QString &executablePath);
 
-// On a Wayland session that also offers X (DISPLAY set) the program runs on xcb, because
-// Wayland does not let it place the popup; an explicit QT_QPA_PLATFORM always wins.
-bool shouldUseXcb(const QString &waylandDisplay, const QString &sessionType, const QString &display,
-                  const QString &qpaPlatform);
+// What a start does before the application object exists: an argument exactly "--help" or
+// "--version" prints and ends (no display needed); with no display at all (QT_QPA_PLATFORM
+// unset, neither DISPLAY nor WAYLAND_DISPLAY set) it says so instead of letting Qt abort.
+enum class EarlyStart
+{
+    Run,
+    Help,
+    Version,
+    NoDisplay
+};
+EarlyStart earlyStart(const QStringList &arguments, const QString &qpaPlatform,
+                      const QString &display, const QString &waylandDisplay);
+// The text printed for each early end, with its final line break.
+QString usageText();
+// "Pollwick 1.3 (build 512)"
+QString versionLine();
+QString noDisplayText();
 
 } // namespace StartupRules

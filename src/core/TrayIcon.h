@@ -33,8 +33,11 @@ public:
     explicit TrayIcon(TrayIconState &state, QObject *parent = nullptr);
     ~TrayIcon() override;
 
-    // Whether a tray is there; tests replace the platform's answer.
+    // Whether a tray is there; the application puts a TrayHostWatcher before Qt's answer, and
+    // tests replace both.
     void setAvailabilityProbe(std::function<bool()> probe) { m_available = std::move(probe); }
+    // A tray may have appeared: the icon goes there now rather than at the next look.
+    void lookNow() { lookForTray(); }
 
     // Puts the icon in the tray with this context menu (or waits for a tray).
     void add(QMenu *menu);

@@ -57,6 +57,7 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
     options.text_torrentpath = ui.text_torrentpath;
     options.command_browse = ui.command_browse;
     options.double_combo = ui.double_combo;
+    options.combo_notifystyle = ui.combo_notifystyle;
     options.info_username = ui.info_username;
     options.onetime_check = ui.onetime_check;
     options.sound_check = ui.sound_check;
@@ -91,9 +92,11 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
                                                  state().settings);
     connect(this, &frmMain::usernameClicked, m_account.get(), &AccountWindows::showLogin);
     buildMenu();
-    m_noTray =
-        std::make_unique<NoTrayPanel>(m_app.trayIcon(), m_ui->info_notray, m_ui->command_menu,
-                                      m_mnuFile, [this] { applyWindowHeight(); });
+    m_noTray = std::make_unique<NoTrayPanel>(
+        m_app.trayIcon(), m_ui->info_notray, m_ui->command_menu, m_mnuFile,
+        NoTrayPanel::NewTorrents{[this] { return !state().results.isEmpty(); },
+                                 [this] { m_app.onTrayDoubleClick(); }},
+        [this] { applyWindowHeight(); });
     connectControls();
 
     m_ui->info_username->installEventFilter(this);
@@ -234,12 +237,13 @@ PollwickApp::LoadEnd frmMain::load()
 
     if (!m_app.acquireInstanceLock()) {
         m_trayIconAbsent = true;
-        // The running instance shows its window while this one says why it ends.
-        m_app.askRunningInstanceToShow();
-        s.dialogs->message(this, AppInfo::Title,
-                           QStringLiteral("Another instance of ") + AppInfo::Title +
-                               QStringLiteral(" is already running. "),
-                           Dialogs::Information);
+        // The running instance shows its window; only when it does not say so does this one
+        // tell why it ends.
+        if (!m_app.askRunningInstanceToShow())
+            s.dialogs->message(this, AppInfo::Title,
+                               QStringLiteral("Another instance of ") + AppInfo::Title +
+                                   QStringLiteral(" is already running. "),
+                               Dialogs::Information);
         m_app.unloadMainWindow();
         s.endProgram(0);
         return PollwickApp::LoadEnd::SecondInstance;
@@ -292,6 +296,7 @@ PollwickApp::LoadEnd frmMain::load()
 
     m_ui->command_APPLY->setEnabled(false);
 
+    m_scheduler->setIntervalOverride(s.config.checkSecondsOverride());
     if (st.settings.StartupWaitEnabled && st.LaunchedAtStartup)
         m_scheduler->startWait();
     else
@@ -451,9 +456,9 @@ bool frmMain::filteringOn() const
     return m_ui->check_filter->isChecked();
 }
 
-void frmMain::showPopup(const PopupRequest &request)
+void frmMain::announce(const Announcement &announcement)
 {
-    m_app.notifyWindows().showPopup(request);
+    m_app.notifyWindows().announce(announcement);
 }
 
 void frmMain::setIntervalControlsPaused(bool paused)

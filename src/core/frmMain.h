@@ -123,8 +123,8 @@ public:
     void setIntervalControlsPaused(bool paused) override;
     // "Filter Torrents?" as it stands.
     bool filteringOn() const override;
-    // The application's popup queue.
-    void showPopup(const PopupRequest &request) override;
+    // The application's notification windows.
+    void announce(const Announcement &announcement) override;
 
 signals:
     // info_username was clicked: the login dialog opens.

@@ -45,6 +45,8 @@ frmDownload::frmDownload(Services &services, ActiveDownloads &downloads, QWidget
     m_inetDownloadFile->setObjectName(QStringLiteral("inetDownloadFile"));
     m_inetDownloadFile->setRequestTimeout(60);
     m_inetDownloadFile->setBodyLimit(MaxFileBytes);
+    // The login and the file request carry the member's details and cookies.
+    m_inetDownloadFile->setRedirectPolicy(HttpTransfer::RedirectPolicy::SameSiteOnly);
     connect(m_inetDownloadFile, &HttpTransfer::StateChanged, this, &frmDownload::onStateChanged);
 
     const struct
@@ -186,6 +188,12 @@ void frmDownload::onStateChanged(int state)
         return;
     if (m_inetDownloadFile->bodyTooLarge()) {
         failTooLarge();
+        return;
+    }
+    if (m_inetDownloadFile->sentElsewhere()) {
+        // Another attempt would be sent to the same place.
+        m_services.log->debug_console(m_inetDownloadFile->ResponseInfo());
+        failForGood(QStringLiteral("Status: ") + m_inetDownloadFile->ResponseInfo());
         return;
     }
     if (state == HttpTransfer::icError) {
@@ -362,7 +370,8 @@ void frmDownload::finishReceived(qint64 received, qint64 expected)
                   QStringLiteral(". Not opened: it is not a .torrent file."));
         return;
     }
-    m_services.shell->openFile(m_target);
+    m_services.shell->openFile(m_target,
+                               m_automatic ? Shell::Asked::InBackground : Shell::Asked::ByUser);
     close();
 }
 
@@ -393,10 +402,15 @@ void frmDownload::failSave()
 
 void frmDownload::failTooLarge()
 {
+    failForGood(QStringLiteral("Status: Failed. (The file is too large)"));
+}
+
+void frmDownload::failForGood(const QString &status)
+{
     m_attempts.fail();
     m_timeouttimer->stop();
     ui->info_downloaded->hide();
-    setStatus(QStringLiteral("Status: Failed. (The file is too large)"));
+    setStatus(status);
     setStatusRed(true);
     m_inetDownloadFile->Cancel();
     report(Outcome::Failed);

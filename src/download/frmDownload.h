@@ -108,6 +108,8 @@ private:
     void failSave();
     // The body is larger than MaxFileBytes: the download ends, nothing saved, no retry.
     void failTooLarge();
+    // The download ends with this status, nothing saved, no retry.
+    void failForGood(const QString &status);
     void startRetry();
     void setStatus(const QString &text);
     void setStatusRed(bool red);

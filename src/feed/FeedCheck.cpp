@@ -8,6 +8,7 @@
 #include "platform/DebugConsole.h"
 #include "platform/SettingsStore.h"
 #include "platform/SiteWait.h"
+#include "platform/StoredPassword.h"
 #include "platform/TextUtils.h"
 
 FeedCheck::FeedCheck(const Services &services, ProgramState &state, FeedCheckHost &host,
@@ -16,6 +17,44 @@ FeedCheck::FeedCheck(const Services &services, ProgramState &state, FeedCheckHos
       m_transfer(services, this)
 {
     m_transfer.setRequestTimeout(41);
+    // The request carries the member's name and password.
+    m_transfer.setRedirectPolicy(HttpTransfer::RedirectPolicy::SameSiteOnly);
+    if (services.sitePassword)
+        connect(services.sitePassword, &StoredPassword::readEnded, this,
+                &FeedCheck::onPasswordRead);
+}
+
+bool FeedCheck::waitForPassword()
+{
+    StoredPassword *password = m_services.sitePassword;
+    // A password typed into the login dialog needs no keyring.
+    if (m_waitingForPassword || !password || m_state.settings.SitePasswordChanged)
+        return m_waitingForPassword;
+    if (password->state() == StoredPassword::State::Unreadable)
+        password->retry();
+    else if (password->state() != StoredPassword::State::Reading)
+        return false;
+    m_waitingForPassword = true;
+    return true;
+}
+
+void FeedCheck::onPasswordRead(bool known)
+{
+    if (!m_waitingForPassword)
+        return;
+    m_waitingForPassword = false;
+    if (known) {
+        if (!m_state.settings.SitePasswordChanged)
+            m_state.settings.SitePassword = m_services.sitePassword->password();
+        checkfeed();
+        return;
+    }
+    m_running = true;
+    m_stopped = false;
+    m_attempt = 1;
+    fail(FeedFailure::KeyringLocked, QString());
+    m_running = false;
+    emit checkEnded();
 }
 
 bool FeedCheck::siteWaiting() const
@@ -35,7 +74,7 @@ void FeedCheck::checkfeed()
 {
     // Tested before the attempt counter is reset: a check started while another one waits for
     // the site must leave that one's count alone.
-    if (m_transfer.StillExecuting() || m_running)
+    if (m_transfer.StillExecuting() || m_running || waitForPassword())
         return;
     // The site asked to be left alone until a time: the check says so instead of asking.
     if (siteWaiting()) {
@@ -95,6 +134,8 @@ bool FeedCheck::runAttempt()
     const QString reply = FetchUrlText(address, m_transfer);
     if (m_stopped)
         return false;
+    if (m_transfer.sentElsewhere())
+        return fail(FeedFailure::SentElsewhere, reply, m_transfer.ResponseInfo());
     if (m_transfer.bodyTooLarge())
         return fail(FeedFailure::TooLarge, reply);
 
@@ -139,24 +180,25 @@ bool FeedCheck::runAttempt()
     return false;
 }
 
-bool FeedCheck::fail(FeedFailure failure, const QString &reply)
+bool FeedCheck::fail(FeedFailure failure, const QString &reply, const QString &logLine)
 {
     m_lastFailure = failure;
     m_host.checkanimation(QStringLiteral("stopwitherror"));
     m_host.setTrayTip(FeedFailureText::status(failure));
-    m_services.log->debug_console(FeedFailureText::log(failure));
+    m_services.log->debug_console(logLine.isEmpty() ? FeedFailureText::log(failure) : logLine);
     if (failure == FeedFailure::Busy && siteWaiting()) {
         // No second attempt: nothing goes to the site before the time it named.
         tellSiteWait();
         return false;
     }
-    if (m_attempt < 2)
+    if (m_attempt < 2 && FeedFailureText::retried(failure))
         return true;
     if (failure == FeedFailure::Error1) {
         // The unexpected page is kept for support, without the password that it may echo.
         QString error;
         if (!ReplaceTextFileAtomically(m_services.config.programFile(QStringLiteral("udata.temp")),
-                                       HidePassword(reply, m_state.settings.SitePassword), &error))
+                                       HidePassword(reply, m_state.settings.SitePassword), &error,
+                                       Privacy::OwnerOnly))
             m_services.log->debug_console(QStringLiteral("Unable to write udata.temp: ") + error);
     }
     return false;

@@ -64,8 +64,13 @@ signals:
 private:
     // One attempt; true when another attempt follows.
     bool runAttempt();
-    // The failure procedure; true when another attempt follows.
-    bool fail(FeedFailure failure, const QString &reply);
+    // The failure procedure; true when another attempt follows. logLine replaces the
+    // failure's own log text when given.
+    bool fail(FeedFailure failure, const QString &reply, const QString &logLine = QString());
+    // The password is still being read from the keyring, or the keyring would not give it:
+    // the check waits for a (new) read and runs when it ends. True when it waits.
+    bool waitForPassword();
+    void onPasswordRead(bool known);
     // The site's wait runs; the tooltip, the log and the status line say until when.
     bool siteWaiting() const;
     void tellSiteWait();
@@ -81,4 +86,5 @@ private:
     FeedFailure m_lastFailure = FeedFailure::None;
     bool m_running = false;
     bool m_stopped = false;
+    bool m_waitingForPassword = false;
 };

@@ -1,5 +1,7 @@
 #include "feed/FeedFailure.h"
 
+#include "platform/StoredPassword.h"
+
 namespace FeedFailureText {
 
 QString status(FeedFailure failure)
@@ -34,8 +36,17 @@ QString status(FeedFailure failure)
         return malformed(7);
     case FeedFailure::Error8:
         return malformed(8);
+    case FeedFailure::SentElsewhere:
+        return QStringLiteral("Unable to fetch torrent feed. Sent to another site.");
+    case FeedFailure::KeyringLocked:
+        return StoredPassword::lockedText();
     }
     return QString();
+}
+
+bool retried(FeedFailure failure)
+{
+    return failure != FeedFailure::SentElsewhere && failure != FeedFailure::KeyringLocked;
 }
 
 QString log(FeedFailure failure)
@@ -69,6 +80,10 @@ QString log(FeedFailure failure)
     case FeedFailure::Error7:
     case FeedFailure::Error8:
         return invalid;
+    case FeedFailure::SentElsewhere:
+        return QString();
+    case FeedFailure::KeyringLocked:
+        return StoredPassword::lockedText();
     }
     return QString();
 }

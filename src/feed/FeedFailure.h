@@ -19,10 +19,16 @@ enum class FeedFailure
     Error5,     // a feed of another version
     Error6,     // credentials refused
     Error7,     // anything else
-    Error8      // a category line without a TAB
+    Error8,     // a category line without a TAB
+    // Ended before or without a reply, and not tried again: the same would happen again.
+    SentElsewhere, // the site redirected the request to another address
+    KeyringLocked  // the keyring would not give the password
 };
 
 namespace FeedFailureText {
 QString status(FeedFailure failure);
+// The log line; for SentElsewhere the transfer's own text, which names the address.
 QString log(FeedFailure failure);
+// False for the failures that are not tried again.
+bool retried(FeedFailure failure);
 } // namespace FeedFailureText

@@ -71,6 +71,8 @@ AlertStage::Outcome AlertStage::run(qint32 lastparsed, qint32 lastalerted, bool 
                     la);
             }
         }
+        if (out.popup)
+            out.alertedId = r.Id;
     } else if (n > 1) {
         out.alertAddress = SiteBaseUrl() + QStringLiteral("/browse.php");
         out.animation = QStringLiteral("stopnew");
@@ -81,19 +83,20 @@ AlertStage::Outcome AlertStage::run(qint32 lastparsed, qint32 lastalerted, bool 
         } else {
             log(QStringLiteral("onetime on. la = ") + la);
             int m = 0;
-            QString newestName;
+            const MatchRecord *newest = nullptr;
             for (const MatchRecord &r : results) {
                 if (r.Id > lastalerted) {
                     ++m;
-                    newestName = r.Name;
+                    newest = &r;
                 } else {
                     log(QStringLiteral("res array/la = ") + QString::number(r.Id) +
                         QLatin1Char('/') + la);
                 }
             }
-            if (m == 1)
-                out.popup = PopupRequest{newestName, SingleTail};
-            else if (m > 1)
+            if (m == 1) {
+                out.popup = PopupRequest{newest->Name, SingleTail};
+                out.alertedId = newest->Id;
+            } else if (m > 1)
                 out.popup = PopupRequest{QString::number(m), SeveralTail};
             if (out.popup)
                 out.lastalerted = results.last().Id;

@@ -28,6 +28,7 @@ public:
         QString tooltip;                   // also stored as TrayTipText
         QString alertAddress;              // also stored as AlertAddress
         std::optional<PopupRequest> popup; // the announcement to show, if any
+        qint32 alertedId = 0;              // the one torrent the announcement names, else 0
         qint32 lastalerted = 0;            // the value after this check
         bool stored = false;               // lastalerted and lastparsed were written
     };

@@ -6,6 +6,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/Sound.h"
 #include "platform/WindowHelpers.h"
+#include "platform/X11Window.h"
 
 #include <QFile>
 #include <QLabel>
@@ -105,6 +106,9 @@ void FrmVSPopUp::load()
 
 void FrmVSPopUp::showWithoutActivating()
 {
+    // Out of the taskbar and the pager, and a notification to the window manager, before the
+    // window is first mapped.
+    X11Window::markAsNotification(this);
     show();
     raise();
 }
@@ -123,7 +127,8 @@ void FrmVSPopUp::place(int topTwips, int heightTwips)
 
 void FrmVSPopUp::apply(const PopupAnimation::Tick &tick)
 {
-    if (tick.opacity)
+    // Where the platform cannot fade a window (Wayland), every call would only warn.
+    if (tick.opacity && m_services.session.windowOpacity())
         WindowHelpers::SetWindowOpacity(this, *tick.opacity);
     place(tick.top, tick.height);
 }

@@ -12,7 +12,8 @@ struct Services;
 
 // The popup: a banner that slides up out of the taskbar at the bottom right of the screen,
 // fades in, stays about eleven seconds and slides back down fading out. It never takes the
-// focus. A left click (released) asks for the summary window; any other button acknowledges
+// focus, and stays out of the taskbar and the pager (on X11 it is a notification window). A left
+// click (released) asks for the summary window; any other button acknowledges
 // the new torrents; either way the popup unloads at once.
 //
 // One instance per announcement (Toast creates it): SetNumber() with the resting offset,

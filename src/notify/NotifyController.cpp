@@ -3,9 +3,9 @@
 #include "download/DownloadWindows.h"
 #include "feed/FeedCheck.h"
 #include "model/ProgramState.h"
+#include "notify/AlertNotice.h"
 #include "notify/CheckCycle.h"
 #include "notify/NotifyControllerHost.h"
-#include "notify/PopupRequest.h"
 #include "notify/ToastText.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Services.h"
@@ -46,8 +46,10 @@ void NotifyController::apply(const AlertStage::Outcome &outcome)
     m_host.setTrayTip(outcome.tooltip);
     m_host.showNextCheckStatus();
     if (outcome.popup) {
-        QString text = outcome.popup->text;
-        Toast(text, outcome.popup->tail);
+        Announcement announcement{*outcome.popup,
+                                  AlertNotice::fromOutcome(outcome, m_state.results)};
+        announcement.popup.text = fitted(outcome.popup->text, outcome.popup->tail);
+        m_host.announce(announcement);
     }
 }
 
@@ -64,9 +66,18 @@ int NotifyController::measureTwips(const QString &text) const
     return qRound(WindowHelpers::PixelsToTwipsX(*m_services.screen, m_lblMessagetest->width()));
 }
 
+QString NotifyController::fitted(const QString &text, const QString &tail)
+{
+    const QString shown =
+        ToastText::fit(text, tail, [this](const QString &line) { return measureTwips(line); });
+    m_lblMessagetest->setText(ToastText::line(shown, tail));
+    return shown;
+}
+
 void NotifyController::Toast(QString &text, const QString &tail)
 {
-    text = ToastText::fit(text, tail, [this](const QString &line) { return measureTwips(line); });
-    m_lblMessagetest->setText(ToastText::line(text, tail));
-    m_host.showPopup(PopupRequest{text, tail});
+    AlertNotice notice;
+    notice.line = ToastText::line(text, tail);
+    text = fitted(text, tail);
+    m_host.announce(Announcement{PopupRequest{text, tail}, notice});
 }

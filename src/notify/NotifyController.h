@@ -17,10 +17,11 @@ struct Services;
 // The main window's end of a feed check: once the reply is parsed it runs the torrents.db
 // append, the filters and the alerts (CheckCycle), starts each automatic download in a
 // minimised download window (at most four at once, DownloadWindows), and shows the outcome: the
-// tray animation word, the tooltip, the countdown in the status line and the popup through Toast.
+// tray animation word, the tooltip, the countdown in the status line and the announcement.
 //
-// Toast measures the line with the window's hidden label lblMessagetest (the popup
-// label's font), shortens the text to fit and hands it to the application's popup queue. It
+// An announcement carries the popup's line, fitted with the window's hidden label
+// lblMessagetest (the popup label's font), and the whole line with the torrent it names for a
+// desktop notification; the application's notification windows choose between the two. It
 // returns at once; a popup that has to wait shows after the one before it unloads.
 class NotifyController : public QObject
 {
@@ -37,12 +38,15 @@ public:
     // Shows the outcome of a check.
     void apply(const AlertStage::Outcome &outcome);
 
-    // Shows text, a blank and tail in a popup; text comes back shortened when it was.
+    // Announces text, a blank and tail; text comes back shortened to the popup's label when
+    // it was.
     void Toast(QString &text, const QString &tail);
     // Width in twips of a text in the popup label's font.
     int measureTwips(const QString &text) const;
 
 private:
+    // The text shortened so that text, a blank and tail fit the popup's label.
+    QString fitted(const QString &text, const QString &tail);
     bool startDownload(const DownloadRequest &request);
 
     NotifyControllerHost &m_host;

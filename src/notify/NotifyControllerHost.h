@@ -2,10 +2,11 @@
 
 #include <QString>
 
-struct PopupRequest;
+struct Announcement;
 
 // What the end of a feed check needs from the main window: whether the filters run, and where
-// its outcome shows (the tray animation and tooltip, the status line, the popup queue).
+// its outcome shows (the tray animation and tooltip, the status line, the popup or a desktop
+// notification).
 class NotifyControllerHost
 {
 public:
@@ -18,6 +19,7 @@ public:
     virtual void setTrayTip(const QString &text) = 0;
     // The countdown to the next scheduled check in the status label.
     virtual void showNextCheckStatus() = 0;
-    // Hands an announcement to the application's popup queue; returns at once.
-    virtual void showPopup(const PopupRequest &request) = 0;
+    // Hands an announcement to the application's notification windows (the popup queue or a
+    // desktop notification); returns at once.
+    virtual void announce(const Announcement &announcement) = 0;
 };

@@ -82,7 +82,21 @@ frmSummary::frmSummary(Services &services, ProgramState &state, DownloadWindows 
             refresh();
     });
 
-    WindowHelpers::InstallMinimumSize(this, MinimumSize, m_state.DeveloperMode);
+    WindowHelpers::InstallMinimumSize(
+        this,
+        WindowHelpers::FontFittedMinimum(this, m_ui->torrent_list, MinimumSize,
+                                         [this](int width) { return columnWidths(width); }),
+        m_state.DeveloperMode);
+}
+
+QList<int> frmSummary::columnWidths(int listWidth) const
+{
+    const ScreenMetrics &screen = *m_services.screen;
+    const double w = WindowHelpers::PixelsToTwipsX(screen, listWidth) / 10.1;
+    QList<int> widths;
+    for (const double twips : {w * 5.3, w * 1.6, w * 1.5, w * 1.6 - 222})
+        widths << std::max(0, WindowHelpers::TwipsToPixelsX(screen, twips));
+    return widths;
 }
 
 frmSummary::~frmSummary() = default;
@@ -288,11 +302,9 @@ void frmSummary::onResizeTick()
     m_resize->stop();
     const ScreenMetrics &screen = *m_services.screen;
     QTreeWidget *list = m_ui->torrent_list;
-    const double w = WindowHelpers::PixelsToTwipsX(screen, list->width()) / 10.1;
-    const double widths[] = {w * 5.3, w * 1.6, w * 1.5, w * 1.6 - 222};
-    for (int column = 0; column < 4; ++column)
-        list->setColumnWidth(column,
-                             std::max(0, WindowHelpers::TwipsToPixelsX(screen, widths[column])));
+    const QList<int> widths = columnWidths(list->width());
+    for (int column = 0; column < widths.size(); ++column)
+        list->setColumnWidth(column, widths[column]);
 
     if (windowState() == Qt::WindowNoState &&
         frameGeometry().top() < screen.screenGeometry().top()) {

@@ -1,5 +1,7 @@
 #include "platform/AppConfig.h"
 
+#include "platform/PrivateFiles.h"
+
 #include "platform/TextUtils.h"
 
 #include <QCoreApplication>
@@ -53,10 +55,24 @@ AppConfig AppConfig::fromEnvironment()
         c.m_programFolder = withSlash(QDir::homePath() + QStringLiteral("/.local/share/Pollwick"));
         c.m_settingsPath = homeConfigFolder() + QStringLiteral("Pollwick/settings.reg");
     }
-    c.m_autostartPath = homeConfigFolder() + QStringLiteral("autostart/Pollwick.desktop");
+    const QByteArray autostart = qgetenv("POLLWICK_AUTOSTART_DIR");
+    c.m_autostartPath = (autostart.isEmpty() ? homeConfigFolder() + QStringLiteral("autostart/")
+                                             : withSlash(QString::fromLocal8Bit(autostart))) +
+                        QStringLiteral("Pollwick.desktop");
     c.m_executablePath = runningExecutable();
     c.m_dataFolder = dataFolderOf(c.m_executablePath);
+    c.m_checkSeconds = checkSecondsFrom(QString::fromLocal8Bit(qgetenv("POLLWICK_CHECK_SECONDS")));
+    c.m_keyringAllowed = qgetenv("POLLWICK_NO_KEYRING").isEmpty();
     return c;
+}
+
+int AppConfig::checkSecondsFrom(const QString &text)
+{
+    bool ok = false;
+    const qlonglong seconds = text.trimmed().toLongLong(&ok);
+    if (!ok || seconds <= 0)
+        return 0;
+    return int(qBound(qlonglong(MinCheckSeconds), seconds, qlonglong(MaxCheckSeconds)));
 }
 
 AppConfig AppConfig::inFolder(const QString &folder)
@@ -72,7 +88,7 @@ AppConfig AppConfig::inFolder(const QString &folder)
 
 QString AppConfig::programFolder() const
 {
-    QDir().mkpath(m_programFolder);
+    PrivateFiles::makeFolder(m_programFolder);
     return m_programFolder;
 }
 

@@ -107,6 +107,8 @@ void HttpTransfer::start(const QString &url, const QByteArray &operation, const 
     m_failed = false;
     m_timedOut = false;
     m_cancelled = false;
+    m_refusedTo.clear();
+    m_origin = url;
     m_announced = false;
     m_finished = false;
     m_executing = true;
@@ -121,7 +123,9 @@ void HttpTransfer::start(const QString &url, const QByteArray &operation, const 
 
     QNetworkRequest request{address};
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
+                         m_redirectPolicy == RedirectPolicy::SameSiteOnly
+                             ? QNetworkRequest::UserVerifiedRedirectPolicy
+                             : QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
     const QStringList lines = headers.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
@@ -140,6 +144,7 @@ void HttpTransfer::start(const QString &url, const QByteArray &operation, const 
             m_network->sendCustomRequest(request, operation.isEmpty() ? "GET" : operation, body);
     connect(m_reply, &QNetworkReply::readyRead, this, &HttpTransfer::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &HttpTransfer::onFinished);
+    connect(m_reply, &QNetworkReply::redirected, this, &HttpTransfer::onRedirected);
     m_startedAt.start();
     if (m_timeoutSeconds > 0) {
         m_timeout.start(m_timeoutSeconds * 1000);
@@ -257,7 +262,9 @@ void HttpTransfer::onFinished()
         error != QNetworkReply::NoError &&
         (m_statusCode == 0 || error < QNetworkReply::ContentAccessDenied || m_timedOut ||
          m_cancelled);
-    if (m_timedOut) {
+    if (!m_refusedTo.isEmpty()) {
+        finishWith(ErrorSentElsewhere, sentElsewhereText(QUrl(m_refusedTo)));
+    } else if (m_timedOut) {
         finishWith(ErrorTimeout, QStringLiteral("The request has timed out"));
     } else if (m_cancelled) {
         finishWith(ErrorCancelled, QStringLiteral("The operation was cancelled"));
@@ -301,6 +308,45 @@ void HttpTransfer::finishWith(int code, const QString &info)
     m_responseInfo = info;
     m_finished = true;
     m_executing = false;
+}
+
+bool HttpTransfer::isSameSite(const QUrl &from, const QUrl &to)
+{
+    const auto defaultPort = [](const QString &scheme) {
+        return scheme == QLatin1String("https") ? 443 : scheme == QLatin1String("http") ? 80 : -1;
+    };
+    const QString fromScheme = from.scheme().toLower();
+    const QString toScheme = to.scheme().toLower();
+    if (to.host().isEmpty() || from.host().compare(to.host(), Qt::CaseInsensitive) != 0)
+        return false;
+    if (fromScheme == toScheme)
+        return from.port(defaultPort(fromScheme)) == to.port(defaultPort(toScheme));
+    return fromScheme == QLatin1String("http") && toScheme == QLatin1String("https");
+}
+
+QString HttpTransfer::sentElsewhereText(const QUrl &to)
+{
+    QString host = to.host();
+    if (to.port() != -1)
+        host += QLatin1Char(':') + QString::number(to.port());
+    return QStringLiteral("The site sent Pollwick to another address (") + host +
+           QStringLiteral("); your details were not sent.");
+}
+
+void HttpTransfer::onRedirected(const QUrl &to)
+{
+    if (!m_reply || m_redirectPolicy != RedirectPolicy::SameSiteOnly)
+        return;
+    const QUrl target = m_reply->url().resolved(to);
+    if (isSameSite(QUrl(m_origin), target)) {
+        emit m_reply->redirectAllowed();
+        // Qt 6.4 connects one more follow-up to this signal at every redirect of a reply and
+        // keeps the old ones: the next redirect of a chain would be sent once for each.
+        disconnect(m_reply, &QNetworkReply::redirectAllowed, nullptr, nullptr);
+        return;
+    }
+    m_refusedTo = target.toString();
+    m_reply->abort(); // delivers finished(), which records the refusal
 }
 
 void HttpTransfer::onTimeout()

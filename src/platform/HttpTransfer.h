@@ -10,6 +10,7 @@
 #include <functional>
 
 class QEventLoop;
+class QUrl;
 class QNetworkAccessManager;
 class QNetworkReply;
 class SiteWait;
@@ -51,8 +52,22 @@ public:
     static constexpr int ErrorOther = 12000;
     // The body passed the size limit (or announced that it would).
     static constexpr int ErrorTooLarge = 12300;
+    // A redirect to another site was refused (RedirectPolicy::SameSiteOnly).
+    static constexpr int ErrorSentElsewhere = 12301;
+
+    // Which redirects a request follows.
+    enum class RedirectPolicy
+    {
+        // Any address, except from https to http.
+        AnyAddress,
+        // For requests that carry the member's name, password or the site's cookies: only to
+        // the scheme, host and port of the request's own address, or from http to https on
+        // the same host. A redirect elsewhere ends the request as a failure before anything
+        // is sent there (ErrorSentElsewhere; ResponseInfo is sentElsewhereText).
+        SameSiteOnly
+    };
     // Not sent: the site asked for a pause that has not ended (ResponseInfo says until when).
-    static constexpr int ErrorSiteWait = 12301;
+    static constexpr int ErrorSiteWait = 12302;
 
     // A request slower than this on average, once it has run RequestTimeout seconds, ends.
     static constexpr qint64 MinBytesPerSecond = 1024;
@@ -78,6 +93,14 @@ public:
     // arrived of it is dropped; so nothing larger is ever held in memory.
     qint64 bodyLimit() const { return m_bodyLimit; }
     void setBodyLimit(qint64 bytes) { m_bodyLimit = bytes; }
+
+    // For every later request of this instance; AnyAddress unless set.
+    void setRedirectPolicy(RedirectPolicy policy) { m_redirectPolicy = policy; }
+    // True when a request from `from` may follow a redirect to `to` under SameSiteOnly.
+    static bool isSameSite(const QUrl &from, const QUrl &to);
+    // "The site sent Pollwick to another address (" + host + "); your details were not sent."
+    // The host carries its port when the address names one.
+    static QString sentElsewhereText(const QUrl &to);
 
     // Blocking GET: waits for the whole response and returns the first piece of the body (at
     // most 1024 characters); GetChunkText returns the rest. Any failure of the transfer gives
@@ -118,6 +141,8 @@ public:
     bool failed() const { return m_failed; }
     // True when the last request ended because its body was too large.
     bool bodyTooLarge() const { return m_responseCode == ErrorTooLarge; }
+    // True when the last request ended at a redirect to another site.
+    bool sentElsewhere() const { return m_responseCode == ErrorSentElsewhere; }
     // True when the last request was not sent because the site's wait runs.
     bool siteWaiting() const { return m_responseCode == ErrorSiteWait; }
     // HTTP status of the last response, 0 when none arrived.
@@ -140,6 +165,7 @@ private:
     qsizetype buffered() const { return m_buffer.size() - m_readPos; }
     // Hands out at most size bytes once `wanted` are there or the body has ended.
     QByteArray take(int size, qsizetype wanted);
+    void onRedirected(const QUrl &to);
     // Takes the body bytes that have arrived; false when they pass the limit (the request has
     // then ended as too large).
     bool takeBody(const QByteArray &data);
@@ -161,6 +187,9 @@ private:
     QElapsedTimer m_startedAt;
     int m_timeoutSeconds = 60;
     qint64 m_bodyLimit = DefaultBodyLimit;
+    RedirectPolicy m_redirectPolicy = RedirectPolicy::AnyAddress;
+    QString m_origin;      // the address the request was made to
+    QString m_refusedTo;   // where a refused redirect pointed
     qint64 m_received = 0; // body bytes of this request so far
 
     QByteArray m_buffer; // received; handed out up to m_readPos

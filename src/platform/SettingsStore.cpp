@@ -2,6 +2,7 @@
 
 #include "platform/AppInfo.h"
 #include "platform/BrokenFiles.h"
+#include "platform/PrivateFiles.h"
 #include "platform/RegFile.h"
 #include "platform/TextUtils.h"
 
@@ -36,6 +37,25 @@ QString escapeDesktopValue(const QString &value)
             out += c;
     }
     return out;
+}
+
+// The program of an Exec command line: its first argument, unquoted by the desktop-entry rules
+// (inside double quotes a backslash keeps the next character; "%%" stands for "%").
+QString programOfCommandLine(const QString &commandLine)
+{
+    QString program;
+    const bool quoted = commandLine.startsWith(QLatin1Char('"'));
+    for (qsizetype i = quoted ? 1 : 0; i < commandLine.size(); ++i) {
+        const QChar c = commandLine[i];
+        if (quoted ? c == QLatin1Char('"') : c == QLatin1Char(' '))
+            break;
+        if ((quoted && c == QLatin1Char('\\')) ||
+            (c == QLatin1Char('%') && commandLine.mid(i, 2) == QLatin1String("%%")))
+            ++i;
+        if (i < commandLine.size())
+            program += commandLine[i];
+    }
+    return program;
 }
 
 QString unescapeDesktopValue(const QString &value)
@@ -136,8 +156,8 @@ bool SettingsStore::endBatch()
 
 bool SettingsStore::replaceFile(const RegFile &file)
 {
-    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    return ReplaceFileAtomically(m_filePath, file.serialize(), &m_lastError);
+    PrivateFiles::makeFolder(QFileInfo(m_filePath).absolutePath());
+    return ReplaceFileAtomically(m_filePath, file.serialize(), &m_lastError, Privacy::OwnerOnly);
 }
 
 bool SettingsStore::edit(const std::function<bool(RegFile &)> &change)
@@ -163,11 +183,16 @@ QString SettingsStore::RegReadText(Root, const QString &path, const QString &nam
 {
     if (isRunEntry(path, name))
         return readRunEntry();
+    return BytesToText(textBytes(path, name));
+}
+
+QByteArray SettingsStore::textBytes(const QString &path, const QString &name) const
+{
     const RegFile file = m_pending ? *m_pending : loadFile(m_filePath);
     const RegFile::Value *value = file.find(path, name);
     if (!value || value->type != RegFile::Value::Text)
-        return QString();
-    return BytesToText(value->text);
+        return QByteArray();
+    return value->text;
 }
 
 qint32 SettingsStore::RegReadNumber(Root, const QString &path, const QString &name) const
@@ -235,6 +260,11 @@ QString SettingsStore::ReadSettingText(const QString &name) const
     return RegReadText(HKEY_CURRENT_USER, ProgramKey(), name);
 }
 
+QByteArray SettingsStore::ReadSettingBytes(const QString &name) const
+{
+    return textBytes(ProgramKey(), name);
+}
+
 qint16 SettingsStore::ReadSettingNumber(const QString &name) const
 {
     return static_cast<qint16>(RegReadNumber(HKEY_CURRENT_USER, ProgramKey(), name) & 0xffff);
@@ -283,10 +313,12 @@ bool SettingsStore::writeRunEntry(const QString &commandLine)
                                          "Name=%1\n"
                                          "Comment=Tells you about new uploads on Vellumstacks\n"
                                          "Exec=%2\n"
+                                         "TryExec=%3\n"
                                          "Icon=pollwick\n"
                                          "Terminal=false\n"
                                          "X-GNOME-Autostart-enabled=true\n")
-                              .arg(AppInfo::Title, escapeDesktopValue(commandLine));
+                              .arg(AppInfo::Title, escapeDesktopValue(commandLine),
+                                   escapeDesktopValue(programOfCommandLine(commandLine)));
     return ReplaceFileAtomically(m_autostartPath, entry.toUtf8(), &m_lastError);
 }
 

@@ -80,6 +80,10 @@ public:
     // truncated. A failed write returns false and emits programKeyWriteFailed; the application
     // answers that by telling the user and ending the program.
     QString ReadSettingText(const QString &name) const;
+    // Every byte of a text value on the program key, NUL bytes included (ReadSettingText cuts
+    // at the first); empty when missing or of another type. For the stored password, whose
+    // scrambled form may hold a NUL anywhere.
+    QByteArray ReadSettingBytes(const QString &name) const;
     qint16 ReadSettingNumber(const QString &name) const;
     bool WriteSettingText(const QString &name, const QString &text);
     bool WriteSettingNumber(const QString &name, qint16 number);
@@ -101,6 +105,8 @@ private:
     bool endBatch();
     // Sets a broken file aside before a write; false when it is broken and could not be.
     bool prepareWrite();
+    // Every byte of a text value; empty when missing or of another type.
+    QByteArray textBytes(const QString &path, const QString &name) const;
     bool isRunEntry(const QString &path, const QString &name) const;
     QString readRunEntry() const;
     bool writeRunEntry(const QString &commandLine);

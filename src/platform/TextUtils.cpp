@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 QByteArray ToAnsi(const QString &text)
@@ -84,20 +85,46 @@ QString UrlEncode(const QString &text)
     return FromAnsi(out);
 }
 
+namespace {
+
+// Every way one character of the password may stand in a page or an address (see
+// HidePassword), longest first so that an escape is taken whole rather than its first
+// character alone.
+QString passwordCharacterPattern(QChar c)
+{
+    const uint code = c.unicode();
+    const QString hex = QString::number(code, 16);
+    QStringList forms;
+    forms << QStringLiteral("(?i:%%1)").arg(code, 2, 16, QLatin1Char('0'))
+          << QStringLiteral("&#0*%1;").arg(code) << QStringLiteral("(?i:&#x0*%1;)").arg(hex);
+    // "&#39;" is the decimal form above.
+    static const QList<std::pair<QChar, QString>> named = {
+        {QLatin1Char('&'), QStringLiteral("&amp;")},
+        {QLatin1Char('<'), QStringLiteral("&lt;")},
+        {QLatin1Char('>'), QStringLiteral("&gt;")},
+        {QLatin1Char('"'), QStringLiteral("&quot;")}};
+    for (const auto &[character, entity] : named) {
+        if (character == c)
+            forms << entity;
+    }
+    if (c == QLatin1Char(' '))
+        forms << QStringLiteral("\\+");
+    forms << QRegularExpression::escape(QString(c));
+    return QStringLiteral("(?:") + forms.join(QLatin1Char('|')) + QLatin1Char(')');
+}
+
+} // namespace
+
 QString HidePassword(const QString &text, const QString &password)
 {
     if (password.isEmpty())
         return text;
-    const QString stars = QStringLiteral("********");
-    const QString encoded = UrlEncode(password);
+    QString pattern;
+    for (const QChar c : password)
+        pattern += passwordCharacterPattern(c);
+    const QRegularExpression anyForm(pattern);
     QString hidden = text;
-    // The longer form first, so that neither leaves a piece of the other behind.
-    if (encoded.size() > password.size()) {
-        hidden.replace(encoded, stars, Qt::CaseInsensitive);
-        hidden.replace(password, stars);
-    } else {
-        hidden.replace(password, stars);
-    }
+    hidden.replace(anyForm, QStringLiteral("********"));
     return hidden;
 }
 
@@ -187,12 +214,22 @@ QString BytesToText(const QByteArray &bytes)
     return FromAnsi(nul < 0 ? bytes : bytes.left(nul));
 }
 
-bool ReplaceFileAtomically(const QString &path, const QByteArray &data, QString *errorText)
+bool ReplaceFileAtomically(const QString &path, const QByteArray &data, QString *errorText,
+                           Privacy privacy)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (errorText)
             *errorText = file.errorString();
+        return false;
+    }
+    // The temporary file takes the mode before anything is written into it, so the data is
+    // never readable by others, not even for a moment.
+    if (privacy == Privacy::OwnerOnly &&
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        if (errorText)
+            *errorText = QStringLiteral("The file could not be made private");
+        file.cancelWriting();
         return false;
     }
     // Flush before committing and check the size: QSaveFile's commit alone does not notice a
@@ -213,7 +250,8 @@ bool ReplaceFileAtomically(const QString &path, const QByteArray &data, QString 
     return true;
 }
 
-bool ReplaceTextFileAtomically(const QString &path, const QString &text, QString *errorText)
+bool ReplaceTextFileAtomically(const QString &path, const QString &text, QString *errorText,
+                               Privacy privacy)
 {
-    return ReplaceFileAtomically(path, ToAnsi(text), errorText);
+    return ReplaceFileAtomically(path, ToAnsi(text), errorText, privacy);
 }

@@ -25,9 +25,13 @@ QString UnscrambleText(const QString &text);
 // Form encoding: letters and digits are kept, a blank becomes "+", every other byte "%XX".
 QString UrlEncode(const QString &text);
 
-// The text with every occurrence of the password, as it is and as UrlEncode writes it (letter
-// case ignored), replaced by "********"; unchanged for an empty password.
-// For replies kept on disk, which may echo the request address or the login form.
+// The text with every occurrence of the password replaced by "********"; unchanged for an
+// empty password. For replies kept on disk, which may echo the request address, the login form
+// or the password inside an HTML page. Found are: the password as it is; form-encoded (letters
+// and digits kept, every other character "%XX" in either letter case, a blank as "%20" or "+");
+// and HTML-escaped, where each character may stand as itself (markup characters only as their
+// entities), as "&amp;", "&lt;", "&gt;", "&quot;" or "&#39;", or as a decimal ("&#38;") or
+// hexadecimal ("&#x26;", either case) character reference.
 QString HidePassword(const QString &text, const QString &password);
 
 // Site path of a torrent's .torrent file: "/download.php?id=" + id.
@@ -64,7 +68,14 @@ QString BytesToText(const QByteArray &bytes);
 // Replaces a file whole: writes a temporary file beside it and renames it over the old one, so
 // a failure leaves the old file as it was. On failure returns false and, when given, fills
 // errorText with the reason.
+// A private file (Privacy::OwnerOnly) is readable and writable by its owner only (0600),
+// whatever the umask or the mode of the file it replaces.
+enum class Privacy
+{
+    Umask,    // the mode of the file replaced, or the user's umask for a new one
+    OwnerOnly // 0600
+};
 bool ReplaceFileAtomically(const QString &path, const QByteArray &data,
-                           QString *errorText = nullptr);
+                           QString *errorText = nullptr, Privacy privacy = Privacy::Umask);
 bool ReplaceTextFileAtomically(const QString &path, const QString &text,
-                               QString *errorText = nullptr);
+                               QString *errorText = nullptr, Privacy privacy = Privacy::Umask);

@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QHeaderView>
+#include <QLayout>
 #include <QStyle>
 #include <QTreeView>
 #include <QWidget>
@@ -73,6 +74,40 @@ void InstallMinimumSize(QWidget *window, QSize minimum, bool developerMode)
 {
     if (!developerMode)
         window->setMinimumSize(minimum);
+}
+
+QSize FontFittedMinimum(QWidget *window, QTreeView *list, QSize minimum,
+                        const ColumnWidths &columnWidths)
+{
+    const QHeaderView *header = list->header();
+    QList<int> needed;
+    for (int section = 0; section < header->count(); ++section)
+        needed << header->fontMetrics().horizontalAdvance(
+                      list->model()->headerData(section, Qt::Horizontal).toString()) +
+                      12;
+    const auto fits = [&](int width) {
+        const QList<int> widths = columnWidths(width);
+        for (qsizetype i = 0; i < needed.size() && i < widths.size(); ++i) {
+            if (widths[i] < needed[i])
+                return false;
+        }
+        return true;
+    };
+    // Each column grows with the list: the narrowest list that fits is found by halving.
+    int low = 0;
+    int high = 1 << 16;
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (fits(middle))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    // The layout's own minimum holds every push button at its sizeHint().
+    if (window->layout())
+        window->layout()->activate();
+    const int frame = window->width() - list->width();
+    return minimum.expandedTo(window->minimumSizeHint()).expandedTo(QSize(low + frame, 0));
 }
 
 int TwipsToPixelsX(const ScreenMetrics &screen, double twips)

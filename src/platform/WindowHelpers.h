@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QSize>
 #include <QString>
+
+#include <functional>
 
 class Dialogs;
 class QFont;
@@ -35,6 +38,14 @@ int CaptionHeight(const QWidget *window);
 
 // The smallest size a user can drag a resizable window to; developer mode leaves it free.
 void InstallMinimumSize(QWidget *window, QSize minimum, bool developerMode);
+
+// The column widths in pixels that a window gives its list at a list width in pixels.
+using ColumnWidths = std::function<QList<int>(int listWidth)>;
+// The smallest size at which a window's own font fits: the larger of minimum and the size at
+// which every push button gets its sizeHint() and every header section of list, sized by
+// columnWidths, is at least its caption's horizontalAdvance plus 12 pixels.
+QSize FontFittedMinimum(QWidget *window, QTreeView *list, QSize minimum,
+                        const ColumnWidths &columnWidths);
 
 // Twips <-> pixels with the screen's twips per pixel.
 int TwipsToPixelsX(const ScreenMetrics &screen, double twips);

@@ -56,6 +56,8 @@ SearchDatabaseUpdater::SearchDatabaseUpdater(Services &services, ProgramState &s
                                              QObject *parent)
     : QObject(parent), m_services(services), m_state(state), m_host(host), m_transfer(transfer)
 {
+    // The requests carry the member's name and password.
+    m_transfer.setRedirectPolicy(HttpTransfer::RedirectPolicy::SameSiteOnly);
 }
 
 QString SearchDatabaseUpdater::databasePath() const
@@ -113,6 +115,8 @@ SearchDatabaseUpdater::Next
 SearchDatabaseUpdater::downloadFailed(int attempt, SearchReply::Kind kind, SearchReply::Failure why)
 {
     m_host.downloading(false);
+    if (m_transfer.sentElsewhere())
+        m_services.log->debug_console(m_transfer.ResponseInfo());
     if (attempt == 1 && SearchReply::silentRetryOnFirstAttempt(kind, why))
         return Next::Retry;
     const bool retry =

@@ -24,6 +24,7 @@
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QStyleOption>
 #include <QTimer>
 
 #include <limits>
@@ -113,8 +114,12 @@ frmSearch::frmSearch(Services &services, ProgramState &state, SearchDatabaseProv
     connect(&m_model, &QAbstractItemModel::modelReset, this, [this] { m_clickedResult = -1; });
 
     // Opening: the stored size, the category list, the empty result list.
-    setMinimumSize(WindowHelpers::TwipsToPixelsX(screen, MinimumWidthTwips),
-                   WindowHelpers::TwipsToPixelsY(screen, MinimumHeightTwips));
+    fitCategoryBox();
+    setMinimumSize(WindowHelpers::FontFittedMinimum(
+        this, list,
+        QSize(WindowHelpers::TwipsToPixelsX(screen, MinimumWidthTwips),
+              WindowHelpers::TwipsToPixelsY(screen, MinimumHeightTwips)),
+        [this](int width) { return columnWidths(width); }));
     restoreSize();
     {
         const QSignalBlocker block(m_ui->combo_cat);
@@ -267,9 +272,11 @@ void frmSearch::search(bool forced)
     const int rows = m_database ? m_database->rowCount() : 0;
     if (m_session.decide(query, forced, rows) != SearchSession::Decision::Run)
         return;
-    // Results come newest first: the list's own order is switched off.
+    // Results come newest first: the list's own order is switched off. That also makes the
+    // header unclickable, and a click on it must sort the new results too.
     m_ui->list->setSortingEnabled(false);
     m_ui->list->header()->setSortIndicatorShown(false);
+    m_ui->list->header()->setSectionsClickable(true);
     searching(true);
     m_panels[1]->clear();
     m_model.clear();
@@ -426,16 +433,36 @@ void frmSearch::onResizeTick()
     setColumnWidths();
 }
 
-void frmSearch::setColumnWidths()
+QList<int> frmSearch::columnWidths(int listWidth) const
 {
     // U = (list width - 345) / 12 twips: the name takes 8 U, type and size 2 U each.
     const ScreenMetrics &screen = *m_services.screen;
+    const double u = (WindowHelpers::PixelsToTwipsX(screen, listWidth) - 345) / 12.0;
+    QList<int> widths;
+    for (const double twips : {8 * u, 2 * u, 2 * u})
+        widths << std::max(0, WindowHelpers::TwipsToPixelsX(screen, twips));
+    return widths;
+}
+
+void frmSearch::setColumnWidths()
+{
     QTreeView *list = m_ui->list;
-    const double u = (WindowHelpers::PixelsToTwipsX(screen, list->width()) - 345) / 12.0;
-    const double widths[] = {8 * u, 2 * u, 2 * u};
-    for (int column = 0; column < 3; ++column)
-        list->setColumnWidth(column,
-                             std::max(0, WindowHelpers::TwipsToPixelsX(screen, widths[column])));
+    const QList<int> widths = columnWidths(list->width());
+    for (int column = 0; column < widths.size(); ++column)
+        list->setColumnWidth(column, widths[column]);
+}
+
+void frmSearch::fitCategoryBox()
+{
+    // "All Categories" stays whole however narrow the window.
+    QComboBox *combo = m_ui->combo_cat;
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = false;
+    const QSize text(combo->fontMetrics().horizontalAdvance(allCategories()),
+                     combo->fontMetrics().height());
+    combo->setMinimumWidth(
+        combo->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, combo).width());
 }
 
 void frmSearch::restoreSize()

@@ -33,7 +33,8 @@ class frmSearch : public QWidget, public SearchDatabaseHost
 public:
     static constexpr int Timer1IntervalMs = 10;
     static constexpr int ResizeIntervalMs = 30;
-    // The smallest window, in twips.
+    // The smallest window, in twips, grown where its font needs more
+    // (WindowHelpers::FontFittedMinimum).
     static constexpr int MinimumWidthTwips = 4290;
     static constexpr int MinimumHeightTwips = 3180;
 
@@ -60,6 +61,9 @@ public:
     void onCommand4Clicked();
     void onCommand3Clicked();
     void onHeaderClicked(int column);
+    // The columns' widths in pixels at a list width in pixels: 8, 2 and 2 parts of the list
+    // width less 345 twips.
+    QList<int> columnWidths(int listWidth) const;
     // "Download Now" and "View Details" on the selected row.
     void onDownload();
     void onDetails();
@@ -100,6 +104,7 @@ private:
     void busy(Work work, bool on);
     void centreFrame3();
     void setColumnWidths();
+    void fitCategoryBox();
     void restoreSize();
     void saveSize();
     // The result of the selected row, or -1.

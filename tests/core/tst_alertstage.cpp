@@ -21,8 +21,8 @@ private slots:
         QTest::addColumn<int>("lastalerted");
         QTest::addColumn<bool>("onetime");
         QTest::addColumn<QString>("tooltip");
-        QTest::addColumn<QString>("page"); // after the site address
-        QTest::addColumn<QString>("popup");
+        QTest::addColumn<QString>("page");  // after the site address
+        QTest::addColumn<QString>("popup"); // text|tail#the torrent it names
         QTest::addColumn<int>("newLastalerted");
         const QString one = "|has just been uploaded.";
         const QString several = "| new torrents have just been uploaded.";
@@ -33,19 +33,19 @@ private slots:
         QTest::newRow("no results") << QStringList{} << 100 << 50 << false << none << list
             << "none" << 50;
         QTest::newRow("one result, 28 characters: cut to 27") << QStringList{"101|" + name28}
-            << 100 << 50 << false << name27 + "..." + tail << details << name28 + one << 101;
+            << 100 << 50 << false << name27 + "..." + tail << details << name28 + one + "#101" << 101;
         QTest::newRow("one result, 27 characters: whole name, alert once, newer")
             << QStringList{"101|" + name27} << 100 << 100 << true << name27 + tail << details
-            << name27 + one << 101;
+            << name27 + one + "#101" << 101;
         QTest::newRow("one result, alert once, already alerted") << QStringList{"101|Film"}
             << 101 << 101 << true << "Film" + tail << details << "none" << 101;
         QTest::newRow("several results") << QStringList{"101|A", "102|B", "103|C"} << 100 << 50
-            << false << "3 new torrents" << list << "3" + several << 103;
+            << false << "3 new torrents" << list << "3" + several + "#0" << 103;
         QTest::newRow("several, alert once, one newer: its name") << QStringList{"101|A", "102|B"}
-            << 101 << 101 << true << "2 new torrents" << list << "B" + one << 102;
+            << 101 << 101 << true << "2 new torrents" << list << "B" + one + "#102" << 102;
         QTest::newRow("several, alert once, two newer: the count")
             << QStringList{"100|A", "101|B", "102|C"} << 100 << 100 << true << "3 new torrents"
-            << list << "2" + several << 102;
+            << list << "2" + several + "#0" << 102;
         QTest::newRow("several, alert once, none newer: no popup, new state")
             << QStringList{"100|A", "101|B"} << 101 << 101 << true << "2 new torrents" << list
             << "none" << 101;
@@ -80,7 +80,11 @@ private slots:
         QCOMPARE(state.TrayTipText, tooltip);
         QCOMPARE(out.alertAddress, SiteBaseUrl() + page);
         QCOMPARE(state.AlertAddress, SiteBaseUrl() + page);
-        QTEST(out.popup ? out.popup->text + '|' + out.popup->tail : QString("none"), "popup");
+        // The popup's words, and the one torrent they name (0 for a count).
+        QTEST(out.popup
+                  ? out.popup->text + '|' + out.popup->tail + '#' + QString::number(out.alertedId)
+                  : QString("none"),
+              "popup");
         QTEST(out.lastalerted, "newLastalerted");
         QCOMPARE(env.store->ReadSettingText("lastalerted"), QString::number(out.lastalerted));
         QCOMPARE(env.store->ReadSettingText("lastparsed"), QString::number(newest));

@@ -135,6 +135,30 @@ private slots:
         QCOMPARE(s->status, QStringLiteral("Next check in 10m 00s"));
     }
 
+    // An override decides the countdown, also after the page saved another interval, which
+    // becomes the stored one all the same.
+    void intervalOverride()
+    {
+        s->scheduler.setIntervalOverride(20);
+        QVERIFY(s->env.log->lines().last().endsWith(") Checking every 20 seconds as "
+                                                    "POLLWICK_CHECK_SECONDS asks; the stored "
+                                                    "interval is kept."));
+        s->scheduler.startChecking();
+        QCOMPARE(s->status, QStringLiteral("Next check in 00m 20s"));
+        s->ticks(3);
+        QCOMPARE(s->status, QStringLiteral("Next check in 00m 05s"));
+        QCOMPARE(s->checks.size(), 1);
+        s->ticks(1);
+        QCOMPARE(s->checks.size(), 2);
+        s->scheduler.intervalChanged(900);
+        QCOMPARE(s->state.settings.CheckIntervalSeconds, qint16(900));
+        QCOMPARE(s->status, QStringLiteral("Next check in 00m 20s"));
+        s->ticks(4);
+        QCOMPARE(s->checks.size(), 3);
+        s->scheduler.setIntervalOverride(0);
+        QCOMPARE(s->scheduler.countdownText(), QStringLiteral("Next check in 15m 00s"));
+    }
+
     // Pausing by the user keeps the countdown. A due check while a watched program runs pauses
     // (with detection on) until the program ends, then checks at once and counts down anew.
     void pausing()

@@ -7,16 +7,19 @@
 #include "TestSite.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 Q_DECLARE_METATYPE(SiteMisbehaviour::Kind)
 using K = SiteMisbehaviour;
 
 // Checks against the test site; the host records the animation words and tooltips, and the
 // later stages' hand-over records what each accepted reply's request was built from.
-struct Checked : FeedCheckHost
+struct Checked : RecordingFeedHost
 {
     Checked()
     {
@@ -26,10 +29,6 @@ struct Checked : FeedCheckHost
         state.categories = Categories::builtIn();
         check.setCompletion([this](const FeedCheckContext &context) { handedOver << context; });
     }
-    void checkanimation(const QString &word) override { words << word; }
-    void setTrayTip(const QString &text) override { tips << text; }
-    void setStatusText(const QString &text) override { statuses << text; }
-    void showNextCheckStatus() override {}
     // The debug log without the times.
     QStringList messages() const
     {
@@ -43,9 +42,6 @@ struct Checked : FeedCheckHost
     TestSite site;
     ProgramState state;
     FeedCheck check{env.services, state, *this};
-    QStringList words;
-    QStringList tips;
-    QStringList statuses;
     QList<FeedCheckContext> handedOver;
 };
 
@@ -55,6 +51,7 @@ class TestFeedCheck : public QObject
     std::unique_ptr<Checked> c;
 
 private slots:
+    void initTestCase() { ::umask(022); }
     void init()
     {
         c = std::make_unique<Checked>();
@@ -218,8 +215,8 @@ private slots:
                     .isEmpty());
     }
 
-    // The unexpected page kept in udata.temp never holds the password, as stored or as a form
-    // encodes it, whatever the page echoes.
+    // The unexpected page kept in udata.temp never holds the password, as stored, as a form
+    // encodes it or as HTML escapes it, whatever the page echoes; the file is the user's alone.
     void udataTempHidesThePassword_data()
     {
         QTest::addColumn<QString>("password");
@@ -233,6 +230,14 @@ private slots:
             << "<html>p=********&v=11, form ********, echoed ********</html>";
         QTest::newRow("inside its own encoding") << "%" << "<html>100% p=% %25</html>"
             << "<html>100******** p=******** ********</html>";
+        QTest::newRow("a blank as %20, upper hex") << "a b/c" << "<html>a%20b%2Fc</html>"
+            << "<html>********</html>";
+        QTest::newRow("named entities") << "a&b<c>\"d'e" << "<html>a&amp;b&lt;c&gt;&quot;d&#39;e</html>"
+            << "<html>********</html>";
+        QTest::newRow("numeric entities") << QString::fromLatin1("Ab1\xe9") << "<html>&#65;&#x62;&#X31;&#0233;</html>"
+            << "<html>********</html>";
+        QTest::newRow("one character short") << "Ab1" << "<html>&#65;&#x62;</html>"
+            << "<html>&#65;&#x62;</html>";
         QTest::newRow("no password") << "" << "<html>p=&v=11</html>" << "<html>p=&v=11</html>";
         // clang-format on
     }
@@ -245,6 +250,12 @@ private slots:
         c->check.checkfeed();
         QCOMPARE(c->check.lastFailure(), FeedFailure::Error1);
         QTEST(ReadTextFile(c->env.file("udata.temp")), "kept");
+        const QFileDevice::Permissions all =
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+            QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+            QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+        QCOMPARE(QFileInfo(c->env.file("udata.temp")).permissions() & all,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
     // 429 and 503 are the busy failure whatever page comes with them. With a Retry-After that

@@ -43,6 +43,36 @@ private slots:
         m_network = std::make_unique<QNetworkAccessManager>();
     }
 
+    // Which redirects a request carrying the member's details follows: the site's own scheme,
+    // host and port (a port left out is the scheme's own), or http to https on the same host.
+    void sameSite_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<bool>("same");
+        const QString site = "http://site.example:8080/bots.php";
+        // clang-format off
+        QTest::newRow("same address") << site << "http://site.example:8080/x" << true;
+        QTest::newRow("host in capitals") << site << "http://SITE.example:8080/x" << true;
+        QTest::newRow("another port") << site << "http://site.example:8081/x" << false;
+        QTest::newRow("the port left out") << site << "http://site.example/x" << false;
+        QTest::newRow("another host") << site << "http://other.example:8080/x" << false;
+        QTest::newRow("a longer host") << site << "http://site.example.evil:8080/x" << false;
+        QTest::newRow("to https, any port") << site << "https://site.example/x" << true;
+        QTest::newRow("https to http") << "https://site.example/x" << "http://site.example/x" << false;
+        QTest::newRow("80 given and left out") << "http://site.example/x" << "http://site.example:80/y" << true;
+        QTest::newRow("443 given and left out") << "https://site.example/x" << "https://site.example:443/y" << true;
+        QTest::newRow("another scheme") << site << "ftp://site.example:8080/x" << false;
+        QTest::newRow("no host") << site << "file:///etc/passwd" << false;
+        // clang-format on
+    }
+    void sameSite()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QTEST(HttpTransfer::isSameSite(QUrl(from), QUrl(to)), "same");
+    }
+
     void loginRedirectCarriesCookieToFileThen404()
     {
         const QString path = DownloadUrlPath(700007);

@@ -76,7 +76,7 @@ private slots:
     void loadAndSave()
     {
         Settings s;
-        OptionsStore options(*env->store, env->services.config, *env->log);
+        OptionsStore options(*env->store, env->services.config, *env->log, *env->sitePassword);
         FileRewriteCounter rewrites(env->services.config.settingsPath());
         QVERIFY(rewrites.isValid());
         options.load(s);
@@ -97,6 +97,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         s.RunAtStartup = s.StartupWaitEnabled = s.DetectProcesses = true;
         s.SitePassword = "s3cr&t";
+        s.SitePasswordChanged = true;
         OptionsStore::PageValues page;
         page.waitSeconds = 90;
         page.procRows = {"game.exe", "Other.EXE"};
@@ -108,6 +109,11 @@ private slots:
         options.load(loaded);
         options.loadprocs(loaded);
         QCOMPARE(loaded.SitePassword, QStringLiteral("s3cr&t"));
+        QVERIFY(!s.SitePasswordChanged);
+        StoredPassword stored("site_password", "password_in_keyring", *env->store, nullptr,
+                              *env->log);
+        stored.load();
+        QCOMPARE(stored.password(), QStringLiteral("s3cr&t"));
         QCOMPARE(loaded.TorrentFolder, folder);
         QVERIFY(loaded.RunAtStartup && loaded.StartupWaitEnabled && loaded.DetectProcesses);
         QCOMPARE(loaded.StartupWaitSeconds, qint16(90));
@@ -134,7 +140,7 @@ private slots:
     void switchesSurviveSaveAndLoad()
     {
         QFETCH(bool, on);
-        OptionsStore options(*env->store, env->services.config, *env->log);
+        OptionsStore options(*env->store, env->services.config, *env->log, *env->sitePassword);
         Settings s;
         options.load(s);
         s.ShowDebugLog = on ? 1 : 0;

@@ -429,17 +429,28 @@ private slots:
         QCOMPARE(snapshot(*m_store), after);
     }
 
-    // The command line is the Exec value, escaped as a desktop entry's strings are.
+    // The command line is the Exec value, escaped as a desktop entry's strings are; its program,
+    // unquoted, is the TryExec value, so that a session does not start a removed program.
     void runEntryIsTheAutostartFile_data()
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QByteArray>("exec");
+        QTest::addColumn<QByteArray>("tryExec");
         QTest::newRow("a blank in the path")
             << R"("/opt/poll wick/bin/pollwick" /startup)"
-            << QByteArray(R"("/opt/poll wick/bin/pollwick" /startup)");
+            << QByteArray(R"("/opt/poll wick/bin/pollwick" /startup)")
+            << QByteArray("/opt/poll wick/bin/pollwick");
         QTest::newRow("a backslash in the command line")
             << R"("/opt/a\b\\c/pollwick" /startup)"
-            << QByteArray(R"("/opt/a\\b\\\\c/pollwick" /startup)");
+            << QByteArray(R"("/opt/a\\b\\\\c/pollwick" /startup)")
+            << QByteArray(R"(/opt/ab\\c/pollwick)");
+        QTest::newRow("quoted reserved characters")
+            << "\"/o/my a\\\"b\\$c\\`d%%e\" /startup"
+            << QByteArray("\"/o/my a\\\\\"b\\\\$c\\\\`d%%e\" /startup")
+            << QByteArray("/o/my a\"b$c`d%e");
+        QTest::newRow("not quoted")
+            << "/usr/bin/pollwick /startup" << QByteArray("/usr/bin/pollwick /startup")
+            << QByteArray("/usr/bin/pollwick");
     }
     void runEntryIsTheAutostartFile()
     {
@@ -449,7 +460,9 @@ private slots:
         QFile entry(autostartPath());
         QVERIFY(entry.open(QIODevice::ReadOnly));
         QFETCH(QByteArray, exec);
-        QVERIFY(entry.readAll().contains("\nExec=" + exec + "\n"));
+        QFETCH(QByteArray, tryExec);
+        const QByteArray text = entry.readAll();
+        QVERIFY(text.contains("\nExec=" + exec + "\nTryExec=" + tryExec + "\n"));
         QCOMPARE(m_store->RegReadText(HKCU, run.toUpper(), "pollwick"), command);
         QVERIFY(!QFile::exists(regPath()));
         m_store->RegDeleteValueName(HKCU, run, "Pollwick");

@@ -30,9 +30,9 @@ public:
     bool ready() const { return site.isListening(); }
     QString problems() const { return env.problems(); }
 
-    void makeApp()
+    void makeApp(const QStringList &arguments = {"/usr/bin/pollwick"})
     {
-        app = std::make_unique<PollwickApp>(env.services, QStringList{"/usr/bin/pollwick"});
+        app = std::make_unique<PollwickApp>(env.services, arguments);
         app->trayIcon().setAvailabilityProbe([] { return false; });
     }
 

@@ -14,3 +14,8 @@ pollwick_add_test(tst_profilesitesim SOURCES gui/tst_profilesitesim.cpp
 target_compile_definitions(tst_profilesitesim PRIVATE
                            SITESIM_EXECUTABLE="$<TARGET_FILE:pollwick-sitesim>")
 add_dependencies(tst_profilesitesim pollwick-sitesim)
+# Requests that carry the member's details, redirected to another site by a hostile one.
+pollwick_add_test(tst_redirects SOURCES gui/tst_redirects.cpp LIBS pollwick_testsupport_site GUI)
+# The site password in a real Secret Service (GNOME's keyring daemon on a private bus).
+pollwick_add_test(tst_keyring SOURCES gui/tst_keyring.cpp
+                  LIBS pollwick_keyring pollwick_testsupport_bus pollwick_testsupport_site GUI)

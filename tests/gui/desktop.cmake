@@ -15,3 +15,15 @@ pollwick_add_test(tst_programicon SOURCES gui/tst_programicon.cpp
                   LIBS pollwick_testsupport_site GUI)
 target_compile_definitions(tst_programicon PRIVATE
                            POLLWICK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+# A tray that appears after the program, and the popup's X11 properties, on a virtual X display
+# with a private session bus. Qt settles once per process whether a D-Bus tray exists, so the
+# XEmbed tray runs in a process of its own.
+set(virtual_display xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp")
+pollwick_add_test(tst_trayhost SOURCES gui/tst_trayhost.cpp
+                  LIBS pollwick_testsupport_site pollwick_testsupport_bus GUI
+                  ARGS statusNotifierHostAppearsLater popupIsANotificationWindow
+                  LAUNCHER ${virtual_display})
+pollwick_add_test_run(tst_trayhost_xembed tst_trayhost ARGS xembedTrayAppearsLater
+                      LAUNCHER ${virtual_display})
+# Pages and .torrent files through xdg-open, and what the user is told when nothing opens them.
+pollwick_add_test(tst_desktopshell SOURCES gui/tst_desktopshell.cpp GUI)

@@ -7,7 +7,11 @@
 #include "filters/FilterListController.h"
 #include "filters/FilterWizardWindow.h"
 #include "MainWindowHarness.h"
+#include "notify/frmSummary.h"
+#include "notify/NotifyWindows.h"
 #include "platform/WindowHelpers.h"
+#include "search/frmSearch.h"
+#include "search/SearchWindows.h"
 
 #include <QLocalSocket>
 #include <QSignalSpy>
@@ -34,6 +38,7 @@ private slots:
     void cleanup()
     {
         QApplication::setFont(m_font);
+        qApp->setStyleSheet(QString());
         for (QWidget *w : QApplication::topLevelWidgets())
             if (qobject_cast<QMenu *>(w))
                 w->hide();
@@ -75,9 +80,35 @@ private slots:
         QCOMPARE(label("info_notray")->isVisibleTo(w), !trayAtFirstLook);
         if (trayAtFirstLook)
             return;
-        QTest::mouseClick(button("command_menu"), Qt::LeftButton);
-        QTRY_VERIFY(w->mnuFile()->isVisible());
-        w->mnuFile()->hide();
+        // The button's menu: the tray menu's items, and "New Torrents" first while results wait.
+        for (const bool waiting : {false, true}) {
+            if (waiting)
+                m->state().results = {{0, "a.torrent", "1", 0, "TV", "A", 700041}};
+            QTest::mouseClick(button("command_menu"), Qt::LeftButton);
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu && menu->objectName() == "mnuNoTray");
+            QStringList captions;
+            for (const QAction *a : menu->actions())
+                captions << a->text();
+            const QStringList tray = {"Visit Vellumstacks",
+                                      "Check for new torrents",
+                                      "Options",
+                                      "",
+                                      "Search for torrents",
+                                      "",
+                                      "Pause",
+                                      "",
+                                      "About",
+                                      "Exit"};
+            QCOMPARE(captions, waiting ? QStringList({"New Torrents", ""}) + tray : tray);
+            QCOMPARE(menu->defaultAction()->text(), QStringLiteral("Visit Vellumstacks"));
+            if (waiting) {
+                menu->actions().first()->trigger();
+                QVERIFY(m->app->notifyWindows().summary()->isVisible());
+                m->app->notifyWindows().summary()->hide();
+            }
+            menu->hide();
+        }
         QVERIFY(!w->close());
         icon.onTmrTrayTick(); // only the first look shows the window
         QVERIFY(!w->isVisible());
@@ -90,8 +121,9 @@ private slots:
     }
 
     // A second start asks the running instance to show its window (the first-run wizard, or a
-    // filter wizard in front of the window, while one is open), shows its message and ends.
-    // A socket a crash left behind is cleared by the instance that holds the lock.
+    // filter wizard in front of the window, while one is open) and ends without a word once it
+    // answers; only when no instance answers does it say why it ends. A socket a crash left
+    // behind is cleared by the instance that holds the lock.
     void secondStart_data()
     {
         QTest::addColumn<QString>("open");
@@ -99,6 +131,7 @@ private slots:
         QTest::newRow("socket left by a crash") << "stale";
         QTest::newRow("first-run wizard") << "firstrun";
         QTest::newRow("filter wizard") << "filterwizard";
+        QTest::newRow("nobody answers") << "deaf";
     }
     void secondStart()
     {
@@ -125,13 +158,21 @@ private slots:
             m->window()->minimiseAndHide();
         }
         front->hide();
+        if (open == "deaf")
+            QVERIFY(QFile::remove(socket)); // an instance that does not listen
 
         PollwickApp second(m->env.services, {"/usr/bin/pollwick"});
         QCOMPARE(second.start(), PollwickApp::LoadEnd::SecondInstance);
-        QCOMPARE(m->env.dialogs.take().text,
-                 QStringLiteral("Another instance of Pollwick is already running. "));
         QCOMPARE(m->env.endProgramCalls, QList<int>{0});
-        QTRY_VERIFY(front->isVisible());
+        if (open == "deaf") {
+            QCOMPARE(m->env.dialogs.take().text,
+                     QStringLiteral("Another instance of Pollwick is already running. "));
+            QVERIFY(!front->isVisible());
+            QVERIFY(m->messages().last().startsWith("Unable to reach the running instance: "));
+            QVERIFY(m->messages().last().size() > 40); // with the reason
+            return;
+        }
+        QVERIFY(front->isVisible());
         QTRY_COMPARE(QApplication::activeWindow(), front);
         if (m->window())
             QVERIFY(m->window()->isVisible() && !m->window()->isMinimized());
@@ -139,14 +180,6 @@ private slots:
             m->window()->filterList().wizard()->close();
     }
 
-    // With no instance listening, asking one to show itself fails, with the reason when the
-    // caller wants it and without touching a reason it did not ask for.
-    void askToShowWithNobodyListening_data()
-    {
-        QTest::addColumn<bool>("wantReason");
-        QTest::newRow("reason wanted") << true;
-        QTest::newRow("no reason wanted") << false;
-    }
     // Eight connections are served at once and a ninth is closed at once; one that sends
     // nothing is closed after the idle time; then a second start is answered again.
     void instanceSocketLimits()
@@ -175,16 +208,6 @@ private slots:
         QSignalSpy shown(&channel, &InstanceChannel::showRequested);
         QVERIFY(InstanceChannel::askToShow(path, nullptr));
         QTRY_COMPARE(shown.count(), 1);
-    }
-
-    void askToShowWithNobodyListening()
-    {
-        QFETCH(bool, wantReason);
-        const QString socket = InstanceChannel::socketPath(m->env.services.config);
-        QVERIFY(!QFileInfo::exists(socket));
-        QString reason;
-        QVERIFY(!InstanceChannel::askToShow(socket, wantReason ? &reason : nullptr));
-        QCOMPARE(reason.isEmpty(), !wantReason);
     }
 
     // All four tabs whole, and every caption within its control, at the usual and a wide font.
@@ -226,6 +249,68 @@ private slots:
             for (const QLabel *l : tabs->currentWidget()->findChildren<QLabel *>())
                 QVERIFY2(l->width() >= l->minimumSizeHint().width(), qPrintable(l->text()));
         }
+    }
+
+    // "New Torrents" and "Search Torrents" at their smallest: every header caption whole with
+    // 12 pixels to spare, every button at its size hint, "All Categories" whole; never smaller
+    // than the sizes they always had, and wider where the font needs it.
+    void smallestWindowsFitTheFont_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("pointSize"); // 0: the usual font
+        QTest::addColumn<int>("padding");   // of each push button's caption, left and right
+        QTest::addColumn<QSize>("part");    // the smallest size the window always had
+        const QSize summary(639, 182), search(286, 212);
+        QTest::newRow("New Torrents, usual font") << "frmSummary" << 0 << 0 << summary;
+        QTest::newRow("New Torrents, DejaVu Sans 14") << "frmSummary" << 14 << 0 << summary;
+        QTest::newRow("New Torrents, wide buttons") << "frmSummary" << 0 << 120 << summary;
+        QTest::newRow("Search Torrents, usual font") << "frmSearch" << 0 << 0 << search;
+        QTest::newRow("Search Torrents, DejaVu Sans 14") << "frmSearch" << 14 << 0 << search;
+        QTest::newRow("Search Torrents, wide buttons") << "frmSearch" << 0 << 120 << search;
+    }
+    void smallestWindowsFitTheFont()
+    {
+        QFETCH(QString, window);
+        QFETCH(int, pointSize);
+        QFETCH(int, padding);
+        QFETCH(QSize, part);
+        if (pointSize > 0)
+            QApplication::setFont(QFont("DejaVu Sans", pointSize));
+        qApp->setStyleSheet(QString("QPushButton { padding: 0 %1px; }").arg(padding));
+        m->startShown();
+        if (window == "frmSummary")
+            m->app->notifyWindows().summaryWindow().present();
+        else
+            m->app->searchOpener().showSearchWindow();
+        QWidget *w = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            w = top->objectName() == window ? top : w;
+        w->resize(1, 1);
+        QTRY_VERIFY(!w->findChild<QTimer *>("resize")->isActive()); // the columns are set
+        auto *list = w->findChild<QTreeView *>();
+        if (auto *combo = w->findChild<QComboBox *>("combo_cat")) {
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            const QRect text = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                              QStyle::SC_ComboBoxEditField, combo);
+            QVERIFY(text.width() >= combo->fontMetrics().horizontalAdvance("All Categories"));
+        }
+        w->layout()->activate();
+        QCOMPARE(w->size(), w->minimumSize());
+        QCOMPARE(w->minimumSize().expandedTo(part), w->minimumSize());
+        QCOMPARE(w->minimumHeight(), part.height());
+        if (pointSize + padding > 0)
+            QVERIFY(w->minimumWidth() > part.width() + 100);
+        const QHeaderView *header = list->header();
+        for (int i = 0; i < header->count(); ++i) {
+            const QString caption = list->model()->headerData(i, Qt::Horizontal).toString();
+            QVERIFY2(header->sectionSize(i) >=
+                         header->fontMetrics().horizontalAdvance(caption) + 12,
+                     qPrintable(caption));
+        }
+        for (const QPushButton *b : w->findChildren<QPushButton *>())
+            QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->text()));
+        w->close();
     }
 
     // Growing the window for the debug log, or showing it, keeps it inside the work area: it

@@ -30,29 +30,38 @@ private slots:
 
     // A start with a stored user and a last check goes to the tray (a first start, which shows
     // the window, is every other test's); it checks at once unless started at logon with the
-    // start-up wait on.
+    // start-up wait on. POLLWICK_CHECK_SECONDS runs the countdown without changing the interval.
     void startPaths_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("lastparsed");
         QTest::addColumn<int>("waitEnabled");
+        QTest::addColumn<QString>("checkSeconds");
         QTest::addColumn<QString>("request"); // none while the start-up wait runs
+        QTest::addColumn<QString>("countdown");
         const auto row = [](const char *name, const QStringList &arguments, const char *lastparsed,
-                            int wait, const QString &request) {
-            QTest::newRow(name) << arguments << lastparsed << wait << request;
+                            int wait, const char *checkSeconds, const QString &request,
+                            const char *countdown) {
+            QTest::newRow(name) << arguments << lastparsed << wait << checkSeconds << request
+                                << countdown;
         };
         const QString feed = "/bots.php?startid=%1&limit=150&u=demo&p=demo&v=11&c=1";
-        row("silent start, wait on", {}, "700030", 1, feed.arg(700030));
-        row("at logon, wait off", {"/startup"}, "700030", 0, feed.arg(700030));
-        row("at logon, wait on", {"/startup"}, "700030", 1, "");
-        row("/dev inside a word", {"/device"}, "700035", 0, feed.arg(700005));
+        row("silent start, wait on", {}, "700030", 1, "", feed.arg(700030), "10m 00s");
+        row("at logon, wait off", {"/startup"}, "700030", 0, "", feed.arg(700030), "10m 00s");
+        row("at logon, wait on", {"/startup"}, "700030", 1, "", "", "05m 00s");
+        row("/dev inside a word", {"/device"}, "700035", 0, "", feed.arg(700005), "10m 00s");
+        row("checks every 20 seconds", {}, "700030", 0, "20", feed.arg(700030), "00m 20s");
     }
     void startPaths()
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, lastparsed);
         QFETCH(int, waitEnabled);
+        QFETCH(QString, checkSeconds);
         QFETCH(QString, request);
+        qputenv("POLLWICK_CHECK_SECONDS", checkSeconds.toLatin1());
+        m->env.services.config = AppConfig::fromEnvironment();
+        qunsetenv("POLLWICK_CHECK_SECONDS");
         m->storeUser();
         m->env.store->WriteSettingText("lastparsed", lastparsed);
         m->env.store->WriteSettingNumber("startupwaitenabled", qint16(waitEnabled));
@@ -64,10 +73,12 @@ private slots:
             QCOMPARE(QString::fromLatin1(m->site.lastRequest().target), request);
         QCOMPARE(m->window()->scheduler().TmrWait().isActive(), waits);
         QCOMPARE(action("mnuPause")->isEnabled(), !waits);
-        QCOMPARE(label("info_timetocheck")->text(),
-                 QString("Next check in %1m 00s").arg(waits ? "05" : "10"));
+        QFETCH(QString, countdown);
+        QCOMPARE(label("info_timetocheck")->text(), "Next check in " + countdown);
         QCOMPARE(m->window()->windowTitle().endsWith(" (developer mode)"),
                  arguments.contains("/device"));
+        QCOMPARE(edit("text_timetocheck")->text(), QStringLiteral("10"));
+        QCOMPARE(m->env.store->ReadSettingNumber("interval"), qint16(600));
     }
 
     // Another instance holding the lock refuses the start before the settings are upgraded; the
@@ -151,6 +162,13 @@ private slots:
             expected << "filters.dat could not be read; kept as " + filtersPath + ".bad";
         for (const QString &line : std::as_const(expected))
             QCOMPARE(m->messages().count(line), 1);
+        // The copy set aside (made at the usual umask) is the user's alone from this start on.
+        if (settings != "folder") {
+            QCOMPARE(QFileInfo(settingsPath + ".bad").permissions() &
+                         (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+                     QFileDevice::Permissions());
+            QCOMPARE(m->messages().filter("settings.reg.bad could be opened by other").size(), 1);
+        }
         if (!expected.isEmpty()) {
             const ScriptedDialogs::Shown box = m->env.dialogs.take();
             QCOMPARE(box.caption, QStringLiteral("Pollwick"));
@@ -246,6 +264,29 @@ private slots:
         QCOMPARE(m->env.store->ReadSettingNumber("doubleclick"), qint16(2));
         QVERIFY(m->control<QGroupBox>("frame_debug")->isVisibleTo(w));
         QVERIFY(w->height() >= 581 && w->height() > withoutLog);
+    }
+
+    // The folder script/demo prepares starts in the tray, and its options page takes OK as it
+    // stands: the stored interval is one the page accepts (the demo's quick checks come from
+    // POLLWICK_CHECK_SECONDS, which it does not store).
+    void demoOptionsAreAccepted()
+    {
+        QProcess demo;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("POLLWICK_DEMO_HOME", m->env.folder());
+        environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
+        demo.setProcessEnvironment(environment);
+        demo.start("bash", {POLLWICK_SOURCE_DIR "/script/demo", "--prepare"});
+        QVERIFY(demo.waitForFinished(20000));
+        QCOMPARE(demo.exitCode(), 0);
+        m->makeApp();
+        QCOMPARE(m->app->start(), PollwickApp::LoadEnd::NormalStart);
+        QCOMPARE(m->state().Filters.count(), 2);
+        action("mnuOptions")->trigger();
+        QTest::mouseClick(button("command_OK"), Qt::LeftButton);
+        QVERIFY(!m->window()->isVisible());
+        QCOMPARE(m->env.store->ReadSettingNumber("interval"), qint16(600));
     }
 
     // The wait can be set only with the start at logon, which is the autostart entry (its

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "feed/FeedCheckHost.h"
 #include "platform/Clock.h"
 #include "platform/Notifier.h"
 #include "platform/ProcessList.h"
@@ -25,7 +26,7 @@ class RecordingShell : public Shell
 {
 public:
     void openUrl(const QString &url) override { urls.append(url); }
-    void openFile(const QString &path) override { files.append(path); }
+    void openFile(const QString &path, Asked) override { files.append(path); }
     QStringList urls;
     QStringList files;
 };
@@ -62,4 +63,16 @@ public:
     void withdraw() override { events.append(QStringLiteral("withdraw")); }
     QStringList titles;
     QStringList events;
+};
+
+// A main window for a feed check: the animation words and tooltips it was given.
+struct RecordingFeedHost : FeedCheckHost
+{
+    void checkanimation(const QString &word) override { words << word; }
+    void setTrayTip(const QString &text) override { tips << text; }
+    void setStatusText(const QString &text) override { statuses << text; }
+    void showNextCheckStatus() override {}
+    QStringList words;
+    QStringList tips;
+    QStringList statuses;
 };

@@ -8,13 +8,20 @@ TestEnv::TestEnv()
     qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
     qunsetenv("POLLWICK_SITE_URL");
     qunsetenv("POLLWICK_LOG");
+    qunsetenv("POLLWICK_AUTOSTART_DIR");
+    qunsetenv("POLLWICK_CHECK_SECONDS");
+    qunsetenv("POLLWICK_NO_KEYRING");
     services.config = AppConfig::fromEnvironment();
     store = std::make_unique<SettingsStore>(services.config.settingsPath(),
                                             services.config.autostartPath());
     log = std::make_unique<DebugLog>(&clock);
     siteWait = std::make_unique<SiteWait>(*store, clock);
+    sitePassword = std::make_unique<StoredPassword>(QStringLiteral("site_password"),
+                                                    QStringLiteral("password_in_keyring"), *store,
+                                                    nullptr, *log);
     services.store = store.get();
     services.siteWait = siteWait.get();
+    services.sitePassword = sitePassword.get();
     services.network = &network;
     services.log = log.get();
     services.clock = &clock;

@@ -6,6 +6,7 @@
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "platform/SiteWait.h"
+#include "platform/StoredPassword.h"
 #include "ScriptedDialogs.h"
 
 #include <QNetworkAccessManager>
@@ -44,6 +45,8 @@ public:
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<SiteWait> siteWait;
     std::unique_ptr<DebugLog> log;
+    // Without a keyring: the settings file keeps the password.
+    std::unique_ptr<StoredPassword> sitePassword;
     Services services;
     QList<int> endProgramCalls;
 };

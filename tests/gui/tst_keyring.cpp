@@ -1,0 +1,328 @@
+#include "account/frmFirstRun.h"
+#include "account/frmLogin.h"
+#include "account/LoginDialogRules.h"
+#include "core/OptionsStore.h"
+#include "feed/FeedCheck.h"
+#include "GnomeKeyring.h"
+#include "MainWindowHarness.h"
+#include "model/ProgramState.h"
+#include "platform/KeychainPasswordStore.h"
+#include "platform/StoredPassword.h"
+#include "platform/TextUtils.h"
+#include "PrivateBus.h"
+#include "TestEnv.h"
+#include "TestSite.h"
+#include "WidgetFinder.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using WidgetFinder::control;
+
+// The site password in a real Secret Service: GNOME's keyring daemon on a bus of this test
+// program's own (GIO and QtDBus keep one session bus per process), beside a second bus where no
+// keyring runs.
+class TestKeyring : public QObject
+{
+    Q_OBJECT
+
+    // The real keyring with a planted fault in its reads: none, a failure, or another password.
+    struct Tampered : PasswordStore
+    {
+        explicit Tampered(PasswordStore &real) : real(real) {}
+        bool available() const override { return real.available(); }
+        void read(const QString &key, QObject *context, Done done) override
+        {
+            real.read(key, context, [this, done](Result result) {
+                if (fault == "fails")
+                    result = Result{Status::Failed, QString(), "planted"};
+                else if (fault == "differs")
+                    result.password += 'x';
+                done(result);
+            });
+        }
+        void write(const QString &key, const QString &text, QObject *context, Done done) override
+        {
+            real.write(key, text, context, std::move(done));
+        }
+        void remove(const QString &, QObject *, Done) override {}
+        PasswordStore &real;
+        QString fault;
+    };
+    PrivateBus bus;
+    PrivateBus emptyBus;
+    std::unique_ptr<GnomeKeyring> daemon;
+    QDBusConnection session{QString()};
+    QDBusConnection empty{QString()};
+    std::unique_ptr<KeychainPasswordStore> keyring;
+    std::unique_ptr<TestEnv> env;
+
+    std::unique_ptr<StoredPassword> kept(PasswordStore *store)
+    {
+        return std::make_unique<StoredPassword>("site_password", "password_in_keyring", *env->store,
+                                                store, *env->log);
+    }
+    // Stores and waits until it is stored.
+    bool storeAndWait(StoredPassword &password, const QString &text)
+    {
+        std::optional<bool> stored;
+        password.store(text, [&](bool ok) { stored = ok; });
+        return QTest::qWaitFor([&] { return stored.has_value(); }, 10000) && *stored;
+    }
+    // A later start: the password as read from where it is kept.
+    std::unique_ptr<StoredPassword> startAgain(PasswordStore *store)
+    {
+        auto later = kept(store);
+        later->load();
+        QTest::qWaitFor([&] { return later->state() != StoredPassword::State::Reading; }, 10000);
+        return later;
+    }
+    QString log() const { return env->log->lines().join('\n'); }
+    int marker() const { return env->store->ReadSettingNumber("password_in_keyring"); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(bus.isRunning(), qPrintable(bus.error()));
+        QVERIFY2(emptyBus.isRunning(), qPrintable(emptyBus.error()));
+        bus.exportAsSessionBus();
+        daemon = std::make_unique<GnomeKeyring>(bus);
+        QVERIFY2(daemon->isRunning(), qPrintable(daemon->error()));
+        session = QDBusConnection::sessionBus();
+        empty = emptyBus.connect("no-keyring");
+        keyring = std::make_unique<KeychainPasswordStore>(&session);
+    }
+    void cleanupTestCase()
+    {
+        keyring.reset();
+        daemon.reset();
+    }
+    void init()
+    {
+        QVERIFY(!daemon->isLocked() || daemon->unlock());
+        daemon->clear("Pollwick", "site_password");
+        env = std::make_unique<TestEnv>();
+    }
+    void cleanup()
+    {
+        QVERIFY(!daemon->isLocked() || daemon->unlock());
+        QCOMPARE(env->problems(), QString());
+        env.reset();
+    }
+
+    // What is stored goes to the keyring under Pollwick / site_password, never into the
+    // settings file, and a later start reads it back unchanged.
+    void storeAndReadBack_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::newRow("letters") << "demo";
+        QTest::newRow("blank at 32 of 40") << QString(31, 'x') + ' ' + QString(8, 'y');
+        QTest::newRow("Latin-1") << QString::fromLatin1("Gr\xfc\xdf\x65 \xe9\xff&%+");
+        QTest::newRow("255 characters") << QString(255, QChar(0xe4));
+        QTest::newRow("a NUL inside") << QString("a") + QChar(0) + "b";
+    }
+    void storeAndReadBack()
+    {
+        QFETCH(QString, password);
+        auto stored = kept(keyring.get());
+        QVERIFY(storeAndWait(*stored, password));
+        QCOMPARE(marker(), 1);
+        QVERIFY(env->store->ReadSettingBytes("site_password").isEmpty());
+        if (!password.contains(QChar(0)))
+            QCOMPARE(daemon->lookup("Pollwick", "site_password"), password);
+        auto later = kept(keyring.get());
+        later->load();
+        QCOMPARE(later->state(), StoredPassword::State::Reading);
+        QTRY_COMPARE_WITH_TIMEOUT(later->state(), StoredPassword::State::Known, 10000);
+        QCOMPARE(later->password(), password);
+    }
+
+    // A keyring that will not take the password (locked, its prompt unanswered) leaves it to
+    // the settings file; the next start moves it into the keyring.
+    void refusedWriteKeepsTheFile()
+    {
+        QVERIFY(daemon->lock());
+        auto stored = kept(keyring.get());
+        QVERIFY(storeAndWait(*stored, "s3cret"));
+        QCOMPARE(marker(), 0);
+        QCOMPARE(UnscrambleText(FromAnsi(env->store->ReadSettingBytes("site_password"))),
+                 QStringLiteral("s3cret"));
+        QVERIFY(daemon->unlock());
+        QCOMPARE(startAgain(keyring.get())->password(), QStringLiteral("s3cret"));
+    }
+
+    // A password in the settings file moves to the keyring at start: written, read back equal,
+    // and only then taken out of the file. Nothing is lost when a step fails.
+    void migration_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("moves") << "";
+        QTest::newRow("the write fails: keyring locked") << "locked";
+        QTest::newRow("the read-back fails") << "fails";
+        QTest::newRow("the read-back differs") << "differs";
+    }
+    void migration()
+    {
+        QFETCH(QString, fault);
+        const QString password = QString(31, 'p') + " it";
+        QVERIFY(env->store->WriteSettingText("site_password", ScrambleText(password)));
+        const QByteArray before = env->store->ReadSettingBytes("site_password");
+        if (fault == "locked")
+            QVERIFY(daemon->lock());
+        Tampered store(*keyring);
+        store.fault = fault;
+        auto start = kept(&store);
+        start->load();
+        QCOMPARE(start->password(), password);
+        QTRY_VERIFY_WITH_TIMEOUT(log().contains("moved") || log().contains("stays"), 10000);
+        if (fault.isEmpty()) {
+            QCOMPARE(log().count("Your password moved from the settings file to the desktop's "
+                                 "keyring."),
+                     1);
+            QVERIFY(env->store->ReadSettingBytes("site_password").isEmpty());
+            QCOMPARE(marker(), 1);
+            QCOMPARE(startAgain(keyring.get())->password(), password);
+            return;
+        }
+        QCOMPARE(env->store->ReadSettingBytes("site_password"), before);
+        QCOMPARE(marker(), 0);
+        QCOMPARE(startAgain(keyring.get())->password(), password);
+    }
+
+    // "Remove my user details from this computer", saved with the options, takes the password
+    // out of the keyring too.
+    void removeDeletesTheEntry()
+    {
+        QVERIFY(storeAndWait(*env->sitePassword, "x")); // the file's copy, before the keyring
+        auto stored = kept(keyring.get());
+        QVERIFY(storeAndWait(*stored, "s3cret"));
+        QCOMPARE(daemon->lookup("Pollwick", "site_password"), QStringLiteral("s3cret"));
+        Settings settings;
+        OptionsStore options(*env->store, env->services.config, *env->log, *stored);
+        options.load(settings);
+        QVERIFY(LoginDialogRules::ok(settings, true, "", "", [](const QString &) {
+                    return true;
+                }).accepted);
+        OptionsStore::PageValues page;
+        page.torrentPath = env->folder();
+        options.save(page, settings);
+        QTRY_COMPARE_WITH_TIMEOUT(daemon->lookup("Pollwick", "site_password"), QString(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(marker(), 0, 10000);
+        QCOMPARE(startAgain(keyring.get())->password(), QString());
+    }
+
+    // Without a keyring service on the bus the password stays in the settings file, and the
+    // login dialog says so under the password.
+    void noServiceKeepsTheFile_data()
+    {
+        QTest::addColumn<bool>("service");
+        QTest::newRow("a keyring runs") << true;
+        QTest::newRow("no keyring service") << false;
+    }
+    void noServiceKeepsTheFile()
+    {
+        QFETCH(bool, service);
+        KeychainPasswordStore store(service ? &session : &empty);
+        QCOMPARE(store.available(), service);
+        auto stored = kept(&store);
+        QVERIFY(storeAndWait(*stored, "s3cret"));
+        QCOMPARE(marker(), service ? 1 : 0);
+        QCOMPARE(UnscrambleText(FromAnsi(env->store->ReadSettingBytes("site_password"))),
+                 service ? QString() : QStringLiteral("s3cret"));
+        env->services.sitePassword = stored.get();
+        Settings settings;
+        QWidget main;
+        frmLogin dialog(env->services, settings, &main);
+        dialog.show();
+        QLabel *line = control<QLabel>(&dialog, "info_keyring");
+        QCOMPARE(line->isVisible(), !service);
+        QCOMPARE(line->text(), QStringLiteral("No keyring found: your password is kept in "
+                                              "Pollwick's settings file."));
+    }
+
+    // With the password in a keyring that stays locked, the check fails with its message and
+    // asks nothing of the site; nothing is deleted, and the next check reads it again.
+    void lockedKeyringFailsTheCheck()
+    {
+        TestSite site;
+        env->useSite(site.baseUrl());
+        QVERIFY(storeAndWait(*kept(keyring.get()), "demo"));
+        QVERIFY(daemon->lock());
+        auto start = kept(keyring.get());
+        env->services.sitePassword = start.get();
+        start->load();
+        RecordingFeedHost host;
+        ProgramState state;
+        state.settings.SiteUserName = "demo";
+        bool parsed = false;
+        FeedCheck check(env->services, state, host);
+        check.setCompletion([&](const FeedCheckContext &) { parsed = true; });
+        check.checkfeed(); // waits for the keyring
+        QSignalSpy ended(&check, &FeedCheck::checkEnded);
+        QVERIFY(ended.wait(10000));
+        const QString locked = "Your keyring is locked: Pollwick cannot read your password.";
+        QCOMPARE(host.tips.last(), locked);
+        QCOMPARE(log().count(locked), 1);
+        QCOMPARE(site.requests().size(), 0);
+        QCOMPARE(marker(), 1);
+
+        QVERIFY(daemon->unlock());
+        QCOMPARE(daemon->lookup("Pollwick", "site_password"), QStringLiteral("demo"));
+        check.checkfeed();
+        QTRY_VERIFY_WITH_TIMEOUT(parsed, 10000);
+        QCOMPARE(site.requestsTo("/bots.php").size(), 1);
+    }
+
+    // Started at logon with a wait before the first check, nothing waits for the keyring's
+    // answer at start: it still reaches the options in memory.
+    void startUpReadReachesTheSettings()
+    {
+        MainWindowHarness m;
+        QVERIFY(m.ready());
+        const auto keptIn = [&] {
+            return std::make_unique<StoredPassword>("site_password", "password_in_keyring",
+                                                    *m.env.store, keyring.get(), *m.env.log);
+        };
+        QVERIFY(storeAndWait(*keptIn(), "demo"));
+        for (const char *name : {"site_username", "lastparsed", "appbuild"})
+            m.env.store->WriteSettingText(name, QString(name) == "site_username" ? "demo" : "512");
+        m.env.store->WriteSettingNumber("startupwaitenabled", 1);
+        auto start = keptIn();
+        m.env.services.sitePassword = start.get();
+        m.makeApp({"/usr/bin/pollwick", "/startup"});
+        m.app->start();
+        QCOMPARE(m.state().settings.SitePassword, QString());
+        QTRY_COMPARE_WITH_TIMEOUT(m.state().settings.SitePassword, QStringLiteral("demo"), 10000);
+        QCOMPARE(m.site.requests().size(), 0);
+    }
+
+    // A new member on a desktop with a keyring: the first-run wizard stores the password there
+    // and settings.reg holds none; a later start reads it (its check: lockedKeyringFailsTheCheck).
+    void firstRunStoresInTheKeyring()
+    {
+        TestSite site;
+        env->useSite(site.baseUrl());
+        auto stored = kept(keyring.get());
+        env->services.sitePassword = stored.get();
+        bool continued = false;
+        auto *wizard = new frmFirstRun(env->services, [&] { continued = true; });
+        wizard->show();
+        control<QLineEdit>(wizard, "txtUserName")->setText("demo");
+        control<QLineEdit>(wizard, "txtPassword")->setText("demo");
+        QTest::mouseClick(control<QPushButton>(wizard, "command_check"), Qt::LeftButton);
+        QTRY_VERIFY(control<QPushButton>(wizard, "command_next")->isEnabled());
+        QTest::mouseClick(control<QPushButton>(wizard, "command_next"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(continued, 10000);
+        delete wizard;
+        QCOMPARE(env->store->ReadSettingText("site_username"), QStringLiteral("demo"));
+        QVERIFY(!QString::fromLatin1(ReadTextFile(env->services.config.settingsPath()).toLatin1())
+                     .contains("site_password"));
+
+        QCOMPARE(startAgain(keyring.get())->password(), QStringLiteral("demo"));
+    }
+};
+
+QTEST_MAIN(TestKeyring)
+#include "tst_keyring.moc"
