@@ -6,19 +6,13 @@
 // download it stays within 20 MiB of the size before. Exits with 1 when it does not.
 //
 //   bench/bench_bigreply [megabytes]   (200 unless given)
-#include "core/DebugLog.h"
+#include "BenchServices.h"
 #include "download/DownloadRequest.h"
 #include "download/frmDownload.h"
 #include "model/ActiveDownloads.h"
-#include "platform/Clock.h"
 #include "platform/HttpTransfer.h"
-#include "platform/QtDialogs.h"
-#include "platform/QtScreenMetrics.h"
-#include "platform/QtSound.h"
 #include "platform/Services.h"
-#include "platform/SettingsStore.h"
 #include "platform/Shell.h"
-#include "platform/SiteWait.h"
 #include "platform/TextUtils.h"
 #include "SiteServer.h"
 
@@ -26,9 +20,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
-#include <QNetworkAccessManager>
 #include <QPointer>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
@@ -144,30 +136,11 @@ int main(int argc, char **argv)
     const QString siteUrl = site.server().baseUrl();
     qputenv("POLLWICK_SITE_URL", siteUrl.toLatin1());
 
-    QTemporaryDir dir;
-    SystemClock clock;
-    QtDialogs dialogs;
+    BenchServices bench;
     QuietShell shell;
-    QtSound sound;
-    QtScreenMetrics screen;
-    QNetworkAccessManager network;
-    SettingsStore store(dir.filePath(QStringLiteral("settings.reg")),
-                        dir.filePath(QStringLiteral("autostart.desktop")));
-    SiteWait wait(store, clock);
-    DebugLog log(&clock);
-    Services services;
-    services.config = AppConfig::inFolder(dir.path());
-    services.store = &store;
-    services.network = &network;
-    services.siteWait = &wait;
-    services.log = &log;
-    services.clock = &clock;
-    services.dialogs = &dialogs;
-    services.shell = &shell;
-    services.sound = &sound;
-    services.screen = &screen;
-    services.endProgram = [](int code) { std::exit(code); };
-    const QString folder = dir.filePath(QStringLiteral("torrents/"));
+    bench.services.shell = &shell;
+    Services &services = bench.services;
+    const QString folder = bench.dir.filePath(QStringLiteral("torrents/"));
     QDir().mkpath(folder);
     int id = 0;
     site.run([&] { id = site.server().catalogue().lastId(); });
