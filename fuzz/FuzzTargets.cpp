@@ -12,6 +12,7 @@
 #include "feed/FeedParser.h"
 #include "feed/FeedReplyClassifier.h"
 #include "feed/TorrentDb.h"
+#include "filters/FilterLimitsFile.h"
 #include "model/FilterTable.h"
 #include "platform/RegFile.h"
 #include "platform/TextUtils.h"
@@ -53,6 +54,21 @@ void filters(const QByteArray &, const QString &text)
     const FilterTable table = FilterTable::parse(text);
     const QString saved = table.serialize();
     require(FilterTable::parse(saved).serialize() == saved);
+}
+
+// filterlimits.dat: what a save writes, a load reads back the same, and no limit attaches to a
+// table without its filter.
+void filterLimits(const QByteArray &, const QString &text)
+{
+    QList<FilterLimitsFile::Entry> entries;
+    if (!FilterLimitsFile::parse(text, &entries))
+        return;
+    const QString saved = FilterLimitsFile::format(entries);
+    QList<FilterLimitsFile::Entry> reread;
+    require(FilterLimitsFile::parse(saved, &reread) && reread == entries);
+    require(FilterLimitsFile::format(reread) == saved);
+    FilterTable empty;
+    require(FilterLimitsFile::attach(&empty, entries) == entries);
 }
 
 // settings.reg: what a rewrite writes reads back as the same keys and values, and a second
@@ -186,6 +202,7 @@ const Target Targets[] = {
     {"profilemarkers", profileMarkers},
     {"torrentfile", torrentFile},
     {"searchdb", searchDb},
+    {"filterlimits", filterLimits},
 };
 constexpr int TargetCount = int(sizeof Targets / sizeof Targets[0]);
 

@@ -519,7 +519,13 @@ void frmMain::loadfilters(qint16 &select)
     m_ui->ListView1->clear();
 
     bool found = false;
-    st.Filters = FilterFile::read(s.config.programFile(QStringLiteral("filters.dat")), &found);
+    FilterFile::LimitsReport limits;
+    st.Filters =
+        FilterFile::read(s.config.programFile(QStringLiteral("filters.dat")), &found, &limits);
+    for (const QString &line : std::as_const(limits.dropped))
+        debug_console(line);
+    if (!limits.setAside.isEmpty())
+        m_app.reportBrokenFiles({limits.setAside});
     if (!found) {
         debug_console(QStringLiteral("No filters found. Aborting load."));
         return;
@@ -559,13 +565,14 @@ bool frmMain::savefilters()
     Services &s = services();
     const QString path = s.config.programFile(QStringLiteral("filters.dat"));
     QString error;
-    if (FilterFile::write(path, state().Filters, &error))
+    QString failed;
+    if (FilterFile::write(path, state().Filters, &error, &failed))
         return true;
     debug_console(QStringLiteral("Unable to save filters: ") + error);
     s.dialogs->message(this, AppInfo::Title,
                        QStringLiteral("Your filters could not be saved to %1: %2\nThe file "
-                                      "keeps the filters it held before.")
-                           .arg(path, error),
+                                      "keeps what it held before.")
+                           .arg(failed, error),
                        Dialogs::Critical);
     return false;
 }

@@ -92,6 +92,7 @@ void FilterEngine::runFiltered(qint32 lastparsed)
 
     // Compile every enabled filter once for the whole check.
     QList<FilterRule> filters;
+    bool anyLimited = false;
     const FilterTable &table = m_state.Filters;
     for (int slot = 1; slot <= table.count(); ++slot) {
         const FilterRecord &record = table[slot];
@@ -104,8 +105,10 @@ void FilterEngine::runFiltered(qint32 lastparsed)
                 QStringLiteral("): its keywords or categories cannot be used."));
             continue;
         }
-        if (rule.judges()) // an unknown mode word gives no outcome
+        if (rule.judges()) { // an unknown mode word gives no outcome
             filters.append(rule);
+            anyLimited = anyLimited || rule.hasSizeLimits();
+        }
     }
 
     for (const TorrentRecord &torrent : std::as_const(m_state.feed)) {
@@ -122,11 +125,17 @@ void FilterEngine::runFiltered(qint32 lastparsed)
             continue;
         }
         const QString loweredName = torrent.Name.toLower();
+        // Read once per torrent, and only when some filter looks at it.
+        const qint64 size =
+            anyLimited ? SizeLimits::readSize(torrent.Size) : SizeLimits::NotANumber;
         // Entries are only added during a run, and only for the torrent being filtered, so one
         // lookup per torrent and the flag that exclude() sets are enough.
         m_currentExcluded = m_state.exclusion.contains(torrent.Id);
-        for (const FilterRule &rule : std::as_const(filters))
-            applyFilter(rule, torrent, id, loweredName, lastparsed);
+        for (const FilterRule &rule : std::as_const(filters)) {
+            // Outside its size limits the filter is passed over as a disabled one is.
+            if (rule.admitsSize(size))
+                applyFilter(rule, torrent, id, loweredName, lastparsed);
+        }
     }
     log(QStringLiteral("All torrents filtered."));
 }

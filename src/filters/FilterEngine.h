@@ -21,7 +21,9 @@ struct TorrentRecord;
 //
 // With filtering off (the switch unticked or no enabled filter) every torrent newer than
 // lastparsed becomes a result with FilterIndex 0. With filtering on, each torrent newer than
-// lastparsed meets every enabled filter in slot order:
+// lastparsed meets every enabled filter in slot order, except the filters whose size limits
+// it is outside of (a size that is not a number is outside every limit), which it meets as
+// disabled ones:
 //   "Does Not Contain": a name holding every keyword is vetoed for the rest of the check;
 //                       otherwise the filter accepts when the category fits. Before testing it
 //                       drops trailing results whose id the exclusion list holds.

@@ -67,7 +67,11 @@ void FilterPreview::forEachVerdict(const FilterRule &rule, Visit visit) const
         otherwise[size_t(c)] = rule.verdict(false, fits);
         otherNamesCount = otherNamesCount || otherwise[size_t(c)] != FilterRule::Verdict::None;
     }
+    // A row outside the rule's size limits meets it as a disabled filter: no verdict.
+    const bool limited = rule.hasSizeLimits();
     const auto call = [&](int row, bool matches) {
+        if (limited && !rule.admitsSize(SizeLimits::readSize(db.sizeText(row))))
+            return;
         const size_t category = size_t(db.categoryIndex(row));
         const FilterRule::Verdict verdict = matches ? whenMatching[category] : otherwise[category];
         if (verdict != FilterRule::Verdict::None)

@@ -14,7 +14,8 @@ class SearchDatabase;
 
 // What a filter being written would have caught among the torrents of the local database
 // (torrents.db), judged as a check would judge them: with filtering on, every row new, no
-// earlier results and no filter below the pending one. The filters above it take their share
+// earlier results and no filter below the pending one. Size limits count, the pending filter's
+// and those of the filters above, as they do in a check. The filters above it take their share
 // first (an Ignore filter or a "Does Not Contain" veto excludes a torrent, a Notify or Download
 // filter makes it its own result); those rows count as taken first by higher filters.
 //

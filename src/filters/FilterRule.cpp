@@ -16,7 +16,9 @@ bool matchesName(const WildcardMatcher &keyword, QByteArrayView name)
 
 FilterRule::FilterRule(const FilterRecord &filter, int slot)
     : m_slot(slot), m_mode(modeOf(filter.MatchMode)), m_action(actionOf(filter.Action)),
-      m_keywordCount(int(filter.Keywords.size())), m_categories(filter.Categories)
+      m_keywordCount(int(filter.Keywords.size())), m_categories(filter.Categories),
+      m_limited(!filter.Limits.isEmpty()), m_lowBytes(filter.Limits.lowBytes()),
+      m_highBytes(filter.Limits.highBytes())
 {
     m_anyName = !filter.Keywords.isEmpty() && filter.Keywords.first() == QLatin1String("*");
     m_usable = !filter.Keywords.isEmpty() && !filter.Categories.isEmpty();

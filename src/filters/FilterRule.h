@@ -24,6 +24,9 @@
 // category "*" fits every category; otherwise a category fits when it equals one of the list,
 // letter case ignored.
 //
+// Size limits come before all of that: a torrent outside them meets the filter as it would a
+// disabled one (see admitsSize).
+//
 // A filter that cannot be used judges nothing (neither accepts nor vetoes): no keywords, no
 // categories, or a keyword that is not a readable pattern. A mode word other than the three
 // gives no verdict either.
@@ -88,6 +91,16 @@ public:
     // over many names looks at the names holding it only.
     QString requiredText() const { return m_requiredText; }
 
+    // The filter has a smallest or a largest size.
+    bool hasSizeLimits() const { return m_limited; }
+    // The torrent's size (SizeLimits::readSize; NotANumber when the feed's text is not a
+    // number) is within the filter's limits, or the filter has none. A torrent outside them
+    // skips the filter as if it were disabled: no exclusion test, no verdict, no log line.
+    bool admitsSize(qint64 size) const
+    {
+        return !m_limited || (size >= m_lowBytes && size <= m_highBytes);
+    }
+
     bool categoryFits(const QString &category) const
     {
         return categoryFits(m_categories, category);
@@ -130,4 +143,7 @@ private:
     QList<WildcardMatcher> m_keywords;
     QStringList m_categories;
     QString m_requiredText;
+    bool m_limited = false;
+    qint64 m_lowBytes = 0;
+    qint64 m_highBytes = 0;
 };

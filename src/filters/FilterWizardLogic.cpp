@@ -34,10 +34,37 @@ FilterWizardLogic::Controls FilterWizardLogic::initialControls() const
         const FilterRecord &filter = (*m_table)[m_editIndex];
         controls.matchOption = matchOptionFor(filter.MatchMode);
         controls.keywordText = keywordTextFor(filter.Keywords);
+        setLimitControls(filter.Limits, &controls);
         controls.actionOption = actionOptionFor(filter.Action);
         controls.active = filter.Enabled;
     }
     return controls;
+}
+
+QString FilterWizardLogic::limitsFrom(const Controls &controls, SizeLimits *limits)
+{
+    if (!SizeLimit::fromNumber(controls.smallestText, controls.smallestUnit, &limits->smallest) ||
+        !SizeLimit::fromNumber(controls.largestText, controls.largestUnit, &limits->largest))
+        return QStringLiteral(
+            "A size must be a number with at most two decimals, such as 700 or 1.5.");
+    if (!limits->isOrdered())
+        return QStringLiteral("The largest size must not be smaller than the smallest.");
+    return QString();
+}
+
+void FilterWizardLogic::setLimitControls(const SizeLimits &limits, Controls *controls)
+{
+    controls->smallestText = limits.smallest.number();
+    if (limits.smallest.isSet())
+        controls->smallestUnit = limits.smallest.unit;
+    controls->largestText = limits.largest.number();
+    if (limits.largest.isSet())
+        controls->largestUnit = limits.largest.unit;
+}
+
+QString FilterWizardLogic::sizeText(const SizeLimits &limits)
+{
+    return limits.isEmpty() ? QStringLiteral("Any") : limits.text();
 }
 
 FilterRecord FilterWizardLogic::filterFor(const Controls &controls) const
@@ -47,6 +74,9 @@ FilterRecord FilterWizardLogic::filterFor(const Controls &controls) const
     filter.MatchMode = matchModeFor(controls.matchOption, m_pending.MatchMode);
     filter.Keywords = keywordsFromText(keywordBoxText(controls.keywordText));
     filter.Categories = m_lists.filterCategories();
+    // Limits the boxes cannot give yet count as none; a largest below the smallest takes
+    // nothing, as such a filter would.
+    limitsFrom(controls, &filter.Limits);
     filter.Action = actionFor(controls.actionOption, m_pending.Action);
     return filter;
 }
@@ -60,14 +90,21 @@ int FilterWizardLogic::firstSlotBelow() const
 
 bool FilterWizardLogic::showstep(int step, Controls &controls, SettingsStore *store)
 {
+    m_refusal.clear();
     switch (step) {
     case 1:
         break;
-    case 2:
+    case 2: {
+        SizeLimits limits;
+        m_refusal = limitsFrom(controls, &limits);
+        if (!m_refusal.isEmpty())
+            return false;
+        m_pending.Limits = limits;
         m_pending.MatchMode = matchModeFor(controls.matchOption, m_pending.MatchMode);
         controls.keywordText = keywordBoxText(controls.keywordText);
         m_pending.Keywords = keywordsFromText(controls.keywordText);
         break;
+    }
     case 3:
         m_pending.Categories = m_lists.filterCategories();
         break;
@@ -116,6 +153,7 @@ FilterWizardLogic::Summary FilterWizardLogic::summary() const
     s.rule = m_storedSlot > 0 ? m_table->ffname(m_storedSlot) : FilterTable::describe(m_pending);
     s.action = actionText(m_pending.Action);
     s.status = activeText(m_pending.Enabled);
+    s.size = sizeText(m_pending.Limits);
     return s;
 }
 

@@ -26,12 +26,17 @@ public:
     };
 
     // The step controls: Text1, Option1..3 (1 Contains, 2 Exactly Matches, 3 Does Not Contain),
-    // Option4..6 (4 Notify, 5 Download, 6 Ignore) and Check2 ("Set this filter as active").
-    // An option of 0 means none of the three buttons is selected.
+    // the size boxes with their units (empty: no limit), Option4..6 (4 Notify, 5 Download,
+    // 6 Ignore) and Check2 ("Set this filter as active"). An option of 0 means none of the three
+    // buttons is selected.
     struct Controls
     {
         QString keywordText;
         int matchOption = 1;
+        QString smallestText;
+        SizeLimit::Unit smallestUnit = SizeLimit::Unit::MB;
+        QString largestText;
+        SizeLimit::Unit largestUnit = SizeLimit::Unit::GB;
         int actionOption = 4;
         bool active = true;
     };
@@ -53,6 +58,7 @@ public:
         QString rule;    // info_filter before fitting it to the label (fitToWidth)
         QString action;  // info_action
         QString status;  // info_active
+        QString size;    // info_size
     };
 
     // Width in twips of a text as the label would show it.
@@ -83,12 +89,16 @@ public:
     int firstSlotBelow() const;
 
     // Shows a step, taking the input of the step before from the controls. Step 2 writes the
-    // keyword box back with its dots replaced. Step 4 stores the filter in the table; the
-    // window then saves filters.dat and reloads the list with storedSlot() selected. Step 5
+    // keyword box back with its dots replaced; it is refused (false, the step stays, refusal()
+    // says why) when the size boxes do not give limits (see limitsFrom). Step 4 stores the filter
+    // in the table; the window then saves filters.dat and reloads the list with storedSlot()
+    // selected. Step 5
     // ("Finish") switches filtering on when the stored filter is the only active one (see
     // switchesFilteringOn) and writes "filterenabled" = 1 to `store`. Steps outside 1 to 5 do
     // nothing and give false.
     bool showstep(int step, Controls &controls, SettingsStore *store = nullptr);
+    // The message for the user when the last showstep was refused; empty otherwise.
+    const QString &refusal() const { return m_refusal; }
 
     StepView stepView() const { return stepView(m_kind, m_step); }
     // The slot the filter was stored in on step 4; 0 before.
@@ -113,6 +123,15 @@ public:
     // The text the edit wizard shows for a filter's keywords: joined by " AND ", except that
     // "*" alone shows an empty box.
     static QString keywordTextFor(const QStringList &keywords);
+
+    // The size limits the boxes give; empty text for none. The refusal message when a box
+    // holds no number of at most two decimals, or the largest is below the smallest; empty
+    // when they are fine.
+    static QString limitsFrom(const Controls &controls, SizeLimits *limits);
+    // The size boxes' texts and units for a filter's limits.
+    static void setLimitControls(const SizeLimits &limits, Controls *controls);
+    // info_size: the limits as the description words them, or "Any".
+    static QString sizeText(const SizeLimits &limits);
 
     // MatchMode for an option (1 to 3) and Action for an option (4 to 6); `current` for 0.
     static QString matchModeFor(int option, const QString &current);
@@ -143,6 +162,7 @@ private:
     int m_step = 0;
     int m_storedSlot = 0;
     bool m_switchedFilteringOn = false;
+    QString m_refusal;
     FilterRecord m_pending;
     CategoryLists m_lists;
 };

@@ -4,6 +4,8 @@
 
 #include "filters/FilterPreview.h"
 #include "model/ProgramState.h"
+#include "platform/AppInfo.h"
+#include "platform/Dialogs.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
@@ -16,6 +18,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 
 #include <cmath>
@@ -67,6 +70,28 @@ QPixmap drawPictureStrip(int height)
     return strip;
 }
 
+// A size box takes up to seven digits, then "." and at most two decimals.
+void setUpSizeBox(QLineEdit *box)
+{
+    box->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{1,7}(\\.[0-9]{0,2})?")), box));
+    // Wide enough for the longest number and the words shown while it is empty.
+    const QFontMetrics metrics = box->fontMetrics();
+    const int text = qMax(metrics.horizontalAdvance(QStringLiteral("9999999.99")),
+                          metrics.horizontalAdvance(box->placeholderText()));
+    box->setFixedWidth(text + 4 * metrics.averageCharWidth());
+}
+
+SizeLimit::Unit unitOf(const QComboBox *combo)
+{
+    return combo->currentIndex() == 1 ? SizeLimit::Unit::GB : SizeLimit::Unit::MB;
+}
+
+void setUnit(QComboBox *combo, SizeLimit::Unit unit)
+{
+    combo->setCurrentIndex(unit == SizeLimit::Unit::GB ? 1 : 0);
+}
+
 QList<int> selectedRows(const QListWidget *list)
 {
     QList<int> rows;
@@ -107,6 +132,8 @@ FilterWizardWindow::FilterWizardWindow(FilterWizardLogic::Kind kind, Services &s
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     m_ui->Label3->setText(FilterWizardLogic::summaryHeading(kind));
     m_ui->info_filter->setFont(WindowHelpers::LabelFont());
+    setUpSizeBox(m_ui->text_minsize);
+    setUpSizeBox(m_ui->text_maxsize);
 
     connect(m_ui->command_next, &QPushButton::clicked, this, &FilterWizardWindow::onCommandNext);
     connect(m_ui->command_back, &QPushButton::clicked, this, &FilterWizardWindow::onCommandBack);
@@ -131,7 +158,10 @@ void FilterWizardWindow::setUpPreview(const std::shared_ptr<const SearchDatabase
     m_tmrPreview.setSingleShot(true);
     m_tmrPreview.setInterval(PreviewPauseMs);
     connect(&m_tmrPreview, &QTimer::timeout, this, &FilterWizardWindow::onTmrPreviewTick);
-    connect(m_ui->Text1, &QLineEdit::textChanged, this, [this] { m_tmrPreview.start(); });
+    for (QLineEdit *box : {m_ui->Text1, m_ui->text_minsize, m_ui->text_maxsize})
+        connect(box, &QLineEdit::textChanged, this, [this] { m_tmrPreview.start(); });
+    for (QComboBox *unit : {m_ui->combo_minunit, m_ui->combo_maxunit})
+        connect(unit, &QComboBox::currentIndexChanged, this, &FilterWizardWindow::refreshPreview);
     for (QRadioButton *option : {m_ui->Option1, m_ui->Option2, m_ui->Option3, m_ui->Option4,
                                  m_ui->Option5, m_ui->Option6}) {
         connect(option, &QRadioButton::toggled, this, [this](bool on) {
@@ -248,6 +278,10 @@ FilterWizardLogic::Controls FilterWizardWindow::readControls() const
                            : m_ui->Option2->isChecked() ? 2
                            : m_ui->Option3->isChecked() ? 3
                                                         : 0;
+    controls.smallestText = m_ui->text_minsize->text();
+    controls.smallestUnit = unitOf(m_ui->combo_minunit);
+    controls.largestText = m_ui->text_maxsize->text();
+    controls.largestUnit = unitOf(m_ui->combo_maxunit);
     controls.actionOption = m_ui->Option4->isChecked()   ? 4
                             : m_ui->Option5->isChecked() ? 5
                             : m_ui->Option6->isChecked() ? 6
@@ -266,6 +300,10 @@ void FilterWizardWindow::writeControls(const FilterWizardLogic::Controls &contro
     QRadioButton *match[] = {m_ui->Option1, m_ui->Option2, m_ui->Option3};
     if (controls.matchOption >= 1 && controls.matchOption <= 3)
         match[controls.matchOption - 1]->setChecked(true);
+    m_ui->text_minsize->setText(controls.smallestText);
+    setUnit(m_ui->combo_minunit, controls.smallestUnit);
+    m_ui->text_maxsize->setText(controls.largestText);
+    setUnit(m_ui->combo_maxunit, controls.largestUnit);
     QRadioButton *action[] = {m_ui->Option4, m_ui->Option5, m_ui->Option6};
     if (controls.actionOption >= 4 && controls.actionOption <= 6)
         action[controls.actionOption - 4]->setChecked(true);
@@ -275,8 +313,13 @@ void FilterWizardWindow::writeControls(const FilterWizardLogic::Controls &contro
 bool FilterWizardWindow::showstep(int step)
 {
     FilterWizardLogic::Controls controls = readControls();
-    if (!m_logic.showstep(step, controls, m_services.store))
+    if (!m_logic.showstep(step, controls, m_services.store)) {
+        // The step stays on show; the user mends the input it names.
+        if (!m_logic.refusal().isEmpty())
+            m_services.dialogs->message(this, AppInfo::Title, m_logic.refusal(),
+                                        Dialogs::Information);
         return false;
+    }
 
     if (step == 5) {
         if (m_logic.switchedFilteringOn() && m_hooks.setFilteringTicked)
@@ -321,6 +364,7 @@ void FilterWizardWindow::showSummary()
     m_ui->info_filter->adjustSize();
     m_ui->info_action->setText(summary.action);
     m_ui->info_active->setText(summary.status);
+    m_ui->info_size->setText(summary.size);
 }
 
 int FilterWizardWindow::labelWidthTwips(const QString &text) const

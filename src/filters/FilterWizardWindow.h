@@ -53,12 +53,15 @@ public:
 
     // Shows a step (1 keywords, 2 categories, 3 options, 4 summary) from the controls of the
     // step before; step 4 stores the filter and asks the main window to save and reload; 5 is
-    // "Finish", which closes the wizard. Other steps do nothing and give false.
+    // "Finish", which closes the wizard. Other steps do nothing and give false, as does step 2
+    // when the size boxes give no limits (a largest below the smallest): an information box
+    // says why and step 1 stays on show.
     bool showstep(int step);
 
     // The preview beside the steps: what the filter as the controls describe it would have
-    // caught in the local torrent database. Typing restarts tmrPreview (150 ms, single shot),
-    // whose tick recomputes it; the option buttons and the category buttons recompute at once.
+    // caught in the local torrent database. Typing (keywords or sizes) restarts tmrPreview (150 ms,
+    // single shot), whose tick recomputes it; the option buttons, the units and the category
+    // buttons recompute at once.
     void onTmrPreviewTick();
     void refreshPreview();
     QTimer &tmrPreview() { return m_tmrPreview; }

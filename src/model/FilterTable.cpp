@@ -27,10 +27,14 @@ int FilterTable::CountActiveFilters() const
 
 QString FilterTable::describe(const FilterRecord &filter)
 {
-    return filter.MatchMode + QLatin1Char(' ') +
-           joinedOrStar(filter.Keywords, QStringLiteral(" AND "), QStringLiteral("anything")) +
-           QStringLiteral(" in ") +
-           joinedOrStar(filter.Categories, QStringLiteral(", "), QStringLiteral("all categories"));
+    QString text =
+        filter.MatchMode + QLatin1Char(' ') +
+        joinedOrStar(filter.Keywords, QStringLiteral(" AND "), QStringLiteral("anything")) +
+        QStringLiteral(" in ") +
+        joinedOrStar(filter.Categories, QStringLiteral(", "), QStringLiteral("all categories"));
+    if (!filter.Limits.isEmpty())
+        text += QLatin1Char(' ') + filter.Limits.text();
+    return text;
 }
 
 QString FilterTable::ffname(int slot) const
@@ -62,6 +66,23 @@ QString FilterTable::actionCode(const QString &action)
     return QString();
 }
 
+QString FilterTable::ruleLine(const FilterRecord &f)
+{
+    // A mode or action the program does not know (only a hand-edited file has one) still
+    // takes its character position, so the keywords stay where a later load reads them.
+    const QString mode = matchModeCode(f.MatchMode);
+    const QString action = actionCode(f.Action);
+    return (f.Enabled ? QStringLiteral("1") : QStringLiteral("0")) +
+           (mode.isEmpty() ? QStringLiteral("0") : mode) +
+           (action.isEmpty() ? QStringLiteral("9") : action) +
+           f.Keywords.join(QStringLiteral("&&"));
+}
+
+QString FilterTable::categoryLine(const FilterRecord &f)
+{
+    return f.Categories.join(QStringLiteral(", "));
+}
+
 QString FilterTable::serialize() const
 {
     QString out;
@@ -69,15 +90,8 @@ QString FilterTable::serialize() const
         const FilterRecord &f = m_slots[i];
         if (f.Removed)
             continue;
-        // A mode or action the program does not know (only a hand-edited file has one) still
-        // takes its character position, so the keywords stay where a later load reads them.
-        const QString mode = matchModeCode(f.MatchMode);
-        const QString action = actionCode(f.Action);
-        out += (f.Enabled ? QStringLiteral("1") : QStringLiteral("0")) +
-               (mode.isEmpty() ? QStringLiteral("0") : mode) +
-               (action.isEmpty() ? QStringLiteral("9") : action) +
-               f.Keywords.join(QStringLiteral("&&")) + CrLf;
-        out += f.Categories.join(QStringLiteral(", ")) + CrLf;
+        out += ruleLine(f) + CrLf;
+        out += categoryLine(f) + CrLf;
     }
     return out;
 }

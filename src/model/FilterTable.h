@@ -34,12 +34,16 @@ public:
     int CountActiveFilters() const;
 
     // One-line description: "Contains linux AND iso in A, B"; "*" reads "anything" as the only
-    // keyword and "all categories" as the only category.
+    // keyword and "all categories" as the only category. A filter with size limits ends in
+    // " between 700 MB and 8 GB", " at least 700 MB" or " at most 8 GB".
     QString ffname(int slot) const;
     static QString describe(const FilterRecord &filter);
 
-    // filters.dat text for every slot whose Removed is false.
+    // filters.dat text for every slot whose Removed is false. Size limits are not part of it.
     QString serialize() const;
+    // The two lines of one filter in filters.dat, without their CR LF.
+    static QString ruleLine(const FilterRecord &filter);
+    static QString categoryLine(const FilterRecord &filter);
     // Reads what serialize writes: pairs of lines; a last line without partner is ignored;
     // unknown code characters leave MatchMode or Action empty.
     static FilterTable parse(const QString &text);

@@ -64,6 +64,13 @@ QString setAsideIfBroken(const QString &path, Kind kind, bool *failed)
         *failed = false;
     if (!isBroken(path, kind))
         return QString();
+    return setAsideBroken(path, failed);
+}
+
+QString setAsideBroken(const QString &path, bool *failed)
+{
+    if (failed)
+        *failed = false;
     const QString name = QFileInfo(path).fileName();
     QString error;
     const QString bad = setAside(path, &error);

@@ -6,10 +6,10 @@
 class AppConfig;
 
 // The stored files that the program reads and later rewrites whole (settings.reg,
-// filters.dat). One that exists but cannot be read as what it should be is set aside under its
-// name + ".bad" before anything is written over it, so that a damaged or foreign file is kept
-// for the user instead of being replaced by a fresh one; the program then goes on as for a
-// missing file.
+// filters.dat, filterlimits.dat). One that exists but cannot be read as what it should be is set
+// aside under its name + ".bad" before anything is written over it, so that a damaged or foreign
+// file is kept for the user instead of being replaced by a fresh one; the program then goes on as
+// for a missing file.
 namespace BrokenFiles {
 
 enum class Kind
@@ -31,6 +31,10 @@ QString setAside(const QString &path, QString *errorText = nullptr);
 // text when nothing was set aside: "<name> could not be read; kept as <path>", or, when even
 // the rename failed, "<name> could not be read, nor set aside: <reason>".
 QString setAsideIfBroken(const QString &path, Kind kind, bool *failed = nullptr);
+
+// The same for a file its reader found broken (a check of its own, such as a line that does
+// not parse): sets it aside and gives the line.
+QString setAsideBroken(const QString &path, bool *failed = nullptr);
 
 // settings.reg and filters.dat of the configuration, each set aside when broken: the lines
 // saying which (none when both are fine or missing). Run once at start, before any write.

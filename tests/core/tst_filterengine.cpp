@@ -1,4 +1,5 @@
 #include "filters/FilterEngine.h"
+#include "filters/FilterLimitsFile.h"
 #include "model/ProgramState.h"
 #include "TestEnv.h"
 
@@ -13,13 +14,15 @@ class TestFilterEngine : public QObject
     ProgramState state;
     QList<DownloadRequest> downloads;
 
-    // "id|name|category" rows; the file name is the id followed by ".torrent".
+    // "id|name|category" rows, or "id|name|category|size" (1048576 bytes unless given); the
+    // file name is the id followed by ".torrent".
     static ParsedFeed feedOf(const QStringList &rows)
     {
         ParsedFeed feed;
         for (const QString &row : rows) {
             const QStringList f = row.split(QLatin1Char('|'));
-            feed.append({f[0], QStringLiteral("1048576"), f[2], f[1], f[0] + ".torrent"});
+            feed.append(
+                {f[0], f.value(3, QStringLiteral("1048576")), f[2], f[1], f[0] + ".torrent"});
         }
         return feed;
     }
@@ -70,15 +73,7 @@ private slots:
 
     void check_data()
     {
-        QTest::addColumn<QString>("filtersDat");
-        QTest::addColumn<QStringList>("feed");
-        QTest::addColumn<bool>("filtering");
-        QTest::addColumn<int>("lastparsed");
-        QTest::addColumn<QStringList>("results");
-        QTest::addColumn<QStringList>("exclusion");
-        // The whole log, word for word, its lines parted by "|"; or, after "...|", lines the
-        // log holds in this order.
-        QTest::addColumn<QString>("log");
+        check_data_columns();
 
         QTest::newRow("two notify filters: one result, then the duplicate line")
             << "110linux\r\n*\r\n110iso\r\n*\r\n"
@@ -163,7 +158,101 @@ private slots:
                "Skipping filter 2 (Contains [z-a] in all categories): "
                "its keywords or categories cannot be used.";
     }
-    void check()
+    void check() { checkRow(QString()); }
+
+    // Size limits (filterlimits.dat lines) decide first whether a filter meets a torrent: one
+    // outside them skips the filter as a disabled one would.
+    void sizeLimits_data()
+    {
+        check_data_columns();
+        QTest::addColumn<QString>("limits");
+        const QString both = "700 MB\t8 GB\t1\t10x264\t*\r\n";
+        QTest::newRow("each edge of both limits")
+            << "110x264\r\n*\r\n"
+            << QStringList{"101|A x264|TV|734003199",  "102|B x264|TV|734003200",
+                           "103|C x264|TV|734003201",  "104|D x264|TV|8589934591",
+                           "105|E x264|TV|8589934592", "106|F x264|TV|8589934593"}
+            << true << 100 << QStringList{"102 f1 -", "103 f1 -", "104 f1 -", "105 f1 -"}
+            << QStringList{}
+            << "...|checking 101 (A x264)|checking 102 (B x264)|afhits = 1/1|cat check 1|"
+               "Torrent found matching \"Contains x264 in all categories between 700 MB and "
+               "8 GB\" Name: B x264 Type: TV ID: 102"
+            << both;
+        QTest::newRow("the smallest alone")
+            << "110x264\r\n*\r\n"
+            << QStringList{"101|A x264|TV|734003199", "102|B x264|TV|734003200",
+                           "103|C x264|TV|99999999999999"}
+            << true << 100 << QStringList{"102 f1 -", "103 f1 -"} << QStringList{} << ""
+            << "700 MB\t\t1\t10x264\t*\r\n";
+        QTest::newRow("the largest alone")
+            << "110x264\r\n*\r\n"
+            << QStringList{"101|A x264|TV|0", "102|B x264|TV|8589934592",
+                           "103|C x264|TV|8589934593"}
+            << true << 100 << QStringList{"101 f1 -", "102 f1 -"} << QStringList{} << ""
+            << "\t8 GB\t1\t10x264\t*\r\n";
+        QTest::newRow("a size that is no number passes no limit; the filter logs nothing")
+            << "110x264\r\n*\r\n110*\r\n*\r\n"
+            << QStringList{"101|A x264|TV|", "102|B x264|TV|1e9"} << true << 100
+            << QStringList{"101 f2 -", "102 f2 -"} << QStringList{}
+            << "Applying filters to torrents...|checking 101 (A x264)|display_all_overide|"
+               "cat check 1|Torrent found matching \"Contains anything in all categories\" "
+               "Name: A x264 Type: TV ID: 101|checking 102 (B x264)|display_all_overide|"
+               "cat check 1|Torrent found matching \"Contains anything in all categories\" "
+               "Name: B x264 Type: TV ID: 102|All torrents filtered."
+            << both;
+        QTest::newRow("exactly matches within its limits only")
+            << "120movie*\r\n*\r\n"
+            << QStringList{"101|Movie One|Movies|2147483648", "102|Movie Two|Movies|1073741824"}
+            << true << 100 << QStringList{"102 f1 -"} << QStringList{} << ""
+            << "\t1 GB\t1\t20movie*\t*\r\n";
+        QTest::newRow("does not contain vetoes only within its limits")
+            << "130cam\r\n*\r\n110movie\r\n*\r\n"
+            << QStringList{"101|Movie CAM|Movies|2147483648", "102|Movie CAM|Movies|1000"} << true
+            << 100 << QStringList{"101 f2 -"} << QStringList{"102"} << ""
+            << "\t1 MB\t1\t30cam\t*\r\n";
+        // Within its limit filter 1 would drop result 101, ignored by filter 2, when it met 102.
+        QTest::newRow("does not contain outside its limits drops no result")
+            << "130zzz\r\n*\r\n112cam\r\n*\r\n"
+            << QStringList{"101|Movie CAM|Movies|1000", "102|Film|Movies|2147483648"} << true << 100
+            << QStringList{"101 f1 -"} << QStringList{"101"} << ""
+            << "\t1 MB\t1\t30zzz\t*\r\n";
+        QTest::newRow("ignore outside its limits leaves the torrent to a download filter")
+            << "112cam\r\n*\r\n111*\r\n*\r\n"
+            << QStringList{"101|Movie CAM|Movies|5368709120", "102|Movie CAM|Movies|1073741824",
+                           "103|Other|Movies|5368709120"}
+            << true << 100 << QStringList{"102 f2 dl", "103 f2 dl"} << QStringList{"101"} << ""
+            << "4 GB\t\t1\t12cam\t*\r\n";
+        // A filter outside its limits does not even look at the exclusion list.
+        QTest::newRow("an excluded torrent outside a contains filter's limits: no line")
+            << "112cam\r\n*\r\n110cam\r\n*\r\n"
+            << QStringList{"101|Movie CAM|Movies|2147483648"} << true << 100 << QStringList{}
+            << QStringList{"101"}
+            << "Applying filters to torrents...|checking 101 (Movie CAM)|afhits = 1/1|"
+               "cat check 1|type 2. adding to exc array|All torrents filtered."
+            << "\t1 MB\t1\t10cam\t*\r\n";
+    }
+    void sizeLimits()
+    {
+        QFETCH(QString, limits);
+        checkRow(limits);
+    }
+
+private:
+    void check_data_columns()
+    {
+        QTest::addColumn<QString>("filtersDat");
+        QTest::addColumn<QStringList>("feed");
+        QTest::addColumn<bool>("filtering");
+        QTest::addColumn<int>("lastparsed");
+        QTest::addColumn<QStringList>("results");
+        QTest::addColumn<QStringList>("exclusion");
+        // The whole log, word for word, its lines parted by "|"; or, after "...|", lines the
+        // log holds in this order.
+        QTest::addColumn<QString>("log");
+    }
+
+    // One row of check or sizeLimits, with the filters' limits in the file's form.
+    void checkRow(const QString &limits)
     {
         QFETCH(QString, filtersDat);
         QFETCH(QStringList, feed);
@@ -172,6 +261,9 @@ private slots:
         QFETCH(QString, log);
 
         state.Filters = FilterTable::parse(filtersDat);
+        QList<FilterLimitsFile::Entry> entries;
+        QVERIFY(FilterLimitsFile::parse(limits, &entries));
+        QCOMPARE(FilterLimitsFile::attach(&state.Filters, entries).size(), 0);
         state.feed = feedOf(feed);
         runEngine(filtering, lastparsed);
 
@@ -197,6 +289,7 @@ private slots:
         }
     }
 
+private slots:
     // Hostile feed file names: the download stays in the torrent folder.
     void downloadTargetStaysInTheFolder_data()
     {

@@ -18,7 +18,8 @@ FilterTable table(const QString &letters)
     for (const QChar c : letters) {
         const int k = c.toLower().unicode() - 'a';
         const QStringList keywords{QString(c.toLower())};
-        t.append({c.isUpper(), modes[k % 3], actions[k % 3], keywords, categories[k % 3], false});
+        t.append(
+            {c.isUpper(), modes[k % 3], actions[k % 3], keywords, categories[k % 3], {}, false});
     }
     return t;
 }

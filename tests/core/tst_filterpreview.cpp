@@ -16,14 +16,15 @@ namespace {
 
 const QStringList Categories{"TV/XviD", "TV/HD", "Movies/XviD", "Appz/Misc", "Music"};
 
-// torrents.db text of "id|name|category" rows (the name as the site writes it, with dots).
+// torrents.db text of "id|name|category" rows (the name as the site writes it, with dots), or
+// "id|name|category|size" rows.
 QByteArray dbText(const QStringList &rows)
 {
     QByteArray out;
     for (const QString &row : rows) {
         const QStringList f = row.split(QLatin1Char('|'));
-        out += (f[0] + "\t" + QString::number(f[0].size() * 1048576) + "\t" + f[2] + "\t1\t" +
-                f[1] + "\t" + f[1] + ".torrent\r\n")
+        const QString size = f.value(3, QString::number(f[0].size() * 1048576));
+        out += (f[0] + "\t" + size + "\t" + f[2] + "\t1\t" + f[1] + "\t" + f[1] + ".torrent\r\n")
                    .toLatin1();
     }
     return out;
@@ -341,6 +342,11 @@ private slots:
             for (int k = 0; k < keywords; ++k)
                 f.Keywords.append(pick(patterns));
             if (random.bounded(3) == 0) {
+                const QStringList limits{"", "", "0 MB", "1 MB", "1.5 MB", "0.01 GB"};
+                SizeLimit::fromText(pick(limits), &f.Limits.smallest);
+                SizeLimit::fromText(pick(limits), &f.Limits.largest);
+            }
+            if (random.bounded(3) == 0) {
                 f.Categories = QStringList{"*"};
             } else {
                 const int count = 1 + int(random.bounded(2));
@@ -361,8 +367,10 @@ private slots:
                 const QString idText =
                     random.bounded(30) == 0 ? QString::number(id) + "x" : QString::number(id);
                 QString category = pick(categories);
+                const QStringList sizes{"0",        "1048575", "1048576", "1048577", "1572864",
+                                        "10485760", "",        "1.5",     "-1"};
                 rows.append(idText + "|" + name.join(random.bounded(2) ? "." : " ") + "|" +
-                            category);
+                            category + "|" + pick(sizes));
             }
             const QByteArray text = dbText(rows);
             const std::shared_ptr<const SearchDatabase> db =

@@ -50,6 +50,69 @@ private slots:
         QCOMPARE(table.count(), 2);
         QTEST(table.ffname(slot), "description");
     }
+
+    // A number as a wizard's box holds it: read, in bytes (rounded), and shown again.
+    void sizeLimitNumbers_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("gb");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("empty: no limit") << "" << false << true << qint64(0) << "";
+        QTest::newRow("zero") << "0" << true << true << qint64(0) << "0";
+        QTest::newRow("a hundredth of a MB rounds up")
+            << "0.01" << false << true << qint64(10486) << "0.01";
+        QTest::newRow("trailing zeros go")
+            << "008.50" << true << true << qint64(9126805504) << "8.5";
+        QTest::newRow("a dot without decimals") << "5." << false << true << qint64(5242880) << "5";
+        QTest::newRow("seven digits")
+            << "9999999.99" << true << true << qint64(10737418229262582) << "9999999.99";
+        QTest::newRow("eight digits") << "10000000" << false << false << qint64(0) << "";
+        QTest::newRow("three decimals") << "1.234" << false << false << qint64(0) << "";
+        QTest::newRow("no digit before the dot") << ".5" << false << false << qint64(0) << "";
+        QTest::newRow("comma") << "1,5" << false << false << qint64(0) << "";
+        QTest::newRow("sign") << "-1" << false << false << qint64(0) << "";
+    }
+    void sizeLimitNumbers()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, gb);
+        QFETCH(bool, valid);
+        SizeLimit limit;
+        QCOMPARE(
+            SizeLimit::fromNumber(typed, gb ? SizeLimit::Unit::GB : SizeLimit::Unit::MB, &limit),
+            valid);
+        QTEST(limit.bytes(), "bytes");
+        QTEST(limit.number(), "shown");
+        // The limits file's form reads back the same limit.
+        SizeLimit reread;
+        QCOMPARE(SizeLimit::fromText(limit.text(), &reread), limit.isSet());
+        QCOMPARE(reread, limit.isSet() ? limit : SizeLimit());
+    }
+
+    // A feed size is a whole decimal number of 64 bits, or no number at all.
+    void feedSizes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("size");
+        const qint64 none = SizeLimits::NotANumber;
+        QTest::newRow("plain") << "734003200" << qint64(734003200);
+        QTest::newRow("zero") << "0" << qint64(0);
+        QTest::newRow("largest 64-bit") << "9223372036854775807" << qint64(9223372036854775807);
+        QTest::newRow("one past it") << "9223372036854775808" << none;
+        QTest::newRow("empty") << "" << none;
+        QTest::newRow("blank") << " 5" << none;
+        QTest::newRow("sign") << "-5" << none;
+        QTest::newRow("decimals") << "5.0" << none;
+        QTest::newRow("words") << "n/a" << none;
+    }
+    void feedSizes()
+    {
+        QFETCH(QString, text);
+        QTEST(SizeLimits::readSize(QStringView(text)), "size");
+        QTEST(SizeLimits::readSize(QByteArrayView(text.toLatin1())), "size");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFilterTable)

@@ -53,6 +53,57 @@ private slots:
         QTEST(wizard.pending().Keywords, "keywords");
     }
 
+    // The size boxes on "Next" from the keyword step: limits in either unit, or the step
+    // refused with its message while the largest is below the smallest. The stored filter's
+    // description ends in its limits, numbers without trailing zeros.
+    void sizeBoxes_data()
+    {
+        QTest::addColumn<QString>("smallest"); // the box, then " GB" or " MB" for its unit
+        QTest::addColumn<QString>("largest");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("size"); // info_size, after "Contains anything in all
+                                           // categories " in the description
+        const QString below = "The largest size must not be smaller than the smallest.";
+        // clang-format off
+        QTest::newRow("none") << " MB" << " GB" << "" << "Any";
+        QTest::newRow("equal in two units") << "1024 MB" << "1 GB" << ""
+            << "between 1024 MB and 1 GB";
+        QTest::newRow("a hundredth below") << "1024 MB" << "0.99 GB" << below << "";
+        QTest::newRow("largest below, same unit") << "8.01 GB" << "8 GB" << below << "";
+        QTest::newRow("smallest alone") << "700.10 MB" << " MB" << "" << "at least 700.1 MB";
+        QTest::newRow("largest alone") << " MB" << "8.50 GB" << "" << "at most 8.5 GB";
+        QTest::newRow("not a number") << "7e3 MB" << " MB"
+            << "A size must be a number with at most two decimals, such as 700 or 1.5." << "";
+        // clang-format on
+    }
+    void sizeBoxes()
+    {
+        QFETCH(QString, smallest);
+        QFETCH(QString, largest);
+        QFETCH(QString, refusal);
+        QFETCH(QString, size);
+        FilterTable table;
+        FilterWizardLogic wizard(Kind::Add, &table, Names);
+        FilterWizardLogic::Controls controls;
+        const auto unit = [](const QString &box) {
+            return box.endsWith("GB") ? SizeLimit::Unit::GB : SizeLimit::Unit::MB;
+        };
+        controls.smallestText = smallest.chopped(3);
+        controls.smallestUnit = unit(smallest);
+        controls.largestText = largest.chopped(3);
+        controls.largestUnit = unit(largest);
+        QVERIFY(wizard.showstep(1, controls));
+        QCOMPARE(wizard.showstep(2, controls), refusal.isEmpty());
+        QCOMPARE(wizard.refusal(), refusal);
+        QCOMPARE(wizard.currentStep(), refusal.isEmpty() ? 2 : 1);
+        if (!refusal.isEmpty())
+            return;
+        QVERIFY(wizard.showstep(3, controls) && wizard.showstep(4, controls));
+        QCOMPARE(wizard.summary().size, size);
+        QCOMPARE(table.ffname(1),
+                 "Contains anything in all categories" + (size == "Any" ? QString() : " " + size));
+    }
+
     // ">" or "<" (how the row's name starts) with the given rows of its list selected and
     // `current` as its current row, in the lists the edit wizard opens for a filter limited to
     // `filter`; then the lists as "available | chosen", and the selection left behind.
@@ -144,7 +195,7 @@ private slots:
         QFETCH(bool, switchesOn);
         FilterTable table;
         for (const QChar flag : flags)
-            table.append({flag == QLatin1Char('1'), "Contains", "Notify", {"*"}, {"*"}, false});
+            table.append({flag == QLatin1Char('1'), "Contains", "Notify", {"*"}, {"*"}, {}, false});
         FilterWizardLogic wizard(kind, &table, Names, 1);
         FilterWizardLogic::Controls controls = wizard.initialControls();
         for (int step = 1; step <= 4; ++step)
@@ -172,8 +223,8 @@ private slots:
         QFETCH(int, editIndex);
         QFETCH(int, storedSlot);
         FilterTable table;
-        table.append({true, "Contains", "Notify", {"a"}, {"*"}, false});
-        table.append({true, "Contains", "Notify", {"b"}, {"*"}, false});
+        table.append({true, "Contains", "Notify", {"a"}, {"*"}, {}, false});
+        table.append({true, "Contains", "Notify", {"b"}, {"*"}, {}, false});
         FilterWizardLogic wizard(Kind::Edit, &table, Names, editIndex);
         FilterWizardLogic::Controls controls = wizard.initialControls();
         for (int step = 1; step <= 4; ++step)

@@ -356,21 +356,28 @@ private slots:
         QTest::addColumn<QString>("option");
         QTest::addColumn<QStringList>("chosen");
         QTest::addColumn<bool>("someTaken");
+        QTest::addColumn<QString>("aboveLimits"); // filterlimits.dat
+        QTest::addColumn<QString>("largest");     // in GB
         // Notify harbour, ignore cam, veto mp3 and take the rest of Music, a disabled filter.
         const QString above = "110harbour\r\n*\r\n112cam\r\n*\r\n130mp3\r\nMusic\r\n"
                               "010linux\r\n*\r\n";
         // clang-format off
-        QTest::newRow("contains") << above << "xvid" << "Option1" << QStringList{} << true;
+        QTest::newRow("contains") << above << "xvid" << "Option1" << QStringList{} << true
+            << "" << "";
         QTest::newRow("AND keywords, wildcards")
-            << above << "S0#E0? AND x264" << "Option1" << QStringList{} << true;
+            << above << "S0#E0? AND x264" << "Option1" << QStringList{} << true << "" << "";
         QTest::newRow("in two categories") << above << "" << "Option1"
-            << QStringList{"Movies/XviD", "TV/XviD"} << true;
+            << QStringList{"Movies/XviD", "TV/XviD"} << true << "" << "";
         QTest::newRow("exactly matches") << above << "*x264" << "Option2" << QStringList{}
-            << true;
+            << true << "" << "";
         QTest::newRow("does not contain") << above << "xvid" << "Option3" << QStringList{}
-            << true;
+            << true << "" << "";
         QTest::newRow("nothing above") << QString() << "linux" << "Option1" << QStringList{}
-            << false;
+            << false << "" << "";
+        // The 350 MB harbour rows are left to the new filter, which takes up to 0.5 GB: none
+        // is taken first.
+        QTest::newRow("size limits above and in the new filter") << above << "x264" << "Option1"
+            << QStringList{} << false << "351 MB\t\t1\t10harbour\t*\r\n" << "0.5";
         // clang-format on
     }
     void agreesWithARealCheck()
@@ -380,6 +387,8 @@ private slots:
         QFETCH(QString, option);
         QFETCH(QStringList, chosen);
         QFETCH(bool, someTaken);
+        QFETCH(QString, aboveLimits);
+        QFETCH(QString, largest);
 
         NotifyTestApp t;
         SettingsStore &store = *t.env->store;
@@ -390,6 +399,7 @@ private slots:
         store.WriteSettingText("lastalerted", below);
         store.WriteSettingText("search_newest", below);
         NotifyTestApp::writeFile(t.env->file("filters.dat"), above.toLatin1());
+        NotifyTestApp::writeFile(t.env->file("filterlimits.dat"), aboveLimits.toLatin1());
         NotifyTestApp::writeFile(t.env->file("torrents.db"), QByteArray());
         SiteCatalogue &c = t.site->catalogue();
         c.addTorrent("Harbour.Patrol.S02E01.720p.HDTV.x264-PWK", "TV/XviD", 367001600);
@@ -417,6 +427,7 @@ private slots:
         QPointer<FilterWizardWindow> w = t.main()->filterList().wizard();
         QVERIFY(w && w->preview());
         QTest::keyClicks(control<QLineEdit>(w, "Text1"), typed);
+        QTest::keyClicks(control<QLineEdit>(w, "text_maxsize"), largest);
         clickOption(control<QRadioButton>(w, qPrintable(option)));
         click(w, "command_next");
         if (!chosen.isEmpty()) {

@@ -2,6 +2,8 @@
 #include "filters/FilterWizardWindow.h"
 #include "MainWindowHarness.h"
 
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
@@ -260,15 +262,108 @@ private slots:
         QVERIFY(!button("Command1")->isEnabled() && !button("Command2")->isEnabled());
     }
 
+    // "x264, at most 8 GB, Download" from the wizard: its preview counts the torrents within
+    // the limit, a check downloads only those, and the limit stays with the filter after a
+    // restart and a move. A limits file damaged behind the program's back is set aside.
+    void sizeLimitedDownloadFilter()
+    {
+        QCOMPARE(m->startShown(), PollwickApp::LoadEnd::FirstStart);
+        m->control<QTabWidget>("SSTab1")->setCurrentIndex(2);
+        QVERIFY(ReplaceFileAtomically(m->env.file("torrents.db"),
+                                      "1\t4294967296\tTV\t1\tA.x264\ta.torrent\r\n"
+                                      "2\t8589934592\tTV\t1\tB.x264\tb.torrent\r\n"
+                                      "3\t8589934593\tTV\t1\tC.x264\tc.torrent\r\n"
+                                      "4\t1000\tTV\t1\tD.XviD\td.torrent\r\n"));
+        controller().addfilter();
+        QPointer<FilterWizardWindow> w = wizard();
+        QTest::keyClicks(control<QLineEdit>(w, "Text1"), QStringLiteral("x264"));
+        w->onTmrPreviewTick();
+        // Typing a size restarts the pause as typing keywords does.
+        QTest::keyClicks(control<QLineEdit>(w, "text_maxsize"), QStringLiteral("8"));
+        QVERIFY(w->tmrPreview().isActive());
+        w->onTmrPreviewTick();
+        QLabel *preview = control<QLabel>(w, "info_preview");
+        QCOMPARE(preview->text(), QStringLiteral("Would have matched 2 of the newest 4 torrents"));
+        // The unit counts at once: at most 8 MB takes none of them.
+        QComboBox *unit = control<QComboBox>(w, "combo_maxunit");
+        unit->setFocus();
+        QTest::keyClick(unit, Qt::Key_Up);
+        QCOMPARE(preview->text(), QStringLiteral("Would have matched 0 of the newest 4 torrents"));
+        QTest::keyClick(unit, Qt::Key_Down);
+        next();
+        next();
+        clickOption(control<QRadioButton>(w, "Option5"));
+        next();
+        next();
+        QTRY_VERIFY(!w);
+        const QString limit = QStringLiteral("\t8 GB\t1\t11x264\t*\r\n");
+        QCOMPARE(m->filtersDat(), QStringLiteral("111x264\r\n*\r\n"));
+        QCOMPARE(ReadTextFile(m->env.file("filterlimits.dat")), limit);
+        const QList<QPair<QString, qint64>> uploads{{"Fits.x264", 8589934592},
+                                                    {"Too.Big.x264", 8589934593}};
+        QCOMPARE(check({}, uploads), QStringList{"1 Fits x264 downloaded"});
+        QTRY_COMPARE(MainWindowHarness::downloadWindows(), 0);
+
+        // A restart, another filter above it, and a move back to the top.
+        m->app.reset();
+        m->makeApp();
+        QCOMPARE(m->app->start(), PollwickApp::LoadEnd::NormalStart);
+        m->state().Filters.append(FilterTable::parse("110linux\r\n*\r\n")[1]);
+        m->state().Filters.swap(1, 2);
+        QVERIFY(m->window()->savefilters());
+        qint16 none = 0;
+        m->window()->loadfilters(none);
+        m->window()->showOptions();
+        m->control<QTabWidget>("SSTab1")->setCurrentIndex(2);
+        clickRow(2);
+        QTest::mouseClick(button("Command1"), Qt::LeftButton);
+        QCOMPARE(m->filtersDat(), QStringLiteral("111x264\r\n*\r\n110linux\r\n*\r\n"));
+        QCOMPARE(ReadTextFile(m->env.file("filterlimits.dat")), limit);
+        QCOMPARE(list()->topLevelItem(0)->text(0),
+                 QStringLiteral("Contains x264 in all categories at most 8 GB"));
+        QCOMPARE(check({}, uploads), QStringList{"1 Fits x264 downloaded"});
+        QTRY_COMPARE(MainWindowHarness::downloadWindows(), 0);
+
+        // filters.dat changed while the program was not running: the limit whose filter is
+        // gone is dropped with a log line, the other filter keeps none.
+        QVERIFY(ReplaceFileAtomically(m->env.file("filters.dat"), "110linux\r\n*\r\n"));
+        m->app.reset();
+        m->makeApp();
+        QCOMPARE(m->app->start(), PollwickApp::LoadEnd::NormalStart);
+        QCOMPARE(m->messages().filter("Size limit dropped").size(), 1);
+        QCOMPARE(list()->topLevelItem(0)->text(0),
+                 QStringLiteral("Contains linux in all categories"));
+        QVERIFY(ReplaceFileAtomically(m->env.file("filters.dat"), "111x264\r\n*\r\n"));
+
+        // Damaged while the program was not running: set aside with the stored files' notice
+        // at the next start; the filter stays, without limit.
+        const QString limits = m->env.file("filterlimits.dat");
+        QVERIFY(ReplaceFileAtomically(limits, "8 GB\t\t1\r\n"));
+        m->app.reset();
+        m->makeApp();
+        QCOMPARE(m->app->start(), PollwickApp::LoadEnd::NormalStart);
+        const ScriptedDialogs::Shown box = m->env.dialogs.take();
+        QCOMPARE(box.text, "filterlimits.dat could not be read; kept as " + limits + ".bad");
+        QCOMPARE(box.icon, Dialogs::Information);
+        QVERIFY(m->messages().contains(box.text));
+        QCOMPARE(ReadTextFile(limits + ".bad"), QStringLiteral("8 GB\t\t1\r\n"));
+        QCOMPARE(list()->topLevelItem(0)->text(0),
+                 QStringLiteral("Contains x264 in all categories"));
+    }
+
 private:
     // Adds these uploads (name, category) to the site after everything the program has seen,
     // runs a check from the tray menu and gives the results: the filter slot, the name, and
     // " downloaded" when a download was started.
-    QStringList check(const QList<QPair<QString, QString>> &uploads)
+    // Sized uploads (name, size in bytes) come after them, in the category TV.
+    QStringList check(const QList<QPair<QString, QString>> &uploads,
+                      const QList<QPair<QString, qint64>> &sized = {})
     {
         m->env.store->WriteSettingText("lastparsed", QString::number(m->site.catalogue().lastId()));
         for (const auto &upload : uploads)
             m->site.catalogue().addTorrent(upload.first, upload.second, 1000);
+        for (const auto &upload : sized)
+            m->site.catalogue().addTorrent(upload.first, QStringLiteral("TV"), upload.second);
         m->state().results.clear();
         m->control<QAction>("mnuCheck")->trigger();
         QStringList out;

@@ -6,6 +6,7 @@
 #include "WidgetFinder.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -155,6 +156,66 @@ private slots:
         const bool stored = step == 4;
         QCOMPARE(filters(), stored ? old + QStringLiteral("110new\r\n*\r\n") : old);
         QCOMPARE(m_reloads, stored ? QList<qint16>{2} : QList<qint16>{});
+    }
+
+    // The size boxes on the keyword step take numbers of at most two decimals; "Next" with the
+    // largest below the smallest says so and stays. The stored limits show on the summary, and
+    // the edit wizard opens with them.
+    void sizeBoxes()
+    {
+        QPointer<FilterWizardWindow> w = open(QString());
+        QLineEdit *smallest = control<QLineEdit>(w, "text_minsize");
+        QLineEdit *largest = control<QLineEdit>(w, "text_maxsize");
+        QComboBox *largestUnit = control<QComboBox>(w, "combo_maxunit");
+        QCOMPARE(control<QLabel>(w, "label_minsize")->text(), QStringLiteral("Smallest size:"));
+        QCOMPARE(control<QLabel>(w, "label_maxsize")->text(), QStringLiteral("Largest size:"));
+        QCOMPARE(control<QComboBox>(w, "combo_minunit")->currentText(), QStringLiteral("MB"));
+        QCOMPARE(largestUnit->currentText(), QStringLiteral("GB"));
+        QTest::keyClicks(smallest, QStringLiteral("7x0,0.509"));
+        QCOMPARE(smallest->text(), QStringLiteral("700.50"));
+        QTest::keyClicks(largest, QStringLiteral("0.68"));
+        click(w, "command_next");
+        const ScriptedDialogs::Shown box = m_env->dialogs.take();
+        QCOMPARE(box.text,
+                 QStringLiteral("The largest size must not be smaller than the smallest."));
+        QCOMPARE(box.icon, Dialogs::Information);
+        QCOMPARE(w->currentStep(), 1);
+        // 0.69 GB is 706.56 MB.
+        QTest::keyClick(largest, Qt::Key_Backspace);
+        QTest::keyClick(largest, Qt::Key_9);
+        click(w, "command_next");
+        QCOMPARE(w->currentStep(), 2);
+        click(w, "command_next");
+        click(w, "command_next");
+        QCOMPARE(text(w, "label_size"), QStringLiteral("Size:"));
+        QCOMPARE(text(w, "info_size"), QStringLiteral("between 700.5 MB and 0.69 GB"));
+        QCOMPARE(
+            m_state->Filters.ffname(1),
+            QStringLiteral("Contains anything in all categories between 700.5 MB and 0.69 GB"));
+        click(w, "command_next");
+        QTRY_VERIFY_WITH_TIMEOUT(!w, 1000);
+
+        w = new frmEditFilterWizard(m_env->services, *m_state, m_main.get(), 1, {});
+        w->showOverOwner();
+        QCOMPARE(control<QLineEdit>(w, "text_minsize")->text(), QStringLiteral("700.5"));
+        QCOMPARE(control<QLineEdit>(w, "text_maxsize")->text(), QStringLiteral("0.69"));
+        // The smallest in GB now: 700.5 GB is far above 0.69 GB.
+        QComboBox *smallestUnit = control<QComboBox>(w, "combo_minunit");
+        smallestUnit->setFocus();
+        QTest::keyClick(smallestUnit, Qt::Key_Down);
+        QCOMPARE(smallestUnit->currentText(), QStringLiteral("GB"));
+        click(w, "command_next");
+        QCOMPARE(m_env->dialogs.take().text,
+                 QStringLiteral("The largest size must not be smaller than the smallest."));
+        control<QLineEdit>(w, "text_maxsize")->clear();
+        for (int step = 1; step <= 3; ++step)
+            click(w, "command_next");
+        QCOMPARE(text(w, "info_size"), QStringLiteral("at least 700.5 GB"));
+        w->close();
+        w = new frmEditFilterWizard(m_env->services, *m_state, m_main.get(), 1, {});
+        w->showOverOwner();
+        QCOMPARE(control<QComboBox>(w, "combo_minunit")->currentText(), QStringLiteral("GB"));
+        w->close();
     }
 
     // The edit wizard shows its slot (2), keywords longer than the 100 characters the box takes
