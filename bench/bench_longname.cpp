@@ -5,26 +5,18 @@
 // windows did before for names of 1000 and 2000 characters.
 //
 //   bench/bench_longname [runs]
-#include "core/DebugLog.h"
+#include "BenchServices.h"
 #include "download/DownloadRequest.h"
 #include "download/frmDownload.h"
 #include "model/ActiveDownloads.h"
 #include "notify/FrmVSPopUp.h"
 #include "notify/ToastText.h"
-#include "platform/Clock.h"
-#include "platform/DesktopShell.h"
-#include "platform/QtDialogs.h"
-#include "platform/QtScreenMetrics.h"
-#include "platform/QtSound.h"
 #include "platform/Services.h"
-#include "platform/SettingsStore.h"
 #include "platform/WindowHelpers.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QNetworkAccessManager>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -100,27 +92,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
 
-    QTemporaryDir dir;
-    SystemClock clock;
-    QtDialogs dialogs;
-    QtSound sound;
-    QtScreenMetrics screen;
-    QNetworkAccessManager network;
-    SettingsStore store(dir.filePath(QStringLiteral("settings.reg")),
-                        dir.filePath(QStringLiteral("autostart.desktop")));
-    DebugLog log(&clock);
-    DesktopShell shell(dialogs, log);
-    Services services;
-    services.config = AppConfig::inFolder(dir.path());
-    services.store = &store;
-    services.network = &network;
-    services.log = &log;
-    services.clock = &clock;
-    services.dialogs = &dialogs;
-    services.shell = &shell;
-    services.sound = &sound;
-    services.screen = &screen;
-    services.endProgram = [](int code) { std::exit(code); };
+    BenchServices bench;
+    Services &services = bench.services;
 
     QLabel label;
     label.setTextFormat(Qt::PlainText);

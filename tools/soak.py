@@ -10,7 +10,7 @@ program folder, a check every few seconds, a Notify and a Download filter and to
    "Autodownloading", "Number of results:"), and starts it again, until it has been killed the
    given number of times. After each restart's first finished check: settings.reg,
    filters.dat, categories.db and torrents.db parse; no file is left in the program folder
-   but the program's own files and the lock; no .torrent is empty; search_newest equals
+   but the program's own files, the lock and the instance socket; no .torrent is empty; search_newest equals
    torrents.db's last id; lastalerted <= lastparsed. A kill is survived when that holds.
 2. The memory run lets Pollwick run undisturbed and samples its VmRSS every 30 seconds.
 
@@ -24,6 +24,7 @@ import random
 import re
 import shutil
 import signal
+import stat
 import subprocess
 import sys
 import tempfile
@@ -32,6 +33,9 @@ import time
 START_ID = 700390  # ten uploads before the newest of the simulator's 400
 KEPT_FILES = {"settings.reg", "filters.dat", "categories.db", "torrents.db", "pollwick.lock",
               "udata.temp", "profile.cache", "avatar.img"}
+# The socket a second start asks the running instance through; left behind by a kill, it is
+# taken over by the next start.
+KEPT_SOCKETS = {"pollwick.socket"}
 # Log lines that the check's writes follow: the torrents.db append, the downloads the filters
 # ask for, and the alert stage after which the check's values are stored.
 WRITE_LINES = ["Updating torrent db.", "Update successful.", "Autodownloading",
@@ -144,6 +148,8 @@ def check_state(home):
                     if f.read(1) != b"d":
                         raise Failure(f"{t} is empty or not a torrent file")
                 torrents += 1
+        elif name in KEPT_SOCKETS and stat.S_ISSOCK(os.lstat(path).st_mode):
+            continue
         elif not (name in KEPT_FILES and os.path.isfile(path)):
             strays.append(name)
     if strays:

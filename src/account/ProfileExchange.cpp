@@ -46,8 +46,8 @@ const QString ProfileExchange::ErrorText =
 ProfileExchange::ProfileExchange(Services &services, const Settings &settings, ProfileView &view,
                                  QObject *parent)
     : QObject(parent), m_services(services), m_settings(settings), m_view(view),
-      m_InetGetPage(new HttpTransfer(services.network, this)),
-      m_InetGetImage(new HttpTransfer(services.network, this)), m_timeouttimer(new QTimer(this)),
+      m_InetGetPage(new HttpTransfer(services, this)),
+      m_InetGetImage(new HttpTransfer(services, this)), m_timeouttimer(new QTimer(this)),
       m_avatar(services.config.programFile(QStringLiteral("avatar.img")))
 {
     m_InetGetPage->setObjectName(QStringLiteral("InetGetPage"));

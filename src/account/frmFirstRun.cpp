@@ -47,8 +47,8 @@ frmFirstRun::frmFirstRun(Services &services, std::function<void()> continueToMai
                          QWidget *parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::frmFirstRun>()), m_services(services),
       m_continueToMainWindow(std::move(continueToMainWindow)),
-      m_inet1(new HttpTransfer(services.network, this)),
-      m_check(new CredentialCheck(m_inet1, this)), m_tmrAni(new QTimer(this))
+      m_inet1(new HttpTransfer(services, this)), m_check(new CredentialCheck(m_inet1, this)),
+      m_tmrAni(new QTimer(this))
 {
     m_ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

@@ -15,6 +15,7 @@
 #include "platform/QtSound.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "platform/SiteWait.h"
 #include "platform/StoredPassword.h"
 
 #include <QApplication>
@@ -80,9 +81,11 @@ int main(int argc, char *argv[])
     SettingsStore store(services.config.settingsPath(), services.config.autostartPath());
     DebugLog log(&clock);
     log.setMirror(env("POLLWICK_LOG"));
+    SiteWait siteWait(store, clock);
     DesktopShell shell(dialogs, log);
     services.store = &store;
     services.network = &network;
+    services.siteWait = &siteWait;
     services.log = &log;
     services.clock = &clock;
     services.processes = &processes;

@@ -5,6 +5,7 @@
 #include "core/WatchedPrograms.h"
 #include "model/Settings.h"
 #include "platform/DebugConsole.h"
+#include "platform/SiteWait.h"
 #include "platform/TextUtils.h"
 
 #include <QtGlobal>
@@ -19,9 +20,10 @@ QString nextCheckIn(int seconds)
 } // namespace
 
 CheckScheduler::CheckScheduler(Settings &settings, TrayIconState &tray, SchedulerHost &host,
-                               DebugConsole &log, const ProcessList &processes, QObject *parent)
+                               DebugConsole &log, const ProcessList &processes,
+                               const SiteWait *siteWait, QObject *parent)
     : QObject(parent), m_settings(settings), m_tray(tray), m_host(host), m_log(log),
-      m_processes(processes)
+      m_processes(processes), m_siteWait(siteWait)
 {
     m_tmrCheck.setInterval(5000);
     m_tmrWait.setInterval(5000);
@@ -36,8 +38,15 @@ void CheckScheduler::setStatus(const QString &text)
     m_host.setStatusText(text);
 }
 
+bool CheckScheduler::siteWaiting() const
+{
+    return m_siteWait && m_siteWait->active();
+}
+
 QString CheckScheduler::countdownText() const
 {
+    if (siteWaiting())
+        return m_siteWait->text();
     return nextCheckIn(intervalSeconds() - m_checkTicks * 5);
 }
 
@@ -81,7 +90,7 @@ void CheckScheduler::startChecking()
     setStatus(QStringLiteral("Checking for new torrents..."));
     m_host.checkfeed();
     m_tmrCheck.start();
-    setStatus(nextCheckIn(intervalSeconds()));
+    setStatus(countdownText());
 }
 
 void CheckScheduler::stop()
@@ -93,9 +102,10 @@ void CheckScheduler::stop()
 
 void CheckScheduler::onTmrCheckTick()
 {
+    // A check that falls due during the site's wait (six hours at most) waits with it.
     ++m_checkTicks;
     setStatus(countdownText());
-    if (m_checkTicks * 5 < intervalSeconds())
+    if (m_checkTicks * 5 < intervalSeconds() || siteWaiting())
         return;
     if (watchedProgramRunning()) {
         m_log.debug_console(QStringLiteral("Paused: Process detected"));
@@ -108,7 +118,7 @@ void CheckScheduler::onTmrCheckTick()
     setStatus(QStringLiteral("Checking for new torrents..."));
     m_host.checkfeed();
     m_checkTicks = 0;
-    setStatus(nextCheckIn(intervalSeconds()));
+    setStatus(countdownText());
 }
 
 void CheckScheduler::onTmrWaitTick()
@@ -123,7 +133,7 @@ void CheckScheduler::onTmrWaitTick()
     m_host.checkfeed();
     m_tmrCheck.start();
     m_waitTicks = 0;
-    setStatus(nextCheckIn(intervalSeconds()));
+    setStatus(countdownText());
 }
 
 void CheckScheduler::onTmrUnpauseTick()
@@ -176,7 +186,7 @@ void CheckScheduler::intervalChanged(qint16 seconds)
 {
     m_tmrCheck.stop();
     m_settings.CheckIntervalSeconds = seconds;
-    setStatus(nextCheckIn(intervalSeconds()));
     m_checkTicks = 0;
+    setStatus(countdownText());
     m_tmrCheck.start();
 }

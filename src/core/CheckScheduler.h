@@ -7,6 +7,7 @@
 class DebugConsole;
 class ProcessList;
 class SchedulerHost;
+class SiteWait;
 class TrayIconState;
 struct Settings;
 
@@ -16,12 +17,16 @@ struct Settings;
 //
 // An interval or wait that is not a multiple of 5 seconds (the page takes minutes with
 // fractions) checks on the first tick at or past it; the stored value is kept.
+//
+// While the site's wait runs, the status line says until when, and a check that falls due
+// waits for the first tick after the wait.
 class CheckScheduler : public QObject
 {
     Q_OBJECT
 public:
     CheckScheduler(Settings &settings, TrayIconState &tray, SchedulerHost &host, DebugConsole &log,
-                   const ProcessList &processes, QObject *parent = nullptr);
+                   const ProcessList &processes, const SiteWait *siteWait = nullptr,
+                   QObject *parent = nullptr);
 
     // Start-up: either the start-up wait (the Pause item is disabled during it) or one check at
     // once followed by the countdown.
@@ -51,7 +56,7 @@ public:
     // The seconds the countdown runs: the override when there is one, else the interval.
     int intervalSeconds() const;
 
-    // "Next check in " and the time left.
+    // "Next check in " and the time left, or the site's wait while it runs.
     QString countdownText() const;
 
     qint16 CheckTicks() const { return m_checkTicks; }
@@ -71,12 +76,14 @@ private:
     void setPauseChecked(bool checked);
     bool watchedProgramRunning() const;
     void setStatus(const QString &text);
+    bool siteWaiting() const;
 
     Settings &m_settings;
     TrayIconState &m_tray;
     SchedulerHost &m_host;
     DebugConsole &m_log;
     const ProcessList &m_processes;
+    const SiteWait *m_siteWait;
     QTimer m_tmrCheck;
     QTimer m_tmrWait;
     QTimer m_tmrUnpause;

@@ -63,8 +63,25 @@ void InstanceChannel::close()
 void InstanceChannel::onNewConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequests(socket); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (m_connections >= MaxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        ++m_connections;
+        connect(socket, &QObject::destroyed, this, [this] { --m_connections; });
+        auto *idle = new QTimer(socket);
+        idle->setSingleShot(true);
+        connect(idle, &QTimer::timeout, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
+        idle->start(m_idleMs);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket, idle] {
+            idle->start(m_idleMs);
+            readRequests(socket);
+        });
         readRequests(socket);
     }
 }

@@ -47,8 +47,8 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
     setWindowIcon(ProgramIcon::icon());
 
     Services &s = services();
-    m_scheduler =
-        std::make_unique<CheckScheduler>(state().settings, tray(), *this, *s.log, *s.processes);
+    m_scheduler = std::make_unique<CheckScheduler>(state().settings, tray(), *this, *s.log,
+                                                   *s.processes, s.siteWait);
     m_feedCheck = std::make_unique<FeedCheck>(s, state(), *this);
     m_notify = std::make_unique<NotifyController>(*this, *this, s, state(), *m_feedCheck,
                                                   m_app.downloadWindows());

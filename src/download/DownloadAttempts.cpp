@@ -31,7 +31,12 @@ DownloadAttempts::RetryStep DownloadAttempts::retryTick()
         step.label = QStringLiteral("Retry in ") + QString::number(RetryTicks - m_retryTicks);
     if (m_retryTicks < RetryTicks)
         return step;
+    return endCountdown();
+}
 
+DownloadAttempts::RetryStep DownloadAttempts::endCountdown()
+{
+    RetryStep step;
     m_retryTicks = 0;
     ++m_retryCount;
     if (m_retryCount < MaxRetries) {

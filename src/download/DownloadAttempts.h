@@ -38,6 +38,8 @@ public:
     // One second of the countdown. On tick 61 the countdown ends: Retry while fewer than five
     // retries have been counted, GiveUp (the attempt stays failed) at the fifth.
     RetryStep retryTick();
+    // Ends the countdown now (a wait for the site is over), as its last tick does.
+    RetryStep endCountdown();
 
     int retryCount() const { return m_retryCount; }
     // The attempt under way is the fifth: no retry follows it.

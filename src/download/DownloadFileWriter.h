@@ -36,6 +36,8 @@ public:
     Outcome finish();
 
     qint64 size() const { return m_written; }
+    // The pieces so far make a whole torrent file.
+    bool isTorrent() const { return m_check.isTorrent(); }
     QString errorString() const { return m_error; }
 
 private:

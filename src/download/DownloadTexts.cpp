@@ -49,6 +49,22 @@ QString DownloadTexts::folderMissing()
                           "appropriate permissions exist. ");
 }
 
+QString DownloadTexts::saveFailed(const QString &error)
+{
+    return QStringLiteral("Status: Failed. Unable to save the file. (") + error +
+           QStringLiteral(")");
+}
+
+QString DownloadTexts::saveFailedLog(const QString &target, const QString &error)
+{
+    constexpr qsizetype MaxName = 100;
+    QString name = target.mid(target.lastIndexOf(QLatin1Char('/')) + 1);
+    if (name.size() > MaxName)
+        name = name.left(MaxName) + QStringLiteral("... (") + QString::number(name.size()) +
+               QStringLiteral(" characters)");
+    return QStringLiteral("Download failed: unable to save ") + name + QStringLiteral(": ") + error;
+}
+
 QString DownloadTexts::folderMissingLog()
 {
     return QStringLiteral("Critical Error: ") +

@@ -27,4 +27,8 @@ public:
     // debug log.
     static QString folderMissing();
     static QString folderMissingLog();
+    // The status line when the file cannot be written, and its debug-log line naming the file
+    // (a name over 100 characters is cut there and its length given).
+    static QString saveFailed(const QString &error);
+    static QString saveFailedLog(const QString &target, const QString &error);
 };

@@ -12,6 +12,7 @@
 #include "platform/HttpTransfer.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
+#include "platform/SiteWait.h"
 #include "platform/WindowHelpers.h"
 #include "ui_frmDownload.h"
 
@@ -40,7 +41,7 @@ frmDownload::frmDownload(Services &services, ActiveDownloads &downloads, QWidget
     // The name and path labels are measured in this font, so they are drawn in it too.
     setFont(WindowHelpers::LabelFont());
 
-    m_inetDownloadFile = new HttpTransfer(services.network, this);
+    m_inetDownloadFile = new HttpTransfer(services, this);
     m_inetDownloadFile->setObjectName(QStringLiteral("inetDownloadFile"));
     m_inetDownloadFile->setRequestTimeout(60);
     m_inetDownloadFile->setBodyLimit(MaxFileBytes);
@@ -116,22 +117,69 @@ void frmDownload::DownloadFile(const DownloadRequest &request)
     m_target = target;
     m_downloads.add(target);
     m_registered = true;
+    ui->Label5->setText(LabelShortener::shortenMiddle(target, PathWidthTwips, measure));
+    m_askedForFile = m_getFirst;
+    m_getFirst = false;
+    sendRequest();
+}
+
+void frmDownload::sendRequest()
+{
     m_timeouttimer->start();
     m_attempts.begin();
     m_writer.discard();
-
-    ui->Label5->setText(LabelShortener::shortenMiddle(target, PathWidthTwips, measure));
     setStatus(QStringLiteral("Status: Connecting..."));
     m_rate.restart();
     ui->info_remaining->clear();
     ui->info_downloaded->hide();
     m_speed->stop();
+    if (m_askedForFile)
+        askForFile();
+    else
+        logIn();
+}
 
+void frmDownload::logIn()
+{
     const QString site = SiteBaseUrl();
     m_inetDownloadFile->Execute(
         DownloadLogin::url(site), QStringLiteral("POST"),
-        DownloadLogin::body(request.userName, request.password, request.path),
-        DownloadLogin::headers(site, request.path));
+        DownloadLogin::body(m_request.userName, m_request.password, m_request.path),
+        DownloadLogin::headers(site, m_request.path));
+}
+
+void frmDownload::askForFile()
+{
+    const QString site = SiteBaseUrl();
+    m_inetDownloadFile->Execute(site + m_request.path, QStringLiteral("GET"), QString(),
+                                QStringLiteral("Referer: ") + site + m_request.path +
+                                    QStringLiteral("\r\nUser-Agent: ") +
+                                    DownloadLogin::userAgent() + QStringLiteral("\r\n"));
+}
+
+bool frmDownload::siteWaiting() const
+{
+    return m_services.siteWait && m_services.siteWait->active();
+}
+
+void frmDownload::waitForSite()
+{
+    // The session may outlive the wait: the next attempt asks for the file before logging in.
+    m_getFirst = true;
+    failAttempt(QStringLiteral("Status: Failed. (") + m_services.siteWait->text() +
+                QStringLiteral(")"));
+    if (!m_retry->isActive())
+        return;
+    m_waitingForSite = true;
+    // Nothing changes on the screen before the wait ends: no need to wake every second.
+    m_retry->setInterval(5000);
+    showRetryAt();
+}
+
+void frmDownload::showRetryAt()
+{
+    if (!m_attempts.lastAttempt())
+        ui->Label7->setText(QStringLiteral("Retry at ") + m_services.siteWait->clockText());
 }
 
 void frmDownload::onStateChanged(int state)
@@ -149,13 +197,19 @@ void frmDownload::onStateChanged(int state)
         return;
     }
     if (state == HttpTransfer::icError) {
-        // Unresolved host, refused or reset connection, time-out: nothing arrived.
-        failAttempt(QStringLiteral("Status: Failed. (") + m_inetDownloadFile->ResponseInfo() +
-                    QStringLiteral(")"));
+        // Unresolved host, refused or reset connection, time-out: nothing arrived. Or nothing
+        // was sent: the site's wait has not ended.
+        if (m_inetDownloadFile->siteWaiting())
+            waitForSite();
+        else
+            failAttempt(QStringLiteral("Status: Failed. (") + m_inetDownloadFile->ResponseInfo() +
+                        QStringLiteral(")"));
     } else {
         const int code = m_inetDownloadFile->statusCode();
         if (code == 404) {
             failAttempt(QStringLiteral("Status: Failed. File not found on server."));
+        } else if (SiteWait::isBusyStatus(code) && siteWaiting()) {
+            waitForSite();
         } else if (code < 200 || code > 299) {
             // Any other error answer is the site's error page, not the file; the status line
             // says which.
@@ -176,13 +230,8 @@ void frmDownload::onStateChanged(int state)
 void frmDownload::receive()
 {
     if (!m_writer.open(m_target)) {
-        m_attempts.fail();
-        m_timeouttimer->stop();
-        setStatus(QStringLiteral("Status: Failed. Unable to save the file. (") +
-                  m_writer.errorString() + QStringLiteral(")"));
-        setStatusRed(true);
         m_inetDownloadFile->Cancel();
-        report(Outcome::Failed);
+        failSave();
         return;
     }
     m_speed->start();
@@ -200,7 +249,7 @@ void frmDownload::receive()
     const QPointer<frmDownload> self(this);
     m_receiving = true;
     for (;;) {
-        const QByteArray piece = m_inetDownloadFile->GetChunk(1024);
+        const QByteArray piece = m_inetDownloadFile->GetAvailable(64 * 1024);
         if (!self)
             return;
         // Cancelled, timed out or due for a retry while waiting: this attempt is over.
@@ -252,6 +301,12 @@ void frmDownload::finishReceived(qint64 received, qint64 expected)
         failTooLarge();
         return;
     }
+    if (m_inetDownloadFile->ResponseCode() == HttpTransfer::ErrorTimeout) {
+        // The site went silent, or sent too little for too long: tried again later.
+        m_writer.discard();
+        failAttempt(QStringLiteral("Status: Failed to download torrent. Timeout exceeded."));
+        return;
+    }
     // Fewer bytes than announced, or the connection broke off before the end.
     const bool broken = m_inetDownloadFile->failed();
     if ((expected > 1 && received < expected) || (broken && received > 0)) {
@@ -273,17 +328,21 @@ void frmDownload::finishReceived(qint64 received, qint64 expected)
         return;
     }
 
+    if (m_askedForFile && !m_writer.isTorrent()) {
+        // The session ended during the wait: the site sent its login page. One login exchange
+        // follows, within this attempt.
+        m_askedForFile = false;
+        sendRequest();
+        return;
+    }
+
     const DownloadFileWriter::Outcome outcome = m_writer.finish();
     ui->info_downloaded->hide();
     setStatus(DownloadTexts::finished(received, m_rate.elapsedTenths()));
     showProgress(expected, expected);
 
     if (outcome == DownloadFileWriter::Outcome::Failed) {
-        m_attempts.fail();
-        setStatus(QStringLiteral("Status: Failed. Unable to save the file. (") +
-                  m_writer.errorString() + QStringLiteral(")"));
-        setStatusRed(true);
-        report(Outcome::Failed);
+        failSave();
         return;
     }
     if (outcome != DownloadFileWriter::Outcome::Saved) {
@@ -331,6 +390,16 @@ void frmDownload::failAttempt(const QString &status)
         report(Outcome::Failed);
 }
 
+void frmDownload::failSave()
+{
+    m_attempts.fail();
+    m_timeouttimer->stop();
+    setStatus(DownloadTexts::saveFailed(m_writer.errorString()));
+    setStatusRed(true);
+    m_services.log->debug_console(DownloadTexts::saveFailedLog(m_target, m_writer.errorString()));
+    report(Outcome::Failed);
+}
+
 void frmDownload::failTooLarge()
 {
     failForGood(QStringLiteral("Status: Failed. (The file is too large)"));
@@ -364,7 +433,19 @@ void frmDownload::onTimeoutTimerTick()
 
 void frmDownload::onRetryTick()
 {
-    const DownloadAttempts::RetryStep step = m_attempts.retryTick();
+    DownloadAttempts::RetryStep step;
+    if (m_waitingForSite) {
+        // Another window may have met a later wait meanwhile.
+        if (siteWaiting()) {
+            showRetryAt();
+            return;
+        }
+        m_waitingForSite = false;
+        m_retry->setInterval(1000);
+        step = m_attempts.endCountdown();
+    } else {
+        step = m_attempts.retryTick();
+    }
     ui->Label7->setText(step.label);
     if (step.action == DownloadAttempts::RetryAction::Wait)
         return;

@@ -31,9 +31,12 @@ class frmDownload;
 //     window->DownloadFile(path, target, user, password, name);
 //
 // A failed attempt (no answer within 30 seconds, file not found, refused or broken connection,
-// empty reply) is retried after a 61-second countdown, up to five attempts in all. Only a
-// torrent file (see TorrentFileCheck) is opened; anything else is a failure with no retry,
-// kept on disk only when no earlier file of that name exists.
+// empty reply) is retried after a 61-second countdown, up to five attempts in all. When the
+// site asks for a pause (SiteWait), the attempt fails and the next one waits for its end
+// ("Retry at HH:mm"); that one first asks for the file with the session it has, and logs in
+// once only when the site answers with its login page instead. Only a torrent file (see
+// TorrentFileCheck) is opened; anything else is a failure with no retry, kept on disk only when
+// no earlier file of that name exists.
 class frmDownload : public QWidget
 {
     Q_OBJECT
@@ -87,11 +90,22 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The request of an attempt: the login exchange, or the file with the session's cookie.
+    void sendRequest();
+    void logIn();
+    void askForFile();
     void onStateChanged(int state);
+    // The site asked for a pause: this attempt failed, the next waits for the pause's end.
+    void waitForSite();
+    bool siteWaiting() const;
+    // "Retry at HH:mm" while attempts are left.
+    void showRetryAt();
     void onCommand1Clicked();
     void receive();
     void finishReceived(qint64 received, qint64 expected);
     void failAttempt(const QString &status);
+    // The file cannot be written: the download ends, with a line in the debug log.
+    void failSave();
     // The body is larger than MaxFileBytes: the download ends, nothing saved, no retry.
     void failTooLarge();
     // The download ends with this status, nothing saved, no retry.
@@ -122,8 +136,11 @@ private:
     QString m_target;
     bool m_registered = false; // m_target is in the list of downloads in progress
     bool m_cancel = false;
-    bool m_receiving = false; // the receive loop is running and holds the file
-    bool m_retryDue = false;  // the countdown ended while the receive loop was running
+    bool m_receiving = false;      // the receive loop is running and holds the file
+    bool m_retryDue = false;       // the countdown ended while the receive loop was running
+    bool m_waitingForSite = false; // the countdown lasts until the site's wait ends
+    bool m_getFirst = false;       // the next attempt asks for the file before logging in
+    bool m_askedForFile = false;   // this attempt's request is the file without a login
     bool m_automatic = false;
     bool m_reported = false;
     DownloadAttempts m_attempts;

@@ -7,13 +7,14 @@
 #include "model/ProgramState.h"
 #include "platform/DebugConsole.h"
 #include "platform/SettingsStore.h"
+#include "platform/SiteWait.h"
 #include "platform/StoredPassword.h"
 #include "platform/TextUtils.h"
 
 FeedCheck::FeedCheck(const Services &services, ProgramState &state, FeedCheckHost &host,
                      QObject *parent)
     : QObject(parent), m_services(services), m_state(state), m_host(host),
-      m_transfer(services.network, this)
+      m_transfer(services, this)
 {
     m_transfer.setRequestTimeout(41);
     // The request carries the member's name and password.
@@ -56,12 +57,30 @@ void FeedCheck::onPasswordRead(bool known)
     emit checkEnded();
 }
 
+bool FeedCheck::siteWaiting() const
+{
+    return m_services.siteWait && m_services.siteWait->active();
+}
+
+void FeedCheck::tellSiteWait()
+{
+    const QString text = m_services.siteWait->text();
+    m_host.setTrayTip(text);
+    m_services.log->debug_console(text);
+    m_host.setStatusText(text);
+}
+
 void FeedCheck::checkfeed()
 {
     // Tested before the attempt counter is reset: a check started while another one waits for
     // the site must leave that one's count alone.
     if (m_transfer.StillExecuting() || m_running || waitForPassword())
         return;
+    // The site asked to be left alone until a time: the check says so instead of asking.
+    if (siteWaiting()) {
+        tellSiteWait();
+        return;
+    }
     m_running = true;
     m_stopped = false;
     m_attempt = 0;
@@ -124,7 +143,7 @@ bool FeedCheck::runAttempt()
     if (replyFailure != FeedFailure::None)
         return fail(replyFailure, reply);
 
-    const FeedParseResult parsed = FeedParser::parse(reply);
+    FeedParseResult parsed = FeedParser::parse(reply);
     if (parsed.failure == FeedFailure::Error2)
         return fail(parsed.failure, reply);
     if (parsed.hasCategoryLine) {
@@ -142,6 +161,13 @@ bool FeedCheck::runAttempt()
                       QString::number(parsed.count));
     m_state.exclusion.clear();
     log.debug_console(QStringLiteral("Parsing feed..."));
+    // A row that names no torrent the site can have must not move the check's position nor
+    // reach the filters, the alerts or torrents.db.
+    const qsizetype leftOut = FeedParser::dropInvalidIds(parsed.rows);
+    if (leftOut > 0)
+        log.debug_console(QStringLiteral("Left out ") + QString::number(leftOut) +
+                          (leftOut == 1 ? QStringLiteral(" row") : QStringLiteral(" rows")) +
+                          QStringLiteral(" whose id is not a number from 1 to 2147483647."));
     m_state.feed = parsed.rows;
     if (parsed.failure == FeedFailure::Error3)
         return fail(parsed.failure, reply);
@@ -160,6 +186,11 @@ bool FeedCheck::fail(FeedFailure failure, const QString &reply, const QString &l
     m_host.checkanimation(QStringLiteral("stopwitherror"));
     m_host.setTrayTip(FeedFailureText::status(failure));
     m_services.log->debug_console(logLine.isEmpty() ? FeedFailureText::log(failure) : logLine);
+    if (failure == FeedFailure::Busy && siteWaiting()) {
+        // No second attempt: nothing goes to the site before the time it named.
+        tellSiteWait();
+        return false;
+    }
     if (m_attempt < 2 && FeedFailureText::retried(failure))
         return true;
     if (failure == FeedFailure::Error1) {

@@ -24,9 +24,10 @@ struct FeedCheckContext
 
 // One check of the site's bot feed (checkfeed): the attempt loop with one retry, the request,
 // the reply checks, the parser and the category step; a failure shows its text in the tray
-// tooltip and the log. The stages that follow a parsed reply (torrent database, filters,
-// alerts) come in through setCompletion; until one is set a parsed reply ends the check the
-// way a check without results ends.
+// tooltip and the log. While the site's wait (SiteWait) runs, a check asks nothing and says
+// until when; a busy reply that starts that wait is not tried again. The stages that follow a
+// parsed reply (torrent database, filters, alerts) come in through setCompletion; until one is set
+// a parsed reply ends the check the way a check without results ends.
 class FeedCheck : public QObject
 {
     Q_OBJECT
@@ -70,6 +71,9 @@ private:
     // the check waits for a (new) read and runs when it ends. True when it waits.
     bool waitForPassword();
     void onPasswordRead(bool known);
+    // The site's wait runs; the tooltip, the log and the status line say until when.
+    bool siteWaiting() const;
+    void tellSiteWait();
     qint32 readId(const QString &name) const;
     void endWithoutResults(const FeedCheckContext &context);
 

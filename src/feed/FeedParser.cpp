@@ -72,3 +72,15 @@ FeedParseResult FeedParser::parse(const QString &reply)
     }
     return result;
 }
+
+bool FeedParser::isValidId(const QString &id)
+{
+    bool ok = false;
+    const qint32 value = QStringView(id).trimmed().toInt(&ok);
+    return ok && value >= 1;
+}
+
+qsizetype FeedParser::dropInvalidIds(ParsedFeed &rows)
+{
+    return rows.removeIf([](const TorrentRecord &row) { return !isValidId(row.Id); });
+}

@@ -37,4 +37,8 @@ public:
     static FeedParseResult parse(const QString &reply);
     // One row; false when it holds no TAB.
     static bool parseRow(QStringView line, TorrentRecord &record);
+    // True when the id is a torrent id the site can have: a number from 1 to 2147483647.
+    static bool isValidId(const QString &id);
+    // Takes the rows with an invalid id out; returns how many.
+    static qsizetype dropInvalidIds(ParsedFeed &rows);
 };

@@ -4,6 +4,10 @@ namespace FeedReplyClassifier {
 
 FeedFailure classify(const QString &reply, const QString &header)
 {
+    // A site that asks to be left alone says so in its status, whatever page comes with it.
+    const QStringView status = QStringView(header).mid(9, 3);
+    if (status == QLatin1String("429") || status == QLatin1String("503"))
+        return FeedFailure::Busy;
     if (reply.isEmpty())
         return FeedFailure::Connection;
     if (reply.startsWith(QLatin1String("#PWKF12#")))

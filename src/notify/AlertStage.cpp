@@ -5,12 +5,21 @@
 #include "platform/DebugConsole.h"
 #include "platform/SettingsStore.h"
 
+#include <algorithm>
+
 const QString AlertStage::SingleTail = QStringLiteral("has just been uploaded.");
 const QString AlertStage::SeveralTail = QStringLiteral(" new torrents have just been uploaded.");
 
 AlertStage::AlertStage(ProgramState &state, SettingsStore &store, DebugConsole *log)
     : m_state(state), m_store(store), m_log(log)
 {
+}
+
+qint32 AlertStage::storedId(const QString &name) const
+{
+    bool ok = false;
+    const qint32 id = m_store.ReadSettingText(name).trimmed().toInt(&ok);
+    return ok ? id : 0;
 }
 
 void AlertStage::log(const QString &line) const
@@ -100,26 +109,24 @@ AlertStage::Outcome AlertStage::run(qint32 lastparsed, qint32 lastalerted, bool 
     m_state.AlertAddress = out.alertAddress;
     m_state.TrayTipText = out.tooltip;
 
-    // The newest id of the reply, new or not, is where the next check starts. A row whose id
-    // is not a number is passed over rather than stored, since it would read back as 0 and
-    // make the next check a first run.
-    qint32 newest = 0;
-    bool haveNewest = false;
-    for (const TorrentRecord &row : std::as_const(m_state.feed)) {
-        bool ok = false;
-        const qint32 id = row.Id.trimmed().toInt(&ok);
-        if (ok) {
-            newest = id;
-            haveNewest = true;
-        }
-    }
+    // The check's position only moves forward: the next check starts at the newest id of the
+    // reply, new or not, unless the stored one is newer still; and nobody is alerted twice
+    // because an older result came last. A row whose id is not a number from 1 up is passed
+    // over: it would read back as 0 and make the next check a first run.
     if (!m_state.feed.isEmpty()) {
+        qint32 newest = storedId(QStringLiteral("lastparsed"));
+        for (const TorrentRecord &row : std::as_const(m_state.feed)) {
+            bool ok = false;
+            const qint32 id = row.Id.trimmed().toInt(&ok);
+            if (ok)
+                newest = std::max(newest, id);
+        }
+        out.lastalerted = std::max(out.lastalerted, storedId(QStringLiteral("lastalerted")));
         out.stored = m_store.WriteSettingText(QStringLiteral("lastalerted"),
                                               QString::number(out.lastalerted));
-        if (haveNewest)
-            out.stored =
-                m_store.WriteSettingText(QStringLiteral("lastparsed"), QString::number(newest)) &&
-                out.stored;
+        out.stored =
+            m_store.WriteSettingText(QStringLiteral("lastparsed"), QString::number(newest)) &&
+            out.stored;
     }
 
     if (lastparsed == 0) {

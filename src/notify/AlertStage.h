@@ -16,8 +16,9 @@ struct ProgramState;
 //
 // run() changes the program state itself (the first run's clean-up of results, exclusion list
 // and parsed feed; TrayTipText; AlertAddress) and writes lastalerted and lastparsed to the
-// settings store. What needs the screen comes back in the Outcome for the caller to apply: the
-// tray animation word, the tooltip to show and at most one popup.
+// settings store, neither of them lower than it was stored. What needs the screen comes back in the
+// Outcome for the caller to apply: the tray animation word, the tooltip to show and at most one
+// popup.
 class AlertStage
 {
 public:
@@ -47,6 +48,8 @@ public:
 
 private:
     void log(const QString &line) const;
+    // A stored id; 0 when missing or not a number.
+    qint32 storedId(const QString &name) const;
 
     ProgramState &m_state;
     SettingsStore &m_store;

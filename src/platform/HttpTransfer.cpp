@@ -1,29 +1,78 @@
 #include "platform/HttpTransfer.h"
 
+#include "platform/Services.h"
+#include "platform/SiteWait.h"
 #include "platform/TextUtils.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
 
+#include <algorithm>
+#include <limits>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace {
+
+// A reply this large leaves its pieces spread over the allocator's heaps; once they are freed
+// the pages are handed back to the system, so that one huge reply does not keep the memory it
+// passed through.
+constexpr qint64 ReleaseAfterBytes = qint64(1) << 20;
+
+void releaseFreedMemorySoon()
+{
+#ifdef __GLIBC__
+    static bool pending = false;
+    if (pending || !QCoreApplication::instance())
+        return;
+    pending = true;
+    // A moment later: the network thread lets go of its buffers on its own time.
+    QTimer::singleShot(500, QCoreApplication::instance(), [] {
+        pending = false;
+        malloc_trim(0);
+    });
+#endif
+}
+
+} // namespace
+
 HttpTransfer::HttpTransfer(QNetworkAccessManager *network, QObject *parent)
     : QObject(parent), m_network(network)
 {
     m_timeout.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, &HttpTransfer::onTimeout);
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, &HttpTransfer::onDeadline);
+}
+
+HttpTransfer::HttpTransfer(const Services &services, QObject *parent)
+    : HttpTransfer(services.network, parent)
+{
+    m_siteWait = services.siteWait;
 }
 
 HttpTransfer::~HttpTransfer()
 {
     ++m_serial;
-    if (m_reply) {
-        m_reply->disconnect(this);
-        m_reply->abort();
-        m_reply->deleteLater();
-    }
+    if (m_reply)
+        dispose(m_reply, true);
     wakeWaiters();
+}
+
+void HttpTransfer::dispose(QNetworkReply *reply, bool abort)
+{
+    reply->disconnect(this);
+    if (abort)
+        reply->abort();
+    if (m_received >= ReleaseAfterBytes)
+        connect(reply, &QObject::destroyed, QCoreApplication::instance(), releaseFreedMemorySoon);
+    reply->deleteLater();
 }
 
 void HttpTransfer::setRequestTimeout(int seconds)
@@ -33,16 +82,22 @@ void HttpTransfer::setRequestTimeout(int seconds)
         m_timeout.start(seconds * 1000);
 }
 
-void HttpTransfer::start(const QString &url, const QByteArray &operation, const QByteArray &body,
-                         const QString &headers)
+void HttpTransfer::stopTimers()
 {
-    if (m_reply) {
-        m_reply->disconnect(this);
-        m_reply->abort();
-        m_reply->deleteLater();
-    }
+    m_timeout.stop();
+    m_deadline.stop();
+}
+
+void HttpTransfer::start(const QString &url, const QByteArray &operation, const QByteArray &body,
+                         const QString &headers, bool streaming)
+{
+    if (m_reply)
+        dispose(m_reply, true);
     ++m_serial;
+    stopTimers();
     m_buffer.clear();
+    m_readPos = 0;
+    m_streaming = streaming;
     m_received = 0;
     m_headerBlock.clear();
     m_headers.clear();
@@ -58,7 +113,15 @@ void HttpTransfer::start(const QString &url, const QByteArray &operation, const 
     m_finished = false;
     m_executing = true;
 
-    QNetworkRequest request{QUrl(url)};
+    const QUrl address(url);
+    if (m_siteWait && m_siteWait->active() && SiteWait::isSiteAddress(address)) {
+        // Nothing goes to the site before the time it named.
+        finishWith(ErrorSiteWait, m_siteWait->text());
+        announce(icError);
+        return;
+    }
+
+    QNetworkRequest request{address};
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          m_redirectPolicy == RedirectPolicy::SameSiteOnly
                              ? QNetworkRequest::UserVerifiedRedirectPolicy
@@ -82,8 +145,11 @@ void HttpTransfer::start(const QString &url, const QByteArray &operation, const 
     connect(m_reply, &QNetworkReply::readyRead, this, &HttpTransfer::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &HttpTransfer::onFinished);
     connect(m_reply, &QNetworkReply::redirected, this, &HttpTransfer::onRedirected);
-    if (m_timeoutSeconds > 0)
+    m_startedAt.start();
+    if (m_timeoutSeconds > 0) {
         m_timeout.start(m_timeoutSeconds * 1000);
+        m_deadline.start(m_timeoutSeconds * 1000);
+    }
 }
 
 void HttpTransfer::captureMetaData()
@@ -102,6 +168,9 @@ void HttpTransfer::captureMetaData()
         block += FromAnsi(pair.first) + QStringLiteral(": ") + FromAnsi(pair.second) +
                  QStringLiteral("\r\n");
     m_headerBlock = block;
+    if (m_siteWait && SiteWait::isBusyStatus(m_statusCode) &&
+        SiteWait::isSiteAddress(m_reply->url()))
+        m_siteWait->obey(m_statusCode, GetHeader(QStringLiteral("Retry-After")));
 }
 
 void HttpTransfer::onReadyRead()
@@ -112,11 +181,40 @@ void HttpTransfer::onReadyRead()
         m_timeout.start(m_timeoutSeconds * 1000);
     if (m_headerBlock.isEmpty())
         captureMetaData();
-    if (!takeBody(m_reply->readAll()))
+    if (!fill())
         return;
     if (!m_announced && !m_headerBlock.isEmpty())
         announce(icResponseCompleted);
     wakeWaiters();
+}
+
+bool HttpTransfer::fill()
+{
+    if (!m_reply || !m_reply->isOpen())
+        return true;
+    // What has arrived counts against the limit, read or not: a reader slower than the site
+    // never makes the process hold more than the limit.
+    if (m_bodyLimit >= 0 && m_received + m_reply->bytesAvailable() > m_bodyLimit) {
+        endTooLarge();
+        return false;
+    }
+    const qint64 room = m_streaming ? StreamBufferBytes - buffered()
+                                    : std::max<qint64>(m_reply->bytesAvailable(), 0);
+    if (room <= 0)
+        return true;
+    const QByteArray data = m_reply->read(room);
+    if (data.isEmpty())
+        return true;
+    // Bytes handed out go once they are at least half of what is held: each byte is moved at
+    // most once more.
+    if (m_readPos > 0 && m_readPos >= m_buffer.size() / 2) {
+        m_buffer.remove(0, m_readPos);
+        m_readPos = 0;
+    }
+    // The reader took bytes: the site is not the one that keeps the request waiting.
+    if (m_timeoutSeconds > 0 && m_timeout.isActive())
+        m_timeout.start(m_timeoutSeconds * 1000);
+    return takeBody(data);
 }
 
 bool HttpTransfer::takeBody(const QByteArray &data)
@@ -137,13 +235,11 @@ void HttpTransfer::endTooLarge()
 {
     QNetworkReply *reply = m_reply;
     m_reply = nullptr;
-    m_timeout.stop();
+    stopTimers();
     m_buffer.clear();
-    if (reply) {
-        reply->disconnect(this);
-        reply->abort();
-        reply->deleteLater();
-    }
+    m_readPos = 0;
+    if (reply)
+        dispose(reply, true);
     finishWith(ErrorTooLarge, QStringLiteral("The reply is too large"));
     if (!m_announced)
         announce(icError);
@@ -155,7 +251,7 @@ void HttpTransfer::onFinished()
     if (!m_reply)
         return;
     QNetworkReply *reply = m_reply;
-    m_timeout.stop();
+    stopTimers();
     if (m_headerBlock.isEmpty())
         captureMetaData();
     if (reply->isOpen() && !takeBody(reply->readAll()))
@@ -199,8 +295,7 @@ void HttpTransfer::onFinished()
         m_executing = false;
     }
     m_reply = nullptr;
-    reply->disconnect(this);
-    reply->deleteLater();
+    dispose(reply, false);
     if (!m_announced)
         announce(m_failed ? icError : icResponseCompleted);
     wakeWaiters();
@@ -262,6 +357,21 @@ void HttpTransfer::onTimeout()
     m_reply->abort(); // delivers finished(), which records the time-out
 }
 
+void HttpTransfer::onDeadline()
+{
+    if (!m_reply)
+        return;
+    const qint64 elapsedMs = m_startedAt.elapsed();
+    // The moment at which what has arrived falls under the least average rate.
+    const qint64 steadyUntilMs = m_received * 1000 / MinBytesPerSecond;
+    if (steadyUntilMs <= elapsedMs) {
+        onTimeout();
+        return;
+    }
+    m_deadline.start(
+        int(std::min<qint64>(steadyUntilMs - elapsedMs + 1, std::numeric_limits<int>::max())));
+}
+
 void HttpTransfer::announce(int state)
 {
     m_announced = true;
@@ -287,9 +397,11 @@ void HttpTransfer::Cancel()
 {
     m_cancelled = true;
     m_buffer.clear();
+    m_readPos = 0;
     if (m_reply) {
         m_reply->abort(); // finished() arrives synchronously and records the cancel
     } else {
+        stopTimers();
         m_executing = false;
         m_finished = true;
     }
@@ -315,7 +427,7 @@ QString HttpTransfer::OpenURL(const QString &url)
 {
     if (m_executing)
         return QString();
-    start(url, "GET", QByteArray(), QString());
+    start(url, "GET", QByteArray(), QString(), false);
     const quint64 serial = m_serial;
     if (!waitWhile([this, serial] { return !m_finished && m_serial == serial; }))
         return QString();
@@ -326,20 +438,40 @@ QString HttpTransfer::OpenURL(const QString &url)
 
 QByteArray HttpTransfer::GetChunk(int size)
 {
+    // A streamed body is held StreamBufferBytes at a time: a larger piece is what that holds.
+    return take(size, m_streaming ? std::min<qsizetype>(size, StreamBufferBytes) : size);
+}
+
+QByteArray HttpTransfer::GetAvailable(int size)
+{
+    return take(size, 1);
+}
+
+QByteArray HttpTransfer::take(int size, qsizetype wanted)
+{
     if (size <= 0)
         return QByteArray();
     // A wait belongs to the request it began on: when that request is cancelled and another
     // one started meanwhile (a handler running inside the wait may do both), the wait ends
     // empty instead of handing the new request's bytes to the old reader.
     const quint64 serial = m_serial;
-    if (!waitWhile([this, size, serial] {
-            return m_buffer.size() < size && !m_finished && !m_cancelled && m_serial == serial;
+    if (m_streaming && buffered() < wanted && !fill())
+        return QByteArray();
+    if (!waitWhile([this, wanted, serial] {
+            return buffered() < wanted && !m_finished && !m_cancelled && m_serial == serial;
         }))
         return QByteArray();
     if (m_cancelled || m_serial != serial)
         return QByteArray();
-    const QByteArray piece = m_buffer.left(size);
-    m_buffer.remove(0, piece.size());
+    const QByteArray piece = m_buffer.mid(m_readPos, size);
+    m_readPos += piece.size();
+    if (m_readPos >= m_buffer.size()) {
+        m_buffer.clear();
+        m_readPos = 0;
+    }
+    // Room for the next bytes once half of what is held was read.
+    if (m_streaming && buffered() < StreamBufferBytes / 2)
+        fill();
     return piece;
 }
 
@@ -351,7 +483,7 @@ QString HttpTransfer::GetChunkText(int size)
 void HttpTransfer::Execute(const QString &url, const QString &operation, const QString &data,
                            const QString &headers)
 {
-    start(url, ToAnsi(operation.toUpper()), ToAnsi(data), headers);
+    start(url, ToAnsi(operation.toUpper()), ToAnsi(data), headers, true);
 }
 
 QString HttpTransfer::GetHeader() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -12,6 +13,8 @@ class QEventLoop;
 class QUrl;
 class QNetworkAccessManager;
 class QNetworkReply;
+class SiteWait;
+struct Services;
 
 // Every exchange with the site goes through one HttpTransfer per window. All instances of a
 // process share one QNetworkAccessManager, hence one cookie jar: the cookie that a login reply
@@ -24,6 +27,13 @@ class QNetworkReply;
 // keeps those sequences readable and lets a Cancel click or a timer tick arrive mid-transfer.
 // An instance may be destroyed while one of its waits runs (the window closed); the wait then
 // returns an empty result without touching the object again.
+//
+// No site can hold a request: besides the time-out between pieces, a request that has run its
+// RequestTimeout at under MinBytesPerSecond on average ends as timed out. A body read through
+// Execute and GetChunk is held at most StreamBufferBytes at a time (the network waits for the
+// reader), so a large body passes through a fixed amount of memory; OpenURL keeps the whole
+// body, under the body limit. While the site's wait (SiteWait) runs, a request to the site is
+// not sent and fails at once with ErrorSiteWait.
 class HttpTransfer : public QObject
 {
     Q_OBJECT
@@ -56,14 +66,24 @@ public:
         // is sent there (ErrorSentElsewhere; ResponseInfo is sentElsewhereText).
         SameSiteOnly
     };
+    // Not sent: the site asked for a pause that has not ended (ResponseInfo says until when).
+    static constexpr int ErrorSiteWait = 12302;
+
+    // A request slower than this on average, once it has run RequestTimeout seconds, ends.
+    static constexpr qint64 MinBytesPerSecond = 1024;
+    // The most body bytes held for a reader of Execute's body.
+    static constexpr qint64 StreamBufferBytes = 64 * 1024;
 
     // Bodies longer than this end the request as too large unless a caller says otherwise.
     static constexpr qint64 DefaultBodyLimit = qint64(16) << 20;
 
     explicit HttpTransfer(QNetworkAccessManager *network, QObject *parent = nullptr);
+    // The process's network, and the site's wait that every request to the site keeps to.
+    explicit HttpTransfer(const Services &services, QObject *parent = nullptr);
     ~HttpTransfer() override;
 
-    // Seconds a request may go without receiving anything before it fails (0 = no limit).
+    // Seconds a request may go without receiving anything before it fails, and after which it
+    // fails when it brought less than MinBytesPerSecond on average (0 = no limit).
     int RequestTimeout() const { return m_timeoutSeconds; }
     void setRequestTimeout(int seconds);
 
@@ -94,10 +114,14 @@ public:
     void Execute(const QString &url, const QString &operation, const QString &data = QString(),
                  const QString &headers = QString());
 
-    // Next piece of the body, at most size bytes. While the response is still arriving it waits
-    // for data; an empty result means the body has ended (or the transfer failed or was
-    // cancelled).
+    // Next piece of the body, at most size bytes (for Execute's body, at most StreamBufferBytes).
+    // While the response is still arriving it waits for data; an empty result means the body
+    // has ended (or the transfer failed or was cancelled).
     QByteArray GetChunk(int size);
+    // The same, but waits only until some bytes are there and hands out what is, at most size
+    // bytes: a reader that keeps up with a fast site takes large pieces, one of a slow site
+    // sees each piece as it comes.
+    QByteArray GetAvailable(int size);
     QString GetChunkText(int size);
 
     // The status line ("HTTP/1.1 404 Not Found", characters 10 to 12 are the code) followed by
@@ -119,6 +143,8 @@ public:
     bool bodyTooLarge() const { return m_responseCode == ErrorTooLarge; }
     // True when the last request ended at a redirect to another site.
     bool sentElsewhere() const { return m_responseCode == ErrorSentElsewhere; }
+    // True when the last request was not sent because the site's wait runs.
+    bool siteWaiting() const { return m_responseCode == ErrorSiteWait; }
     // HTTP status of the last response, 0 when none arrived.
     int statusCode() const { return m_statusCode; }
 
@@ -127,15 +153,25 @@ signals:
 
 private:
     void start(const QString &url, const QByteArray &operation, const QByteArray &body,
-               const QString &headers);
+               const QString &headers, bool streaming);
     void onReadyRead();
     void onFinished();
     void onTimeout();
+    void onDeadline();
+    void stopTimers();
+    // Moves arrived body bytes from the reply into the buffer (a streamed body up to
+    // StreamBufferBytes); false when they pass the limit.
+    bool fill();
+    qsizetype buffered() const { return m_buffer.size() - m_readPos; }
+    // Hands out at most size bytes once `wanted` are there or the body has ended.
+    QByteArray take(int size, qsizetype wanted);
     void onRedirected(const QUrl &to);
     // Takes the body bytes that have arrived; false when they pass the limit (the request has
     // then ended as too large).
     bool takeBody(const QByteArray &data);
     void endTooLarge();
+    // Lets go of a reply (aborting it first when asked).
+    void dispose(QNetworkReply *reply, bool abort);
     void captureMetaData();
     void announce(int state);
     void finishWith(int code, const QString &info);
@@ -144,8 +180,11 @@ private:
     bool waitWhile(const std::function<bool()> &waiting);
 
     QNetworkAccessManager *m_network;
+    SiteWait *m_siteWait = nullptr;
     QPointer<QNetworkReply> m_reply;
-    QTimer m_timeout;
+    QTimer m_timeout;  // between pieces
+    QTimer m_deadline; // the average rate, from RequestTimeout on
+    QElapsedTimer m_startedAt;
     int m_timeoutSeconds = 60;
     qint64 m_bodyLimit = DefaultBodyLimit;
     RedirectPolicy m_redirectPolicy = RedirectPolicy::AnyAddress;
@@ -153,7 +192,9 @@ private:
     QString m_refusedTo;   // where a refused redirect pointed
     qint64 m_received = 0; // body bytes of this request so far
 
-    QByteArray m_buffer; // received but not yet handed out
+    QByteArray m_buffer; // received; handed out up to m_readPos
+    qsizetype m_readPos = 0;
+    bool m_streaming = false; // the body is read as it arrives (Execute)
     bool m_executing = false;
     bool m_finished = true;
     bool m_announced = false;

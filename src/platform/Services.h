@@ -16,6 +16,7 @@ class QNetworkAccessManager;
 class ScreenMetrics;
 class SettingsStore;
 class Shell;
+class SiteWait;
 class Sound;
 class StoredPassword;
 
@@ -27,6 +28,7 @@ struct Services
     DesktopSession session;
     SettingsStore *store = nullptr;
     QNetworkAccessManager *network = nullptr; // one per process: one cookie jar
+    SiteWait *siteWait = nullptr;             // the pause the site asked for; one per process
     DebugConsole *log = nullptr;
     Clock *clock = nullptr;
     ProcessList *processes = nullptr;

@@ -49,7 +49,7 @@ frmSearch::frmSearch(Services &services, ProgramState &state, SearchDatabaseProv
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
 
-    m_inet2 = new HttpTransfer(services.network, this);
+    m_inet2 = new HttpTransfer(services, this);
     m_inet2->setObjectName(QStringLiteral("Inet2"));
     m_updater = new SearchDatabaseUpdater(services, state, *this, *m_inet2, this);
 

@@ -93,6 +93,42 @@ private slots:
         QCOMPARE(state.feed.isEmpty(), firstRun);
         QCOMPARE(env.problems(), QString());
     }
+
+    // The stored position only moves forward: lastparsed to the highest id of the reply when
+    // that is newer, lastalerted never below what was stored.
+    void positionOnlyMovesForward_data()
+    {
+        QTest::addColumn<QStringList>("stored"); // lastparsed, lastalerted
+        QTest::addColumn<QStringList>("feed");
+        QTest::addColumn<QStringList>("kept"); // lastparsed, lastalerted after the check
+        // clang-format off
+        QTest::newRow("newer reply") << QStringList{"100", "100"} << QStringList{"100", "102"}
+            << QStringList{"102", "102"};
+        QTest::newRow("reply older than stored") << QStringList{"110", "110"}
+            << QStringList{"100", "102"} << QStringList{"110", "110"};
+        QTest::newRow("highest id not last") << QStringList{"100", "100"}
+            << QStringList{"100", "104", "102"} << QStringList{"104", "102"};
+        QTest::newRow("unreadable stored values") << QStringList{"x", ""}
+            << QStringList{"100", "102"} << QStringList{"102", "102"};
+        // clang-format on
+    }
+    void positionOnlyMovesForward()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, feed);
+        QFETCH(QStringList, kept);
+        TestEnv env;
+        env.store->WriteSettingText("lastparsed", stored[0]);
+        env.store->WriteSettingText("lastalerted", stored[1]);
+        ProgramState state;
+        for (const QString &id : feed)
+            state.feed.append({id, "1", "Appz", "T", "f"});
+        state.results.append({1, {}, {}, 0, {}, "R", 102});
+        AlertStage(state, *env.store, env.log.get()).run(100, 100, false);
+        QCOMPARE(QStringList({env.store->ReadSettingText("lastparsed"),
+                              env.store->ReadSettingText("lastalerted")}),
+                 kept);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestAlertStage)

@@ -36,7 +36,8 @@ struct Scheduled : SchedulerHost
     QString status;
     QStringList checks; // the status line during each check
     bool controlsPaused = false;
-    CheckScheduler scheduler{state.settings, tray, *this, *env.log, env.processes};
+    CheckScheduler scheduler{state.settings, tray,          *this,
+                             *env.log,       env.processes, env.siteWait.get()};
 };
 
 class TestCheckScheduler : public QObject
@@ -96,6 +97,28 @@ private slots:
         QVERIFY(step > 0);
         QCOMPARE((wait ? c.TmrWait() : c.TmrCheck()).interval(), step * 1000);
         QCOMPARE(c.TmrUnpause().interval(), 20000);
+    }
+
+    // While the site's wait runs the status line says until when; a check that falls due waits
+    // for the first tick after it.
+    void siteWait()
+    {
+        s->env.clock.set(QDateTime(QDate(2026, 12, 6), QTime(14, 30), Qt::UTC));
+        s->scheduler.startChecking();
+        QVERIFY(s->env.siteWait->obey(429, "900"));
+        const QString text = "The site asked Pollwick to wait until 14:45.";
+        s->ticks(1);
+        QCOMPARE(s->status, text);
+        s->ticks(119);
+        QCOMPARE(s->checks.size(), 1);
+        s->env.clock.advanceSeconds(899);
+        s->ticks(1);
+        QCOMPARE(s->checks.size(), 1);
+        QCOMPARE(s->status, text);
+        s->env.clock.advanceSeconds(1);
+        s->ticks(1);
+        QCOMPARE(s->checks.size(), 2);
+        QCOMPARE(s->status, QStringLiteral("Next check in 10m 00s"));
     }
 
     void startupWait()

@@ -258,6 +258,66 @@ private slots:
                  QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
+    // 429 and 503 are the busy failure whatever page comes with them. With a Retry-After that
+    // names a time ahead, the check is not tried again, says until when, and so does a check
+    // during the wait instead of asking; the first check after it asks as usual.
+    void siteAskedToWait_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("retryAfter"); // empty: none
+        QTest::addColumn<QString>("until");         // empty: no wait
+        QTest::newRow("429 without Retry-After") << 429 << QByteArray() << "";
+        QTest::newRow("503 with garbage") << 503 << QByteArray("later") << "";
+        QTest::newRow("503 with a past date")
+            << 503 << QByteArray("Sun, 06 Dec 2026 14:00:00 GMT") << "";
+        QTest::newRow("429, seconds") << 429 << QByteArray("3600") << "15:30";
+        QTest::newRow("503, HTTP date")
+            << 503 << QByteArray("Sun, 06 Dec 2026 15:45:00 GMT") << "15:45";
+        QTest::newRow("429, above the cap") << 429 << QByteArray("86400") << "20:30";
+    }
+    void siteAskedToWait()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, retryAfter);
+        QFETCH(QString, until);
+        c->env.clock.set(QDateTime(QDate(2026, 12, 6), QTime(14, 30), Qt::UTC));
+        c->env.store->WriteSettingText("lastparsed", "700030");
+        SiteHeaderList headers;
+        if (!retryAfter.isEmpty())
+            headers.append({"Retry-After", retryAfter});
+        c->site.scriptReply("/bots.php", "<html>Busy</html>", status, headers,
+                            until.isEmpty() ? 2 : 1);
+        c->check.checkfeed();
+        QCOMPARE(c->check.lastFailure(), FeedFailure::Busy);
+        QVERIFY(!QFile::exists(c->env.file("udata.temp")));
+        QCOMPARE(c->site.requestsTo("/bots.php").size(), until.isEmpty() ? 2 : 1);
+        if (until.isEmpty()) {
+            QCOMPARE(c->tips.last(),
+                     QStringLiteral("Unable to fetch torrent feed. Server too busy."));
+            return;
+        }
+        const QString text = "The site asked Pollwick to wait until " + until + ".";
+        QCOMPARE(c->tips.last(), text);
+        QCOMPARE(c->statuses.last(), text);
+        QCOMPARE(c->messages().mid(c->messages().size() - 2),
+                 QStringList({"Failed: Unable to retrieve torrent details. The server is too "
+                              "busy.",
+                              text}));
+        // A check in the wait asks nothing and says the same, to its last second.
+        c->env.clock.set(
+            QDateTime(QDate(2026, 12, 6), QTime::fromString(until, "hh:mm"), Qt::UTC).addSecs(-1));
+        c->tips.clear();
+        c->check.checkfeed();
+        QCOMPARE(c->site.requestsTo("/bots.php").size(), 1);
+        QCOMPARE(c->tips, QStringList{text});
+        QCOMPARE(c->statuses.last(), text);
+        QCOMPARE(c->messages().last(), text);
+        c->env.clock.advanceSeconds(1);
+        c->check.checkfeed();
+        QCOMPARE(c->site.requestsTo("/bots.php").size(), 2);
+        QCOMPARE(c->handedOver.size(), 1);
+    }
+
     void aCheckStartedDuringARequestEndsAtOnce()
     {
         c->site.setDripPace(256, 20);

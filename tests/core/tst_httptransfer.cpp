@@ -1,7 +1,10 @@
 #include "platform/HttpTransfer.h"
+#include "platform/SiteWait.h"
 #include "platform/TextUtils.h"
+#include "TestEnv.h"
 #include "TestSite.h"
 
+#include <QElapsedTimer>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
 #include <QTimer>
@@ -216,6 +219,156 @@ private slots:
         const QByteArray body = readBody(transfer);
         QVERIFY(body.startsWith("#PWKF12#"));
         QCOMPARE(body.size(), transfer.GetHeader("Content-Length").toInt());
+    }
+
+    // Once a request has run its time-out (2 seconds here), it ends as timed out when it has
+    // brought less than 1 KiB a second on average; a slow but steady body comes whole, and so
+    // does a large one.
+    void trickle_data()
+    {
+        QTest::addColumn<int>("chunk"); // bytes the site sends each interval
+        QTest::addColumn<int>("intervalMs");
+        QTest::addColumn<int>("bytes"); // the whole body
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("a byte a second") << 1 << 1000 << 60 << false;
+        QTest::newRow("512 bytes a second") << 128 << 250 << 4096 << false;
+        QTest::newRow("2 KiB a second") << 512 << 250 << 5120 << true;
+        QTest::newRow("4 KiB each second for 3 seconds") << 4096 << 1000 << 12288 << true;
+        QTest::newRow("128 KiB at 32 KiB a second") << 8192 << 250 << 131072 << true;
+    }
+    void trickle()
+    {
+        QFETCH(int, chunk);
+        QFETCH(int, intervalMs);
+        QFETCH(int, bytes);
+        QFETCH(bool, whole);
+        SiteMisbehaviour rule;
+        rule.prefix = "/bots.php";
+        rule.kind = SiteMisbehaviour::SlowDrip;
+        rule.raw.body = QByteArray(bytes, 'x');
+        rule.dripChunk = chunk;
+        rule.dripIntervalMs = intervalMs;
+        m_site->addMisbehaviour(rule);
+        HttpTransfer transfer(m_network.get());
+        transfer.setRequestTimeout(2);
+        QElapsedTimer clock;
+        clock.start();
+        QSignalSpy spy(&transfer, &HttpTransfer::StateChanged);
+        transfer.Execute(m_site->feedUrl(0, false), "GET");
+        QCOMPARE(nextState(spy), HttpTransfer::icResponseCompleted);
+        const QByteArray body = readBody(transfer);
+        QCOMPARE(body.size() == bytes, whole);
+        QCOMPARE(transfer.ResponseCode(), whole ? 0 : HttpTransfer::ErrorTimeout);
+        if (!whole)
+            QVERIFY2(clock.elapsed() >= 1900, "ended before its time-out");
+    }
+
+    // A busy status with a Retry-After naming a time ahead starts the site's wait, six hours
+    // at most, kept across a restart to its last second; anything else starts none.
+    void siteWaitFromRetryAfter_data()
+    {
+        QTest::addColumn<QTime>("now"); // on Sunday 6 December 2026, UTC
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("retryAfter");
+        QTest::addColumn<QString>("until"); // as the texts show it; empty: no wait
+        const auto row = [&](const char *name, int status, const QString &value,
+                             const QString &until, QTime now = QTime(14, 30)) {
+            QTest::newRow(name) << now << status << value << until;
+        };
+        row("429, seconds", 429, "3600", "15:30");
+        row("503, seconds", 503, " 3600 ", "15:30");
+        row("500 asks for nothing", 500, "3600", "");
+        row("no value", 429, "", "");
+        row("0 seconds", 429, "0", "");
+        row("1 second", 429, "1", "14:30");
+        row("six hours", 429, "21600", "20:30");
+        row("six hours and a second: six hours", 429, "21601", "20:30");
+        row("more digits than a number holds", 503, "99999999999999999999", "20:30");
+        row("HTTP date", 503, "Sun, 06 Dec 2026 15:45:00 GMT", "15:45");
+        row("RFC 850 date", 503, "Sunday, 06-Dec-26 15:45:00 GMT", "15:45");
+        row("asctime date", 503, "Sun Dec  6 15:45:00 2026", "15:45");
+        row("date a second ahead", 429, "Sun, 06 Dec 2026 14:30:01 GMT", "14:30");
+        row("date now", 429, "Sun, 06 Dec 2026 14:30:00 GMT", "");
+        row("past date", 429, "Sat, 05 Dec 2026 15:45:00 GMT", "");
+        row("date without its zone", 429, "Sun, 06 Dec 2026 15:45:00", "");
+        row("garbage", 429, "soon", "");
+        row("negative", 429, "-5", "");
+        row("fraction", 429, "1.5", "");
+        row("past midnight", 429, "7200", "Mon 00:00", QTime(22, 0));
+    }
+    void siteWaitFromRetryAfter()
+    {
+        QFETCH(QTime, now);
+        QFETCH(int, status);
+        QFETCH(QString, retryAfter);
+        QFETCH(QString, until);
+        TestEnv env;
+        env.clock.set(QDateTime(QDate(2026, 12, 6), now, Qt::UTC));
+        SiteWait &wait = *env.siteWait;
+        QCOMPARE(wait.obey(status, retryAfter), !until.isEmpty());
+        QCOMPARE(wait.active(), !until.isEmpty());
+        const qint32 stored = env.store->RegReadNumber(SettingsStore::HKEY_CURRENT_USER,
+                                                       SettingsStore::ProgramKey(), "retryafter");
+        if (until.isEmpty()) {
+            QCOMPARE(stored, 0);
+            return;
+        }
+        QCOMPARE(wait.text(), "The site asked Pollwick to wait until " + until + ".");
+        env.clock.set(QDateTime::fromSecsSinceEpoch(stored - 1, Qt::UTC));
+        const SiteWait restarted(*env.store, env.clock);
+        QVERIFY(restarted.active());
+        QCOMPARE(restarted.text(), wait.text());
+        env.clock.advanceSeconds(1);
+        QVERIFY(!restarted.active() && !wait.active());
+    }
+
+    // A stored end further ahead than the longest wait (the clock was put back) is cut to it.
+    void storedWaitBeyondSixHoursIsCut()
+    {
+        TestEnv env;
+        env.clock.set(QDateTime(QDate(2026, 12, 6), QTime(10, 0), Qt::UTC));
+        const qint64 now = env.clock.now().toSecsSinceEpoch();
+        const auto store = [&](qint64 end) {
+            env.store->RegWriteNumber(SettingsStore::HKEY_CURRENT_USER, SettingsStore::ProgramKey(),
+                                      "retryafter", qint32(end));
+        };
+        store(now + SiteWait::MaxSeconds);
+        QCOMPARE(SiteWait(*env.store, env.clock).text(),
+                 QStringLiteral("The site asked Pollwick to wait until 16:00."));
+        store(now + SiteWait::MaxSeconds + 3600);
+        QCOMPARE(SiteWait(*env.store, env.clock).text(),
+                 QStringLiteral("The site asked Pollwick to wait until 16:00."));
+        QCOMPARE(env.store->RegReadNumber(SettingsStore::HKEY_CURRENT_USER,
+                                          SettingsStore::ProgramKey(), "retryafter"),
+                 qint32(now + SiteWait::MaxSeconds));
+    }
+
+    // While the wait runs nothing goes to the site: a request fails at once, reported as an
+    // error that says until when; another address is still asked; at the wait's end the site
+    // is asked again.
+    void requestsKeepToTheSiteWait()
+    {
+        TestEnv env;
+        env.useSite(m_site->baseUrl());
+        env.clock.set(QDateTime(QDate(2026, 12, 6), QTime(14, 30), Qt::UTC));
+        m_site->scriptReply("/bots.php", "Slow down", 429, {{"Retry-After", "120"}});
+        HttpTransfer transfer(env.services);
+        QCOMPARE(transfer.OpenURL(m_site->feedUrl(0, false)), QStringLiteral("Slow down"));
+        QSignalSpy spy(&transfer, &HttpTransfer::StateChanged);
+        transfer.Execute(m_site->feedUrl(0, false), "GET");
+        QCOMPARE(nextState(spy), HttpTransfer::icError);
+        QVERIFY(transfer.siteWaiting() && !transfer.StillExecuting());
+        QCOMPARE(transfer.ResponseInfo(),
+                 QStringLiteral("The site asked Pollwick to wait until 14:32."));
+        QCOMPARE(transfer.OpenURL(TestSite::unusedPortUrl() + "/bots.php"), QString());
+        QCOMPARE(transfer.ResponseCode(), HttpTransfer::ErrorCannotConnect);
+        env.clock.advanceSeconds(119);
+        QCOMPARE(transfer.OpenURL(m_site->feedUrl(0, false)), QString());
+        QVERIFY(transfer.siteWaiting());
+        QCOMPARE(m_site->requests().size(), 1);
+        env.clock.advanceSeconds(1);
+        QVERIFY(transfer.OpenURL(m_site->feedUrl(0, false)).startsWith("#PWKF12#"));
+        QCOMPARE(m_site->requests().size(), 2);
     }
 
     void destroyedWhileWaitingReturnsEmpty()

@@ -13,6 +13,8 @@
 #include "search/frmSearch.h"
 #include "search/SearchWindows.h"
 
+#include <QLocalSocket>
+#include <QSignalSpy>
 #include <QtWidgets>
 
 // The program on a Linux desktop: reachable without a tray (the window once, a second start
@@ -176,6 +178,36 @@ private slots:
             QVERIFY(m->window()->isVisible() && !m->window()->isMinimized());
         if (open == "filterwizard")
             m->window()->filterList().wizard()->close();
+    }
+
+    // Eight connections are served at once and a ninth is closed at once; one that sends
+    // nothing is closed after the idle time; then a second start is answered again.
+    void instanceSocketLimits()
+    {
+        InstanceChannel channel;
+        channel.setIdleMs(3000);
+        const QString path = m->env.file("limits.socket");
+        QVERIFY(channel.listen(path, nullptr));
+        std::vector<std::unique_ptr<QLocalSocket>> clients;
+        for (int i = 0; i < InstanceChannel::MaxConnections + 1; ++i) {
+            clients.push_back(std::make_unique<QLocalSocket>());
+            clients.back()->connectToServer(path);
+            QVERIFY(clients.back()->waitForConnected(2000));
+            QTRY_COMPARE(channel.connectionCount(), std::min(i + 1, 8));
+        }
+        const auto open = [&] {
+            int n = 0;
+            for (const auto &c : clients)
+                n += c->state() == QLocalSocket::ConnectedState;
+            return n;
+        };
+        QTRY_COMPARE(clients.back()->state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(open(), 8);
+        QTRY_COMPARE_WITH_TIMEOUT(open(), 0, 10000);
+        QCOMPARE(channel.connectionCount(), 0);
+        QSignalSpy shown(&channel, &InstanceChannel::showRequested);
+        QVERIFY(InstanceChannel::askToShow(path, nullptr));
+        QTRY_COMPARE(shown.count(), 1);
     }
 
     // All five tabs whole, and every caption within its control, at the usual and a wide font.

@@ -195,6 +195,8 @@ private slots:
             << "Status: Failed. (The site sent an empty file)" << "none" << no;
         QTest::newRow("server error") << d << "" << "500" << no
             << "Status: Failed. (HTTP/1.1 500 Internal Server Error)" << "none" << no;
+        QTest::newRow("busy without Retry-After") << d << "" << "429" << no
+            << "Status: Failed. (HTTP/1.1 429 Too Many Requests)" << "none" << no;
         QTest::newRow("short body, earlier file survives") << d << "" << "truncated" << earlier
             << "Status: Receiving File " << "earlier" << no;
         QTest::newRow("no Content-Length") << d << "" << "no length" << no << "" << "torrent" << no;
@@ -225,6 +227,8 @@ private slots:
         QTest::newRow("desktop entry, not opened") << d << "evil.desktop" << "" << no
             << "Status: Saved as evil.desktop. Not opened: it is not a .torrent file." << "torrent"
             << no;
+        QTest::newRow("name too long to save") << d << QString(300, 'n') + ".torrent" << "" << no
+            << "Status: Failed. Unable to save the file. (*" << "none" << no;
         // clang-format on
     }
     void oneAttempt()
@@ -251,8 +255,8 @@ private slots:
             m_site->misbehave(File, kinds[answer]);
         else if (answer == "unresolvable")
             m_env->useSite(QStringLiteral("http://no-such-host.invalid"));
-        else if (answer == "500")
-            m_site->setRawReply(File, 500, "Sorry");
+        else if (answer == "500" || answer == "429")
+            m_site->setRawReply(File, answer.toInt(), "Sorry");
         else if (answer.startsWith("body:"))
             m_site->scriptReply(File, answer.mid(5).toLatin1());
         else if (answer.startsWith("announce "))
@@ -269,8 +273,9 @@ private slots:
         }
         QPointer<frmDownload> window =
             start(name.isEmpty() ? target() : m_folder + name, password, user);
-        const bool retried =
-            statusText.startsWith("Status: Failed. ") && !statusText.endsWith("too large)");
+        const bool retried = statusText.startsWith("Status: Failed. ") &&
+                             !statusText.endsWith("too large)") &&
+                             !statusText.contains("Unable to save");
 
         if (statusText.isEmpty()) {
             QTRY_VERIFY(window.isNull());
@@ -301,6 +306,12 @@ private slots:
             QCOMPARE(busy(window).isEmpty(), attempt == 5);
         }
         QCOMPARE(m_env->shell.files, statusText.isEmpty() ? QStringList{saved} : QStringList());
+        // A file that cannot be saved says so in the log too, its name cut short.
+        QCOMPARE(m_env->log->lines()
+                     .filter("Download failed: unable to save " + QString(100, 'n') +
+                             "... (308 characters): ")
+                     .size(),
+                 statusText.contains("Unable to save") ? 1 : 0);
         // Saved when "Download Complete" was reached; a page, a short body or the fifth failed
         // attempt is a failure for good; the other failures wait for their retry.
         const QString ended = statusText.isEmpty() || statusText.startsWith("Status: Saved")
@@ -335,15 +346,78 @@ private slots:
         QVERIFY(!seen[1].cookie.isEmpty());
     }
 
-    // 30 silent seconds fail an attempt and the next one succeeds; Cancel and the close box stop
-    // everything at once in every phase and leave nothing on disk.
+    // A site that asks for a pause fails the attempt; the next waits for the pause's end, asks
+    // for the file with the session it has and logs in again only when the site sends its
+    // login page instead.
+    void siteAskedToWait_data()
+    {
+        QTest::addColumn<QString>("answering"); // the path that answers 429 once
+        QTest::addColumn<QStringList>("requests");
+        const QString login = "POST /takelogin.php", file = "GET /download.php?id=700007";
+        QTest::newRow("the file") << "/download.php" << QStringList{login, file, file};
+        QTest::newRow("the login") << "/takelogin.php" << QStringList{login, file, login, file};
+    }
+    void siteAskedToWait()
+    {
+        QFETCH(QString, answering);
+        m_env->clock.set(QDateTime(QDate(2026, 12, 6), QTime(14, 30), Qt::UTC));
+        m_site->scriptReply(answering, "Slow down", 429, {{"Retry-After", "120"}});
+        QPointer<frmDownload> window = start(target());
+        QTRY_COMPARE(busy(window), QStringList{"retry"});
+        QCOMPARE(text(window),
+                 QStringLiteral("Status: Failed. (The site asked Pollwick to wait until 14:32.)"));
+        QCOMPARE(text(window, "Label7"), QStringLiteral("Retry at 14:32"));
+        QCOMPARE(control<QTimer>(window, "retry")->interval(), 5000);
+        // Another window met a later wait.
+        m_env->clock.advanceSeconds(60);
+        QVERIFY(m_env->siteWait->obey(503, "120"));
+        window->onRetryTick();
+        QCOMPARE(text(window, "Label7"), QStringLiteral("Retry at 14:33"));
+        m_env->clock.advanceSeconds(119);
+        window->onRetryTick();
+        QCOMPARE(busy(window), QStringList{"retry"});
+        QCOMPARE(m_site->requests().size(), answering == File ? 2 : 1);
+        m_env->clock.advanceSeconds(1);
+        window->onRetryTick();
+        QTRY_VERIFY(window.isNull());
+        QStringList seen;
+        for (const SiteRequest &r : m_site->requests())
+            seen << QString::fromLatin1(r.method + ' ' + r.target);
+        QTEST(seen, "requests");
+        QCOMPARE(m_outcomes, QStringList{"Saved " + target().section('/', -1)});
+        QCOMPARE(contents(target()), torrentBytes());
+    }
+
+    // A body that stops coming for the transfer's time-out fails the attempt as a time-out,
+    // and the next attempt brings the file.
+    void silentBodyIsTriedAgain()
+    {
+        SiteMisbehaviour rule;
+        rule.prefix = File;
+        rule.kind = SiteMisbehaviour::StallAfterHeaders;
+        rule.remaining = 1;
+        rule.bodyBytes = 100;
+        m_site->addMisbehaviour(rule);
+        QPointer<frmDownload> window = start(target());
+        control<HttpTransfer>(window, "inetDownloadFile")->setRequestTimeout(1);
+        QTRY_COMPARE(busy(window), QStringList{"retry"});
+        QCOMPARE(text(window),
+                 QStringLiteral("Status: Failed to download torrent. Timeout exceeded."));
+        QCOMPARE(folderFiles(), QStringList());
+        QCOMPARE(m_outcomes, QStringList());
+        retryTicks(window, 61);
+        QTRY_VERIFY(window.isNull());
+        QCOMPARE(contents(target()), torrentBytes());
+    }
+
+    // 30 seconds without an answer fail an attempt and the next one succeeds; Cancel and the close
+    // box stop everything at once in every phase and leave nothing on disk.
     void timeOutOrCancel_data()
     {
         QTest::addColumn<QString>("phase");  // "connecting", "counting down" or "receiving"
         QTest::addColumn<QString>("action"); // "time out", "Cancel" or "close box"
         // clang-format off
         QTest::newRow("silent site times out") << "connecting" << "time out";
-        QTest::newRow("silent body times out") << "receiving" << "time out";
         QTest::newRow("connecting, Cancel") << "connecting" << "Cancel";
         QTest::newRow("counting down, close box") << "counting down" << "close box";
         QTest::newRow("receiving, Cancel") << "receiving" << "Cancel";
@@ -360,7 +434,7 @@ private slots:
                     : phase == "counting down" ? SiteMisbehaviour::NotFound
                                                : SiteMisbehaviour::StallAfterHeaders;
         rule.remaining = 1;
-        rule.bodyBytes = 100; // less than a piece: the receive loop waits for more
+        rule.bodyBytes = 100; // the start of the body: the receive loop waits for the rest
         m_site->addMisbehaviour(rule);
         QPointer<frmDownload> window = start(target());
         const auto ready = [&] {
@@ -383,6 +457,7 @@ private slots:
                 QCOMPARE(busy(window), QStringList());
                 return;
             }
+            QCOMPARE(busy(window), QStringList({"timeouttimer", "request"}));
             for (int i = 0; i < 29; ++i)
                 window->onTimeoutTimerTick();
             QCOMPARE(text(window), QStringLiteral("Status: Connecting..."));

@@ -233,6 +233,46 @@ private slots:
         QVERIFY(downloadWindows().isEmpty());
     }
 
+    // A row whose id is not 1 to 2147483647 is left out of the filters, torrents.db and the
+    // position, with one log line; a valid row after it counts.
+    void badIdsAreLeftOut_data()
+    {
+        QTest::addColumn<QByteArray>("id");
+        QTest::addColumn<bool>("validAfter");
+        for (const char *id : {"0", "-1", "2147483648", "x12"}) {
+            QTest::addRow("%s last", id) << QByteArray(id) << false;
+            QTest::addRow("%s, then a valid id", id) << QByteArray(id) << true;
+        }
+        QTest::addRow("2147483647 last") << QByteArray("2147483647") << false;
+    }
+    void badIdsAreLeftOut()
+    {
+        QFETCH(QByteArray, id);
+        QFETCH(bool, validAfter);
+        prepare();
+        const QByteArray row = "\t1\tTV\t1\tHarbour.Show\tH.torrent\r\n";
+        QByteArray reply = "#PWKF12#\r\n\r\n700040" + row + "700041" + row + id + row;
+        if (validAfter)
+            reply += "700043" + row;
+        t->site->setRawReply("/bots.php", 200, reply);
+        QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
+        const bool valid = id == "2147483647";
+        const QString newest = validAfter ? "700043" : valid ? QString::fromLatin1(id) : "700041";
+        QCOMPARE(stored("lastparsed"), newest);
+        QCOMPARE(stored("search_newest"), newest);
+        QStringList results;
+        for (const MatchRecord &r : std::as_const(t->state().results))
+            results << QString::number(r.Id);
+        QCOMPARE(results.size(), 1 + int(validAfter) + int(valid));
+        QCOMPARE(ReadTextFile(t->env->file("torrents.db"))
+                     .contains('\n' + QString::fromLatin1(id) + '\t'),
+                 valid);
+        QCOMPARE(t->env->log->lines()
+                     .filter(") Left out 1 row whose id is not a number from 1 to 2147483647.")
+                     .size(),
+                 valid ? 0 : 1);
+    }
+
     void failedCheckChangesNothing_data()
     {
         QTest::addColumn<SiteMisbehaviour::Kind>("kind");

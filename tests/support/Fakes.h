@@ -70,8 +70,9 @@ struct RecordingFeedHost : FeedCheckHost
 {
     void checkanimation(const QString &word) override { words << word; }
     void setTrayTip(const QString &text) override { tips << text; }
-    void setStatusText(const QString &) override {}
+    void setStatusText(const QString &text) override { statuses << text; }
     void showNextCheckStatus() override {}
     QStringList words;
     QStringList tips;
+    QStringList statuses;
 };

@@ -17,10 +17,12 @@ TestEnv::TestEnv()
     store = std::make_unique<SettingsStore>(services.config.settingsPath(),
                                             services.config.autostartPath());
     log = std::make_unique<DebugLog>(&clock);
+    siteWait = std::make_unique<SiteWait>(*store, clock);
     sitePassword = std::make_unique<StoredPassword>(QStringLiteral("site_password"),
                                                     QStringLiteral("password_in_keyring"), *store,
                                                     nullptr, *log);
     services.store = store.get();
+    services.siteWait = siteWait.get();
     services.sitePassword = sitePassword.get();
     qbittorrentPassword =
         HandoffOptions::storedPassword(HandoffSettings::Qbittorrent, *store, nullptr, *log);

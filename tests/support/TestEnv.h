@@ -5,6 +5,7 @@
 #include "platform/ScreenMetrics.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "platform/SiteWait.h"
 #include "platform/StoredPassword.h"
 #include "ScriptedDialogs.h"
 
@@ -42,6 +43,7 @@ public:
     RecordingNotifier notifier;
     QNetworkAccessManager network;
     std::unique_ptr<SettingsStore> store;
+    std::unique_ptr<SiteWait> siteWait;
     std::unique_ptr<DebugLog> log;
     // Without a keyring: the settings file keeps the password.
     std::unique_ptr<StoredPassword> sitePassword;

@@ -160,6 +160,31 @@ void SiteConnection::dripNext()
     }
 }
 
+void SiteConnection::flood(qint64 bytes)
+{
+    SiteResponse response;
+    response.addHeader("Content-Type", "application/x-bittorrent");
+    m_socket->write(response.head(std::nullopt));
+    m_floodLeft = bytes;
+    connect(m_socket, &QTcpSocket::bytesWritten, this, &SiteConnection::floodNext);
+    floodNext();
+}
+
+void SiteConnection::floodNext()
+{
+    constexpr qint64 Piece = 64 * 1024;
+    static const QByteArray piece(Piece, 'x');
+    while (m_floodLeft > 0 && m_socket->bytesToWrite() < 4 * Piece) {
+        const qint64 n = std::min(m_floodLeft, Piece);
+        m_socket->write(piece.constData(), n);
+        m_floodLeft -= n;
+    }
+    if (m_floodLeft == 0 && m_socket->state() == QAbstractSocket::ConnectedState) {
+        disconnect(m_socket, &QTcpSocket::bytesWritten, this, &SiteConnection::floodNext);
+        m_socket->disconnectFromHost();
+    }
+}
+
 void SiteConnection::closeSilently()
 {
     m_socket->disconnectFromHost();

@@ -27,6 +27,9 @@ public:
                   bool closeAfter);
     // Head with Content-Length, then the body chunkBytes at a time every intervalMs.
     void drip(const SiteResponse &response, int chunkBytes, int intervalMs);
+    // A head without Content-Length, then bytes of generated body, written as the peer reads
+    // them (the server never holds more than a few pieces), then the close.
+    void flood(qint64 bytes);
     // Close without sending anything.
     void closeSilently();
 
@@ -36,6 +39,7 @@ signals:
 private:
     void onReadyRead();
     void dripNext();
+    void floodNext();
     bool parseHead(const QByteArray &head, SiteRequest *request, qint64 *contentLength) const;
 
     QTcpSocket *m_socket;
@@ -48,4 +52,5 @@ private:
     QTimer m_dripTimer;
     QByteArray m_dripRest;
     int m_dripChunk = 64;
+    qint64 m_floodLeft = 0;
 };

@@ -57,6 +57,8 @@ QByteArray SiteResponse::reasonPhrase(int status)
         return "Not Found";
     case 405:
         return "Method Not Allowed";
+    case 429:
+        return "Too Many Requests";
     case 500:
         return "Internal Server Error";
     case 503:

@@ -166,7 +166,12 @@ void SiteServer::answer(SiteConnection *connection, SiteRequest request)
         connection->sendWithoutLength(normal);
         break;
     case SiteMisbehaviour::SlowDrip:
-        connection->drip(normal, rule.dripChunk, rule.dripIntervalMs);
+        connection->drip(rule.raw.body.isEmpty() ? normal : rule.raw, rule.dripChunk,
+                         rule.dripIntervalMs);
+        break;
+    case SiteMisbehaviour::Flood:
+        request.status = 200;
+        connection->flood(std::max<qint64>(rule.bodyBytes, 0));
         break;
     case SiteMisbehaviour::Empty:
         request.status = 200;
