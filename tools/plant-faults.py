@@ -4,7 +4,12 @@ link the changed file after each, to find faults that no test notices.
 
 The faults are the mistakes a hand makes: a comparison flipped (< and <=, > and >=, == and !=),
 a condition dropped (one operand of && or || made true or false), a branch swapped (an if's
-condition negated) and a constant changed (an integer one up). For each core file the tool picks
+condition negated), a constant changed (an integer one up), a wrong field or index (a subscript
+one further, .first and .second exchanged), a missing reset (a statement that sets a member back
+to its empty value, or clears a list, left out), an ignored result (the outcome of a write,
+rename, commit, flush or open taken as success), two statements swapped (two neighbouring
+statements of one block in the other order) and a wrong encoding (Latin-1 and UTF-8 exchanged).
+For each core file the tool picks
 up to --per-file of them, one of each kind in turn, at random places (--seed makes the choice
 repeatable). A fault is caught when a test fails or times out; a fault that does not compile is
 not counted. The file is put back after each fault, also when the tool is interrupted.
@@ -34,8 +39,19 @@ import sys
 import time
 from collections import defaultdict
 
+# Encoding calls and what each becomes when the other encoding is used by mistake.
+ENCODINGS = {"fromLatin1": "fromUtf8", "fromUtf8": "fromLatin1", "toLatin1": "toUtf8",
+             "toUtf8": "toLatin1", "fromLocal8Bit": "fromLatin1", "toLocal8Bit": "toLatin1"}
+# A member set back to its empty value, or a container emptied: the reset between two runs.
+RESET = re.compile(r"^\s*(m_\w+(\.\w+)?\s*=\s*(0|-1|false|nullptr|\{\}|QString\(\)|QByteArray\(\))"
+                   r"|[\w.>\-]+\.clear\(\));\s*$")
+# Calls whose result says whether a file operation worked.
+CHECKED_CALL = re.compile(r"(?<![\w.>])((?:[\w]+(?:\.|->|::))*(?:write|rename|commit|flush|open|"
+                          r"writeFile|ReplaceFileAtomically|ReplaceTextFileAtomically)\()")
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-KINDS = ["flip a comparison", "drop a condition", "swap a branch", "change a constant"]
+KINDS = ["flip a comparison", "drop a condition", "swap a branch", "change a constant",
+         "wrong field or index", "missing reset", "ignored result", "statements swapped",
+         "wrong encoding"]
 FLIPS = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "=="}
 
 
@@ -110,8 +126,19 @@ def operand_end(code, start):
     return -1
 
 
+def simple_statement(code):
+    """True for a line that is one statement on its own: it ends with ";" and opens no block."""
+    stripped = code.strip()
+    return (stripped.endswith(";") and not stripped.startswith(("return", "}", "case ", "default",
+                                                                "break", "continue", "using ")) and
+            stripped.count("(") == stripped.count(")") and "{" not in stripped and
+            "}" not in stripped and not stripped.startswith(("const ", "auto ", "QString ",
+                                                             "int ", "bool ", "qint")))
+
+
 def candidates(path):
-    """Every fault the tool can plant in the file: (kind, line number, new line, note)."""
+    """Every fault the tool can plant in the file: (kind, first line number, {line number: new
+    line}, note)."""
     lines = open(os.path.join(ROOT, path), encoding="latin-1").read().split("\n")
     found = []
     in_block_comment = False
@@ -132,7 +159,7 @@ def candidates(path):
         for m in re.finditer(r"(?<=[\w)\]'\"]) (<=|>=|==|!=|<|>) (?=[\w(!'\"-])", code):
             op = m.group(1)
             new = line[: m.start(1)] + FLIPS[op] + line[m.end(1):]
-            found.append(("flip a comparison", n, new, f"{op} -> {FLIPS[op]}"))
+            found.append(("flip a comparison", n, {n: new}, f"{op} -> {FLIPS[op]}"))
         # One operand of && or || that no longer counts.
         for m in re.finditer(r" (&&|\|\|) ", code):
             start = m.end()
@@ -142,7 +169,8 @@ def candidates(path):
             neutral = "true" if m.group(1) == "&&" else "false"
             operand = line[start:end].rstrip()
             new = line[:start] + neutral + line[start + len(operand):]
-            found.append(("drop a condition", n, new, f"{m.group(1)} {operand.strip()} dropped"))
+            found.append(("drop a condition", n, {n: new},
+                          f"{m.group(1)} {operand.strip()} dropped"))
         # An if whose condition is negated.
         for m in re.finditer(r"\bif \(", code):
             open_at = m.end() - 1
@@ -151,12 +179,52 @@ def candidates(path):
                 continue
             cond = line[open_at + 1: close_at]
             new = line[: open_at + 1] + "!(" + cond + ")" + line[close_at:]
-            found.append(("swap a branch", n, new, f"if ({cond.strip()}) negated"))
+            found.append(("swap a branch", n, {n: new}, f"if ({cond.strip()}) negated"))
         # Integer constants one up, outside names and floating-point numbers.
         for m in re.finditer(r"(?<![\w.])(\d+)(?![\w.])", code):
             value = int(m.group(1))
             new = line[: m.start()] + str(value + 1) + line[m.end():]
-            found.append(("change a constant", n, new, f"{value} -> {value + 1}"))
+            found.append(("change a constant", n, {n: new}, f"{value} -> {value + 1}"))
+        # A subscript one further, or the other half of a pair.
+        for m in re.finditer(r"(?<=[\w)\]])\[([^\[\]]+)\]", code):
+            index = line[m.start(1): m.end(1)]
+            new = line[: m.start(1)] + index + " + 1" + line[m.end(1):]
+            found.append(("wrong field or index", n, {n: new}, f"[{index}] -> [{index} + 1]"))
+        for m in re.finditer(r"\.(first|second)\b", code):
+            other = "second" if m.group(1) == "first" else "first"
+            new = line[: m.start(1)] + other + line[m.end(1):]
+            found.append(("wrong field or index", n, {n: new}, f".{m.group(1)} -> .{other}"))
+        # The reset between two runs left out.
+        if RESET.match(code):
+            found.append(("missing reset", n, {n: ""}, f"{stripped} left out"))
+        # A failed write, rename, commit, flush or open taken for success.
+        for m in CHECKED_CALL.finditer(code):
+            open_at = m.end() - 1
+            close_at = matching_paren(code, open_at)
+            if close_at < 0:
+                continue
+            call = line[m.start(): close_at + 1]
+            before = code[: m.start()].rstrip()
+            if before.endswith("!"):
+                bang = len(before) - 1
+                new = line[:bang] + "(" + call + ", false)" + line[close_at + 1:]
+            elif before.endswith("return") or before.endswith("=") or before.endswith("("):
+                new = line[: m.start()] + "(" + call + ", true)" + line[close_at + 1:]
+            else:
+                continue
+            found.append(("ignored result", n, {n: new}, f"{call.split('(')[0]}() taken as done"))
+        # A wrong encoding.
+        for m in re.finditer(r"\b(" + "|".join(ENCODINGS) + r")\(", code):
+            new = line[: m.start(1)] + ENCODINGS[m.group(1)] + line[m.end(1):]
+            found.append(("wrong encoding", n, {n: new}, f"{m.group(1)} -> {ENCODINGS[m.group(1)]}"))
+        # Two neighbouring statements of one block in the other order.
+        if n + 1 < len(lines):
+            nxt = blank_out(lines[n + 1])
+            indent = len(line) - len(line.lstrip())
+            if (simple_statement(code) and simple_statement(nxt) and
+                    indent == len(nxt) - len(nxt.lstrip()) and line.strip() != lines[n + 1].strip()):
+                found.append(("statements swapped", n, {n: lines[n + 1], n + 1: line},
+                              f"{stripped[:40]} <-> {lines[n + 1].strip()[:40]}"))
     return lines, found
 
 
@@ -262,7 +330,7 @@ def main():
         lines, found = candidates(path)
         chosen = pick(found, args.per_file, rng)
         if args.list:
-            for kind, n, new, note in chosen:
+            for kind, n, edits, note in chosen:
                 print(f"{path}:{n + 1}: {kind}: {note}")
             continue
         affected = [t for t in tests.holding(obj) if t not in failing]
@@ -270,9 +338,10 @@ def main():
             print(f"{path}: no test program holds it", flush=True)
         original = "\n".join(lines)
         group = path.split("/")[1]
-        for kind, n, new, note in chosen:
+        for kind, n, edits, note in chosen:
             changed = lines[:]
-            changed[n] = new
+            for at, new in edits.items():
+                changed[at] = new
             target = os.path.join(ROOT, path)
             try:
                 with open(target, "w", encoding="latin-1") as f:
