@@ -7,15 +7,15 @@
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
 #include "platform/TextUtils.h"
+#include "ui_frmMain.h"
 
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 
-DebugPanel::DebugPanel(QWidget &window, const Controls &controls, Services &services,
-                       ProgramState &state)
-    : m_window(window), m_ui(controls), m_services(services), m_state(state)
+DebugPanel::DebugPanel(QWidget &window, Ui::frmMain &ui, Services &services, ProgramState &state)
+    : m_window(window), m_ui(ui), m_services(services), m_state(state)
 {
     DebugConsole &log = *services.log;
     m_shownGeneration = log.generation();

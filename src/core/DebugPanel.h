@@ -2,12 +2,13 @@
 
 #include <QObject>
 
-class QCheckBox;
-class QListWidget;
-class QPushButton;
 class QWidget;
 struct ProgramState;
 struct Services;
+
+namespace Ui {
+class frmMain;
+}
 
 // The debug frame of the main window: List1 follows the debug log (which outlives the window),
 // "Clear Log" empties it, a double-click shows a whole line, and "Save Debug Info" writes the
@@ -16,18 +17,9 @@ class DebugPanel : public QObject
 {
     Q_OBJECT
 public:
-    // The debug frame's controls, and the options page's that the debug report reads.
-    struct Controls
-    {
-        QListWidget *List1 = nullptr;
-        QPushButton *Command4 = nullptr; // "Save Debug Info"
-        QPushButton *Command5 = nullptr; // "Clear Log"
-        QListWidget *proc_list = nullptr;
-        QCheckBox *check_filter = nullptr;
-    };
-
-    // window: the parent of the boxes and dialogs the frame shows.
-    DebugPanel(QWidget &window, const Controls &controls, Services &services, ProgramState &state);
+    // window: the parent of the boxes and dialogs the frame shows; ui: its form, whose debug
+    // frame this is (the report also reads the watched programs and the filtering box).
+    DebugPanel(QWidget &window, Ui::frmMain &ui, Services &services, ProgramState &state);
 
     // Command4: asks for a file and writes the report; false when nothing was written.
     bool savedebug();
@@ -42,7 +34,7 @@ private:
     void scheduleRefresh();
 
     QWidget &m_window;
-    Controls m_ui;
+    Ui::frmMain &m_ui;
     Services &m_services;
     ProgramState &m_state;
     quint64 m_shownGeneration = 0;

@@ -12,6 +12,7 @@
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "platform/StoredPassword.h"
+#include "ui_frmMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,9 +28,9 @@ const QString DownloadNow = QStringLiteral("Download Now");
 const QString ViewDetails = QStringLiteral("View Details");
 } // namespace
 
-OptionsPage::OptionsPage(frmMain &window, const Controls &controls, Services &services,
-                         Settings &settings, CheckScheduler &scheduler)
-    : m_window(window), m_ui(controls), m_services(services), m_settings(settings),
+OptionsPage::OptionsPage(frmMain &window, Ui::frmMain &ui, HandoffPanel &handoff,
+                         Services &services, Settings &settings, CheckScheduler &scheduler)
+    : m_window(window), m_ui(ui), m_handoff(handoff), m_services(services), m_settings(settings),
       m_scheduler(scheduler),
       m_store(*services.store, services.config, *services.log, *services.sitePassword,
               services.qbittorrentPassword, services.transmissionPassword)
@@ -46,7 +47,7 @@ OptionsPage::OptionsPage(frmMain &window, const Controls &controls, Services &se
             (client == HandoffSettings::Qbittorrent ? m_settings.Handoff.qbt
                                                     : m_settings.Handoff.tr)
                 .password = stored->password();
-            m_ui.handoff->passwordRead(client, stored->password());
+            m_handoff.passwordRead(client, stored->password());
         });
     };
     passwordRead(services.qbittorrentPassword, HandoffSettings::Qbittorrent);
@@ -67,7 +68,7 @@ void OptionsPage::setText(QLineEdit *box, const QString &text)
 
 void OptionsPage::connectControls()
 {
-    const Controls &ui = m_ui;
+    const Ui::frmMain &ui = m_ui;
     connect(ui.onetime_check, &QCheckBox::toggled, this, [this](bool on) {
         m_settings.AlertOnce = on;
         m_window.setOptionsDirty();
@@ -92,7 +93,7 @@ void OptionsPage::connectControls()
     connect(ui.command_browse, &QPushButton::clicked, this, &OptionsPage::command_browse_Click);
     connect(ui.command_addproc, &QPushButton::clicked, this, &OptionsPage::command_addproc_Click);
     connect(ui.command_remproc, &QPushButton::clicked, this, &OptionsPage::command_remproc_Click);
-    connect(ui.handoff, &HandoffPanel::changed, &m_window, &frmMain::setOptionsDirty);
+    connect(&m_handoff, &HandoffPanel::changed, &m_window, &frmMain::setOptionsDirty);
     connect(ui.command_OK, &QPushButton::clicked, this, [this] { SaveOptions(true); });
     connect(ui.command_APPLY, &QPushButton::clicked, this, [this] { SaveOptions(false); });
     connect(ui.command_CANCEL, &QPushButton::clicked, this, &OptionsPage::cancel);
@@ -166,7 +167,7 @@ void OptionsPage::LoadOptions()
     setWaitControlsEnabled(m_settings.StartupWaitEnabled);
     applyRunEntryEnabling();
     setText(m_ui.text_wait, OptionsValidation::minutesText(m_settings.StartupWaitSeconds));
-    m_ui.handoff->setValues(m_settings.Handoff);
+    m_handoff.setValues(m_settings.Handoff);
 }
 
 void OptionsPage::showInterval()
@@ -202,11 +203,11 @@ bool OptionsPage::SaveOptions(bool hide)
         return false;
     }
     int client = 0;
-    const QString handoffProblem = HandoffOptions::problem(m_ui.handoff->values(), &client);
+    const QString handoffProblem = HandoffOptions::problem(m_handoff.values(), &client);
     if (!handoffProblem.isEmpty()) {
         m_services.dialogs->message(&m_window, AppInfo::Title, handoffProblem,
                                     Dialogs::Information);
-        m_ui.handoff->focusAddress(client);
+        m_handoff.focusAddress(client);
         return false;
     }
 
@@ -226,14 +227,14 @@ bool OptionsPage::SaveOptions(bool hide)
     page.doubleClickAction = m_ui.double_combo->currentText() == ViewDetails ? 2 : 1;
     page.notifyStyle = chosenNotifyStyle();
     page.torrentPath = m_ui.text_torrentpath->text();
-    page.handoff = m_ui.handoff->values();
+    page.handoff = m_handoff.values();
     const QString folder = m_store.save(page, m_settings);
     loadprocs();
     batch.commit();
 
     m_window.applyWindowHeight();
     setText(m_ui.text_torrentpath, folder);
-    m_ui.handoff->setValues(m_settings.Handoff);
+    m_handoff.setValues(m_settings.Handoff);
     m_ui.command_APPLY->setEnabled(false);
     if (hide)
         m_window.minimiseAndHide();
@@ -254,7 +255,7 @@ void OptionsPage::cancel()
     loadprocs();
     setText(m_ui.text_wait, OptionsValidation::minutesText(m_settings.StartupWaitSeconds));
     setText(m_ui.text_torrentpath, m_settings.TorrentFolder);
-    m_ui.handoff->setValues(m_settings.Handoff);
+    m_handoff.setValues(m_settings.Handoff);
     showInterval();
     updateUsernameCaption();
     m_ui.command_APPLY->setEnabled(false);

@@ -6,15 +6,15 @@
 
 class CheckScheduler;
 class QCheckBox;
-class QComboBox;
-class QLabel;
 class QLineEdit;
-class QListWidget;
-class QPushButton;
 class HandoffPanel;
 class frmMain;
 struct Services;
 struct Settings;
+
+namespace Ui {
+class frmMain;
+}
 
 // The options page of the main window: fills its controls from the stored options, reacts to
 // every control (the check boxes change Settings at once; every change enables Apply), and
@@ -23,38 +23,10 @@ class OptionsPage : public QObject
 {
     Q_OBJECT
 public:
-    // The controls of the options page that it fills and reacts to.
-    struct Controls
-    {
-        QLineEdit *text_timetocheck = nullptr;
-        QLineEdit *text_torrentpath = nullptr;
-        QPushButton *command_browse = nullptr;
-        QComboBox *double_combo = nullptr;
-        QComboBox *combo_notifystyle = nullptr;
-        QLabel *info_username = nullptr;
-        QCheckBox *onetime_check = nullptr;
-        QCheckBox *sound_check = nullptr;
-        QCheckBox *showdebug_check = nullptr;
-        QCheckBox *startup_check = nullptr;
-        QCheckBox *wait_check = nullptr;
-        QLabel *Label4 = nullptr;
-        QLabel *Label5 = nullptr;
-        QLineEdit *text_wait = nullptr;
-        QCheckBox *proc_check = nullptr;
-        QListWidget *proc_list = nullptr;
-        QPushButton *command_addproc = nullptr;
-        QPushButton *command_remproc = nullptr;
-        // Read when saving: the filtering switch is stored with the page.
-        QCheckBox *check_filter = nullptr;
-        QPushButton *command_OK = nullptr;
-        QPushButton *command_CANCEL = nullptr;
-        QPushButton *command_APPLY = nullptr;
-        // Where downloaded torrents go; stored with the page.
-        HandoffPanel *handoff = nullptr;
-    };
-
-    OptionsPage(frmMain &window, const Controls &controls, Services &services, Settings &settings,
-                CheckScheduler &scheduler);
+    // ui: the main window's form, whose options tabs the page fills and reacts to; handoff: the
+    // tab of where downloaded torrents go, stored with the page.
+    OptionsPage(frmMain &window, Ui::frmMain &ui, HandoffPanel &handoff, Services &services,
+                Settings &settings, CheckScheduler &scheduler);
 
     // Stored options into Settings and the page.
     void LoadOptions();
@@ -90,7 +62,8 @@ private:
     void setText(QLineEdit *box, const QString &text);
 
     frmMain &m_window;
-    Controls m_ui;
+    Ui::frmMain &m_ui;
+    HandoffPanel &m_handoff;
     Services &m_services;
     Settings &m_settings;
     CheckScheduler &m_scheduler;

@@ -1,14 +1,18 @@
 #include "core/PollwickApp.h"
 
 #include "account/frmFirstRun.h"
+#include "core/CheckScheduler.h"
 #include "core/frmMain.h"
 #include "core/InstanceChannel.h"
 #include "core/LoginRefusalNotice.h"
+#include "core/OptionsPage.h"
 #include "core/StartupRules.h"
 #include "core/TrayHostWatcher.h"
 #include "core/TrayIcon.h"
 #include "core/TrayIconState.h"
 #include "download/DownloadWindows.h"
+#include "feed/Categories.h"
+#include "filters/FilterListController.h"
 #include "notify/NotifyWindows.h"
 #include "platform/AppInfo.h"
 #include "platform/BrokenFiles.h"
@@ -172,7 +176,77 @@ PollwickApp::LoadEnd PollwickApp::loadMainWindow()
 {
     unloadMainWindow();
     m_main = new frmMain(*this);
-    return m_main->load();
+    frmMain &main = *m_main;
+    ProgramState &st = m_state;
+    Services &s = m_services;
+    main.prepareLoad();
+    st.downloads.clear();
+    st.AlertAddress = SiteBaseUrl() + QStringLiteral("/browse.php");
+    s.log->debug_console(StartupRules::loadedLine());
+
+    if (!acquireInstanceLock()) {
+        // The running instance shows its window; only when it does not say so does this one
+        // tell why it ends.
+        if (!askRunningInstanceToShow())
+            s.dialogs->message(&main, AppInfo::Title,
+                               QStringLiteral("Another instance of ") + AppInfo::Title +
+                                   QStringLiteral(" is already running. "),
+                               Dialogs::Information);
+        unloadMainWindow();
+        s.endProgram(0);
+        return LoadEnd::SecondInstance;
+    }
+
+    StartupRules::upgradereg(*s.store);
+    main.options().LoadOptions();
+    st.categories = Categories::load(s.config.programFile(QStringLiteral("categories.db")), *s.log);
+
+    if (s.store->ReadSettingText(QStringLiteral("site_username")).isEmpty()) {
+        s.log->debug_console(QStringLiteral("No username/firsrun. Showing login wizard."));
+        showFirstRunWizard();
+        unloadMainWindow();
+        return LoadEnd::FirstRun;
+    }
+
+    LoadEnd end = LoadEnd::NormalStart;
+    if (!s.store->ReadSettingText(QStringLiteral("lastparsed")).isEmpty()) {
+        main.minimiseAndHide();
+    } else {
+        s.log->debug_console(QStringLiteral(
+            "First run detected. Existing torrents will be ignored. Showing main window."));
+        end = LoadEnd::FirstStart;
+        main.showOptions();
+    }
+
+    st.TorrentDbBusy = false;
+    m_trayState->reset();
+    m_trayIcon->add(main.mnuFile());
+    m_trayIconAdded = true;
+    main.options().showInterval();
+    st.results.clear();
+    st.exclusion.clear();
+    st.settings.WatchedProcesses = QStringList{QString()};
+
+    // filters.dat has kept one format in every build, so there is nothing to upgrade.
+    qint16 none = 0;
+    main.filterList().loadfilters(none);
+    main.options().loadprocs();
+    const StartupRules::CommandLineOptions options =
+        StartupRules::get_commandlineoptions(m_commandLine);
+    st.DeveloperMode = options.developerMode;
+    st.LaunchedAtStartup = options.launchedAtStartup;
+    // The tray icon comes back when the panel restarts, except in developer mode.
+    m_trayIcon->setReaddWhenTrayReturns(!st.DeveloperMode);
+    main.setDeveloperMode(st.DeveloperMode);
+    main.markOptionsSaved();
+
+    CheckScheduler &scheduler = main.scheduler();
+    scheduler.setIntervalOverride(s.config.checkSecondsOverride());
+    if (st.settings.StartupWaitEnabled && st.LaunchedAtStartup)
+        scheduler.startWait();
+    else
+        scheduler.startChecking();
+    return end;
 }
 
 void PollwickApp::unloadMainWindow()
@@ -180,6 +254,10 @@ void PollwickApp::unloadMainWindow()
     if (!m_main)
         return;
     m_main->unload();
+    // Only the load that added the tray icon takes it out.
+    if (m_trayIconAdded)
+        m_trayIcon->remove();
+    m_trayIconAdded = false;
     m_unloaded.removeAll(nullptr);
     m_unloaded.append(m_main);
     m_main = nullptr;
@@ -234,10 +312,7 @@ void PollwickApp::onTrayDoubleClick()
 
 void PollwickApp::seticonnonew()
 {
-    if (frmMain *main = mainWindow())
-        main->seticonnonew();
-    else
-        m_trayState->seticonnonew();
+    m_trayState->seticonnonew();
 }
 
 void PollwickApp::highlightfilter(int slot)

@@ -47,6 +47,8 @@ public:
 
     // Loads the main window (the start-up sequence).
     LoadEnd start();
+    // The start-up sequence: one instance, the stored options, the first-run wizard when no
+    // user name is stored, the tray icon, the filters, the command line, the first check.
     LoadEnd loadMainWindow();
     // The main window unloads: its timers stop, the tray icon goes (unless none was added).
     void unloadMainWindow();
@@ -114,6 +116,8 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     bool m_lockTried = false;
     bool m_lockHeld = false;
+    // The loaded main window put the tray icon up; its unload takes it out.
+    bool m_trayIconAdded = false;
     std::unique_ptr<TrayIconState> m_trayState;
     std::unique_ptr<TrayHostWatcher> m_trayHost;
     std::unique_ptr<TrayIcon> m_trayIcon;

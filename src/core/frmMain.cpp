@@ -7,15 +7,10 @@
 #include "core/LoginRefusalNotice.h"
 #include "core/NoTrayPanel.h"
 #include "core/OptionsPage.h"
-#include "core/OptionsValidation.h"
-#include "core/StartupRules.h"
 #include "core/TrayIcon.h"
 #include "core/TrayIconState.h"
-#include "feed/Categories.h"
 #include "feed/FeedCheck.h"
-#include "filters/FilterFile.h"
 #include "filters/FilterListController.h"
-#include "filters/FilterListOps.h"
 #include "notify/NotifyController.h"
 #include "notify/NotifyWindows.h"
 #include "platform/AppInfo.h"
@@ -23,7 +18,6 @@
 #include "platform/Dialogs.h"
 #include "platform/ProgramIcon.h"
 #include "platform/ScreenMetrics.h"
-#include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/WindowHelpers.h"
 #include "platform/WindowPlacement.h"
@@ -33,7 +27,6 @@
 
 #include <QCloseEvent>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -53,40 +46,12 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
     m_notify = std::make_unique<NotifyController>(*this, *this, s, state(), *m_feedCheck,
                                                   m_app.downloadWindows());
     Ui::frmMain &ui = *m_ui;
-    OptionsPage::Controls options;
-    options.text_timetocheck = ui.text_timetocheck;
-    options.text_torrentpath = ui.text_torrentpath;
-    options.command_browse = ui.command_browse;
-    options.double_combo = ui.double_combo;
-    options.combo_notifystyle = ui.combo_notifystyle;
-    options.info_username = ui.info_username;
-    options.onetime_check = ui.onetime_check;
-    options.sound_check = ui.sound_check;
-    options.showdebug_check = ui.showdebug_check;
-    options.startup_check = ui.startup_check;
-    options.wait_check = ui.wait_check;
-    options.Label4 = ui.Label4;
-    options.Label5 = ui.Label5;
-    options.text_wait = ui.text_wait;
-    options.proc_check = ui.proc_check;
-    options.proc_list = ui.proc_list;
-    options.command_addproc = ui.command_addproc;
-    options.command_remproc = ui.command_remproc;
-    options.check_filter = ui.check_filter;
-    options.command_OK = ui.command_OK;
-    options.command_CANCEL = ui.command_CANCEL;
-    options.command_APPLY = ui.command_APPLY;
     // Where downloaded torrents go has a tab of its own, after the four of the form.
-    options.handoff = new HandoffPanel(*s.network);
-    ui.SSTab1->addTab(options.handoff, QStringLiteral("Torrent Client "));
-    m_options = std::make_unique<OptionsPage>(*this, options, s, state().settings, *m_scheduler);
-    DebugPanel::Controls debug;
-    debug.List1 = ui.List1;
-    debug.Command4 = ui.Command4;
-    debug.Command5 = ui.Command5;
-    debug.proc_list = ui.proc_list;
-    debug.check_filter = ui.check_filter;
-    m_debug = std::make_unique<DebugPanel>(*this, debug, s, state());
+    auto *handoff = new HandoffPanel(*s.network);
+    ui.SSTab1->addTab(handoff, QStringLiteral("Torrent Client "));
+    m_options =
+        std::make_unique<OptionsPage>(*this, ui, *handoff, s, state().settings, *m_scheduler);
+    m_debug = std::make_unique<DebugPanel>(*this, ui, s, state());
     m_filterList = std::make_unique<FilterListController>(
         *this, *this,
         FilterListController::Controls{ui.ListView1, ui.Command1, ui.Command2, ui.command_addfilter,
@@ -171,8 +136,6 @@ void frmMain::connectControls()
     connect(m_scheduler.get(), &CheckScheduler::pauseMenuEnabled, m_ui->mnuPause,
             &QAction::setEnabled);
     connect(&tray(), &TrayIconState::pauseMenuEnabled, m_ui->mnuPause, &QAction::setEnabled);
-    // The filtering box reacts to code too (loadfilters sets it).
-    connect(m_ui->check_filter, &QCheckBox::toggled, this, &frmMain::onCheckFilterToggled);
     connect(m_feedCheck.get(), &FeedCheck::checkEnded, this, [this] {
         const Settings &settings = state().settings;
         m_app.loginRefusalNotice().checkEnded(m_feedCheck->lastFailure(), settings.SiteUserName,
@@ -228,84 +191,26 @@ void frmMain::keepOnScreen()
                                 WindowHelpers::CaptionHeight(this));
 }
 
-PollwickApp::LoadEnd frmMain::load()
+void frmMain::prepareLoad()
 {
-    ProgramState &st = state();
-    Services &s = services();
     placeWindow();
-    st.downloads.clear();
-    st.AlertAddress = SiteBaseUrl() + QStringLiteral("/browse.php");
-    m_trayIconAbsent = false;
-    debug_console(StartupRules::loadedLine());
     setWindowTitle(AppInfo::Title);
+}
 
-    if (!m_app.acquireInstanceLock()) {
-        m_trayIconAbsent = true;
-        // The running instance shows its window; only when it does not say so does this one
-        // tell why it ends.
-        if (!m_app.askRunningInstanceToShow())
-            s.dialogs->message(this, AppInfo::Title,
-                               QStringLiteral("Another instance of ") + AppInfo::Title +
-                                   QStringLiteral(" is already running. "),
-                               Dialogs::Information);
-        m_app.unloadMainWindow();
-        s.endProgram(0);
-        return PollwickApp::LoadEnd::SecondInstance;
-    }
+void frmMain::setDeveloperMode(bool on)
+{
+    if (on)
+        setWindowTitle(AppInfo::Title + QStringLiteral(" (developer mode)"));
+}
 
-    m_helpFile = StartupRules::findHelpFile(s.config);
-    StartupRules::upgradereg(*s.store);
-    m_options->LoadOptions();
-    st.categories = Categories::load(s.config.programFile(QStringLiteral("categories.db")), *s.log);
+void frmMain::reportBrokenFiles(const QStringList &lines)
+{
+    m_app.reportBrokenFiles(lines);
+}
 
-    if (s.store->ReadSettingText(QStringLiteral("site_username")).isEmpty()) {
-        debug_console(QStringLiteral("No username/firsrun. Showing login wizard."));
-        m_trayIconAbsent = true;
-        m_app.showFirstRunWizard();
-        m_app.unloadMainWindow();
-        return PollwickApp::LoadEnd::FirstRun;
-    }
-
-    PollwickApp::LoadEnd end = PollwickApp::LoadEnd::NormalStart;
-    if (!s.store->ReadSettingText(QStringLiteral("lastparsed")).isEmpty()) {
-        minimiseAndHide();
-    } else {
-        debug_console(QStringLiteral(
-            "First run detected. Existing torrents will be ignored. Showing main window."));
-        end = PollwickApp::LoadEnd::FirstStart;
-        showOptions();
-    }
-
-    st.TorrentDbBusy = false;
-    tray().reset();
-    m_app.trayIcon().add(m_mnuFile);
-    m_options->showInterval();
-    st.results.clear();
-    st.exclusion.clear();
-    st.settings.WatchedProcesses = QStringList{QString()};
-
-    // filters.dat has kept one format in every build, so there is nothing to upgrade.
-    qint16 none = 0;
-    loadfilters(none);
-    m_options->loadprocs();
-    const StartupRules::CommandLineOptions options =
-        StartupRules::get_commandlineoptions(m_app.commandLine());
-    st.DeveloperMode = options.developerMode;
-    st.LaunchedAtStartup = options.launchedAtStartup;
-
-    // The tray icon comes back when the panel restarts, except in developer mode.
-    m_app.trayIcon().setReaddWhenTrayReturns(!st.DeveloperMode);
-    if (st.DeveloperMode)
-        setWindowTitle(windowTitle() + QStringLiteral(" (developer mode)"));
-
+void frmMain::markOptionsSaved()
+{
     m_ui->command_APPLY->setEnabled(false);
-
-    m_scheduler->setIntervalOverride(s.config.checkSecondsOverride());
-    if (st.settings.StartupWaitEnabled && st.LaunchedAtStartup)
-        m_scheduler->startWait();
-    else
-        m_scheduler->startChecking();
-    return end;
 }
 
 void frmMain::unload()
@@ -315,8 +220,6 @@ void frmMain::unload()
     m_unloading = true;
     m_scheduler->stop();
     tray().TmrAni().stop();
-    if (!m_trayIconAbsent)
-        m_app.trayIcon().remove();
     hide();
     // A check waiting for the site runs inside this window's timer handlers and must return
     // through them before the window goes.
@@ -358,7 +261,7 @@ void frmMain::bringForward()
 
 void frmMain::showNoTrayWindow()
 {
-    debug_console(TrayIcon::noTrayText());
+    services().log->debug_console(TrayIcon::noTrayText());
     showOptions();
 }
 
@@ -370,7 +273,7 @@ void frmMain::closeEvent(QCloseEvent *event)
     }
     // Closing the window only hides it; "Exit" in the tray menu ends the program.
     event->ignore();
-    if (optionsDirty()) {
+    if (m_ui->command_APPLY->isEnabled()) {
         const QString answer = WindowHelpers::AskYesNo(
             *services().dialogs, this, QStringLiteral("Save Changes?"),
             QStringLiteral("You have unsaved changes. Would you like to save them now? "));
@@ -395,44 +298,14 @@ void frmMain::changeEvent(QEvent *event)
     }
 }
 
-void frmMain::SaveOptions(bool hide)
-{
-    m_options->SaveOptions(hide);
-}
-
-void frmMain::cancelOptions()
-{
-    m_options->cancel();
-}
-
 void frmMain::setOptionsDirty()
 {
     m_ui->command_APPLY->setEnabled(true);
 }
 
-bool frmMain::optionsDirty() const
-{
-    return m_ui->command_APPLY->isEnabled();
-}
-
-void frmMain::updateUsernameCaption()
-{
-    m_options->updateUsernameCaption();
-}
-
 void frmMain::checkfeed()
 {
     m_feedCheck->checkfeed();
-}
-
-void frmMain::seticonnonew()
-{
-    tray().seticonnonew();
-}
-
-void frmMain::debug_console(const QString &message)
-{
-    services().log->debug_console(message);
 }
 
 void frmMain::checkanimation(const QString &word)
@@ -474,121 +347,6 @@ void frmMain::setIntervalControlsPaused(bool paused)
     // A pending edit of the interval is dropped by a pause.
     if (paused)
         m_options->showInterval();
-}
-
-void frmMain::applyFilterControls(bool filteringOn)
-{
-    m_ui->ListView1->setEnabled(filteringOn);
-    m_ui->Command1->setEnabled(filteringOn);
-    m_ui->Command2->setEnabled(filteringOn);
-}
-
-void frmMain::onCheckFilterToggled(bool checked)
-{
-    const FilterListOps::FilteringBox box =
-        FilterListOps::filteringBoxChanged(checked, state().Filters.count());
-    if (box.ticked != checked) {
-        const QSignalBlocker block(m_ui->check_filter);
-        m_ui->check_filter->setChecked(box.ticked);
-    }
-    applyFilterControls(box.controlsEnabled);
-    if (!box.message.isEmpty())
-        services().dialogs->message(this, AppInfo::Title, box.message, Dialogs::Information);
-    setOptionsDirty();
-}
-
-void frmMain::listadd(const QString &text, const QString &state, const QString &action,
-                      int position)
-{
-    auto *item = new QTreeWidgetItem({text, action});
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    // A description too long for its column is read whole here.
-    item->setToolTip(0, text);
-    item->setToolTip(1, text);
-    item->setCheckState(0, state == QLatin1String("Yes") ? Qt::Checked : Qt::Unchecked);
-    const QSignalBlocker block(m_ui->ListView1);
-    m_ui->ListView1->insertTopLevelItem(qBound(0, position, m_ui->ListView1->topLevelItemCount()),
-                                        item);
-    m_ui->ListView1->clearSelection();
-}
-
-void frmMain::loadfilters(qint16 &select)
-{
-    ProgramState &st = state();
-    Services &s = services();
-    debug_console(QStringLiteral("Loading filters..."));
-    const bool firstLoad = !m_filtersLoaded;
-    m_filtersLoaded = true;
-    st.Filters.clear();
-    m_ui->ListView1->clear();
-
-    bool found = false;
-    FilterFile::LimitsReport limits;
-    st.Filters =
-        FilterFile::read(s.config.programFile(QStringLiteral("filters.dat")), &found, &limits);
-    for (const QString &line : std::as_const(limits.dropped))
-        debug_console(line);
-    if (!limits.setAside.isEmpty())
-        m_app.reportBrokenFiles({limits.setAside});
-    if (!found) {
-        debug_console(QStringLiteral("No filters found. Aborting load."));
-        return;
-    }
-
-    // The start-up load takes the stored switch. Later loads follow a change of the list and
-    // keep the box as the user left it, so a change of the switch not applied yet is not
-    // undone by the reload (and ticking a row's box never ticks the switch); they only clear
-    // it when no active filter is left. Setting the box runs its handler, which enables or
-    // disables the list controls.
-    const bool wanted = firstLoad ? s.store->ReadSettingNumber(QStringLiteral("filterenabled")) != 0
-                                  : m_ui->check_filter->isChecked();
-    const bool filtering = wanted && st.Filters.CountActiveFilters() > 0;
-    if (m_ui->check_filter->isChecked() != filtering)
-        m_ui->check_filter->setChecked(filtering);
-    else
-        applyFilterControls(filtering);
-
-    for (int i = 1; i <= st.Filters.count(); ++i)
-        listadd(st.Filters.ffname(i),
-                st.Filters[i].Enabled ? QStringLiteral("Yes") : QStringLiteral("No"),
-                st.Filters[i].Action, i - 1);
-
-    if (select > 0) {
-        if (select > st.Filters.count())
-            select = qint16(st.Filters.count());
-        QTreeWidgetItem *row = m_ui->ListView1->topLevelItem(select - 1);
-        m_ui->ListView1->setCurrentItem(row);
-        row->setSelected(true);
-        m_ui->ListView1->scrollToItem(row);
-    }
-    debug_console(QStringLiteral("Filters successfully loaded."));
-}
-
-bool frmMain::savefilters()
-{
-    Services &s = services();
-    const QString path = s.config.programFile(QStringLiteral("filters.dat"));
-    QString error;
-    QString failed;
-    if (FilterFile::write(path, state().Filters, &error, &failed))
-        return true;
-    debug_console(QStringLiteral("Unable to save filters: ") + error);
-    s.dialogs->message(this, AppInfo::Title,
-                       QStringLiteral("Your filters could not be saved to %1: %2\nThe file "
-                                      "keeps what it held before.")
-                           .arg(failed, error),
-                       Dialogs::Critical);
-    return false;
-}
-
-void frmMain::showprofile()
-{
-    m_account->showProfile();
-}
-
-void frmMain::Toast(QString &text, const QString &tail)
-{
-    m_notify->Toast(text, tail);
 }
 
 void frmMain::highlightfilter(int slot)

@@ -43,50 +43,32 @@ public:
     explicit frmMain(PollwickApp &app, QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // The start-up sequence.
-    PollwickApp::LoadEnd load();
-    // Stops the timers, takes the tray icon out (when this load added one) and deletes the
-    // window once control is back in the event loop.
+    // Before the start-up sequence: placed in the middle of the screen, titled.
+    void prepareLoad();
+    // The title says so in developer mode.
+    void setDeveloperMode(bool on);
+    // Stops the timers and deletes the window once control is back in the event loop.
     void unload();
 
-    // Filters: the table from filters.dat into the list (select: the row to select afterwards,
-    // 0 for none; clamped to the last row, and the caller's variable gets the clamped value),
-    // and the table back into the file. "Filter Torrents?" is ticked when the switch is on and
-    // a filter is active: the start-up load takes the stored switch, later loads the box as it
-    // stands. savefilters tells the user when the file cannot be written; the file then keeps
-    // its old content.
-    void loadfilters(qint16 &select) override;
-    bool savefilters() override;
-    // Adds a row to ListView1 at position + 1: the description, its box ticked when state is
-    // "Yes", the action; leaves no row selected.
-    void listadd(const QString &text, const QString &state, const QString &action, int position);
     // The filter tab's buttons, row boxes, context menus and wizards.
     FilterListController &filterList() { return *m_filterList; }
     // The login dialog (info_username) and the About window (tray menu).
     AccountWindows &accountWindows() { return *m_account; }
-    // Creates the profile viewer if needed and shows it. No control calls it.
-    void showprofile();
 
     // One feed check now.
     void checkfeed() override;
-    // The acknowledgement of new torrents.
-    void seticonnonew();
-    void debug_console(const QString &message);
 
-    // New-torrent notification: the popup (text may come back shortened), and bringing up
-    // one filter of the list (the "Filter Info" window's "Show me this filter").
-    void Toast(QString &text, const QString &tail);
+    // Brings up one filter of the list (the "Filter Info" window's "Show me this filter").
     void highlightfilter(int slot);
+    // The check's outcome into the tray, the popup and the windows.
     NotifyController &notifyController() { return *m_notify; }
 
-    // Options page: saving (hide: minimise and hide afterwards), the Cancel action, and the
-    // Apply button's dirty state.
-    void SaveOptions(bool hide);
-    void cancelOptions();
+    // Options page: the Apply button's state.
     void setOptionsDirty() override;
-    bool optionsDirty() const;
-    // info_username from the stored user name.
-    void updateUsernameCaption();
+    void markOptionsSaved();
+    // FilterListHost: to the application, which tells the user.
+    void reportBrokenFiles(const QStringList &lines) override;
+    OptionsPage &options() { return *m_options; }
 
     // Window states: hidden (what minimising did: the window leaves the screen); shown
     // normally (tray "Options").
@@ -101,8 +83,6 @@ public:
     // The client height: 6105 twips, or 8710 with the debug log; wider when the font needs it.
     // The window stays inside the screen's work area.
     void applyWindowHeight();
-    // Moves the window inside the work area where it would leave it.
-    void keepOnScreen();
 
     PollwickApp &app() { return m_app; }
     ProgramState &state();
@@ -112,8 +92,6 @@ public:
     FeedCheck &feedCheck() { return *m_feedCheck; }
     Ui::frmMain &ui() { return *m_ui; }
     QMenu *mnuFile() const { return m_mnuFile; }
-    bool TrayIconAbsent() const { return m_trayIconAbsent; }
-    QString helpFile() const { return m_helpFile; }
 
     // FeedCheckHost, SchedulerHost and NotifyControllerHost.
     void checkanimation(const QString &word) override;
@@ -139,8 +117,8 @@ private:
     void buildMenu();
     void connectControls();
     void placeWindow();
-    void onCheckFilterToggled(bool checked);
-    void applyFilterControls(bool filteringOn);
+    // Moves the window inside the work area where it would leave it.
+    void keepOnScreen();
 
     // The options page's fourth tab, "Search Torrents ".
     static constexpr int SearchTab = 3;
@@ -156,11 +134,7 @@ private:
     std::unique_ptr<AccountWindows> m_account;
     std::unique_ptr<NoTrayPanel> m_noTray;
     QMenu *m_mnuFile = nullptr;
-    QString m_helpFile;
-    bool m_trayIconAbsent = false;
     bool m_unloading = false;
-    // loadfilters has run once in this window (the start-up load).
-    bool m_filtersLoaded = false;
     // The tab selected before the current one, where the fourth tab switches back to.
     int m_previousTab = 0;
 };

@@ -1,12 +1,15 @@
 #include "filters/FilterListController.h"
 
+#include "filters/FilterFile.h"
 #include "filters/FilterListHost.h"
 #include "filters/frmAddFilterWizard.h"
 #include "filters/frmEditFilterWizard.h"
 #include "model/ProgramState.h"
 #include "platform/AppInfo.h"
+#include "platform/DebugConsole.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
+#include "platform/SettingsStore.h"
 #include "search/SearchDatabaseProvider.h"
 
 #include <QCheckBox>
@@ -14,6 +17,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 
 namespace {
@@ -66,6 +70,9 @@ FilterListController::FilterListController(FilterListHost &host, QWidget &window
     connect(m_ui.Command2, &QPushButton::clicked, this, &FilterListController::Command2_Click);
     connect(m_ui.command_addfilter, &QPushButton::clicked, this, &FilterListController::addfilter);
     connect(list, &QTreeWidget::itemChanged, this, &FilterListController::onItemChanged);
+    // The filtering box reacts to code too (loadfilters sets it).
+    connect(m_ui.check_filter, &QCheckBox::toggled, this,
+            &FilterListController::onCheckFilterToggled);
     connect(list, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem *item, int) { onItemDoubleClicked(item); });
 }
@@ -109,9 +116,113 @@ int FilterListController::CurrentItem() const
 
 qint16 FilterListController::reload(qint16 select)
 {
-    m_host.savefilters();
-    m_host.loadfilters(select);
+    savefilters();
+    loadfilters(select);
     return select;
+}
+void FilterListController::applyFilterControls(bool filteringOn)
+{
+    m_ui.ListView1->setEnabled(filteringOn);
+    m_ui.Command1->setEnabled(filteringOn);
+    m_ui.Command2->setEnabled(filteringOn);
+}
+
+void FilterListController::onCheckFilterToggled(bool checked)
+{
+    const FilterListOps::FilteringBox box =
+        FilterListOps::filteringBoxChanged(checked, m_state.Filters.count());
+    if (box.ticked != checked) {
+        const QSignalBlocker block(m_ui.check_filter);
+        m_ui.check_filter->setChecked(box.ticked);
+    }
+    applyFilterControls(box.controlsEnabled);
+    if (!box.message.isEmpty())
+        m_services.dialogs->message(&m_window, AppInfo::Title, box.message, Dialogs::Information);
+    m_host.setOptionsDirty();
+}
+
+void FilterListController::listadd(const QString &text, const QString &state, const QString &action,
+                                   int position)
+{
+    auto *item = new QTreeWidgetItem({text, action});
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    // A description too long for its column is read whole here.
+    item->setToolTip(0, text);
+    item->setToolTip(1, text);
+    item->setCheckState(0, state == QLatin1String("Yes") ? Qt::Checked : Qt::Unchecked);
+    const QSignalBlocker block(m_ui.ListView1);
+    m_ui.ListView1->insertTopLevelItem(qBound(0, position, m_ui.ListView1->topLevelItemCount()),
+                                       item);
+    m_ui.ListView1->clearSelection();
+}
+
+void FilterListController::loadfilters(qint16 &select)
+{
+    ProgramState &st = m_state;
+    Services &s = m_services;
+    m_services.log->debug_console(QStringLiteral("Loading filters..."));
+    const bool firstLoad = !m_filtersLoaded;
+    m_filtersLoaded = true;
+    st.Filters.clear();
+    m_ui.ListView1->clear();
+
+    bool found = false;
+    FilterFile::LimitsReport limits;
+    st.Filters =
+        FilterFile::read(s.config.programFile(QStringLiteral("filters.dat")), &found, &limits);
+    for (const QString &line : std::as_const(limits.dropped))
+        m_services.log->debug_console(line);
+    if (!limits.setAside.isEmpty())
+        m_host.reportBrokenFiles({limits.setAside});
+    if (!found) {
+        m_services.log->debug_console(QStringLiteral("No filters found. Aborting load."));
+        return;
+    }
+
+    // The start-up load takes the stored switch. Later loads follow a change of the list and
+    // keep the box as the user left it, so a change of the switch not applied yet is not
+    // undone by the reload (and ticking a row's box never ticks the switch); they only clear
+    // it when no active filter is left. Setting the box runs its handler, which enables or
+    // disables the list controls.
+    const bool wanted = firstLoad ? s.store->ReadSettingNumber(QStringLiteral("filterenabled")) != 0
+                                  : m_ui.check_filter->isChecked();
+    const bool filtering = wanted && st.Filters.CountActiveFilters() > 0;
+    if (m_ui.check_filter->isChecked() != filtering)
+        m_ui.check_filter->setChecked(filtering);
+    else
+        applyFilterControls(filtering);
+
+    for (int i = 1; i <= st.Filters.count(); ++i)
+        listadd(st.Filters.ffname(i),
+                st.Filters[i].Enabled ? QStringLiteral("Yes") : QStringLiteral("No"),
+                st.Filters[i].Action, i - 1);
+
+    if (select > 0) {
+        if (select > st.Filters.count())
+            select = qint16(st.Filters.count());
+        QTreeWidgetItem *row = m_ui.ListView1->topLevelItem(select - 1);
+        m_ui.ListView1->setCurrentItem(row);
+        row->setSelected(true);
+        m_ui.ListView1->scrollToItem(row);
+    }
+    m_services.log->debug_console(QStringLiteral("Filters successfully loaded."));
+}
+
+bool FilterListController::savefilters()
+{
+    Services &s = m_services;
+    const QString path = s.config.programFile(QStringLiteral("filters.dat"));
+    QString error;
+    QString failed;
+    if (FilterFile::write(path, m_state.Filters, &error, &failed))
+        return true;
+    m_services.log->debug_console(QStringLiteral("Unable to save filters: ") + error);
+    s.dialogs->message(&m_window, AppInfo::Title,
+                       QStringLiteral("Your filters could not be saved to %1: %2\nThe file "
+                                      "keeps what it held before.")
+                           .arg(failed, error),
+                       Dialogs::Critical);
+    return false;
 }
 
 void FilterListController::apply(const FilterListOps::Outcome &outcome)

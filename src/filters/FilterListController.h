@@ -23,8 +23,9 @@ struct Services;
 // The filter tab of the main window: "Move Up", "Move Down" and "Add New", the check box of
 // each row, the context menus of the list (mnuList on a row, mnuList2 on an empty list),
 // double-click editing, and the two filter wizards. Every change goes through the filter table
-// (FilterListOps) and then the window's cycle: savefilters, then loadfilters with the row to
-// select afterwards. Owned by the main window.
+// (FilterListOps) and then the cycle: savefilters, then loadfilters with the row to select
+// afterwards. The filtering box ("Filter Torrents?") enables the list's controls. Owned by the
+// main window.
 class FilterListController : public QObject
 {
     Q_OBJECT
@@ -45,6 +46,18 @@ public:
                          Services &services, ProgramState &state,
                          SearchDatabaseProvider &databases);
     ~FilterListController() override;
+
+    // Filters: the table from filters.dat into the list (select: the row to select afterwards,
+    // 0 for none; clamped to the last row, and the caller's variable gets the clamped value),
+    // and the table back into the file. "Filter Torrents?" is ticked when the switch is on and
+    // a filter is active: the first load takes the stored switch, later loads the box as it
+    // stands. savefilters tells the user when the file cannot be written; the file then keeps
+    // its old content.
+    void loadfilters(qint16 &select);
+    bool savefilters();
+    // Adds a row to ListView1 at position + 1: the description, its box ticked when state is
+    // "Yes", the action; leaves no row selected.
+    void listadd(const QString &text, const QString &state, const QString &action, int position);
 
     // The list operations on a slot (row k of the list shows slot k, counting from 1).
     void listrem(int slot);
@@ -80,6 +93,8 @@ protected:
 
 private:
     void buildMenus();
+    void onCheckFilterToggled(bool checked);
+    void applyFilterControls(bool filteringOn);
     void moveClick(const QString &direction);
     void apply(const FilterListOps::Outcome &outcome);
     // savefilters, then loadfilters(select); the file and the table agree afterwards, also
@@ -116,5 +131,7 @@ private:
     QPersistentModelIndex m_currentItem;
     QPersistentModelIndex m_pressedItem;
     int m_menuSlot = 0;
+    // loadfilters has run once (the start-up load).
+    bool m_filtersLoaded = false;
     QPointer<FilterWizardWindow> m_wizard;
 };

@@ -1,17 +1,14 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QStringList>
 
-// What the filter list needs from the main window around it: every change of the table is
-// saved to filters.dat and the list is loaded again from the file.
+// What the filter list needs from the program around it: a change of the filtering box is a
+// pending change of the options page, and files found broken on loading are reported.
 class FilterListHost
 {
 public:
     virtual ~FilterListHost() = default;
-    // The table into filters.dat; tells the user and returns false when the file cannot be
-    // written (it then keeps its old content).
-    virtual bool savefilters() = 0;
-    // The table from filters.dat into the list, with the row to select afterwards (0 for
-    // none); select receives the row clamped to the last one.
-    virtual void loadfilters(qint16 &select) = 0;
+    virtual void setOptionsDirty() = 0;
+    // Files set aside as broken while loading; the user is told.
+    virtual void reportBrokenFiles(const QStringList &lines) = 0;
 };

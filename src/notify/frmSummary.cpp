@@ -9,6 +9,7 @@
 #include "platform/Shell.h"
 #include "platform/WindowHelpers.h"
 #include "platform/WindowPlacement.h"
+#include "platform/WindowSizeStore.h"
 #include "ui_frmSummary.h"
 
 #include <QCloseEvent>
@@ -317,30 +318,14 @@ void frmSummary::onResizeTick()
 
 void frmSummary::restoreSize()
 {
-    const ScreenMetrics &screen = *m_services.screen;
-    const qint16 width = m_services.store->ReadSettingNumber(QStringLiteral("summary_width"));
-    const qint16 height = m_services.store->ReadSettingNumber(QStringLiteral("summary_height"));
-    QSize size = this->size();
-    if (width >= 1)
-        size.setWidth(WindowHelpers::TwipsToPixelsX(screen, width));
-    if (height >= 1)
-        size.setHeight(WindowHelpers::TwipsToPixelsY(screen, height));
-    resize(size.expandedTo(minimumSize()));
+    resize(WindowSizeStore::restored(*m_services.store, *m_services.screen,
+                                     QStringLiteral("summary"), size())
+               .expandedTo(minimumSize()));
 }
 
 void frmSummary::saveSize()
 {
-    const ScreenMetrics &screen = *m_services.screen;
-    // Stored numbers are 16-bit: a window wider than that many twips keeps the largest value
-    // rather than wrapping round to a negative size that would never be restored.
-    const auto twips = [](double value) {
-        return qint16(std::clamp<long>(std::lround(value), 1, std::numeric_limits<qint16>::max()));
-    };
-    SettingsStore::Batch batch(*m_services.store);
-    m_services.store->WriteSettingNumber(QStringLiteral("summary_width"),
-                                         twips(WindowHelpers::PixelsToTwipsX(screen, width())));
-    m_services.store->WriteSettingNumber(QStringLiteral("summary_height"),
-                                         twips(WindowHelpers::PixelsToTwipsY(screen, height())));
+    WindowSizeStore::save(*m_services.store, *m_services.screen, QStringLiteral("summary"), size());
 }
 
 void frmSummary::closeEvent(QCloseEvent *event)

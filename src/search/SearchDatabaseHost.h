@@ -1,12 +1,14 @@
 #pragma once
 
+#include "search/SearchReply.h"
+
 #include <memory>
 
-class QWidget;
 class SearchDatabase;
 
 // What the search database procedures need from the search window: its busy panels, the
-// result list, closing, and the window that owns their message boxes.
+// result list, closing, and the questions and messages a failure brings (the window shows
+// them; the procedures only say what happened).
 class SearchDatabaseHost
 {
 public:
@@ -21,5 +23,10 @@ public:
     virtual void databaseLoaded(std::shared_ptr<const SearchDatabase> database) = 0;
     // The procedures are done with the window: it closes.
     virtual void closeWindow() = 0;
-    virtual QWidget *dialogParent() = 0;
+    // A download failed: true when the user asks to try again.
+    virtual bool retryDownload(SearchReply::Kind kind, SearchReply::Failure why) = 0;
+    // torrents.db could not be written (the old copy stays).
+    virtual void databaseNotWritten() = 0;
+    // torrents.db could not be read: true when the user asks for a new copy.
+    virtual bool retryUnreadableDatabase() = 0;
 };

@@ -3,10 +3,8 @@
 #include "feed/TorrentDb.h"
 #include "model/ProgramState.h"
 #include "platform/AppConfig.h"
-#include "platform/AppInfo.h"
 #include "platform/Clock.h"
 #include "platform/DebugConsole.h"
-#include "platform/Dialogs.h"
 #include "platform/HttpTransfer.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
@@ -111,18 +109,44 @@ void SearchDatabaseUpdater::loadOldCopyOrClose()
         close();
 }
 
-SearchDatabaseUpdater::Next
-SearchDatabaseUpdater::downloadFailed(int attempt, SearchReply::Kind kind, SearchReply::Failure why)
+SearchDatabaseUpdater::Fetched SearchDatabaseUpdater::fetch(SearchReply::Kind kind,
+                                                            const QString &address, QString &reply)
 {
-    m_host.downloading(false);
-    if (m_transfer.sentElsewhere())
-        m_services.log->debug_console(m_transfer.ResponseInfo());
-    if (attempt == 1 && SearchReply::silentRetryOnFirstAttempt(kind, why))
-        return Next::Retry;
-    const bool retry =
-        m_services.dialogs->askRetryCancel(m_host.dialogParent(), SearchReply::title(kind),
-                                           SearchReply::message(kind, why), Dialogs::Critical);
-    return retry ? Next::Retry : Next::Stop;
+    QPointer<SearchDatabaseUpdater> self(this);
+    for (int attempt = 1;; ++attempt) {
+        if (m_searchClosing) {
+            close();
+            return Fetched::Over;
+        }
+        m_host.downloading(true);
+        bool tooLarge = false;
+        reply = FetchUrlText(address, m_transfer, ReplyLimitBytes, &tooLarge);
+        if (!self)
+            return Fetched::Over;
+        if (m_searchClosing) {
+            close();
+            return Fetched::Over;
+        }
+        SearchReply::Failure failure =
+            SearchReply::classify(reply, m_transfer.GetHeader(), tooLarge);
+        // Update rows that hold no line break cannot be read.
+        if (kind == SearchReply::Kind::Update && failure == SearchReply::Failure::None) {
+            const QString rows = SearchReply::rowsOf(reply);
+            if (!rows.isEmpty() && !rows.contains(CrLf))
+                failure = SearchReply::Failure::Empty;
+        }
+        if (failure == SearchReply::Failure::None)
+            return Fetched::Reply;
+        m_host.downloading(false);
+        if (m_transfer.sentElsewhere())
+            m_services.log->debug_console(m_transfer.ResponseInfo());
+        if (attempt == 1 && SearchReply::silentRetryOnFirstAttempt(kind, failure))
+            continue;
+        if (!m_host.retryDownload(kind, failure)) {
+            m_downloadRunning = false;
+            return Fetched::Stopped;
+        }
+    }
 }
 
 bool SearchDatabaseUpdater::waitForTorrentDb()
@@ -151,8 +175,7 @@ void SearchDatabaseUpdater::writeFailed(const QString &error)
 {
     m_host.downloading(false);
     m_services.log->debug_console(QStringLiteral("Unable to write torrents.db: ") + error);
-    m_services.dialogs->message(m_host.dialogParent(), AppInfo::Title,
-                                SearchReply::writeFailedText(), Dialogs::Critical);
+    m_host.databaseNotWritten();
     loadOldCopyOrClose();
 }
 
@@ -166,47 +189,34 @@ void SearchDatabaseUpdater::do_create()
             self->m_downloadRunning = false;
     });
     const Settings &settings = m_state.settings;
-    for (int attempt = 1;; ++attempt) {
-        if (m_searchClosing)
-            return close();
-        m_host.downloading(true);
-        bool tooLarge = false;
-        const QString reply = FetchUrlText(
-            SearchReply::createAddress(SiteBaseUrl(), settings.SiteUserName, settings.SitePassword),
-            m_transfer, ReplyLimitBytes, &tooLarge);
-        if (!self)
-            return;
-        if (m_searchClosing)
-            return close();
-        const SearchReply::Failure failure =
-            SearchReply::classify(reply, m_transfer.GetHeader(), tooLarge);
-        if (failure != SearchReply::Failure::None) {
-            if (downloadFailed(attempt, SearchReply::Kind::Create, failure) == Next::Retry)
-                continue;
-            m_downloadRunning = false;
-            return loadOldCopyOrClose();
-        }
-
-        const QByteArray rows = ToAnsi(SearchReply::wholeRowsOf(reply));
-        if (!waitForTorrentDb())
-            return;
-        m_state.TorrentDbBusy = true;
-        QString error;
-        const bool written = ReplaceFileAtomically(databasePath(), rows, &error);
-        m_state.TorrentDbBusy = false;
-        m_downloadRunning = false;
-        if (!written)
-            return writeFailed(error);
-        {
-            SettingsStore::Batch batch(*m_services.store);
-            m_services.store->WriteSettingText(QStringLiteral("search_created"), now());
-            m_services.store->WriteSettingText(QStringLiteral("search_updated"), now());
-        }
-        m_host.downloading(false);
-        if (m_searchClosing)
-            return close();
-        return read_db(true);
+    QString reply;
+    const Fetched fetched = fetch(
+        SearchReply::Kind::Create,
+        SearchReply::createAddress(SiteBaseUrl(), settings.SiteUserName, settings.SitePassword),
+        reply);
+    if (fetched == Fetched::Stopped)
+        return loadOldCopyOrClose();
+    if (fetched == Fetched::Over)
+        return;
+    const QByteArray rows = ToAnsi(SearchReply::wholeRowsOf(reply));
+    if (!waitForTorrentDb())
+        return;
+    m_state.TorrentDbBusy = true;
+    QString error;
+    const bool written = ReplaceFileAtomically(databasePath(), rows, &error);
+    m_state.TorrentDbBusy = false;
+    m_downloadRunning = false;
+    if (!written)
+        return writeFailed(error);
+    {
+        SettingsStore::Batch batch(*m_services.store);
+        m_services.store->WriteSettingText(QStringLiteral("search_created"), now());
+        m_services.store->WriteSettingText(QStringLiteral("search_updated"), now());
     }
+    m_host.downloading(false);
+    if (m_searchClosing)
+        return close();
+    return read_db(true);
 }
 
 void SearchDatabaseUpdater::do_update()
@@ -226,59 +236,42 @@ void SearchDatabaseUpdater::do_update()
             self->m_downloadRunning = false;
     });
     const Settings &settings = m_state.settings;
-    for (int attempt = 1;; ++attempt) {
-        if (m_searchClosing)
-            return close();
-        m_host.downloading(true);
-        bool tooLarge = false;
-        const QString reply =
-            FetchUrlText(SearchReply::updateAddress(SiteBaseUrl(), settings.SiteUserName,
-                                                    settings.SitePassword, newestText.trimmed()),
-                         m_transfer, ReplyLimitBytes, &tooLarge);
-        if (!self)
+    QString reply;
+    const Fetched fetched =
+        fetch(SearchReply::Kind::Update,
+              SearchReply::updateAddress(SiteBaseUrl(), settings.SiteUserName,
+                                         settings.SitePassword, newestText.trimmed()),
+              reply);
+    if (fetched == Fetched::Stopped)
+        return read_db(false);
+    if (fetched == Fetched::Over)
+        return;
+    const QString rows = SearchReply::rowsOf(reply);
+    const QList<TorrentDb::PendingLine> lines = updateLines(rows);
+    if (!lines.isEmpty()) {
+        if (!waitForTorrentDb())
             return;
-        if (m_searchClosing)
-            return close();
-        SearchReply::Failure failure =
-            SearchReply::classify(reply, m_transfer.GetHeader(), tooLarge);
-        const QString rows = SearchReply::rowsOf(reply);
-        // Rows that hold no line break cannot be read.
-        if (failure == SearchReply::Failure::None && !rows.isEmpty() && !rows.contains(CrLf))
-            failure = SearchReply::Failure::Empty;
-        if (failure != SearchReply::Failure::None) {
-            if (downloadFailed(attempt, SearchReply::Kind::Update, failure) == Next::Retry)
-                continue;
+        // A feed check may have appended rows while the request ran: only rows newer than
+        // what the file holds now go in, so none is written twice.
+        const qint64 storedNow = SearchSchedule::numberOrZero(
+            m_services.store->ReadSettingText(QStringLiteral("search_newest")));
+        const TorrentDb::AppendResult appended =
+            TorrentDb::appendNewer(m_state, databasePath(), std::max(newest, storedNow), lines);
+        if (appended.status == TorrentDb::AppendStatus::Failed) {
             m_downloadRunning = false;
+            m_host.downloading(false);
+            m_services.log->debug_console(QStringLiteral("Unable to write torrents.db: ") +
+                                          appended.error);
+            m_host.databaseNotWritten();
             return read_db(false);
         }
-
-        const QList<TorrentDb::PendingLine> lines = updateLines(rows);
-        if (!lines.isEmpty()) {
-            if (!waitForTorrentDb())
-                return;
-            // A feed check may have appended rows while the request ran: only rows newer than
-            // what the file holds now go in, so none is written twice.
-            const qint64 storedNow = SearchSchedule::numberOrZero(
-                m_services.store->ReadSettingText(QStringLiteral("search_newest")));
-            const TorrentDb::AppendResult appended =
-                TorrentDb::appendNewer(m_state, databasePath(), std::max(newest, storedNow), lines);
-            if (appended.status == TorrentDb::AppendStatus::Failed) {
-                m_downloadRunning = false;
-                m_host.downloading(false);
-                m_services.log->debug_console(QStringLiteral("Unable to write torrents.db: ") +
-                                              appended.error);
-                m_services.dialogs->message(m_host.dialogParent(), AppInfo::Title,
-                                            SearchReply::writeFailedText(), Dialogs::Critical);
-                return read_db(false);
-            }
-        }
-        m_downloadRunning = false;
-        m_services.store->WriteSettingText(QStringLiteral("search_updated"), now());
-        m_host.downloading(false);
-        if (m_searchClosing)
-            return close();
-        return read_db(true);
     }
+    m_downloadRunning = false;
+    m_services.store->WriteSettingText(QStringLiteral("search_updated"), now());
+    m_host.downloading(false);
+    if (m_searchClosing)
+        return close();
+    return read_db(true);
 }
 
 void SearchDatabaseUpdater::read_db(bool storeNewest)
@@ -303,10 +296,7 @@ void SearchDatabaseUpdater::read_db(bool storeNewest)
                                           loaded.error);
         m_host.loading(false);
         m_host.databaseLoaded(nullptr);
-        const bool retry = m_services.dialogs->askRetryCancel(
-            m_host.dialogParent(), SearchReply::loadFailedTitle(), SearchReply::loadFailedText(),
-            Dialogs::Critical);
-        if (retry)
+        if (m_host.retryUnreadableDatabase())
             do_create();
         else
             close();

@@ -55,13 +55,16 @@ public:
     QString databasePath() const;
 
 private:
-    // What a failed download's box decided.
-    enum class Next
+    // How a download ended.
+    enum class Fetched
     {
-        Retry,
-        Stop,
+        Reply,   // a usable reply
+        Stopped, // failed, and the user did not try again
+        Over,    // the window closed meanwhile (or this object went)
     };
-    Next downloadFailed(int attempt, SearchReply::Kind kind, SearchReply::Failure failure);
+    // Requests address until a usable reply comes, a failure is not tried again, or the
+    // window closes. The first failure of some kinds is tried again without asking.
+    Fetched fetch(SearchReply::Kind kind, const QString &address, QString &reply);
     // Lets events run until TorrentDbBusy is clear (a short timer, no spin); false when this
     // object was destroyed meanwhile.
     bool waitForTorrentDb();

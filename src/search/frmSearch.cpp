@@ -3,6 +3,8 @@
 #include "download/DownloadRequest.h"
 #include "download/frmDownload.h"
 #include "model/ProgramState.h"
+#include "platform/AppInfo.h"
+#include "platform/Dialogs.h"
 #include "platform/HttpTransfer.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Services.h"
@@ -10,6 +12,7 @@
 #include "platform/Shell.h"
 #include "platform/TextUtils.h"
 #include "platform/WindowHelpers.h"
+#include "platform/WindowSizeStore.h"
 #include "search/SearchDatabase.h"
 #include "search/SearchDatabaseProvider.h"
 #include "search/SearchDatabaseUpdater.h"
@@ -264,6 +267,24 @@ void frmSearch::closeWindow()
     close();
 }
 
+bool frmSearch::retryDownload(SearchReply::Kind kind, SearchReply::Failure why)
+{
+    return m_services.dialogs->askRetryCancel(this, SearchReply::title(kind),
+                                              SearchReply::message(kind, why), Dialogs::Critical);
+}
+
+void frmSearch::databaseNotWritten()
+{
+    m_services.dialogs->message(this, AppInfo::Title, SearchReply::writeFailedText(),
+                                Dialogs::Critical);
+}
+
+bool frmSearch::retryUnreadableDatabase()
+{
+    return m_services.dialogs->askRetryCancel(this, SearchReply::loadFailedTitle(),
+                                              SearchReply::loadFailedText(), Dialogs::Critical);
+}
+
 // Searching -----------------------------------------------------------------------------------
 
 void frmSearch::search(bool forced)
@@ -468,14 +489,8 @@ void frmSearch::fitCategoryBox()
 void frmSearch::restoreSize()
 {
     const ScreenMetrics &screen = *m_services.screen;
-    const qint16 storedWidth = m_services.store->ReadSettingNumber(QStringLiteral("search_width"));
-    const qint16 storedHeight =
-        m_services.store->ReadSettingNumber(QStringLiteral("search_height"));
-    QSize size = this->size();
-    if (storedWidth >= 1)
-        size.setWidth(WindowHelpers::TwipsToPixelsX(screen, storedWidth));
-    if (storedHeight >= 1)
-        size.setHeight(WindowHelpers::TwipsToPixelsY(screen, storedHeight));
+    const QSize size = WindowSizeStore::restored(*m_services.store, screen,
+                                                 QStringLiteral("search"), this->size());
     // Never larger than the work area, and centred on it, so the whole window stays reachable.
     const QRect work = screen.workArea();
     const int caption = WindowHelpers::CaptionHeight(this);
@@ -486,15 +501,7 @@ void frmSearch::restoreSize()
 
 void frmSearch::saveSize()
 {
-    const ScreenMetrics &screen = *m_services.screen;
-    const auto twips = [](double value) {
-        return qint16(std::clamp<long>(std::lround(value), 1, std::numeric_limits<qint16>::max()));
-    };
-    SettingsStore::Batch batch(*m_services.store);
-    m_services.store->WriteSettingNumber(QStringLiteral("search_width"),
-                                         twips(WindowHelpers::PixelsToTwipsX(screen, width())));
-    m_services.store->WriteSettingNumber(QStringLiteral("search_height"),
-                                         twips(WindowHelpers::PixelsToTwipsY(screen, height())));
+    WindowSizeStore::save(*m_services.store, *m_services.screen, QStringLiteral("search"), size());
 }
 
 void frmSearch::closeEvent(QCloseEvent *event)

@@ -87,7 +87,9 @@ public:
     void clearResults() override;
     void databaseLoaded(std::shared_ptr<const SearchDatabase> database) override;
     void closeWindow() override;
-    QWidget *dialogParent() override { return this; }
+    bool retryDownload(SearchReply::Kind kind, SearchReply::Failure why) override;
+    void databaseNotWritten() override;
+    bool retryUnreadableDatabase() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -44,7 +44,8 @@ private slots:
         QCOMPARE(r.hasCategoryLine, !r.categories.isEmpty() || r.failure == FeedFailure::Error8);
     }
 
-    // Fields past the sixth are ignored; missing ones stay empty, a missing category reads n/a.
+    // Fields past the sixth are ignored; missing ones stay empty, a missing or empty category
+    // reads n/a.
     void rowFields_data()
     {
         QTest::addColumn<QString>("line");
@@ -52,6 +53,9 @@ private slots:
         QTest::newRow("all six") << "5\t100\tMusic\tx\tA.B.C\tf.torrent"
                                  << QStringList{"5", "100", "Music", "A B C", "f.torrent"};
         QTest::newRow("two fields") << "5\t100" << QStringList{"5", "100", "n/a", "", ""};
+        // An empty field holds its place: the name and file name stay where they are.
+        QTest::newRow("empty category") << "5\t100\t\tx\tA.B\tf.torrent"
+                                        << QStringList{"5", "100", "n/a", "A B", "f.torrent"};
         QTest::newRow("seven fields")
             << "5\t100\tMusic\tx\tName\tf\textra" << QStringList{"5", "100", "Music", "Name", "f"};
     }

@@ -360,10 +360,10 @@ private slots:
         m->app->start();
         frmMain *w = m->window();
         for (int i = 0; i < 300; ++i)
-            w->debug_console(QStringLiteral("line %1").arg(i));
+            m->env.services.log->debug_console(QStringLiteral("line %1").arg(i));
         const QString longLine =
             "Failed: " + QString("a long line of the debug log that goes on ").repeated(2);
-        w->debug_console(longLine);
+        m->env.services.log->debug_console(longLine);
         auto *log = m->control<QListWidget>("List1");
         QTRY_COMPARE(log->count(), m->env.log->lines().size()); // filled while hidden
         m->control<QAction>("mnuOptions")->trigger();

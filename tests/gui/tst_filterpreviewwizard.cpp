@@ -417,7 +417,7 @@ private slots:
         // The first check fills torrents.db with every row of the site.
         QCOMPARE(t.start(), PollwickApp::LoadEnd::NormalStart);
         QCOMPARE(ReadTextFile(t.env->file("torrents.db")).count("\r\n"), rows);
-        t.main()->seticonnonew();
+        t.app->seticonnonew();
         QVERIFY(t.state().results.isEmpty());
         store.WriteSettingText("lastparsed", below);
         const int requests = int(t.site->requests().size());

@@ -310,9 +310,9 @@ private slots:
         QCOMPARE(m->app->start(), PollwickApp::LoadEnd::NormalStart);
         m->state().Filters.append(FilterTable::parse("110linux\r\n*\r\n")[1]);
         m->state().Filters.swap(1, 2);
-        QVERIFY(m->window()->savefilters());
+        QVERIFY(controller().savefilters());
         qint16 none = 0;
-        m->window()->loadfilters(none);
+        controller().loadfilters(none);
         m->window()->showOptions();
         m->control<QTabWidget>("SSTab1")->setCurrentIndex(2);
         clickRow(2);

@@ -1,6 +1,7 @@
 #include "core/CheckScheduler.h"
 #include "core/TrayIconState.h"
 #include "FileRewriteCounter.h"
+#include "filters/FilterListController.h"
 #include "MainWindowHarness.h"
 
 #include <QLockFile>
@@ -208,12 +209,16 @@ private slots:
         startShown();
         FileRewriteCounter rewrites(m->env.services.config.settingsPath());
         QVERIFY(rewrites.isValid());
+        // The box shown again must not take back the other pending change.
+        const bool sound = m->state().settings.PlaySound == 1;
+        WidgetFinder::clickOption(box("sound_check"));
         type(edit("text_timetocheck"), "soon");
         QTest::mouseClick(button("command_APPLY"), Qt::LeftButton);
         const auto shown = m->env.dialogs.take();
         QCOMPARE(shown.text, QStringLiteral("Please enter time in minutes "));
         QCOMPARE(shown.icon, Dialogs::Information);
         QCOMPARE(edit("text_timetocheck")->text(), QStringLiteral("10"));
+        QVERIFY(button("command_APPLY")->isEnabled());
         const QString folder = edit("text_torrentpath")->text();
         type(edit("text_torrentpath"), "/nowhere/");
         QTest::mouseClick(button("command_APPLY"), Qt::LeftButton);
@@ -227,6 +232,7 @@ private slots:
         // The interval, every option and the user details are one rewrite of the file.
         QCOMPARE(rewrites.count(), 1);
         QCOMPARE(m->env.store->ReadSettingNumber("interval"), qint16(150));
+        QCOMPARE(m->env.store->ReadSettingNumber("playsound") != 0, !sound);
         QCOMPARE(label("info_timetocheck")->text(), QStringLiteral("Next check in 02m 30s"));
     }
 
@@ -460,7 +466,7 @@ private slots:
         auto *list = m->control<QListWidget>("List1");
         QTRY_COMPARE(list->count(), m->env.log->lines().size());
         for (int i = list->count(); i < 2001; ++i)
-            m->window()->debug_console(QStringLiteral("line %1").arg(i));
+            m->env.services.log->debug_console(QStringLiteral("line %1").arg(i));
         // The list follows the log once control is back in the event loop.
         QTRY_COMPARE(list->count(), 2);
         QCOMPARE(list->item(0)->text(),
@@ -501,16 +507,16 @@ private slots:
         QVERIFY(box("check_filter")->isChecked() && list->isEnabled());
         QVERIFY(!button("command_APPLY")->isEnabled());
         qint16 select = 7;
-        m->window()->loadfilters(select);
+        m->window()->filterList().loadfilters(select);
         QCOMPARE(select, qint16(5));
         QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem *>{list->topLevelItem(4)});
         select = 2;
-        m->window()->loadfilters(select);
+        m->window()->filterList().loadfilters(select);
         QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem *>{list->topLevelItem(1)});
 
         QVERIFY(ReplaceTextFileAtomically(m->env.file("filters.dat"), "010x\r\n*\r\n"));
         select = 0;
-        m->window()->loadfilters(select);
+        m->window()->filterList().loadfilters(select);
         QVERIFY(!box("check_filter")->isChecked() && !list->isEnabled());
         m->state().Filters.clear(); // with no filters at all the box cannot be ticked
         WidgetFinder::clickOption(box("check_filter"));

@@ -1,3 +1,4 @@
+#include "core/OptionsPage.h"
 #include "core/TrayIcon.h"
 #include "NotificationServer.h"
 #include "notify/AlertStyle.h"
@@ -116,11 +117,11 @@ private slots:
         const auto *model = qobject_cast<QStandardItemModel *>(combo->model());
         QCOMPARE(model->item(1)->isEnabled(), !platform.startsWith("wayland"));
         QCOMPARE(combo->currentIndex(), shown);
-        t->main()->SaveOptions(false);
+        t->main()->options().SaveOptions(false);
         const qint16 kept = stored >= 0 && stored <= 2 ? qint16(stored) : 0;
         QCOMPARE(t->env->store->ReadSettingNumber("notifystyle"), kept);
         combo->setCurrentIndex(2);
-        t->main()->SaveOptions(true);
+        t->main()->options().SaveOptions(true);
         QCOMPARE(t->env->store->ReadSettingNumber("notifystyle"), qint16(2));
     }
 

@@ -1,5 +1,6 @@
 #include "core/TrayIconState.h"
 #include "notify/AlertStage.h"
+#include "notify/NotifyController.h"
 #include "NotifyTestApp.h"
 #include "platform/WindowHelpers.h"
 
@@ -110,8 +111,8 @@ private slots:
         const QString name = "A Very Long Torrent Name With Many Words In It That Goes On And On "
                              "Well Past The Popup Width 2008 DVDRip XviD";
         QString first = name, second = "3";
-        t->main()->Toast(first, AlertStage::SingleTail);
-        t->main()->Toast(second, AlertStage::SeveralTail);
+        t->main()->notifyController().Toast(first, AlertStage::SingleTail);
+        t->main()->notifyController().Toast(second, AlertStage::SeveralTail);
         QPointer<FrmVSPopUp> shown = t->popup();
         QVERIFY(first.endsWith("...") && name.startsWith(first.chopped(3)));
         const QFontMetrics metrics(WindowHelpers::LabelFont());
@@ -152,7 +153,7 @@ private slots:
             t->env->store->RegDeleteValueName(SettingsStore::HKEY_CURRENT_USER,
                                               SettingsStore::ProgramKey(), "playsound");
         QString name = "Quiet";
-        t->main()->Toast(name, AlertStage::SingleTail);
+        t->main()->notifyController().Toast(name, AlertStage::SingleTail);
         QPointer<FrmVSPopUp> popup = t->popup();
         popup->onTmrMoveTick();
         QCOMPARE(t->env->sound.played,

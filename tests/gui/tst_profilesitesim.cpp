@@ -63,7 +63,7 @@ private slots:
         frmMain *main = m->window();
         QVERIFY(main);
         QVERIFY(!main->accountWindows().profileWindow());
-        main->showprofile();
+        main->accountWindows().showProfile();
         QPointer<frmProfile> w = main->accountWindows().profileWindow();
         QVERIFY(w && w->isVisible());
         QCOMPARE(w->windowTitle(), QStringLiteral("Profile"));
@@ -87,12 +87,12 @@ private slots:
         QVERIFY(m->env.screen.workArea().contains(w->geometry()));
 
         // A second call brings the same window forward.
-        main->showprofile();
+        main->accountWindows().showProfile();
         QCOMPARE(main->accountWindows().profileWindow(), w.data());
 
         w->close();
         QTRY_VERIFY(w.isNull());
-        main->showprofile();
+        main->accountWindows().showProfile();
         w = main->accountWindows().profileWindow();
         QVERIFY(w);
         // The cached values, before the site has said anything.

@@ -112,7 +112,7 @@ private slots:
         if (before == "replace")
             t->state().results = {record(Ids[2]), record(700020)};
         else if (before == "acknowledge")
-            t->main()->seticonnonew();
+            t->app->seticonnonew();
         if (how.startsWith("mnu")) {
             QVERIFY(t->summary()->mnuAction()->isVisible());
             NotifyTestApp::child<QAction>(t->summary(), how.toLatin1())->trigger();
