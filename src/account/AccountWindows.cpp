@@ -6,6 +6,7 @@
 #include "account/frmProfile.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QLabel>
 
 AccountWindows::AccountWindows(AccountWindowsHost &host, QWidget &window, QLabel *info_username,
@@ -14,6 +15,18 @@ AccountWindows::AccountWindows(AccountWindowsHost &host, QWidget &window, QLabel
       m_settings(settings)
 {
     connect(mnuAbout, &QAction::triggered, this, &AccountWindows::showAbout);
+    m_infoUsername->installEventFilter(this);
+}
+
+bool AccountWindows::eventFilter(QObject *watched, QEvent *event)
+{
+    // A click on the user name opens the login dialog (not while the label is disabled).
+    if (watched == m_infoUsername && event->type() == QEvent::MouseButtonRelease &&
+        m_infoUsername->isEnabled()) {
+        showLogin();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 AccountWindows::~AccountWindows() = default;

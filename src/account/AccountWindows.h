@@ -23,8 +23,7 @@ class AccountWindows : public QObject
     Q_OBJECT
 public:
     // window: the main window, parent of the three windows; info_username: the options page's
-    // user-name label, whose clicks the main window passes to showLogin; mnuAbout: the tray
-    // menu entry.
+    // user-name label, whose clicks open the login dialog; mnuAbout: the tray menu entry.
     AccountWindows(AccountWindowsHost &host, QWidget &window, QLabel *info_username,
                    QAction *mnuAbout, Services &services, Settings &settings);
     ~AccountWindows() override;
@@ -41,6 +40,9 @@ public:
     frmLogin *loginDialog() const;
     frmAbout *aboutWindow() const;
     frmProfile *profileWindow() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     AccountWindowsHost &m_host;

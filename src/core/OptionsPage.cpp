@@ -144,6 +144,11 @@ qint16 OptionsPage::chosenNotifyStyle() const
     return qint16(chosen);
 }
 
+void OptionsPage::markSaved()
+{
+    m_ui.command_APPLY->setEnabled(false);
+}
+
 void OptionsPage::updateUsernameCaption()
 {
     m_ui.info_username->setText(m_settings.SiteUserName.isEmpty()

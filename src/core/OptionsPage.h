@@ -40,6 +40,8 @@ public:
     // Puts the page and Settings back to the stored values, then hides the window.
     void cancel();
     void updateUsernameCaption();
+    // Nothing pending: Apply is disabled.
+    void markSaved();
 
     // The control events, public so tests and later windows can call them.
     void onStartupCheck(bool checked);

@@ -12,6 +12,7 @@
 #include "core/TrayIconState.h"
 #include "download/DownloadWindows.h"
 #include "feed/Categories.h"
+#include "feed/FeedCheck.h"
 #include "filters/FilterListController.h"
 #include "notify/NotifyWindows.h"
 #include "platform/AppInfo.h"
@@ -142,8 +143,12 @@ void PollwickApp::bringForward()
 
 void PollwickApp::onNoTrayAtStart()
 {
-    if (m_main)
-        m_main->showNoTrayWindow();
+    // No tray showed the icon 10 seconds after the start: the window shows once, so that the
+    // program can be reached, and the log says why.
+    if (m_main) {
+        m_services.log->debug_console(TrayIcon::noTrayText());
+        m_main->showOptions();
+    }
 }
 
 PollwickApp::LoadEnd PollwickApp::start()
@@ -177,9 +182,13 @@ PollwickApp::LoadEnd PollwickApp::loadMainWindow()
     unloadMainWindow();
     m_main = new frmMain(*this);
     frmMain &main = *m_main;
+    connect(&main.feedCheck(), &FeedCheck::checkEnded, &main, [this, &main] {
+        m_loginRefusal->checkEnded(main.feedCheck().lastFailure(), m_state.settings.SiteUserName,
+                                   m_state.settings.SitePassword);
+    });
     ProgramState &st = m_state;
     Services &s = m_services;
-    main.prepareLoad();
+    main.placeWindow();
     st.downloads.clear();
     st.AlertAddress = SiteBaseUrl() + QStringLiteral("/browse.php");
     s.log->debug_console(StartupRules::loadedLine());
@@ -237,8 +246,9 @@ PollwickApp::LoadEnd PollwickApp::loadMainWindow()
     st.LaunchedAtStartup = options.launchedAtStartup;
     // The tray icon comes back when the panel restarts, except in developer mode.
     m_trayIcon->setReaddWhenTrayReturns(!st.DeveloperMode);
-    main.setDeveloperMode(st.DeveloperMode);
-    main.markOptionsSaved();
+    if (st.DeveloperMode)
+        main.setWindowTitle(main.windowTitle() + QStringLiteral(" (developer mode)"));
+    main.options().markSaved();
 
     CheckScheduler &scheduler = main.scheduler();
     scheduler.setIntervalOverride(s.config.checkSecondsOverride());

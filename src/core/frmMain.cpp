@@ -4,10 +4,8 @@
 #include "core/CheckScheduler.h"
 #include "core/DebugPanel.h"
 #include "core/HandoffPanel.h"
-#include "core/LoginRefusalNotice.h"
 #include "core/NoTrayPanel.h"
 #include "core/OptionsPage.h"
-#include "core/TrayIcon.h"
 #include "core/TrayIconState.h"
 #include "feed/FeedCheck.h"
 #include "filters/FilterListController.h"
@@ -27,7 +25,6 @@
 
 #include <QCloseEvent>
 #include <QMenu>
-#include <QSignalBlocker>
 #include <QTimer>
 
 frmMain::frmMain(PollwickApp &app, QWidget *parent)
@@ -38,6 +35,7 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(ProgramIcon::icon());
+    setWindowTitle(AppInfo::Title);
 
     Services &s = services();
     m_scheduler = std::make_unique<CheckScheduler>(state().settings, tray(), *this, *s.log,
@@ -59,7 +57,6 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
         s, state(), m_app.searchWindows().databases());
     m_account = std::make_unique<AccountWindows>(*this, *this, ui.info_username, ui.mnuAbout, s,
                                                  state().settings);
-    connect(this, &frmMain::usernameClicked, m_account.get(), &AccountWindows::showLogin);
     buildMenu();
     m_noTray = std::make_unique<NoTrayPanel>(
         m_app.trayIcon(), m_ui->info_notray, m_ui->command_menu, m_mnuFile,
@@ -67,29 +64,12 @@ frmMain::frmMain(PollwickApp &app, QWidget *parent)
                                  [this] { m_app.onTrayDoubleClick(); }},
         [this] { applyWindowHeight(); });
     connectControls();
-
-    m_ui->info_username->installEventFilter(this);
 }
 
 frmMain::~frmMain()
 {
     m_scheduler->stop();
     delete m_mnuFile;
-}
-
-ProgramState &frmMain::state()
-{
-    return m_app.state();
-}
-
-Services &frmMain::services()
-{
-    return m_app.services();
-}
-
-TrayIconState &frmMain::tray()
-{
-    return m_app.trayState();
 }
 
 void frmMain::buildMenu()
@@ -99,17 +79,18 @@ void frmMain::buildMenu()
     // stay usable then. The window deletes the menu itself.
     m_mnuFile = new QMenu(QStringLiteral("Menu"));
     m_mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    m_mnuFile->addAction(m_ui->mnuInbox);
-    m_mnuFile->addAction(m_ui->mnuCheck);
-    m_mnuFile->addAction(m_ui->mnuOptions);
-    m_mnuFile->addSeparator();
-    m_mnuFile->addAction(m_ui->mnuSearch);
-    m_mnuFile->addSeparator();
-    m_mnuFile->addAction(m_ui->mnuPause);
-    m_mnuFile->addSeparator();
-    m_mnuFile->addAction(m_ui->mnuAbout);
-    m_mnuFile->addAction(m_ui->mnuExit);
-    m_mnuFile->setDefaultAction(m_ui->mnuInbox);
+    const Ui::frmMain &ui = *m_ui;
+    // A null entry is a separator.
+    const QList<QAction *> entries = {ui.mnuInbox,  ui.mnuCheck, ui.mnuOptions, nullptr,
+                                      ui.mnuSearch, nullptr,     ui.mnuPause,   nullptr,
+                                      ui.mnuAbout,  ui.mnuExit};
+    for (QAction *entry : entries) {
+        if (entry)
+            m_mnuFile->addAction(entry);
+        else
+            m_mnuFile->addSeparator();
+    }
+    m_mnuFile->setDefaultAction(ui.mnuInbox);
 }
 
 void frmMain::connectControls()
@@ -136,21 +117,6 @@ void frmMain::connectControls()
     connect(m_scheduler.get(), &CheckScheduler::pauseMenuEnabled, m_ui->mnuPause,
             &QAction::setEnabled);
     connect(&tray(), &TrayIconState::pauseMenuEnabled, m_ui->mnuPause, &QAction::setEnabled);
-    connect(m_feedCheck.get(), &FeedCheck::checkEnded, this, [this] {
-        const Settings &settings = state().settings;
-        m_app.loginRefusalNotice().checkEnded(m_feedCheck->lastFailure(), settings.SiteUserName,
-                                              settings.SitePassword);
-    });
-}
-
-bool frmMain::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_ui->info_username && event->type() == QEvent::MouseButtonRelease &&
-        m_ui->info_username->isEnabled()) {
-        emit usernameClicked();
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void frmMain::placeWindow()
@@ -191,26 +157,9 @@ void frmMain::keepOnScreen()
                                 WindowHelpers::CaptionHeight(this));
 }
 
-void frmMain::prepareLoad()
-{
-    placeWindow();
-    setWindowTitle(AppInfo::Title);
-}
-
-void frmMain::setDeveloperMode(bool on)
-{
-    if (on)
-        setWindowTitle(AppInfo::Title + QStringLiteral(" (developer mode)"));
-}
-
 void frmMain::reportBrokenFiles(const QStringList &lines)
 {
     m_app.reportBrokenFiles(lines);
-}
-
-void frmMain::markOptionsSaved()
-{
-    m_ui->command_APPLY->setEnabled(false);
 }
 
 void frmMain::unload()
@@ -252,17 +201,7 @@ void frmMain::bringForward()
 {
     showOptions();
     // The main window waits, disabled, for an open filter wizard: that one is what to answer.
-    if (FilterWizardWindow *wizard = m_filterList->wizard()) {
-        wizard->show();
-        wizard->raise();
-        wizard->activateWindow();
-    }
-}
-
-void frmMain::showNoTrayWindow()
-{
-    services().log->debug_console(TrayIcon::noTrayText());
-    showOptions();
+    m_filterList->raiseOpenWizard();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -354,17 +293,7 @@ void frmMain::highlightfilter(int slot)
     NotifyWindows &notify = m_app.notifyWindows();
     notify.closeTorrentInfo();
     notify.minimiseSummary();
-    m_ui->SSTab1->setCurrentIndex(2);
+    m_ui->SSTab1->setCurrentIndex(FilterTab);
     showOptions();
-    QTreeWidget *list = m_ui->ListView1;
-    if (slot >= 1 && slot <= list->topLevelItemCount()) {
-        QTreeWidgetItem *row = list->topLevelItem(slot - 1);
-        const QSignalBlocker block(list);
-        list->clearSelection();
-        list->setCurrentItem(row);
-        row->setSelected(true);
-        list->scrollToItem(row);
-    }
-    if (list->isEnabled())
-        list->setFocus();
+    m_filterList->highlight(slot);
 }

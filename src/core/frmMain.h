@@ -43,10 +43,8 @@ public:
     explicit frmMain(PollwickApp &app, QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // Before the start-up sequence: placed in the middle of the screen, titled.
-    void prepareLoad();
-    // The title says so in developer mode.
-    void setDeveloperMode(bool on);
+    // In the middle of the screen at the form's size (before the start-up sequence).
+    void placeWindow();
     // Stops the timers and deletes the window once control is back in the event loop.
     void unload();
 
@@ -65,7 +63,6 @@ public:
 
     // Options page: the Apply button's state.
     void setOptionsDirty() override;
-    void markOptionsSaved();
     // FilterListHost: to the application, which tells the user.
     void reportBrokenFiles(const QStringList &lines) override;
     OptionsPage &options() { return *m_options; }
@@ -77,17 +74,14 @@ public:
     // Another start of the program asked for this window: it shows, and an open filter wizard
     // comes in front of it.
     void bringForward();
-    // No tray showed the icon 10 seconds after the start: the window shows once, so that the
-    // program can be reached, and the log says why.
-    void showNoTrayWindow();
     // The client height: 6105 twips, or 8710 with the debug log; wider when the font needs it.
     // The window stays inside the screen's work area.
     void applyWindowHeight();
 
     PollwickApp &app() { return m_app; }
-    ProgramState &state();
-    Services &services();
-    TrayIconState &tray();
+    ProgramState &state() { return m_app.state(); }
+    Services &services() { return m_app.services(); }
+    TrayIconState &tray() { return m_app.trayState(); }
     CheckScheduler &scheduler() { return *m_scheduler; }
     FeedCheck &feedCheck() { return *m_feedCheck; }
     Ui::frmMain &ui() { return *m_ui; }
@@ -104,23 +98,18 @@ public:
     // The application's notification windows.
     void announce(const Announcement &announcement) override;
 
-signals:
-    // info_username was clicked: the login dialog opens.
-    void usernameClicked();
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenu();
     void connectControls();
-    void placeWindow();
     // Moves the window inside the work area where it would leave it.
     void keepOnScreen();
 
-    // The options page's fourth tab, "Search Torrents ".
+    // The options page's third tab, the filter list, and its fourth, "Search Torrents ".
+    static constexpr int FilterTab = 2;
     static constexpr int SearchTab = 3;
 
     PollwickApp &m_app;

@@ -225,6 +225,21 @@ bool FilterListController::savefilters()
     return false;
 }
 
+void FilterListController::highlight(int slot)
+{
+    QTreeWidget *list = m_ui.ListView1;
+    if (slot >= 1 && slot <= list->topLevelItemCount()) {
+        QTreeWidgetItem *row = list->topLevelItem(slot - 1);
+        const QSignalBlocker block(list);
+        list->clearSelection();
+        list->setCurrentItem(row);
+        row->setSelected(true);
+        list->scrollToItem(row);
+    }
+    if (list->isEnabled())
+        list->setFocus();
+}
+
 void FilterListController::apply(const FilterListOps::Outcome &outcome)
 {
     if (outcome.untickFiltering)
@@ -420,6 +435,7 @@ bool FilterListController::raiseOpenWizard()
 {
     if (!m_wizard)
         return false;
+    m_wizard->show();
     m_wizard->raise();
     m_wizard->activateWindow();
     return true;

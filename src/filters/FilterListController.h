@@ -59,6 +59,10 @@ public:
     // "Yes", the action; leaves no row selected.
     void listadd(const QString &text, const QString &state, const QString &action, int position);
 
+    // The row of that slot selected, scrolled to and, when the list is enabled, focused
+    // ("Show me this filter"); a slot outside the list selects nothing.
+    void highlight(int slot);
+
     // The list operations on a slot (row k of the list shows slot k, counting from 1).
     void listrem(int slot);
     // direction "up" or "down".
@@ -87,6 +91,8 @@ public:
 
     // The filter wizard on show, or null.
     FilterWizardWindow *wizard() const { return m_wizard; }
+    // A wizard on show comes to the front (true); false when none is.
+    bool raiseOpenWizard();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -107,8 +113,6 @@ private:
     void onItemClick(QTreeWidgetItem *item, const QPoint &globalPos);
     void onItemDoubleClicked(QTreeWidgetItem *item);
     void onActionEntry(const QString &action);
-    // A wizard already on show comes to the front instead of a second one (true).
-    bool raiseOpenWizard();
     FilterWizardWindow::Hooks wizardHooks();
     void showWizard(FilterWizardWindow *wizard);
 
