@@ -1,5 +1,8 @@
 #include "platform/WindowHelpers.h"
+#include "platform/SettingsStore.h"
 #include "platform/WindowPlacement.h"
+#include "platform/WindowSizeStore.h"
+#include "TestEnv.h"
 
 #include <QTest>
 
@@ -76,6 +79,38 @@ private slots:
     }
 
     // Before the window system has framed a window, its caption bar is counted above it.
+    // A remembered size in twips (15 to a pixel here): a dimension stored below 1 keeps the
+    // window's own; stored sizes are 16-bit and never wrap round.
+    void windowSizeStore_data()
+    {
+        QTest::addColumn<int>("stored"); // -1: nothing stored
+        QTest::addColumn<int>("restored");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<int>("saved");
+        QTest::newRow("nothing stored") << -1 << 200 << 0 << 1;
+        QTest::newRow("0") << 0 << 200 << 1 << 15;
+        QTest::newRow("1") << 1 << 0 << 2184 << 32760;
+        QTest::newRow("30") << 30 << 2 << 2185 << 32767;
+        QTest::newRow("the largest") << 32767 << 2184 << 100000 << 32767;
+    }
+    void windowSizeStore()
+    {
+        QFETCH(int, stored);
+        TestEnv env;
+        if (stored >= 0) {
+            env.store->WriteSettingNumber("x_width", qint16(stored));
+            env.store->WriteSettingNumber("x_height", qint16(stored));
+        }
+        const QSize fallback(200, 200);
+        QFETCH(int, restored);
+        QCOMPARE(WindowSizeStore::restored(*env.store, env.screen, "x", fallback),
+                 QSize(restored, restored));
+        QFETCH(int, pixels);
+        WindowSizeStore::save(*env.store, env.screen, "x", QSize(pixels, pixels));
+        QTEST(int(env.store->ReadSettingNumber("x_width")), "saved");
+        QTEST(int(env.store->ReadSettingNumber("x_height")), "saved");
+    }
+
     void keepInsideCountsTheCaptionOfAnUnframedWindow()
     {
         QWidget window;
