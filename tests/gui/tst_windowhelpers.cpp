@@ -109,6 +109,9 @@ private slots:
         WindowSizeStore::save(*env.store, env.screen, "x", QSize(pixels, pixels));
         QTEST(int(env.store->ReadSettingNumber("x_width")), "saved");
         QTEST(int(env.store->ReadSettingNumber("x_height")), "saved");
+        // Width and height each keep their own.
+        WindowSizeStore::save(*env.store, env.screen, "y", QSize(10, 20));
+        QCOMPARE(WindowSizeStore::restored(*env.store, env.screen, "y", {}), QSize(10, 20));
     }
 
     void keepInsideCountsTheCaptionOfAnUnframedWindow()
