@@ -13,7 +13,7 @@
 #include "platform/HttpTransfer.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
-#include "platform/TextUtils.h"
+#include "platform/SiteAddresses.h"
 #include "SiteServer.h"
 
 #include <QApplication>

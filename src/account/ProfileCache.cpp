@@ -1,7 +1,7 @@
 #include "account/ProfileCache.h"
 
 #include "account/ProfilePage.h"
-#include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 
 #include <QStringList>
 

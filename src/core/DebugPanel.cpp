@@ -6,7 +6,7 @@
 #include "platform/DebugConsole.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
-#include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 #include "ui_frmMain.h"
 
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 #include "model/Settings.h"
 #include "platform/AppInfo.h"
 #include "platform/SettingsStore.h"
-#include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 
 #include <QFileInfo>
 

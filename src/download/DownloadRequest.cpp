@@ -2,7 +2,7 @@
 
 #include "download/DownloadTarget.h"
 #include "model/ProgramState.h"
-#include "platform/TextUtils.h"
+#include "platform/SiteAddresses.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "feed/Categories.h"
 
 #include "platform/DebugConsole.h"
-#include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 
 #include <QFileInfo>
 

@@ -6,10 +6,12 @@
 #include "feed/FeedRequest.h"
 #include "model/ProgramState.h"
 #include "platform/DebugConsole.h"
+#include "platform/HttpTransfer.h"
+#include "platform/PasswordScramble.h"
 #include "platform/SettingsStore.h"
 #include "platform/SiteWait.h"
 #include "platform/StoredPassword.h"
-#include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 
 FeedCheck::FeedCheck(const Services &services, ProgramState &state, FeedCheckHost &host,
                      QObject *parent)

@@ -3,6 +3,7 @@
 #include "filters/FilterLimitsFile.h"
 #include "platform/BrokenFiles.h"
 #include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 
 #include <QDir>
 #include <QFile>

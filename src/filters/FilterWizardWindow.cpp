@@ -9,7 +9,7 @@
 #include "platform/ScreenMetrics.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
-#include "platform/TextUtils.h"
+#include "platform/SiteAddresses.h"
 #include "platform/WindowHelpers.h"
 #include "platform/WindowPlacement.h"
 

@@ -2,6 +2,7 @@
 
 #include "download/DownloadRequest.h"
 #include "model/ProgramState.h"
+#include "platform/SiteAddresses.h"
 #include "platform/TextUtils.h"
 
 SummaryRows::SummaryRows(const QLocale &locale) : m_locale(locale) {}

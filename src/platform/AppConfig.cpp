@@ -2,7 +2,7 @@
 
 #include "platform/PrivateFiles.h"
 
-#include "platform/TextUtils.h"
+#include "platform/PasswordScramble.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -9,6 +9,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QUrl>
 
 #include <algorithm>
@@ -499,4 +500,39 @@ QString HttpTransfer::GetHeader(const QString &name) const
             return FromAnsi(pair.second);
     }
     return QString();
+}
+
+QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes, bool *tooLarge)
+{
+    if (tooLarge)
+        *tooLarge = false;
+    transfer.setBodyLimit(maxBytes);
+    // The transfer belongs to a window that may close while the events run here.
+    QPointer<HttpTransfer> alive(&transfer);
+    QString body = transfer.OpenURL(url);
+    if (!alive)
+        return QString();
+    if (tooLarge)
+        *tooLarge = transfer.bodyTooLarge();
+    if (transfer.failed())
+        return QString();
+    for (;;) {
+        // The whole body is in by now (OpenURL waits for it): large pieces take it out without
+        // a round of events for every kilobyte.
+        const QString piece = transfer.GetChunkText(64 * 1024);
+        QCoreApplication::processEvents();
+        if (!alive)
+            return QString();
+        if (piece.isEmpty())
+            break;
+        body += piece;
+        QCoreApplication::processEvents();
+        if (!alive)
+            return QString();
+    }
+    if (tooLarge)
+        *tooLarge = transfer.bodyTooLarge();
+    if (transfer.failed())
+        return QString();
+    return body;
 }

@@ -209,3 +209,13 @@ private:
     QList<QPair<QByteArray, QByteArray>> m_headers;
     QList<QEventLoop *> m_waiters;
 };
+
+// The longest reply FetchUrlText takes unless its caller says otherwise.
+constexpr qint64 FetchLimitBytes = qint64(16) << 20;
+
+// Whole body of a GET as text, letting pending events run between pieces; empty on failure.
+// A body longer than maxBytes (16 MiB unless the caller says otherwise; negative: no limit), or
+// announced so, ends the transfer at once: the result is empty, transfer.bodyTooLarge() is true
+// and so is *tooLarge when given.
+QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes = FetchLimitBytes,
+                     bool *tooLarge = nullptr);

@@ -5,6 +5,7 @@
 #include "platform/PrivateFiles.h"
 #include "platform/RegFile.h"
 #include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,7 @@
 #include "platform/StoredPassword.h"
 
 #include "platform/DebugConsole.h"
+#include "platform/PasswordScramble.h"
 #include "platform/PasswordStore.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextUtils.h"

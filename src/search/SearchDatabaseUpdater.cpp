@@ -9,6 +9,7 @@
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 #include "search/SearchDatabase.h"
 #include "search/SearchDatabaseHost.h"
 #include "search/SearchReply.h"

@@ -10,7 +10,7 @@
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
-#include "platform/TextUtils.h"
+#include "platform/SiteAddresses.h"
 #include "platform/WindowHelpers.h"
 #include "platform/WindowSizeStore.h"
 #include "search/SearchDatabase.h"

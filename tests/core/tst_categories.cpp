@@ -1,5 +1,5 @@
 #include "feed/Categories.h"
-#include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 #include "TestEnv.h"
 
 #include <QFile>

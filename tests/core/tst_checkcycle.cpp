@@ -7,7 +7,7 @@
 #include "core/DebugLog.h"
 
 #include "platform/SettingsStore.h"
-#include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 #include "core/DebugLog.h"
 #include "core/DebugReport.h"
 #include "model/Settings.h"
-#include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 #include "TestEnv.h"
 
 #include <QTest>

@@ -2,7 +2,7 @@
 #include "feed/FeedCheck.h"
 #include "feed/FeedCheckHost.h"
 #include "model/ProgramState.h"
-#include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 #include "TestEnv.h"
 #include "TestSite.h"
 

@@ -1,7 +1,7 @@
 #include "filters/FilterFile.h"
 #include "filters/FilterLimitsFile.h"
 #include "filters/FilterListOps.h"
-#include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 #include "TestEnv.h"
 
 #include <QDir>

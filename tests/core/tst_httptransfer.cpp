@@ -1,6 +1,6 @@
 #include "platform/HttpTransfer.h"
+#include "platform/SiteAddresses.h"
 #include "platform/SiteWait.h"
-#include "platform/TextUtils.h"
 #include "TestEnv.h"
 #include "TestSite.h"
 

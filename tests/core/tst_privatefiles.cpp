@@ -2,9 +2,10 @@
 #include "account/ProfileCache.h"
 #include "core/OptionsStore.h"
 #include "model/Settings.h"
+#include "platform/PasswordScramble.h"
 #include "platform/PrivateFiles.h"
 #include "platform/StoredPassword.h"
-#include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 #include "TestEnv.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "account/ProfileCache.h"
 #include "account/ProfilePage.h"
 #include "account/ThumbRule.h"
-#include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>

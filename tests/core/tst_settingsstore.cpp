@@ -1,7 +1,7 @@
 #include "FileRewriteCounter.h"
 #include "platform/BrokenFiles.h"
 #include "platform/SettingsStore.h"
-#include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 
 #include <QDir>
 #include <QFile>

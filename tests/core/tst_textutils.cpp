@@ -1,6 +1,8 @@
 #include "platform/AppConfig.h"
 #include "platform/Clock.h"
+#include "platform/PasswordScramble.h"
 #include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "feed/TorrentDb.h"
 #include "model/ProgramState.h"
-#include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 #include "TestEnv.h"
 
 #include <QtTest>

@@ -6,8 +6,9 @@
 #include "notify/frmSummary.h"
 #include "notify/FrmVSPopUp.h"
 #include "notify/NotifyWindows.h"
+#include "platform/PasswordScramble.h"
 #include "platform/SettingsStore.h"
-#include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 #include "TestEnv.h"
 #include "TestSite.h"
 

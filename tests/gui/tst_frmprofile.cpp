@@ -4,6 +4,7 @@
 #include "model/Settings.h"
 #include "platform/HttpTransfer.h"
 #include "platform/TextUtils.h"
+#include "platform/WholeFiles.h"
 #include "PngEncoder.h"
 #include "ProfilePages.h"
 #include "SiteHtml.h"

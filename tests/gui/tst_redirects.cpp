@@ -5,7 +5,7 @@
 #include "model/ActiveDownloads.h"
 #include "model/ProgramState.h"
 #include "platform/HttpTransfer.h"
-#include "platform/TextUtils.h"
+#include "platform/SiteAddresses.h"
 #include "TestEnv.h"
 #include "TestSite.h"
 #include "WidgetFinder.h"
