@@ -3,6 +3,7 @@
 #include "platform/AppConfig.h"
 #include "platform/AppInfo.h"
 #include "platform/HttpTransfer.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 #include "platform/StoredPassword.h"
 #include "platform/TextUtils.h"
@@ -118,6 +119,6 @@ void CredentialCheck::storeCredentials(SettingsStore &store, StoredPassword &kep
 {
     SettingsStore *file = &store;
     kept.store(password, [file, user, done = std::move(done)](bool stored) {
-        done(stored && file->WriteSettingText(QStringLiteral("site_username"), user));
+        done(stored && file->WriteSettingText(SettingName::SiteUserName, user));
     });
 }

@@ -14,6 +14,7 @@
 #include "platform/QtScreenMetrics.h"
 #include "platform/QtSound.h"
 #include "platform/Services.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 #include "platform/SiteWait.h"
 #include "platform/StoredPassword.h"
@@ -97,9 +98,8 @@ int main(int argc, char *argv[])
     KeychainPasswordStore keyring(&bus);
     // POLLWICK_NO_KEYRING (the demo sets it) keeps the passwords in the settings file.
     services.keyring = services.config.keyringAllowed() ? &keyring : nullptr;
-    StoredPassword sitePassword(QStringLiteral("site_password"),
-                                QStringLiteral("password_in_keyring"), store, services.keyring,
-                                log);
+    StoredPassword sitePassword(SettingName::SitePassword, SettingName::PasswordInKeyring, store,
+                                services.keyring, log);
     services.sitePassword = &sitePassword;
     const auto qbittorrentPassword =
         HandoffOptions::storedPassword(HandoffSettings::Qbittorrent, store, services.keyring, log);

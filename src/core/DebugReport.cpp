@@ -2,6 +2,7 @@
 
 #include "model/Settings.h"
 #include "platform/AppInfo.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 #include "platform/WholeFiles.h"
 
@@ -25,7 +26,7 @@ QString DebugReport::build(const Input &in)
                  QStringLiteral(" Debug Info");
     lines << QString(29, QLatin1Char('-'));
     lines << QString() << QString();
-    lines << QStringLiteral("Appbuld: ") + store.ReadSettingText(QStringLiteral("appbuild"));
+    lines << QStringLiteral("Appbuld: ") + store.ReadSettingText(SettingName::AppBuild);
     lines << QStringLiteral("Onetime: ") + trueFalse(s.AlertOnce);
     lines << QStringLiteral("Detect Procs: ") + trueFalse(s.DetectProcesses);
     for (const QString &row : in.procRows)
@@ -35,11 +36,11 @@ QString DebugReport::build(const Input &in)
                  (!s.SiteUserName.isEmpty() && !s.SitePassword.isEmpty() ? QStringLiteral("Yes")
                                                                          : QStringLiteral("No"));
     lines << QStringLiteral("Filter Torrents: ") + trueFalse(in.filterEnabled);
-    const QString filterver = store.ReadSettingText(QStringLiteral("filterver"));
+    const QString filterver = store.ReadSettingText(SettingName::FilterVersion);
     lines << QStringLiteral("Filter Version: ") +
                  (filterver.isEmpty() ? QStringLiteral("1.0") : filterver);
-    lines << QStringLiteral("la: ") + store.ReadSettingText(QStringLiteral("lastalerted"));
-    lines << QStringLiteral("lp: ") + store.ReadSettingText(QStringLiteral("lastparsed"));
+    lines << QStringLiteral("la: ") + store.ReadSettingText(SettingName::LastAlerted);
+    lines << QStringLiteral("lp: ") + store.ReadSettingText(SettingName::LastParsed);
     if (QFileInfo::exists(in.filtersPath)) {
         lines << QStringLiteral("Filters (") + QString::number(in.filterCount) +
                      QStringLiteral("): ");

@@ -1,5 +1,6 @@
 #include "core/HandoffOptions.h"
 
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 #include "platform/StoredPassword.h"
 
@@ -45,7 +46,7 @@ void saveClient(SettingsStore &store, const ClientValues &v, const TorrentClient
 HandoffSettings HandoffOptions::load(const SettingsStore &store)
 {
     HandoffSettings s;
-    const int choice = store.ReadSettingNumber(QStringLiteral("handoff"));
+    const int choice = store.ReadSettingNumber(SettingName::Handoff);
     s.choice = choice >= HandoffSettings::OpenWithDefault && choice <= HandoffSettings::Transmission
                    ? choice
                    : HandoffSettings::OpenWithDefault;
@@ -56,7 +57,7 @@ HandoffSettings HandoffOptions::load(const SettingsStore &store)
 
 void HandoffOptions::save(SettingsStore &store, const HandoffSettings &s)
 {
-    store.WriteSettingNumber(QStringLiteral("handoff"), qint16(s.choice));
+    store.WriteSettingNumber(SettingName::Handoff, qint16(s.choice));
     saveClient(store, Qbt, s.qbt);
     saveClient(store, Tr, s.tr);
 }

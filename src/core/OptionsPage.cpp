@@ -10,6 +10,7 @@
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 #include "platform/StoredPassword.h"
 #include "ui_frmMain.h"
@@ -200,11 +201,11 @@ bool OptionsPage::SaveOptions(bool hide)
         m_services.dialogs->message(&m_window, AppInfo::Title, r.message,
                                     r.critical ? Dialogs::Critical : Dialogs::Information);
         if (r.failedStep == 1)
-            setText(m_ui.text_timetocheck, OptionsValidation::minutesText(store.ReadSettingNumber(
-                                               QStringLiteral("interval"))));
+            setText(m_ui.text_timetocheck,
+                    OptionsValidation::minutesText(store.ReadSettingNumber(SettingName::Interval)));
         if (r.failedStep == 3)
             setText(m_ui.text_wait, OptionsValidation::minutesText(
-                                        store.ReadSettingNumber(QStringLiteral("startupwait"))));
+                                        store.ReadSettingNumber(SettingName::StartupWait)));
         return false;
     }
     int client = 0;
@@ -221,7 +222,7 @@ bool OptionsPage::SaveOptions(bool hide)
     const qint16 interval = OptionsValidation::minutesToSeconds(r.intervalMinutes);
     if (interval != m_settings.CheckIntervalSeconds) {
         m_scheduler.intervalChanged(interval);
-        m_services.store->WriteSettingNumber(QStringLiteral("interval"), interval);
+        m_services.store->WriteSettingNumber(SettingName::Interval, interval);
     }
 
     OptionsStore::PageValues page;

@@ -6,6 +6,7 @@
 #include "platform/AppConfig.h"
 #include "platform/AppInfo.h"
 #include "platform/DebugConsole.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 #include "platform/StoredPassword.h"
 
@@ -67,46 +68,46 @@ void OptionsStore::load(Settings &s)
     m_log.debug_console(QStringLiteral("Loading settings..."));
     // The defaults written here are stored as one change.
     SettingsStore::Batch batch(m_store);
-    if (m_store.ReadSettingNumber(QStringLiteral("interval")) == 0) {
+    if (m_store.ReadSettingNumber(SettingName::Interval) == 0) {
         m_log.debug_console(QStringLiteral("No interval set. Writing default..."));
-        m_store.WriteSettingNumber(QStringLiteral("interval"), 600);
-        m_store.WriteSettingNumber(QStringLiteral("playsound"), 1);
-        m_store.WriteSettingNumber(QStringLiteral("onetime"), 1);
+        m_store.WriteSettingNumber(SettingName::Interval, 600);
+        m_store.WriteSettingNumber(SettingName::PlaySound, 1);
+        m_store.WriteSettingNumber(SettingName::OneTime, 1);
     }
-    s.CheckIntervalSeconds = m_store.ReadSettingNumber(QStringLiteral("interval"));
+    s.CheckIntervalSeconds = m_store.ReadSettingNumber(SettingName::Interval);
 
     // Started at program start already; a keyring still reading gives its answer later.
     m_password.load();
     reloadCredentials(s);
     loadHandoff(s);
 
-    const QString stored = m_store.ReadSettingText(QStringLiteral("torrentpath"));
+    const QString stored = m_store.ReadSettingText(SettingName::TorrentPath);
     if (stored.isEmpty() || !QFileInfo(stored).isDir()) {
         s.TorrentFolder = defaultTorrentFolder();
         QDir().mkpath(s.TorrentFolder);
         if (stored.isEmpty())
-            m_store.WriteSettingText(QStringLiteral("torrentpath"), s.TorrentFolder);
+            m_store.WriteSettingText(SettingName::TorrentPath, s.TorrentFolder);
     } else {
         s.TorrentFolder = folderText(stored);
     }
 
-    s.DoubleClickAction = m_store.ReadSettingNumber(QStringLiteral("doubleclick")) == 2 ? 2 : 1;
-    const qint16 style = m_store.ReadSettingNumber(QStringLiteral("notifystyle"));
+    s.DoubleClickAction = m_store.ReadSettingNumber(SettingName::DoubleClick) == 2 ? 2 : 1;
+    const qint16 style = m_store.ReadSettingNumber(SettingName::NotifyStyle);
     s.NotifyStyle = style >= 0 && style <= 2 ? style : 0;
     reloadCheckBoxes(s);
 
-    const qint16 wait = m_store.ReadSettingNumber(QStringLiteral("startupwait"));
+    const qint16 wait = m_store.ReadSettingNumber(SettingName::StartupWait);
     if (wait != 0) {
         s.StartupWaitSeconds = wait;
     } else {
-        m_store.WriteSettingNumber(QStringLiteral("startupwait"), 300);
+        m_store.WriteSettingNumber(SettingName::StartupWait, 300);
         s.StartupWaitSeconds = 300;
     }
 }
 
 void OptionsStore::reloadCredentials(Settings &s)
 {
-    s.SiteUserName = m_store.ReadSettingText(QStringLiteral("site_username"));
+    s.SiteUserName = m_store.ReadSettingText(SettingName::SiteUserName);
     // The copy in memory: the keyring is read once, at start.
     s.SitePassword = m_password.password();
     s.SitePasswordChanged = false;
@@ -114,17 +115,17 @@ void OptionsStore::reloadCredentials(Settings &s)
 
 void OptionsStore::reloadCheckBoxes(Settings &s)
 {
-    s.ShowDebugLog = m_store.ReadSettingNumber(QStringLiteral("showdebug")) == 1 ? 1 : 0;
-    s.PlaySound = m_store.ReadSettingNumber(QStringLiteral("playsound")) == 1 ? 1 : 0;
-    s.AlertOnce = m_store.ReadSettingNumber(QStringLiteral("onetime")) == 1;
-    s.StartupWaitEnabled = m_store.ReadSettingNumber(QStringLiteral("startupwaitenabled")) != 0;
+    s.ShowDebugLog = m_store.ReadSettingNumber(SettingName::ShowDebug) == 1 ? 1 : 0;
+    s.PlaySound = StoredPlaySound(m_store) ? 1 : 0;
+    s.AlertOnce = m_store.ReadSettingNumber(SettingName::OneTime) == 1;
+    s.StartupWaitEnabled = m_store.ReadSettingNumber(SettingName::StartupWaitEnabled) != 0;
     s.RunAtStartup = runEntryPresent();
 }
 
 void OptionsStore::reloadForCancel(Settings &s)
 {
     reloadCheckBoxes(s);
-    s.DetectProcesses = m_store.ReadSettingNumber(QStringLiteral("detectprocs")) != 0;
+    s.DetectProcesses = m_store.ReadSettingNumber(SettingName::DetectProcs) != 0;
     reloadCredentials(s);
 }
 
@@ -139,7 +140,7 @@ WatchedPrograms::Loaded OptionsStore::loadprocs(Settings &s)
 QString OptionsStore::save(const PageValues &page, Settings &s)
 {
     SettingsStore::Batch batch(m_store);
-    m_store.WriteSettingNumber(QStringLiteral("filterenabled"), page.filterEnabled ? 1 : 0);
+    m_store.WriteSettingNumber(SettingName::FilterEnabled, page.filterEnabled ? 1 : 0);
 
     if (s.RunAtStartup) {
         if (!m_store.RegWriteText(SettingsStore::HKEY_CURRENT_USER, SettingsStore::RunKey(),
@@ -151,32 +152,32 @@ QString OptionsStore::save(const PageValues &page, Settings &s)
                                    AppInfo::Title);
     }
 
-    m_store.WriteSettingNumber(QStringLiteral("startupwaitenabled"), s.StartupWaitEnabled ? 1 : 0);
+    m_store.WriteSettingNumber(SettingName::StartupWaitEnabled, s.StartupWaitEnabled ? 1 : 0);
     if (s.StartupWaitEnabled) {
         s.StartupWaitSeconds = page.waitSeconds;
-        m_store.WriteSettingNumber(QStringLiteral("startupwait"), s.StartupWaitSeconds);
+        m_store.WriteSettingNumber(SettingName::StartupWait, s.StartupWaitSeconds);
     }
 
-    m_store.WriteSettingNumber(QStringLiteral("detectprocs"), s.DetectProcesses ? 1 : 0);
+    m_store.WriteSettingNumber(SettingName::DetectProcs, s.DetectProcesses ? 1 : 0);
     if (page.procRows.isEmpty()) {
-        m_store.WriteSettingNumber(QStringLiteral("detectprocs"), 0);
-        m_store.WriteSettingText(QStringLiteral("procs"), QString());
+        m_store.WriteSettingNumber(SettingName::DetectProcs, 0);
+        m_store.WriteSettingText(SettingName::Procs, QString());
         s.DetectProcesses = false;
     } else {
-        m_store.WriteSettingText(QStringLiteral("procs"),
+        m_store.WriteSettingText(SettingName::Procs,
                                  WatchedPrograms::joinForStorage(page.procRows));
     }
     loadprocs(s);
 
     s.DoubleClickAction = page.doubleClickAction == 2 ? 2 : 1;
-    m_store.WriteSettingNumber(QStringLiteral("doubleclick"), s.DoubleClickAction);
+    m_store.WriteSettingNumber(SettingName::DoubleClick, s.DoubleClickAction);
     s.NotifyStyle = page.notifyStyle;
-    m_store.WriteSettingNumber(QStringLiteral("notifystyle"), s.NotifyStyle);
-    m_store.WriteSettingNumber(QStringLiteral("showdebug"), s.ShowDebugLog == 1 ? 1 : 0);
-    m_store.WriteSettingNumber(QStringLiteral("onetime"), s.AlertOnce ? 1 : 0);
-    m_store.WriteSettingNumber(QStringLiteral("playsound"), s.PlaySound == 1 ? 1 : 0);
+    m_store.WriteSettingNumber(SettingName::NotifyStyle, s.NotifyStyle);
+    m_store.WriteSettingNumber(SettingName::ShowDebug, s.ShowDebugLog == 1 ? 1 : 0);
+    m_store.WriteSettingNumber(SettingName::OneTime, s.AlertOnce ? 1 : 0);
+    m_store.WriteSettingNumber(SettingName::PlaySound, s.PlaySound == 1 ? 1 : 0);
 
-    m_store.WriteSettingText(QStringLiteral("site_username"), s.SiteUserName);
+    m_store.WriteSettingText(SettingName::SiteUserName, s.SiteUserName);
     if (s.SitePasswordChanged) {
         m_password.store(s.SitePassword);
         s.SitePasswordChanged = false;
@@ -188,6 +189,6 @@ QString OptionsStore::save(const PageValues &page, Settings &s)
     loadHandoff(s);
 
     s.TorrentFolder = folderText(page.torrentPath);
-    m_store.WriteSettingText(QStringLiteral("torrentpath"), s.TorrentFolder);
+    m_store.WriteSettingText(SettingName::TorrentPath, s.TorrentFolder);
     return s.TorrentFolder;
 }

@@ -20,6 +20,7 @@
 #include "platform/DebugConsole.h"
 #include "platform/Dialogs.h"
 #include "platform/PrivateFiles.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/StoredPassword.h"
@@ -210,7 +211,7 @@ PollwickApp::LoadEnd PollwickApp::loadMainWindow()
     main.options().LoadOptions();
     st.categories = Categories::load(s.config.programFile(QStringLiteral("categories.db")), *s.log);
 
-    if (s.store->ReadSettingText(QStringLiteral("site_username")).isEmpty()) {
+    if (s.store->ReadSettingText(SettingName::SiteUserName).isEmpty()) {
         s.log->debug_console(QStringLiteral("No username/firsrun. Showing login wizard."));
         showFirstRunWizard();
         unloadMainWindow();
@@ -218,7 +219,7 @@ PollwickApp::LoadEnd PollwickApp::loadMainWindow()
     }
 
     LoadEnd end = LoadEnd::NormalStart;
-    if (!s.store->ReadSettingText(QStringLiteral("lastparsed")).isEmpty()) {
+    if (!s.store->ReadSettingText(SettingName::LastParsed).isEmpty()) {
         main.minimiseAndHide();
     } else {
         s.log->debug_console(QStringLiteral(

@@ -2,6 +2,7 @@
 
 #include "platform/AppConfig.h"
 #include "platform/AppInfo.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 
 #include <QFileInfo>
@@ -23,7 +24,7 @@ CommandLineOptions get_commandlineoptions(const QString &commandLine)
 
 bool upgradereg(SettingsStore &store)
 {
-    const QString build = store.ReadSettingText(QStringLiteral("appbuild"));
+    const QString build = store.ReadSettingText(SettingName::AppBuild);
     // An ordinal text comparison, not a numeric one.
     const bool wipe = build.isEmpty() || build.compare(QLatin1String("506")) <= 0;
     // The wiped key and the new build are stored as one change.
@@ -31,7 +32,7 @@ bool upgradereg(SettingsStore &store)
     if (wipe)
         store.RegDeleteKeyPath(SettingsStore::HKEY_CURRENT_USER,
                                QStringLiteral("Software\\") + AppInfo::Title);
-    store.WriteSettingText(QStringLiteral("appbuild"), QString::number(AppInfo::Revision));
+    store.WriteSettingText(SettingName::AppBuild, QString::number(AppInfo::Revision));
     return wipe;
 }
 

@@ -1,13 +1,14 @@
 #include "core/WatchedPrograms.h"
 
 #include "platform/ProcessList.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 
 WatchedPrograms::Loaded WatchedPrograms::loadprocs(const SettingsStore &store)
 {
     Loaded loaded;
-    loaded.detect = store.ReadSettingNumber(QStringLiteral("detectprocs")) != 0;
-    const QString procs = store.ReadSettingText(QStringLiteral("procs"));
+    loaded.detect = store.ReadSettingNumber(SettingName::DetectProcs) != 0;
+    const QString procs = store.ReadSettingText(SettingName::Procs);
     if (!procs.isEmpty()) {
         loaded.entries = procs.split(QLatin1Char(';'));
         loaded.rows = loaded.entries;

@@ -8,6 +8,7 @@
 #include "platform/DebugConsole.h"
 #include "platform/HttpTransfer.h"
 #include "platform/PasswordScramble.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 #include "platform/SiteWait.h"
 #include "platform/StoredPassword.h"
@@ -120,11 +121,11 @@ bool FeedCheck::runAttempt()
 
     FeedCheckContext context;
     context.attempt = m_attempt;
-    context.lastparsed = readId(QStringLiteral("lastparsed"));
+    context.lastparsed = readId(SettingName::LastParsed);
     // Developer mode reports the last 30 torrents again on every check.
     if (m_state.DeveloperMode)
         context.lastparsed -= 30;
-    context.lastalerted = readId(QStringLiteral("lastalerted"));
+    context.lastalerted = readId(SettingName::LastAlerted);
 
     log.debug_console(QStringLiteral("Atempting to retrieve torrent details..."));
     m_host.setTrayTip(QStringLiteral("Checking for new torrents..."));

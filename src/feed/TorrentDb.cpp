@@ -3,6 +3,7 @@
 #include "model/ProgramState.h"
 #include "platform/Clock.h"
 #include "platform/DebugConsole.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextUtils.h"
 
@@ -170,8 +171,7 @@ TorrentDb::AppendResult TorrentDb::appendNewer(ProgramState &state, const QStrin
 TorrentDb::AppendResult TorrentDb::appendFromCheck(qint32 lastparsed)
 {
     qint64 newest = 0;
-    if (lastparsed <= 0 ||
-        !number(m_store.ReadSettingText(QStringLiteral("search_newest")), &newest) ||
+    if (lastparsed <= 0 || !number(m_store.ReadSettingText(SettingName::SearchNewest), &newest) ||
         newest != lastparsed)
         return AppendResult(); // out of step: the search window's own update catches up
     if (!QFileInfo::exists(m_path) || m_state.TorrentDbBusy)
@@ -192,9 +192,8 @@ TorrentDb::AppendResult TorrentDb::appendFromCheck(qint32 lastparsed)
     if (!anyNewer) {
         if (after > newest) {
             // The file already holds these rows: search_newest catches up with it.
-            m_store.WriteSettingText(QStringLiteral("search_newest"), QString::number(after));
-            m_store.WriteSettingText(QStringLiteral("search_updated"),
-                                     timestampText(m_clock.now()));
+            m_store.WriteSettingText(SettingName::SearchNewest, QString::number(after));
+            m_store.WriteSettingText(SettingName::SearchUpdated, timestampText(m_clock.now()));
         }
         return AppendResult();
     }
@@ -208,8 +207,8 @@ TorrentDb::AppendResult TorrentDb::appendFromCheck(qint32 lastparsed)
         return result;
     }
 
-    m_store.WriteSettingText(QStringLiteral("search_newest"), QString::number(result.lastId));
-    m_store.WriteSettingText(QStringLiteral("search_updated"), timestampText(m_clock.now()));
+    m_store.WriteSettingText(SettingName::SearchNewest, QString::number(result.lastId));
+    m_store.WriteSettingText(SettingName::SearchUpdated, timestampText(m_clock.now()));
     if (m_log)
         m_log->debug_console(QStringLiteral("Update successful."));
     return result;

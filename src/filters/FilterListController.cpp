@@ -9,6 +9,7 @@
 #include "platform/DebugConsole.h"
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 #include "search/SearchDatabaseProvider.h"
 
@@ -184,7 +185,7 @@ void FilterListController::loadfilters(qint16 &select)
     // undone by the reload (and ticking a row's box never ticks the switch); they only clear
     // it when no active filter is left. Setting the box runs its handler, which enables or
     // disables the list controls.
-    const bool wanted = firstLoad ? s.store->ReadSettingNumber(QStringLiteral("filterenabled")) != 0
+    const bool wanted = firstLoad ? s.store->ReadSettingNumber(SettingName::FilterEnabled) != 0
                                   : m_ui.check_filter->isChecked();
     const bool filtering = wanted && st.Filters.CountActiveFilters() > 0;
     if (m_ui.check_filter->isChecked() != filtering)

@@ -1,5 +1,6 @@
 #include "filters/FilterWizardLogic.h"
 
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 
 namespace {
@@ -119,7 +120,7 @@ bool FilterWizardLogic::showstep(int step, Controls &controls, SettingsStore *st
         if (m_storedSlot > 0 && switchesFilteringOn(*m_table, m_pending)) {
             m_switchedFilteringOn = true;
             if (store)
-                store->WriteSettingNumber(QStringLiteral("filterenabled"), 1);
+                store->WriteSettingNumber(SettingName::FilterEnabled, 1);
         }
         break;
     default:

@@ -3,6 +3,7 @@
 #include "model/ProgramState.h"
 #include "platform/AppConfig.h"
 #include "platform/DebugConsole.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 
 #include <algorithm>
@@ -114,19 +115,18 @@ AlertStage::Outcome AlertStage::run(qint32 lastparsed, qint32 lastalerted, bool 
     // because an older result came last. A row whose id is not a number from 1 up is passed
     // over: it would read back as 0 and make the next check a first run.
     if (!m_state.feed.isEmpty()) {
-        qint32 newest = storedId(QStringLiteral("lastparsed"));
+        qint32 newest = storedId(SettingName::LastParsed);
         for (const TorrentRecord &row : std::as_const(m_state.feed)) {
             bool ok = false;
             const qint32 id = row.Id.trimmed().toInt(&ok);
             if (ok)
                 newest = std::max(newest, id);
         }
-        out.lastalerted = std::max(out.lastalerted, storedId(QStringLiteral("lastalerted")));
-        out.stored = m_store.WriteSettingText(QStringLiteral("lastalerted"),
-                                              QString::number(out.lastalerted));
+        out.lastalerted = std::max(out.lastalerted, storedId(SettingName::LastAlerted));
         out.stored =
-            m_store.WriteSettingText(QStringLiteral("lastparsed"), QString::number(newest)) &&
-            out.stored;
+            m_store.WriteSettingText(SettingName::LastAlerted, QString::number(out.lastalerted));
+        out.stored = m_store.WriteSettingText(SettingName::LastParsed, QString::number(newest)) &&
+                     out.stored;
     }
 
     if (lastparsed == 0) {

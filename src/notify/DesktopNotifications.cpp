@@ -4,6 +4,7 @@
 #include "notify/FrmVSPopUp.h"
 #include "platform/AppInfo.h"
 #include "platform/Services.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 #include "platform/Sound.h"
 
@@ -115,7 +116,7 @@ void DesktopNotifications::onCapabilities(QDBusPendingCallWatcher *call)
     }
     const QStringList capabilities = reply.value();
     const AlertNotice &notice = m_current->notice;
-    const bool sound = m_services.store->ReadSettingNumber(QStringLiteral("playsound")) == 1;
+    const bool sound = StoredPlaySound(*m_services.store);
     QVariantMap hints{{QStringLiteral("desktop-entry"), DesktopEntry}};
     // The program plays its own sound, as with the popup.
     if (sound)

@@ -3,6 +3,7 @@
 #include "notify/PopupBanner.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Services.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 #include "platform/Sound.h"
 #include "platform/WindowHelpers.h"
@@ -98,7 +99,7 @@ void FrmVSPopUp::load()
     m_loaded = true;
     m_animation = std::make_unique<PopupAnimation>(*m_services.screen, m_baseOffset);
     place(m_animation->top(), m_animation->height());
-    if (m_services.store->ReadSettingNumber(QStringLiteral("playsound")) == 1)
+    if (StoredPlaySound(*m_services.store))
         m_services.sound->play(soundFile(m_services));
     m_tmrMove->start();
     m_tmrUnload->start();

@@ -14,6 +14,7 @@
 #include "platform/DebugConsole.h"
 #include "platform/Notifier.h"
 #include "platform/Services.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/Sound.h"
@@ -74,7 +75,7 @@ void NotifyWindows::notificationFailed(const Announcement &announcement, const Q
     }
     m_services.log->debug_console(
         why + QStringLiteral(": the tray tooltip and the options window tell of it instead."));
-    if (m_services.store->ReadSettingNumber(QStringLiteral("playsound")) == 1)
+    if (StoredPlaySound(*m_services.store))
         m_services.sound->play(FrmVSPopUp::soundFile(m_services));
     m_services.notifier->notify(AppInfo::Title, announcement.notice.line);
 }
@@ -148,8 +149,7 @@ void NotifyWindows::showSummary()
 {
     frmSummary &summary = summaryWindow();
     summary.present();
-    const qint16 hide =
-        m_services.store->ReadSettingNumber(QStringLiteral("summary_hidedownloaded"));
+    const qint16 hide = m_services.store->ReadSettingNumber(SettingName::SummaryHideDownloaded);
     summary.loadresults(SummaryRows::showAllFor(hide));
 }
 

@@ -5,6 +5,7 @@
 #include "notify/frmTorrentInfo.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/Services.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/WindowHelpers.h"
@@ -237,7 +238,7 @@ void frmSummary::filterInfo(const QTreeWidgetItem *item)
 void frmSummary::onCheck1Clicked(bool checked)
 {
     loadresults(!checked);
-    m_services.store->WriteSettingNumber(QStringLiteral("summary_hidedownloaded"), checked ? 1 : 0);
+    m_services.store->WriteSettingNumber(SettingName::SummaryHideDownloaded, checked ? 1 : 0);
 }
 
 void frmSummary::onHeaderClicked(int column)

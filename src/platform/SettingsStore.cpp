@@ -1,5 +1,7 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/SettingNames.h"
+
 #include "platform/AppInfo.h"
 #include "platform/BrokenFiles.h"
 #include "platform/PrivateFiles.h"
@@ -326,4 +328,9 @@ bool SettingsStore::writeRunEntry(const QString &commandLine)
 void SettingsStore::deleteRunEntry()
 {
     QFile::remove(m_autostartPath);
+}
+
+bool StoredPlaySound(const SettingsStore &store)
+{
+    return store.ReadSettingNumber(SettingName::PlaySound) == 1;
 }

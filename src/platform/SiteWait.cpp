@@ -2,6 +2,7 @@
 
 #include "platform/AppConfig.h"
 #include "platform/Clock.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 
 #include <QLocale>
@@ -12,7 +13,7 @@
 
 namespace {
 
-const QString ValueName = QStringLiteral("retryafter");
+const QString ValueName = SettingName::RetryAfter;
 
 bool digitsOnly(QStringView text)
 {

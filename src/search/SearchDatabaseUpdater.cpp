@@ -7,6 +7,7 @@
 #include "platform/DebugConsole.h"
 #include "platform/HttpTransfer.h"
 #include "platform/Services.h"
+#include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextUtils.h"
 #include "platform/WholeFiles.h"
@@ -73,10 +74,10 @@ void SearchDatabaseUpdater::checkforupdates()
 {
     SettingsStore &store = *m_services.store;
     switch (SearchSchedule::checkforupdates(
-        store.ReadSettingText(QStringLiteral("search_created")),
-        store.ReadSettingText(QStringLiteral("search_updated")), QFileInfo::exists(databasePath()),
-        store.ReadSettingText(QStringLiteral("search_newest")),
-        store.ReadSettingText(QStringLiteral("lastparsed")), m_services.clock->now())) {
+        store.ReadSettingText(SettingName::SearchCreated),
+        store.ReadSettingText(SettingName::SearchUpdated), QFileInfo::exists(databasePath()),
+        store.ReadSettingText(SettingName::SearchNewest),
+        store.ReadSettingText(SettingName::LastParsed), m_services.clock->now())) {
     case SearchSchedule::Action::Create:
         do_create();
         break;
@@ -211,8 +212,8 @@ void SearchDatabaseUpdater::do_create()
         return writeFailed(error);
     {
         SettingsStore::Batch batch(*m_services.store);
-        m_services.store->WriteSettingText(QStringLiteral("search_created"), now());
-        m_services.store->WriteSettingText(QStringLiteral("search_updated"), now());
+        m_services.store->WriteSettingText(SettingName::SearchCreated, now());
+        m_services.store->WriteSettingText(SettingName::SearchUpdated, now());
     }
     m_host.downloading(false);
     if (m_searchClosing)
@@ -224,7 +225,7 @@ void SearchDatabaseUpdater::do_update()
 {
     // Without a stored newest id the site would send its newest rows again and every one of
     // them would be appended twice: the copy is made anew instead.
-    const QString newestText = m_services.store->ReadSettingText(QStringLiteral("search_newest"));
+    const QString newestText = m_services.store->ReadSettingText(SettingName::SearchNewest);
     const qint64 newest = SearchSchedule::numberOrZero(newestText);
     if (newest <= 0)
         return do_create();
@@ -255,7 +256,7 @@ void SearchDatabaseUpdater::do_update()
         // A feed check may have appended rows while the request ran: only rows newer than
         // what the file holds now go in, so none is written twice.
         const qint64 storedNow = SearchSchedule::numberOrZero(
-            m_services.store->ReadSettingText(QStringLiteral("search_newest")));
+            m_services.store->ReadSettingText(SettingName::SearchNewest));
         const TorrentDb::AppendResult appended =
             TorrentDb::appendNewer(m_state, databasePath(), std::max(newest, storedNow), lines);
         if (appended.status == TorrentDb::AppendStatus::Failed) {
@@ -268,7 +269,7 @@ void SearchDatabaseUpdater::do_update()
         }
     }
     m_downloadRunning = false;
-    m_services.store->WriteSettingText(QStringLiteral("search_updated"), now());
+    m_services.store->WriteSettingText(SettingName::SearchUpdated, now());
     m_host.downloading(false);
     if (m_searchClosing)
         return close();
@@ -305,7 +306,7 @@ void SearchDatabaseUpdater::read_db(bool storeNewest)
     }
     m_host.databaseLoaded(loaded.database);
     if (storeNewest)
-        m_services.store->WriteSettingText(QStringLiteral("search_newest"),
+        m_services.store->WriteSettingText(SettingName::SearchNewest,
                                            loaded.database->lastIdText());
     m_host.loading(false);
 }
