@@ -10,7 +10,8 @@
 #include <QTimer>
 
 DownloadWindows::DownloadWindows(Services &services, ProgramState &state, QObject *parent)
-    : QObject(parent), m_services(services), m_state(state), m_queue(state.downloads)
+    : QObject(parent), m_services(services), m_state(state), m_queue(state.downloads),
+      m_handoff(services, state.settings.Handoff)
 {
 }
 
@@ -54,6 +55,7 @@ frmDownload *DownloadWindows::open(const DownloadRequest &request, bool automati
 {
     auto *window = new frmDownload(m_services, m_state.downloads);
     window->setAutomatic(automatic);
+    window->setHandoff(&m_handoff);
     connect(window, &frmDownload::finished, this,
             [this, request, automatic](frmDownload::Outcome outcome, const QString &path) {
                 onFinished(request, automatic, outcome, path);

@@ -4,6 +4,7 @@
 #include "download/DownloadTarget.h"
 #include "download/DownloadTexts.h"
 #include "download/LabelShortener.h"
+#include "download/SavedTorrentHandoff.h"
 #include "model/ActiveDownloads.h"
 #include "platform/AppConfig.h"
 #include "platform/AppInfo.h"
@@ -370,9 +371,30 @@ void frmDownload::finishReceived(qint64 received, qint64 expected)
                   QStringLiteral(". Not opened: it is not a .torrent file."));
         return;
     }
-    m_services.shell->openFile(m_target,
-                               m_automatic ? Shell::Asked::InBackground : Shell::Asked::ByUser);
-    close();
+    handOff();
+}
+
+void frmDownload::handOff()
+{
+    if (!m_handoff) {
+        static const HandoffSettings desktopProgram;
+        m_ownHandoff = std::make_unique<SavedTorrentHandoff>(m_services, desktopProgram);
+        m_handoff = m_ownHandoff.get();
+    }
+    using Outcome = SavedTorrentHandoff::Outcome;
+    if (m_handoff->toClient())
+        setStatus(SavedTorrentHandoff::waitingStatus(m_handoff->clientName()));
+    m_handoff->handOff(m_target, !m_automatic, this, [this](const Outcome &outcome) {
+        if (!outcome.reason.isEmpty())
+            m_services.log->debug_console(
+                SavedTorrentHandoff::logLine(outcome, DownloadTarget::fileNameOf(m_target)));
+        if (outcome.taken || m_automatic) {
+            close();
+            return;
+        }
+        setStatus(SavedTorrentHandoff::refusedStatus(outcome));
+        setStatusRed(true);
+    });
 }
 
 void frmDownload::failAttempt(const QString &status)

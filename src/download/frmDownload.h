@@ -12,6 +12,7 @@
 
 class ActiveDownloads;
 class HttpTransfer;
+class SavedTorrentHandoff;
 class QCloseEvent;
 struct Services;
 
@@ -21,7 +22,8 @@ class frmDownload;
 
 // "Downloading Torrent File": fetches one .torrent file from the site in a single exchange
 // (log in, follow the redirect to the file with the login cookie), saves it in the torrent
-// folder and hands it to the desktop's torrent program. One window per download, several at
+// folder and hands it on (SavedTorrentHandoff: the desktop's torrent program, nothing, or the
+// member's torrent client). One window per download, several at
 // once; each deletes itself when it closes. It reports how its download ended, once, through
 // finished(): saved ("Download Complete" was reached), failed for good, cancelled (the window
 // closed first) or refused (the target was being downloaded already).
@@ -63,6 +65,10 @@ public:
     // A download that a check started: it opens no message box (a check must never wait for
     // one); a target already being downloaded and a missing torrent folder go to the debug log.
     void setAutomatic(bool automatic) { m_automatic = automatic; }
+    // Where the saved file goes; without one it is opened with the desktop's program. A client
+    // that does not take the file leaves it saved: a download the user started keeps its window
+    // open saying why, an automatic one logs why and closes.
+    void setHandoff(SavedTorrentHandoff *handoff) { m_handoff = handoff; }
 
     // Starts the download. path: the site path of the file ("/download.php?id=" + id);
     // target: torrent folder + file name (build it with DownloadTarget::path); user and
@@ -103,6 +109,7 @@ private:
     void onCommand1Clicked();
     void receive();
     void finishReceived(qint64 received, qint64 expected);
+    void handOff();
     void failAttempt(const QString &status);
     // The file cannot be written: the download ends, with a line in the debug log.
     void failSave();
@@ -143,6 +150,8 @@ private:
     bool m_askedForFile = false;   // this attempt's request is the file without a login
     bool m_automatic = false;
     bool m_reported = false;
+    SavedTorrentHandoff *m_handoff = nullptr;
+    std::unique_ptr<SavedTorrentHandoff> m_ownHandoff; // the desktop's program, when none given
     DownloadAttempts m_attempts;
     TransferRate m_rate;
     DownloadFileWriter m_writer;

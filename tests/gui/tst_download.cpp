@@ -1,7 +1,11 @@
+#include "download/DownloadWindows.h"
 #include "download/frmDownload.h"
+#include "download/TorrentInfoHash.h"
 #include "model/ActiveDownloads.h"
+#include "model/ProgramState.h"
 #include "platform/HttpTransfer.h"
 #include "platform/TextUtils.h"
+#include "RealClient.h"
 #include "TestEnv.h"
 #include "TestSite.h"
 #include "WidgetFinder.h"
@@ -17,6 +21,7 @@
 #include <functional>
 
 using WidgetFinder::control;
+Q_DECLARE_METATYPE(HandoffSettings::Choice)
 
 // The download window against the local test site: the login exchange, the saved file, every
 // failure with its retry countdown, cancelling, and hostile file names from the site.
@@ -478,6 +483,96 @@ private slots:
         QCOMPARE(contents(target()), timeOut ? torrentBytes() : QByteArray("<missing>"));
         QCOMPARE(m_env->shell.files, timeOut ? QStringList{target()} : QStringList());
         QCOMPARE(folderFiles().size(), timeOut ? 1 : 0);
+    }
+
+    // After the save the file goes where the options say, outside the four download places. A
+    // client that refuses it leaves it saved: the user's download shows why, a check's download
+    // closes and logs it; the result stays downloaded either way.
+    void handedOnAfterSave_data()
+    {
+        QTest::addColumn<HandoffSettings::Choice>("choice");
+        QTest::addColumn<bool>("byHand");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("status"); // of a window left open; "": it closed
+        QTest::addColumn<QString>("logged");
+        using C = HandoffSettings;
+        const QString pw = RealClient::Password, wrong = "wrong user name or password";
+        QTest::newRow("only save") << C::SaveOnly << true << pw << ""
+                                   << "";
+        QTest::newRow("qBittorrent takes it") << C::Qbittorrent << true << pw << ""
+                                              << "";
+        QTest::newRow("Transmission takes it") << C::Transmission << false << pw << ""
+                                               << "";
+        QTest::newRow("qBittorrent refuses, by hand")
+            << C::Qbittorrent << true << "x"
+            << "Status: Saved; qBittorrent did not take it: " + wrong << "";
+        QTest::newRow("Transmission refuses, automatic")
+            << C::Transmission << false << "x"
+            << ""
+            << "Transmission did not take %1: " + wrong;
+    }
+    void handedOnAfterSave()
+    {
+        QFETCH(HandoffSettings::Choice, choice);
+        QFETCH(bool, byHand);
+        QFETCH(QString, password);
+        QFETCH(QString, status);
+        std::unique_ptr<RealClient> client;
+        ProgramState state;
+        state.settings.Handoff.choice = choice;
+        if (choice != HandoffSettings::SaveOnly) {
+            const auto kind = choice == HandoffSettings::Qbittorrent ? RealClient::Qbittorrent
+                                                                     : RealClient::Transmission;
+            REQUIRE_CLIENT(kind);
+            client = std::make_unique<RealClient>(kind);
+            QVERIFY2(client->start(), qPrintable(client->error()));
+            TorrentClientSettings &c = kind == RealClient::Qbittorrent ? state.settings.Handoff.qbt
+                                                                       : state.settings.Handoff.tr;
+            c = client->settings();
+            c.password = password;
+            c.sorting = "Pollwick";
+            c.paused = true;
+        }
+        MatchRecord result;
+        result.Id = Id;
+        result.Downloaded = 1;
+        state.results.append(result);
+        DownloadWindows windows(m_env->services, state);
+        DownloadRequest request{DownloadUrlPath(Id), target(), "demo", "demo", "Some Movie", Id};
+        if (byHand)
+            m_windows.append(windows.startByHand(request));
+        else
+            QVERIFY(windows.startAutomatic(request));
+        QTRY_COMPARE(contents(target()), torrentBytes());
+        QTRY_COMPARE(state.downloads.count(), 0);
+        QCOMPARE(windows.queue().running(), 0);
+        const auto open = [] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (qobject_cast<frmDownload *>(w) && w->isVisible())
+                    return qobject_cast<frmDownload *>(w);
+            return static_cast<frmDownload *>(nullptr);
+        };
+        if (status.isEmpty()) {
+            QTRY_VERIFY_WITH_TIMEOUT(!open(), 30000);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(text(open()), status, 30000);
+            QVERIFY(statusIsRed(open()));
+        }
+        QFETCH(QString, logged);
+        if (!logged.isEmpty())
+            QVERIFY2(m_env->log->lines().join('\n').contains(logged.arg(target().section('/', -1))),
+                     qPrintable(m_env->log->lines().join('\n')));
+        QCOMPARE(m_env->shell.files, QStringList());
+        QCOMPARE(state.results.value(0).Downloaded, 1.0f);
+        QCOMPARE(folderFiles(), QStringList{target().section('/', -1)});
+        if (client && password == RealClient::Password) {
+            const QJsonObject listed = client->listed(TorrentInfoHash::of(torrentBytes()));
+            QVERIFY(!listed.isEmpty());
+            QCOMPARE(choice == HandoffSettings::Qbittorrent
+                         ? listed.value("category").toString()
+                         : listed.value("labels").toVariant().toStringList().join(','),
+                     QStringLiteral("Pollwick"));
+        }
     }
 };
 
