@@ -9,6 +9,7 @@
 #include "platform/DebugConsole.h"
 #include "platform/HttpTransfer.h"
 #include "platform/Services.h"
+#include "platform/StoredPassword.h"
 #include "platform/TextUtils.h"
 
 #include <QCoreApplication>
@@ -144,6 +145,10 @@ void ProfileExchange::startPageRequest(const QString &path)
     startTimeout();
     m_view.setStatus(path == OwnPagePath ? QStringLiteral("Status: Logging in...")
                                          : QStringLiteral("Status: Getting profile..."));
+    if (StoredPassword::pending(m_services.sitePassword, m_settings.SitePasswordChanged)) {
+        pageFailed(QStringLiteral("Status: ") + StoredPassword::lockedText());
+        return;
+    }
     log(QStringLiteral("Profile: logging in to read ") + path);
     const QString site = SiteBaseUrl();
     m_InetGetPage->Execute(

@@ -14,6 +14,7 @@
 #include "platform/Services.h"
 #include "platform/Shell.h"
 #include "platform/SiteWait.h"
+#include "platform/StoredPassword.h"
 #include "platform/WindowHelpers.h"
 #include "ui_frmDownload.h"
 
@@ -142,11 +143,36 @@ void frmDownload::sendRequest()
 
 void frmDownload::logIn()
 {
+    if (m_request.password.isEmpty() && StoredPassword::pending(m_services.sitePassword)) {
+        waitForPassword();
+        return;
+    }
     const QString site = SiteBaseUrl();
     m_inetDownloadFile->Execute(
         DownloadLogin::url(site), QStringLiteral("POST"),
         DownloadLogin::body(m_request.userName, m_request.password, m_request.path),
         DownloadLogin::headers(site, m_request.path));
+}
+
+void frmDownload::waitForPassword()
+{
+    StoredPassword *stored = m_services.sitePassword;
+    disconnect(m_passwordRead);
+    m_passwordRead = connect(stored, &StoredPassword::readEnded, this, [this, stored](bool known) {
+        disconnect(m_passwordRead);
+        // The attempt timed out or was cancelled meanwhile.
+        if (m_attempts.failed() || m_cancel)
+            return;
+        if (!known) {
+            failAttempt(QStringLiteral("Status: Failed. (") + StoredPassword::lockedText() +
+                        QStringLiteral(")"));
+            return;
+        }
+        m_request.password = stored->password();
+        logIn();
+    });
+    if (stored->state() == StoredPassword::State::Unreadable)
+        stored->retry();
 }
 
 void frmDownload::askForFile()

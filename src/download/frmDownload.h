@@ -99,6 +99,9 @@ private:
     // The request of an attempt: the login exchange, or the file with the session's cookie.
     void sendRequest();
     void logIn();
+    // The keyring has not given the site password yet: the login waits for it, and fails the
+    // attempt when the keyring will not give it.
+    void waitForPassword();
     void askForFile();
     void onStateChanged(int state);
     // The site asked for a pause: this attempt failed, the next waits for the pause's end.
@@ -150,6 +153,7 @@ private:
     bool m_askedForFile = false;   // this attempt's request is the file without a login
     bool m_automatic = false;
     bool m_reported = false;
+    QMetaObject::Connection m_passwordRead;
     SavedTorrentHandoff *m_handoff = nullptr;
     std::unique_ptr<SavedTorrentHandoff> m_ownHandoff; // the desktop's program, when none given
     DownloadAttempts m_attempts;

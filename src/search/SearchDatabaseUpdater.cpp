@@ -10,6 +10,7 @@
 #include "platform/HttpTransfer.h"
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
+#include "platform/StoredPassword.h"
 #include "platform/TextUtils.h"
 #include "search/SearchDatabase.h"
 #include "search/SearchDatabaseHost.h"
@@ -125,6 +126,15 @@ SearchDatabaseUpdater::downloadFailed(int attempt, SearchReply::Kind kind, Searc
     return retry ? Next::Retry : Next::Stop;
 }
 
+bool SearchDatabaseUpdater::passwordLocked(SearchReply::Kind kind)
+{
+    if (!StoredPassword::pending(m_services.sitePassword, m_state.settings.SitePasswordChanged))
+        return false;
+    m_services.dialogs->message(m_host.dialogParent(), SearchReply::title(kind),
+                                StoredPassword::lockedText(), Dialogs::Critical);
+    return true;
+}
+
 bool SearchDatabaseUpdater::waitForTorrentDb()
 {
     if (!m_state.TorrentDbBusy)
@@ -166,6 +176,10 @@ void SearchDatabaseUpdater::do_create()
             self->m_downloadRunning = false;
     });
     const Settings &settings = m_state.settings;
+    if (passwordLocked(SearchReply::Kind::Create)) {
+        m_downloadRunning = false;
+        return loadOldCopyOrClose();
+    }
     for (int attempt = 1;; ++attempt) {
         if (m_searchClosing)
             return close();
@@ -226,6 +240,10 @@ void SearchDatabaseUpdater::do_update()
             self->m_downloadRunning = false;
     });
     const Settings &settings = m_state.settings;
+    if (passwordLocked(SearchReply::Kind::Update)) {
+        m_downloadRunning = false;
+        return read_db(false);
+    }
     for (int attempt = 1;; ++attempt) {
         if (m_searchClosing)
             return close();
