@@ -12,7 +12,6 @@
 #include "platform/StoredPassword.h"
 #include "platform/TextUtils.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
@@ -206,26 +205,22 @@ void ProfileExchange::onPageStateChanged(int state)
 
 bool ProfileExchange::readPage(QString *page)
 {
-    const QPointer<ProfileExchange> self(this);
     m_timeouttimer->stop();
     m_view.setStatus(ReceivingFile);
     QByteArray body;
-    for (;;) {
-        const QByteArray piece = m_InetGetPage->GetChunk(1024);
-        if (!self || m_closing)
-            return false;
-        if (piece.isEmpty())
-            break;
-        if (body.size() + piece.size() > MaxPageBytes) {
-            pageTooLarge();
-            return false;
-        }
-        body += piece;
-        m_view.setStatus(ReceivingFile);
-        QCoreApplication::processEvents();
-        if (!self || m_closing)
-            return false;
-    }
+    const HttpTransfer::ReadEnd end = m_InetGetPage->readBody(
+        this, 1024, HttpTransfer::Pace::Chunks, [this] { return m_closing; },
+        [this, &body](const QByteArray &piece) {
+            if (body.size() + piece.size() > MaxPageBytes) {
+                pageTooLarge();
+                return false;
+            }
+            body += piece;
+            m_view.setStatus(ReceivingFile);
+            return true;
+        });
+    if (end != HttpTransfer::ReadEnd::Complete)
+        return false;
     if (m_InetGetPage->bodyTooLarge()) {
         pageTooLarge();
         return false;
@@ -350,18 +345,13 @@ void ProfileExchange::receiveAvatar()
     }
     m_timeouttimer->stop();
     m_view.setStatus(ReceivingFile);
-    const QPointer<ProfileExchange> self(this);
-    for (;;) {
-        const QByteArray piece = m_InetGetImage->GetChunk(1024);
-        if (!self)
-            return;
-        if (m_closing) {
-            m_avatar.discard();
-            return;
-        }
-        if (piece.isEmpty())
-            break;
-        if (!m_avatar.write(piece)) {
+    const HttpTransfer::ReadEnd end = m_InetGetImage->readBody(
+        this, 1024, HttpTransfer::Pace::Chunks, [this] { return m_closing; },
+        [this](const QByteArray &piece) {
+            if (m_avatar.write(piece)) {
+                m_view.setStatus(ReceivingFile);
+                return true;
+            }
             if (m_avatar.tooLarge()) {
                 avatarTooLarge();
             } else {
@@ -370,16 +360,14 @@ void ProfileExchange::receiveAvatar()
                 m_avatar.discard();
                 imageFailed(ImageFailed + inBrackets(error));
             }
-            return;
-        }
-        m_view.setStatus(ReceivingFile);
-        QCoreApplication::processEvents();
-        if (!self)
-            return;
-        if (m_closing) {
+            return false;
+        });
+    if (end == HttpTransfer::ReadEnd::Gone)
+        return;
+    if (end == HttpTransfer::ReadEnd::Stopped) {
+        if (m_closing)
             m_avatar.discard();
-            return;
-        }
+        return;
     }
     if (m_InetGetImage->bodyTooLarge()) {
         avatarTooLarge();

@@ -53,9 +53,8 @@ frmDownload *DownloadWindows::startByHand(const DownloadRequest &request)
 
 frmDownload *DownloadWindows::open(const DownloadRequest &request, bool automatic)
 {
-    auto *window = new frmDownload(m_services, m_state.downloads);
+    auto *window = new frmDownload(m_services, m_state.downloads, &m_handoff);
     window->setAutomatic(automatic);
-    window->setHandoff(&m_handoff);
     connect(window, &frmDownload::finished, this,
             [this, request, automatic](frmDownload::Outcome outcome, const QString &path) {
                 onFinished(request, automatic, outcome, path);

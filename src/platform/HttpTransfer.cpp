@@ -475,6 +475,31 @@ QByteArray HttpTransfer::take(int size, qsizetype wanted)
     return piece;
 }
 
+HttpTransfer::ReadEnd HttpTransfer::readBody(QObject *owner, int size, Pace pace,
+                                             const std::function<bool()> &stop,
+                                             const std::function<bool(const QByteArray &)> &take)
+{
+    const QPointer<QObject> alive(owner);
+    const QPointer<HttpTransfer> self(this);
+    const auto gone = [&] { return !self || (owner && !alive); };
+    for (;;) {
+        const QByteArray piece = pace == Pace::Available ? GetAvailable(size) : GetChunk(size);
+        if (gone())
+            return ReadEnd::Gone;
+        if (stop && stop())
+            return ReadEnd::Stopped;
+        if (piece.isEmpty())
+            return ReadEnd::Complete;
+        if (!take(piece))
+            return gone() ? ReadEnd::Gone : ReadEnd::Stopped;
+        QCoreApplication::processEvents();
+        if (gone())
+            return ReadEnd::Gone;
+        if (stop && stop())
+            return ReadEnd::Stopped;
+    }
+}
+
 QString HttpTransfer::GetChunkText(int size)
 {
     return FromAnsi(GetChunk(size));

@@ -3,7 +3,6 @@
 #include "platform/AppConfig.h"
 #include "platform/HttpTransfer.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -162,20 +161,15 @@ QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes
         *tooLarge = transfer.bodyTooLarge();
     if (transfer.failed())
         return QString();
-    for (;;) {
-        // The whole body is in by now (OpenURL waits for it): large pieces take it out without
-        // a round of events for every kilobyte.
-        const QString piece = transfer.GetChunkText(64 * 1024);
-        QCoreApplication::processEvents();
-        if (!alive)
-            return QString();
-        if (piece.isEmpty())
-            break;
-        body += piece;
-        QCoreApplication::processEvents();
-        if (!alive)
-            return QString();
-    }
+    // The whole body is in by now (OpenURL waits for it): large pieces take it out without a
+    // round of events for every kilobyte.
+    const HttpTransfer::ReadEnd end = transfer.readBody(
+        nullptr, 64 * 1024, HttpTransfer::Pace::Chunks, {}, [&body](const QByteArray &piece) {
+            body += FromAnsi(piece);
+            return true;
+        });
+    if (end == HttpTransfer::ReadEnd::Gone)
+        return QString();
     if (tooLarge)
         *tooLarge = transfer.bodyTooLarge();
     if (transfer.failed())
