@@ -208,15 +208,10 @@ private slots:
         QTest::newRow("login failed") << "demo/wrong" << "" << "" << no << page << "page" << no;
         QTest::newRow("login failed, earlier torrent kept") << "demo/wrong" << "" << "" << earlier
             << page << "earlier" << no;
-        // Only a bencoded dictionary with "info" counts as a torrent, whatever the page starts with.
-        QTest::newRow("capital tag") << d << "" << "body:<HTML>not a page" << no << page
-            << "answer" << no;
-        QTest::newRow("doctype") << d << "" << "body:<!DOCTYPE html><html>Log in</html>" << no
-            << page << "answer" << no;
+        // Which bodies are torrents is torrentFileCheck's (tst_downloadcore); here a page kept
+        // or not, and a torrent that is no catalogue file.
         QTest::newRow("blanks, earlier torrent kept") << d << "" << "body:  <HTML>Log in" << earlier
             << page << "earlier" << no;
-        QTest::newRow("a torrent and more") << d << "" << "body:" + QString(earlier) + "\n" << no << page
-            << "answer" << no;
         QTest::newRow("just a torrent") << d << "" << "body:" + QString(earlier) << no << "" << "answer"
             << no;
         // 64 MiB is the most; beyond it nothing is kept and nothing is tried again.
