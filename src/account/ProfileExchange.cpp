@@ -209,7 +209,7 @@ bool ProfileExchange::readPage(QString *page)
     m_view.setStatus(ReceivingFile);
     QByteArray body;
     const HttpTransfer::ReadEnd end = m_InetGetPage->readBody(
-        this, 1024, HttpTransfer::Pace::Chunks, [this] { return m_closing; },
+        1024, HttpTransfer::Pace::Chunks, [this] { return m_closing; },
         [this, &body](const QByteArray &piece) {
             if (body.size() + piece.size() > MaxPageBytes) {
                 pageTooLarge();
@@ -346,7 +346,7 @@ void ProfileExchange::receiveAvatar()
     m_timeouttimer->stop();
     m_view.setStatus(ReceivingFile);
     const HttpTransfer::ReadEnd end = m_InetGetImage->readBody(
-        this, 1024, HttpTransfer::Pace::Chunks, [this] { return m_closing; },
+        1024, HttpTransfer::Pace::Chunks, [this] { return m_closing; },
         [this](const QByteArray &piece) {
             if (m_avatar.write(piece)) {
                 m_view.setStatus(ReceivingFile);

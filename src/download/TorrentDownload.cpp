@@ -245,7 +245,7 @@ void TorrentDownload::receive()
 
     m_receiving = true;
     const HttpTransfer::ReadEnd end = m_inetDownloadFile->readBody(
-        this, 64 * 1024, HttpTransfer::Pace::Available,
+        64 * 1024, HttpTransfer::Pace::Available,
         // Cancelled, timed out or due for a retry while waiting: this attempt is over.
         [this] { return m_cancel || m_retryDue || m_attempts.failed(); },
         [&](const QByteArray &piece) {

@@ -475,28 +475,23 @@ QByteArray HttpTransfer::take(int size, qsizetype wanted)
     return piece;
 }
 
-HttpTransfer::ReadEnd HttpTransfer::readBody(QObject *owner, int size, Pace pace,
-                                             const std::function<bool()> &stop,
+HttpTransfer::ReadEnd HttpTransfer::readBody(int size, Pace pace, const std::function<bool()> &stop,
                                              const std::function<bool(const QByteArray &)> &take)
 {
-    const QPointer<QObject> alive(owner);
     const QPointer<HttpTransfer> self(this);
-    const auto gone = [&] { return !self || (owner && !alive); };
     for (;;) {
         const QByteArray piece = pace == Pace::Available ? GetAvailable(size) : GetChunk(size);
-        if (gone())
+        if (!self)
             return ReadEnd::Gone;
         if (stop && stop())
             return ReadEnd::Stopped;
         if (piece.isEmpty())
             return ReadEnd::Complete;
         if (!take(piece))
-            return gone() ? ReadEnd::Gone : ReadEnd::Stopped;
+            return self ? ReadEnd::Stopped : ReadEnd::Gone;
         QCoreApplication::processEvents();
-        if (gone())
+        if (!self)
             return ReadEnd::Gone;
-        if (stop && stop())
-            return ReadEnd::Stopped;
     }
 }
 

@@ -134,12 +134,14 @@ public:
     {
         Complete, // the body ended (or the transfer failed: see failed())
         Stopped,  // stop() said so, or take() returned false
-        Gone      // owner (or this transfer) was destroyed meanwhile: touch nothing of it
+        Gone      // this transfer (and its owner) was destroyed meanwhile: touch nothing
     };
     // Reads the body to its end, in pieces of at most size bytes, handing each non-empty piece
-    // to take; between pieces the events run, so a Cancel click or a close gets through. stop
-    // (may be empty) is asked after every wait. The one reader of a body for every caller.
-    ReadEnd readBody(QObject *owner, int size, Pace pace, const std::function<bool()> &stop,
+    // to take; between pieces the events run, so a Cancel click or a close gets through (it
+    // cancels the transfer, which ends the wait for the next piece). stop (may be empty) is asked
+    // after every wait. Gone when the transfer, and so the object that owns it, was destroyed
+    // meanwhile. The one reader of a body for every caller.
+    ReadEnd readBody(int size, Pace pace, const std::function<bool()> &stop,
                      const std::function<bool(const QByteArray &)> &take);
 
     // The status line ("HTTP/1.1 404 Not Found", characters 10 to 12 are the code) followed by

@@ -163,11 +163,11 @@ QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes
         return QString();
     // The whole body is in by now (OpenURL waits for it): large pieces take it out without a
     // round of events for every kilobyte.
-    const HttpTransfer::ReadEnd end = transfer.readBody(
-        nullptr, 64 * 1024, HttpTransfer::Pace::Chunks, {}, [&body](const QByteArray &piece) {
-            body += FromAnsi(piece);
-            return true;
-        });
+    const HttpTransfer::ReadEnd end = transfer.readBody(64 * 1024, HttpTransfer::Pace::Chunks, {},
+                                                        [&body](const QByteArray &piece) {
+                                                            body += FromAnsi(piece);
+                                                            return true;
+                                                        });
     if (end == HttpTransfer::ReadEnd::Gone)
         return QString();
     if (tooLarge)

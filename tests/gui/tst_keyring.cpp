@@ -288,6 +288,7 @@ private slots:
         QTest::newRow("a download") << "download";
         QTest::newRow("the search window") << "search";
         QTest::newRow("the profile") << "profile";
+        QTest::newRow("a hand-off to qBittorrent") << "hand-off";
     }
     void lockedKeyringHoldsLogins()
     {
@@ -317,13 +318,36 @@ private slots:
             QTRY_VERIFY(env->dialogs.pending() > 0);
             QCOMPARE(env->dialogs.take().text, locked);
         }
-        if (by != "download") {
+        if (by == "search" || by == "profile") {
             QCOMPARE(site.requests().size(), 0);
             return;
+        }
+        std::unique_ptr<StoredPassword> client;
+        if (by == "hand-off") {
+            // The site's password was typed in; the client's is in the locked keyring.
+            state.settings.SitePassword = "demo";
+            state.settings.Handoff.choice = HandoffSettings::Qbittorrent;
+            state.settings.Handoff.qbt.url = "http://127.0.0.1:1";
+            client = HandoffOptions::storedPassword(HandoffSettings::Qbittorrent, *env->store,
+                                                    keyring.get(), *env->log);
+            QVERIFY(daemon->unlock());
+            QVERIFY(storeAndWait(*client, "qpass"));
+            QVERIFY(daemon->lock());
+            client = HandoffOptions::storedPassword(HandoffSettings::Qbittorrent, *env->store,
+                                                    keyring.get(), *env->log);
+            env->services.qbittorrentPassword = client.get();
+            client->load();
         }
         DownloadWindows downloads(env->services, state);
         frmDownload *window = downloads.startByHand(
             DownloadRequest::forTorrent(state, 700007, "Some.torrent", "Some Movie"));
+        if (by == "hand-off") {
+            QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(window, "Label4")->text(),
+                                      "Status: Saved; qBittorrent did not take it: " + locked,
+                                      10000);
+            env->services.qbittorrentPassword = nullptr;
+            return;
+        }
         QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(window, "Label4")->text(),
                                   "Status: Failed. (" + locked + ")", 10000);
         QCOMPARE(site.requests().size(), 0);
