@@ -44,6 +44,9 @@ frmDownload::frmDownload(Services &services, ActiveDownloads &downloads,
             close();
     });
     ui->info_downloaded->hide();
+    m_baseSize = size();
+    m_statusHeight = ui->Label4->height();
+    m_buttonY = ui->Command1->y();
 }
 
 frmDownload::~frmDownload()
@@ -77,7 +80,7 @@ void frmDownload::draw()
             d.target, PathWidthTwips, [this](const QString &t) { return textWidthTwips(t); }));
     if (ui->Label4->text() != d.status) {
         ui->Label4->setText(d.status);
-        ui->Label4->adjustSize();
+        fitStatus();
     }
     QPalette palette = ui->Label4->palette();
     palette.setColor(QPalette::WindowText,
@@ -101,6 +104,24 @@ void frmDownload::draw()
         ui->info_downloaded->show();
     }
     placeProgressText();
+}
+
+void frmDownload::fitStatus()
+{
+    // A status line wider than the window (a client's reason, a long file name) wraps, and the
+    // window grows by the lines it takes, with the button below them.
+    QLabel *status = ui->Label4;
+    status->setWordWrap(false);
+    status->adjustSize();
+    const int room = m_baseSize.width() - status->x() - status->x();
+    int extra = 0;
+    if (status->width() > room) {
+        status->setWordWrap(true);
+        status->resize(room, status->heightForWidth(room));
+        extra = std::max(0, status->height() - m_statusHeight);
+    }
+    setFixedSize(m_baseSize.width(), m_baseSize.height() + extra);
+    ui->Command1->move(ui->Command1->x(), m_buttonY + extra);
 }
 
 void frmDownload::onCloseRequested(bool later)

@@ -71,6 +71,7 @@ protected:
 
 private:
     void draw();
+    void fitStatus();
     void onCloseRequested(bool later);
     void placeProgressText();
     double textWidthTwips(const QString &text) const;
@@ -79,4 +80,7 @@ private:
     std::unique_ptr<Ui::frmDownload> ui;
     TorrentDownload *m_download;
     QTimer *m_tmrUnloader;
+    QSize m_baseSize;       // the window as designed
+    int m_statusHeight = 0; // one line of the status
+    int m_buttonY = 0;
 };

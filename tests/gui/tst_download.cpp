@@ -216,6 +216,10 @@ private slots:
         } else {
             QTRY_COMPARE_WITH_TIMEOUT(text(shown()), status, 30000);
             QVERIFY(statusIsRed(shown()));
+            // The reason wraps inside the window, above the button.
+            const QRect line = control<QLabel>(shown(), "Label4")->geometry();
+            QVERIFY(line.right() < shown()->width() &&
+                    line.bottom() < control<QPushButton>(shown(), "Command1")->y());
         }
         QFETCH(QString, logged);
         if (!logged.isEmpty())
