@@ -9,9 +9,9 @@
 #include "platform/DebugConsole.h"
 #include "platform/HttpTransfer.h"
 #include "platform/Services.h"
+#include "platform/StoredPassword.h"
 #include "platform/TextUtils.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
@@ -144,6 +144,10 @@ void ProfileExchange::startPageRequest(const QString &path)
     startTimeout();
     m_view.setStatus(path == OwnPagePath ? QStringLiteral("Status: Logging in...")
                                          : QStringLiteral("Status: Getting profile..."));
+    if (StoredPassword::pending(m_services.sitePassword, m_settings.SitePasswordChanged)) {
+        pageFailed(QStringLiteral("Status: ") + StoredPassword::lockedText());
+        return;
+    }
     log(QStringLiteral("Profile: logging in to read ") + path);
     const QString site = SiteBaseUrl();
     m_InetGetPage->Execute(
@@ -201,26 +205,22 @@ void ProfileExchange::onPageStateChanged(int state)
 
 bool ProfileExchange::readPage(QString *page)
 {
-    const QPointer<ProfileExchange> self(this);
     m_timeouttimer->stop();
     m_view.setStatus(ReceivingFile);
     QByteArray body;
-    for (;;) {
-        const QByteArray piece = m_InetGetPage->GetChunk(1024);
-        if (!self || m_closing)
-            return false;
-        if (piece.isEmpty())
-            break;
-        if (body.size() + piece.size() > MaxPageBytes) {
-            pageTooLarge();
-            return false;
-        }
-        body += piece;
-        m_view.setStatus(ReceivingFile);
-        QCoreApplication::processEvents();
-        if (!self || m_closing)
-            return false;
-    }
+    const HttpTransfer::ReadEnd end = m_InetGetPage->readBody(
+        1024, HttpTransfer::Pace::Chunks, [this] { return m_closing; },
+        [this, &body](const QByteArray &piece) {
+            if (body.size() + piece.size() > MaxPageBytes) {
+                pageTooLarge();
+                return false;
+            }
+            body += piece;
+            m_view.setStatus(ReceivingFile);
+            return true;
+        });
+    if (end != HttpTransfer::ReadEnd::Complete)
+        return false;
     if (m_InetGetPage->bodyTooLarge()) {
         pageTooLarge();
         return false;
@@ -345,18 +345,13 @@ void ProfileExchange::receiveAvatar()
     }
     m_timeouttimer->stop();
     m_view.setStatus(ReceivingFile);
-    const QPointer<ProfileExchange> self(this);
-    for (;;) {
-        const QByteArray piece = m_InetGetImage->GetChunk(1024);
-        if (!self)
-            return;
-        if (m_closing) {
-            m_avatar.discard();
-            return;
-        }
-        if (piece.isEmpty())
-            break;
-        if (!m_avatar.write(piece)) {
+    const HttpTransfer::ReadEnd end = m_InetGetImage->readBody(
+        1024, HttpTransfer::Pace::Chunks, [this] { return m_closing; },
+        [this](const QByteArray &piece) {
+            if (m_avatar.write(piece)) {
+                m_view.setStatus(ReceivingFile);
+                return true;
+            }
             if (m_avatar.tooLarge()) {
                 avatarTooLarge();
             } else {
@@ -365,16 +360,14 @@ void ProfileExchange::receiveAvatar()
                 m_avatar.discard();
                 imageFailed(ImageFailed + inBrackets(error));
             }
-            return;
-        }
-        m_view.setStatus(ReceivingFile);
-        QCoreApplication::processEvents();
-        if (!self)
-            return;
-        if (m_closing) {
+            return false;
+        });
+    if (end == HttpTransfer::ReadEnd::Gone)
+        return;
+    if (end == HttpTransfer::ReadEnd::Stopped) {
+        if (m_closing)
             m_avatar.discard();
-            return;
-        }
+        return;
     }
     if (m_InetGetImage->bodyTooLarge()) {
         avatarTooLarge();

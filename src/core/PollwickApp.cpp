@@ -38,7 +38,7 @@ PollwickApp::PollwickApp(Services &services, const QStringList &arguments, QObje
       m_downloadWindows(std::make_unique<DownloadWindows>(m_services, m_state)),
       m_notifyWindows(
           std::make_unique<NotifyWindows>(*this, services, m_state, *m_downloadWindows)),
-      m_searchWindows(std::make_unique<SearchWindows>(services, m_state)),
+      m_searchWindows(std::make_unique<SearchWindows>(services, m_state, *m_downloadWindows)),
       m_channel(std::make_unique<InstanceChannel>()),
       m_loginRefusal(std::make_unique<LoginRefusalNotice>(services))
 {

@@ -10,7 +10,8 @@
 #include <QTimer>
 
 DownloadWindows::DownloadWindows(Services &services, ProgramState &state, QObject *parent)
-    : QObject(parent), m_services(services), m_state(state), m_queue(state.downloads)
+    : QObject(parent), m_services(services), m_state(state), m_queue(state.downloads),
+      m_handoff(services, state.settings.Handoff)
 {
 }
 
@@ -52,7 +53,7 @@ frmDownload *DownloadWindows::startByHand(const DownloadRequest &request)
 
 frmDownload *DownloadWindows::open(const DownloadRequest &request, bool automatic)
 {
-    auto *window = new frmDownload(m_services, m_state.downloads);
+    auto *window = new frmDownload(m_services, m_state.downloads, &m_handoff);
     window->setAutomatic(automatic);
     connect(window, &frmDownload::finished, this,
             [this, request, automatic](frmDownload::Outcome outcome, const QString &path) {

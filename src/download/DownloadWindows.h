@@ -1,7 +1,9 @@
 #pragma once
 
 #include "download/DownloadQueue.h"
+#include "download/DownloadStarter.h"
 #include "download/frmDownload.h"
+#include "download/SavedTorrentHandoff.h"
 
 #include <QObject>
 
@@ -21,7 +23,10 @@ struct Services;
 // When a download ends without a saved file (failed, or its window closed first), the result
 // with that torrent's id, if still listed, is marked not downloaded again and resultReset()
 // tells the "New Torrents" window.
-class DownloadWindows : public QObject
+//
+// Every saved file is handed on as the options say (SavedTorrentHandoff); a hand-off to a
+// torrent client holds none of the running downloads' places.
+class DownloadWindows : public QObject, public DownloadStarter
 {
     Q_OBJECT
 public:
@@ -34,6 +39,7 @@ public:
     bool startAutomatic(const DownloadRequest &request);
     // A download that the user started.
     frmDownload *startByHand(const DownloadRequest &request);
+    void startDownload(const DownloadRequest &request) override { startByHand(request); }
 
     const DownloadQueue &queue() const { return m_queue; }
 
@@ -54,6 +60,7 @@ private:
     Services &m_services;
     ProgramState &m_state;
     DownloadQueue m_queue;
+    SavedTorrentHandoff m_handoff;
     bool m_folderLogged = false;
     bool m_startQueued = false;
 };

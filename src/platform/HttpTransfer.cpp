@@ -476,6 +476,26 @@ QByteArray HttpTransfer::take(int size, qsizetype wanted)
     return piece;
 }
 
+HttpTransfer::ReadEnd HttpTransfer::readBody(int size, Pace pace, const std::function<bool()> &stop,
+                                             const std::function<bool(const QByteArray &)> &take)
+{
+    const QPointer<HttpTransfer> self(this);
+    for (;;) {
+        const QByteArray piece = pace == Pace::Available ? GetAvailable(size) : GetChunk(size);
+        if (!self)
+            return ReadEnd::Gone;
+        if (stop && stop())
+            return ReadEnd::Stopped;
+        if (piece.isEmpty())
+            return ReadEnd::Complete;
+        if (!take(piece))
+            return self ? ReadEnd::Stopped : ReadEnd::Gone;
+        QCoreApplication::processEvents();
+        if (!self)
+            return ReadEnd::Gone;
+    }
+}
+
 QString HttpTransfer::GetChunkText(int size)
 {
     return FromAnsi(GetChunk(size));
@@ -516,20 +536,15 @@ QString FetchUrlText(const QString &url, HttpTransfer &transfer, qint64 maxBytes
         *tooLarge = transfer.bodyTooLarge();
     if (transfer.failed())
         return QString();
-    for (;;) {
-        // The whole body is in by now (OpenURL waits for it): large pieces take it out without
-        // a round of events for every kilobyte.
-        const QString piece = transfer.GetChunkText(64 * 1024);
-        QCoreApplication::processEvents();
-        if (!alive)
-            return QString();
-        if (piece.isEmpty())
-            break;
-        body += piece;
-        QCoreApplication::processEvents();
-        if (!alive)
-            return QString();
-    }
+    // The whole body is in by now (OpenURL waits for it): large pieces take it out without a
+    // round of events for every kilobyte.
+    const HttpTransfer::ReadEnd end = transfer.readBody(64 * 1024, HttpTransfer::Pace::Chunks, {},
+                                                        [&body](const QByteArray &piece) {
+                                                            body += FromAnsi(piece);
+                                                            return true;
+                                                        });
+    if (end == HttpTransfer::ReadEnd::Gone)
+        return QString();
     if (tooLarge)
         *tooLarge = transfer.bodyTooLarge();
     if (transfer.failed())

@@ -124,6 +124,26 @@ public:
     QByteArray GetAvailable(int size);
     QString GetChunkText(int size);
 
+    // How readBody takes the body: GetChunk's full pieces, or GetAvailable's.
+    enum class Pace
+    {
+        Chunks,
+        Available
+    };
+    enum class ReadEnd
+    {
+        Complete, // the body ended (or the transfer failed: see failed())
+        Stopped,  // stop() said so, or take() returned false
+        Gone      // this transfer (and its owner) was destroyed meanwhile: touch nothing
+    };
+    // Reads the body to its end, in pieces of at most size bytes, handing each non-empty piece
+    // to take; between pieces the events run, so a Cancel click or a close gets through (it
+    // cancels the transfer, which ends the wait for the next piece). stop (may be empty) is asked
+    // after every wait. Gone when the transfer, and so the object that owns it, was destroyed
+    // meanwhile. The one reader of a body for every caller.
+    ReadEnd readBody(int size, Pace pace, const std::function<bool()> &stop,
+                     const std::function<bool(const QByteArray &)> &take);
+
     // The status line ("HTTP/1.1 404 Not Found", characters 10 to 12 are the code) followed by
     // every response header line, each ended by CR LF. Empty before a response.
     QString GetHeader() const;

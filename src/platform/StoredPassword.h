@@ -47,6 +47,14 @@ public:
     void retry();
 
     State state() const { return m_state; }
+    // The keyring holds the password but has not given it (yet): a request sent now would go
+    // out with an empty password. With changedByUser (a password typed in the login dialog and
+    // not yet stored) the password in memory is the one to use.
+    static bool pending(const StoredPassword *stored, bool changedByUser = false)
+    {
+        return stored && !changedByUser &&
+               (stored->m_state == State::Reading || stored->m_state == State::Unreadable);
+    }
     QString password() const { return m_password; }
     bool keyringAvailable() const;
 

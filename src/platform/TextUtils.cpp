@@ -3,7 +3,6 @@
 #include "platform/AppConfig.h"
 #include "platform/HttpTransfer.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>

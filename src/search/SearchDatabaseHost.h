@@ -27,6 +27,8 @@ public:
     virtual bool retryDownload(SearchReply::Kind kind, SearchReply::Failure why) = 0;
     // torrents.db could not be written (the old copy stays).
     virtual void databaseNotWritten() = 0;
+    // The keyring has not given the site password: no request goes out.
+    virtual void passwordUnavailable(SearchReply::Kind kind) = 0;
     // torrents.db could not be read: true when the user asks for a new copy.
     virtual bool retryUnreadableDatabase() = 0;
 };

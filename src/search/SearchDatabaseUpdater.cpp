@@ -9,6 +9,7 @@
 #include "platform/Services.h"
 #include "platform/SettingNames.h"
 #include "platform/SettingsStore.h"
+#include "platform/StoredPassword.h"
 #include "platform/TextUtils.h"
 #include "platform/WholeFiles.h"
 #include "search/SearchDatabase.h"
@@ -151,6 +152,14 @@ SearchDatabaseUpdater::Fetched SearchDatabaseUpdater::fetch(SearchReply::Kind ki
     }
 }
 
+bool SearchDatabaseUpdater::passwordLocked(SearchReply::Kind kind)
+{
+    if (!StoredPassword::pending(m_services.sitePassword, m_state.settings.SitePasswordChanged))
+        return false;
+    m_host.passwordUnavailable(kind);
+    return true;
+}
+
 bool SearchDatabaseUpdater::waitForTorrentDb()
 {
     if (!m_state.TorrentDbBusy)
@@ -190,6 +199,10 @@ void SearchDatabaseUpdater::do_create()
         if (self)
             self->m_downloadRunning = false;
     });
+    if (passwordLocked(SearchReply::Kind::Create)) {
+        m_downloadRunning = false;
+        return loadOldCopyOrClose();
+    }
     const Settings &settings = m_state.settings;
     QString reply;
     const Fetched fetched = fetch(
@@ -237,6 +250,10 @@ void SearchDatabaseUpdater::do_update()
         if (self)
             self->m_downloadRunning = false;
     });
+    if (passwordLocked(SearchReply::Kind::Update)) {
+        m_downloadRunning = false;
+        return read_db(false);
+    }
     const Settings &settings = m_state.settings;
     QString reply;
     const Fetched fetched =

@@ -3,8 +3,9 @@
 #include "platform/Services.h"
 #include "search/frmSearch.h"
 
-SearchWindows::SearchWindows(Services &services, ProgramState &state, QObject *parent)
-    : QObject(parent), m_services(services), m_state(state),
+SearchWindows::SearchWindows(Services &services, ProgramState &state, DownloadStarter &downloads,
+                             QObject *parent)
+    : QObject(parent), m_services(services), m_state(state), m_downloads(downloads),
       m_databases(services.config.programFile(QStringLiteral("torrents.db")))
 {
 }
@@ -27,7 +28,7 @@ void SearchWindows::showSearchWindow()
         return;
     }
     m_made.removeAll(nullptr);
-    m_window = new frmSearch(m_services, m_state, m_databases);
+    m_window = new frmSearch(m_services, m_state, m_databases, m_downloads);
     m_made.append(m_window);
     m_window->present();
 }

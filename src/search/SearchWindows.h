@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 
+class DownloadStarter;
 class frmSearch;
 struct ProgramState;
 struct Services;
@@ -18,7 +19,9 @@ class SearchWindows : public QObject, public SearchOpener
 {
     Q_OBJECT
 public:
-    SearchWindows(Services &services, ProgramState &state, QObject *parent = nullptr);
+    // downloads: where the window's downloads start.
+    SearchWindows(Services &services, ProgramState &state, DownloadStarter &downloads,
+                  QObject *parent = nullptr);
     ~SearchWindows() override;
 
     // Creates the window, or brings the open one forward. A window that is only waiting for
@@ -31,6 +34,7 @@ public:
 private:
     Services &m_services;
     ProgramState &m_state;
+    DownloadStarter &m_downloads;
     SearchDatabaseProvider m_databases;
     QPointer<frmSearch> m_window;
     // Every window made, the one closing after its cancelled download included.

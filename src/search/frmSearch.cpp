@@ -1,7 +1,7 @@
 #include "search/frmSearch.h"
 
 #include "download/DownloadRequest.h"
-#include "download/frmDownload.h"
+#include "download/DownloadStarter.h"
 #include "model/ProgramState.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
@@ -11,6 +11,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/SiteAddresses.h"
+#include "platform/StoredPassword.h"
 #include "platform/WindowHelpers.h"
 #include "platform/WindowSizeStore.h"
 #include "search/SearchDatabase.h"
@@ -44,9 +45,9 @@ QString allCategories()
 } // namespace
 
 frmSearch::frmSearch(Services &services, ProgramState &state, SearchDatabaseProvider &provider,
-                     QWidget *parent)
+                     DownloadStarter &downloads, QWidget *parent)
     : QWidget(parent), m_services(services), m_state(state), m_provider(provider),
-      m_ui(std::make_unique<Ui::frmSearch>())
+      m_downloads(downloads), m_ui(std::make_unique<Ui::frmSearch>())
 {
     m_ui->setupUi(this);
     setWindowFlag(Qt::Window);
@@ -279,6 +280,12 @@ void frmSearch::databaseNotWritten()
                                 Dialogs::Critical);
 }
 
+void frmSearch::passwordUnavailable(SearchReply::Kind kind)
+{
+    m_services.dialogs->message(this, SearchReply::title(kind), StoredPassword::lockedText(),
+                                Dialogs::Critical);
+}
+
 bool frmSearch::retryUnreadableDatabase()
 {
     return m_services.dialogs->askRetryCancel(this, SearchReply::loadFailedTitle(),
@@ -385,9 +392,7 @@ void frmSearch::download(int result)
     if (result < 0 || result >= m_model.resultCount())
         return;
     const MatchRecord r = m_model.record(result);
-    auto *window = new frmDownload(m_services, m_state.downloads);
-    window->show();
-    window->DownloadFile(DownloadRequest::forTorrent(m_state, r.Id, r.FileName, r.Name));
+    m_downloads.startDownload(DownloadRequest::forTorrent(m_state, r.Id, r.FileName, r.Name));
 }
 
 void frmSearch::details(int result)

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class DownloadStarter;
 class HttpTransfer;
 class QLabel;
 class QMenu;
@@ -39,7 +40,7 @@ public:
     static constexpr int MinimumHeightTwips = 3180;
 
     frmSearch(Services &services, ProgramState &state, SearchDatabaseProvider &provider,
-              QWidget *parent = nullptr);
+              DownloadStarter &downloads, QWidget *parent = nullptr);
     ~frmSearch() override;
 
     // Runs the query of Text1 in the chosen category (see SearchSession for when it does
@@ -89,6 +90,7 @@ public:
     void closeWindow() override;
     bool retryDownload(SearchReply::Kind kind, SearchReply::Failure why) override;
     void databaseNotWritten() override;
+    void passwordUnavailable(SearchReply::Kind kind) override;
     bool retryUnreadableDatabase() override;
 
 protected:
@@ -119,6 +121,7 @@ private:
     Services &m_services;
     ProgramState &m_state;
     SearchDatabaseProvider &m_provider;
+    DownloadStarter &m_downloads;
     std::unique_ptr<Ui::frmSearch> m_ui;
     SearchResultModel m_model;
     SearchSession m_session;

@@ -1,8 +1,9 @@
+#include "download/DownloadWindows.h"
 #include "download/frmDownload.h"
-#include "model/ActiveDownloads.h"
-#include "platform/HttpTransfer.h"
+#include "download/TorrentInfoHash.h"
+#include "model/ProgramState.h"
 #include "platform/SiteAddresses.h"
-#include "platform/WholeFiles.h"
+#include "RealClient.h"
 #include "TestEnv.h"
 #include "TestSite.h"
 #include "WidgetFinder.h"
@@ -15,46 +16,35 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <functional>
-
 using WidgetFinder::control;
+Q_DECLARE_METATYPE(HandoffSettings::Choice)
 
-// The download window against the local test site: the login exchange, the saved file, every
-// failure with its retry countdown, cancelling, and hostile file names from the site.
+// The download window as the user sees it: what it draws of its download, its boxes, Cancel and
+// the close box, and the hand-off to a torrent client after the save (the download itself:
+// tst_torrentdownload).
 class TestDownload : public QObject
 {
     Q_OBJECT
 
     std::unique_ptr<TestEnv> m_env;
     std::unique_ptr<TestSite> m_site;
-    ActiveDownloads m_downloads;
-    QString m_folder; // the torrent folder, three levels below the program folder
+    ProgramState m_state;
     QList<QPointer<frmDownload>> m_windows;
-    // How each window's download ended, in the order they said so.
-    QStringList m_outcomes;
-    const QString File = QStringLiteral("/download.php");
     static constexpr int Id = 700007;
+    const QString File = QStringLiteral("/download.php");
 
-    QPointer<frmDownload> start(const QString &target, const QString &password = "demo",
-                                const QString &user = "demo")
+    QString target() const
     {
-        auto *window = new frmDownload(m_env->services, m_downloads);
-        m_windows.append(window);
-        connect(window, &frmDownload::finished, this,
-                [this](frmDownload::Outcome outcome, const QString &path) {
-                    m_outcomes << QVariant::fromValue(outcome).toString() + ' ' +
-                                      path.section('/', -1);
-                });
-        window->show();
-        QString texts[] = {DownloadUrlPath(Id), target, user, password, "Some Movie"};
-        window->DownloadFile(texts[0], texts[1], texts[2], texts[3], texts[4]);
-        return window;
+        return m_state.settings.TorrentFolder + m_site->catalogue().torrent(Id)->fileName;
     }
-    QString target() const { return m_folder + m_site->catalogue().torrent(Id)->fileName; }
-    QByteArray torrentBytes(const QString &user = "demo") const
+    DownloadRequest request() const
+    {
+        return DownloadRequest{DownloadUrlPath(Id), target(), "demo", "demo", "Some Movie", Id};
+    }
+    QByteArray torrentBytes() const
     {
         return m_site->server().pages().torrentFile(*m_site->catalogue().torrent(Id),
-                                                    *m_site->catalogue().user(user));
+                                                    *m_site->catalogue().user("demo"));
     }
     static QByteArray contents(const QString &path)
     {
@@ -63,47 +53,23 @@ class TestDownload : public QObject
     }
     QStringList folderFiles() const
     {
-        return QDir(m_folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        return QDir(m_state.settings.TorrentFolder).entryList(QDir::Files | QDir::Hidden);
     }
     static QString text(QWidget *window, const char *name = "Label4")
     {
-        return control<QLabel>(window, name)->text();
+        return window ? control<QLabel>(window, name)->text() : "closed";
     }
     static bool statusIsRed(QWidget *window)
     {
         return control<QLabel>(window, "Label4")->palette().color(QPalette::WindowText) ==
                QColor(255, 0, 0);
     }
-    // The attempt's timers that run, and "request" while a request does.
-    static QStringList busy(QWidget *window)
+    static frmDownload *shown()
     {
-        QStringList out;
-        for (const char *timer : {"timeouttimer", "retry"})
-            if (control<QTimer>(window, timer)->isActive())
-                out << timer;
-        if (control<HttpTransfer>(window, "inetDownloadFile")->StillExecuting())
-            out << "request";
-        return out;
-    }
-    static void retryTicks(frmDownload *window, int count)
-    {
-        for (int i = 0; i < count; ++i)
-            window->onRetryTick();
-    }
-    // Runs action from the event loop once condition holds, also while the receive loop waits.
-    static bool whenever(const std::function<bool()> &condition,
-                         const std::function<void()> &action)
-    {
-        bool done = false;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (!done && condition()) {
-                done = true;
-                action();
-            }
-        });
-        poll.start(2);
-        return QTest::qWaitFor([&] { return done; });
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *window = qobject_cast<frmDownload *>(w); window && window->isVisible())
+                return window;
+        return nullptr;
     }
 
 private slots:
@@ -113,10 +79,9 @@ private slots:
         m_site = std::make_unique<TestSite>();
         QVERIFY(m_site->isListening());
         m_env->useSite(m_site->baseUrl());
-        m_folder = m_env->folder() + QStringLiteral("a/b/torrents/");
-        QVERIFY(QDir().mkpath(m_folder));
-        m_downloads.clear();
-        m_outcomes.clear();
+        m_state = ProgramState();
+        m_state.settings.TorrentFolder = m_env->folder() + QStringLiteral("torrents/");
+        QVERIFY(QDir().mkpath(m_state.settings.TorrentFolder));
     }
     void cleanup()
     {
@@ -124,361 +89,153 @@ private slots:
             delete window.data();
         m_windows.clear();
         QVERIFY2(m_env->problems().isEmpty(), qPrintable(m_env->problems()));
-        // A download problem never ends the program.
         QCOMPARE(m_env->endProgramCalls, QList<int>());
         m_site.reset();
         m_env.reset();
     }
 
-    // Refused unasked: a target already downloading in any letter case, a missing folder.
-    void refusedTargets_data()
+    // A failed attempt in red with its countdown; a refused one as a box, and the window goes.
+    void drawsTheDownload()
     {
-        QTest::addColumn<QString>("second");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<Dialogs::Icon>("icon");
-        // clang-format off
-        QTest::newRow("same target in other letter case") << "a/b/torrents/mOVIE.TORRENT"
-            << "Pollwick" << "Unable to download file. File is already being downloaded."
-            << Dialogs::Information;
-        QTest::newRow("missing folder") << "gone/x.torrent" << "Critical Error"
-            << "Pollwick was unable to save the .torrent file to the path you have specified.\r\n"
-               "Please check to see if the path is correct, and the appropriate permissions exist. "
-            << Dialogs::Critical;
-        // clang-format on
-    }
-    void refusedTargets()
-    {
-        QFETCH(QString, second);
-        m_site->misbehave(File, SiteMisbehaviour::Stall);
-        QPointer<frmDownload> first = start(m_folder + QStringLiteral("Movie.torrent"));
-        QTRY_COMPARE(m_site->requestsTo(File).size(), 1);
-        QPointer<frmDownload> refused = start(m_env->folder() + second);
-        const ScriptedDialogs::Shown box = m_env->dialogs.take();
-        QTEST(box.caption, "caption");
-        QTEST(box.text, "text");
-        QTEST(box.icon, "icon");
-        QTRY_VERIFY(refused.isNull() && first);
-        QCOMPARE(m_downloads.paths(), QStringList{m_folder + QStringLiteral("Movie.torrent")});
-        QCOMPARE(m_outcomes, QStringList{(second.startsWith("gone") ? "Failed " : "Refused ") +
-                                         second.section('/', -1)});
-        QCOMPARE(m_site->requests().size(), 2);
-    }
-
-    // One attempt by the site's answer. Failures but a short body, a body that is no torrent and
-    // one that is too large are retried, five attempts at most; an earlier file survives a short
-    // body and a page; a name from the site stays in the torrent folder, and only a .torrent
-    // file is opened. (How a refused connection
-    // differs from an unknown host is the HTTP transfer tests'; here both fail an attempt.)
-    void oneAttempt_data()
-    {
-        QTest::addColumn<QString>("login");      // user name / password
-        QTest::addColumn<QString>("name");       // the file name in the target; "": the catalogue's
-        QTest::addColumn<QString>("answer");     // how the site answers ("body:" these bytes)
-        QTest::addColumn<QByteArray>("earlier"); // a file of the same name before the download
-        QTest::addColumn<QString>("statusText"); // "": opened; "*": a prefix; "Failed.": retried
-        QTest::addColumn<QString>("onDisk");     // "torrent", "earlier", "page", "answer", "none"
-        QTest::addColumn<QByteArray>("posted");  // the login body the site received
-        const QByteArray no, earlier = "d8:announce4:good4:infod4:name1:xee";
-        const QString page = "Status: Failed to download torrent. Site returned unexpected data.";
-        const QString d = "demo/demo";
-        const QByteArray tail = "&login=Log+in&returnto=/download.php?id=700007\r\n";
-        // clang-format off
-        // Login, redirect with the cookie, the file saved over an earlier one and opened.
-        QTest::newRow("credentials that need encoding, earlier file replaced")
-            << "jo smith/p&ss=w~rd.-_" << "" << "" << earlier << "" << "torrent"
-            << "username=jo+smith&password=p%26ss%3Dw%7Erd%2E%2D%5F" + tail;
-        QTest::newRow("file not found") << d << "" << "404" << no
-            << "Status: Failed. File not found on server." << "none" << no;
-        QTest::newRow("unresolvable host") << d << "" << "unresolvable" << no << "Status: Failed. (*"
-            << "none" << no;
-        QTest::newRow("empty reply") << d << "" << "empty" << no
-            << "Status: Failed. (The site sent an empty file)" << "none" << no;
-        QTest::newRow("server error") << d << "" << "500" << no
-            << "Status: Failed. (HTTP/1.1 500 Internal Server Error)" << "none" << no;
-        QTest::newRow("busy without Retry-After") << d << "" << "429" << no
-            << "Status: Failed. (HTTP/1.1 429 Too Many Requests)" << "none" << no;
-        QTest::newRow("short body, earlier file survives") << d << "" << "truncated" << earlier
-            << "Status: Receiving File " << "earlier" << no;
-        QTest::newRow("no Content-Length") << d << "" << "no length" << no << "" << "torrent" << no;
-        QTest::newRow("login failed") << "demo/wrong" << "" << "" << no << page << "page" << no;
-        QTest::newRow("login failed, earlier torrent kept") << "demo/wrong" << "" << "" << earlier
-            << page << "earlier" << no;
-        // Only a bencoded dictionary with "info" counts as a torrent, whatever the page starts with.
-        QTest::newRow("capital tag") << d << "" << "body:<HTML>not a page" << no << page
-            << "answer" << no;
-        QTest::newRow("doctype") << d << "" << "body:<!DOCTYPE html><html>Log in</html>" << no
-            << page << "answer" << no;
-        QTest::newRow("blanks, earlier torrent kept") << d << "" << "body:  <HTML>Log in" << earlier
-            << page << "earlier" << no;
-        QTest::newRow("a torrent and more") << d << "" << "body:" + QString(earlier) + "\n" << no << page
-            << "answer" << no;
-        QTest::newRow("just a torrent") << d << "" << "body:" + QString(earlier) << no << "" << "answer"
-            << no;
-        // 64 MiB is the most; beyond it nothing is kept and nothing is tried again.
-        const QString tooLarge = "Status: Failed. (The file is too large)";
-        QTest::newRow("announced one byte too large") << d << "" << "announce 67108865" << earlier
-            << tooLarge << "earlier" << no;
-        QTest::newRow("announced 64 MiB, body short") << d << "" << "announce 67108864" << no
-            << "Status: Receiving File " << "none" << no;
-        QTest::newRow("64 MiB and a byte, no length") << d << "" << "big" << no << tooLarge
-            << "none" << no;
-        QTest::newRow("name climbing out") << d << "../../x.torrent" << "" << no << "" << "torrent"
-            << no;
-        QTest::newRow("desktop entry, not opened") << d << "evil.desktop" << "" << no
-            << "Status: Saved as evil.desktop. Not opened: it is not a .torrent file." << "torrent"
-            << no;
-        QTest::newRow("name too long to save") << d << QString(300, 'n') + ".torrent" << "" << no
-            << "Status: Failed. Unable to save the file. (*" << "none" << no;
-        // clang-format on
-    }
-    void oneAttempt()
-    {
-        QFETCH(QString, login);
-        QFETCH(QString, name);
-        QFETCH(QString, answer);
-        QFETCH(QByteArray, earlier);
-        QFETCH(QString, statusText);
-        QFETCH(QString, onDisk);
-        QFETCH(QByteArray, posted);
-        const QString user = login.section('/', 0, 0), password = login.section('/', 1);
-        if (user != "demo")
-            m_site->catalogue().addUser(user, password);
-        const QString saved = name.isEmpty() ? target() : m_folder + name.section('/', -1);
-        if (!earlier.isEmpty())
-            QVERIFY(ReplaceFileAtomically(saved, earlier));
-        using M = SiteMisbehaviour;
-        const QHash<QString, M::Kind> kinds{{"404", M::NotFound},
-                                            {"empty", M::Empty},
-                                            {"truncated", M::Truncated},
-                                            {"no length", M::NoContentLength}};
-        if (kinds.contains(answer))
-            m_site->misbehave(File, kinds[answer]);
-        else if (answer == "unresolvable")
-            m_env->useSite(QStringLiteral("http://no-such-host.invalid"));
-        else if (answer == "500" || answer == "429")
-            m_site->setRawReply(File, answer.toInt(), "Sorry");
-        else if (answer.startsWith("body:"))
-            m_site->scriptReply(File, answer.mid(5).toLatin1());
-        else if (answer.startsWith("announce "))
-            m_site->scriptReply(File, "d4:infodee", 200,
-                                {{"Content-Length", answer.mid(9).toLatin1()}});
-        if (answer == "big") {
-            M rule;
-            rule.prefix = File;
-            rule.kind = M::Raw;
-            rule.raw.body = QByteArray(frmDownload::MaxFileBytes + 1, 'x');
-            rule.rawWithoutLength = true;
-            rule.remaining = 1;
-            m_site->addMisbehaviour(rule);
-        }
-        QPointer<frmDownload> window =
-            start(name.isEmpty() ? target() : m_folder + name, password, user);
-        const bool retried = statusText.startsWith("Status: Failed. ") &&
-                             !statusText.endsWith("too large)") &&
-                             !statusText.contains("Unable to save");
-
-        if (statusText.isEmpty()) {
-            QTRY_VERIFY(window.isNull());
-        } else if (statusText.startsWith("Status: Saved")) {
-            QTRY_COMPARE(window ? window->windowTitle() : "closed",
-                         QStringLiteral("Download Complete"));
-            QCOMPARE(text(window), statusText);
-        } else {
-            QTRY_VERIFY(window && statusIsRed(window));
-            QVERIFY2(statusText.endsWith('*') ? text(window).startsWith(statusText.chopped(1)) &&
-                                                    text(window).size() > statusText.size()
-                                              : text(window) == statusText,
-                     qPrintable(text(window)));
-            QCOMPARE(busy(window), retried ? QStringList{"retry"} : QStringList());
-            if (statusText.startsWith("Status: Failed to"))
-                QCOMPARE(window->windowTitle(), QStringLiteral("Download Failed"));
-        }
-        // A site that never recovers: five attempts, the last without a countdown, end quiet.
-        for (int attempt = 1; answer == "404" && attempt <= 5; ++attempt) {
-            QTRY_COMPARE(m_site->requestsTo(File).size(), attempt);
-            QTRY_COMPARE(busy(window), QStringList{"retry"});
-            // Only the fifth failure is one for good.
-            QCOMPARE(m_outcomes.size(), attempt == 5 ? 1 : 0);
-            retryTicks(window, 1);
-            QCOMPARE(text(window, "Label7"),
-                     attempt < 5 ? QStringLiteral("Retry in 60") : QString());
-            retryTicks(window, 60);
-            QCOMPARE(busy(window).isEmpty(), attempt == 5);
-        }
-        QCOMPARE(m_env->shell.files, statusText.isEmpty() ? QStringList{saved} : QStringList());
-        // A file that cannot be saved says so in the log too, its name cut short.
-        QCOMPARE(m_env->log->lines()
-                     .filter("Download failed: unable to save " + QString(100, 'n') +
-                             "... (308 characters): ")
-                     .size(),
-                 statusText.contains("Unable to save") ? 1 : 0);
-        // Saved when "Download Complete" was reached; a page, a short body or the fifth failed
-        // attempt is a failure for good; the other failures wait for their retry.
-        const QString ended = statusText.isEmpty() || statusText.startsWith("Status: Saved")
-                                  ? "Saved"
-                              : retried && answer != "404" ? ""
-                                                           : "Failed";
-        QCOMPARE(m_outcomes, ended.isEmpty() ? QStringList()
-                                             : QStringList{ended + ' ' + saved.section('/', -1)});
-        // A download that failed for good lets go of its target, so it can be tried again.
-        if (!window || !statusIsRed(window) || ended == "Failed")
-            QCOMPARE(m_downloads.count(), 0);
-        const QByteArray bytes = contents(saved);
-        if (onDisk == QLatin1String("page"))
-            QVERIFY(bytes.startsWith("<html>"));
-        else
-            QCOMPARE(bytes, onDisk == QLatin1String("torrent")   ? torrentBytes(user)
-                            : onDisk == QLatin1String("earlier") ? earlier
-                            : onDisk == QLatin1String("answer")  ? answer.mid(5).toLatin1()
-                                                                 : QByteArray("<missing>"));
-        QCOMPARE(folderFiles().size(), onDisk == QLatin1String("none") ? 0 : 1);
-        QCOMPARE(QDir(m_env->folder() + "a").entryList(QDir::Files), QStringList());
-        if (posted.isEmpty())
-            return;
-        const QList<SiteRequest> seen = m_site->requests();
-        QCOMPARE(seen.size(), 2);
-        QCOMPARE(seen[0].method + ' ' + seen[0].target, QByteArray("POST /takelogin.php"));
-        QCOMPARE(seen[0].body, posted);
-        QCOMPARE(seen[0].header("Referer"), (m_site->baseUrl() + DownloadUrlPath(Id)).toLatin1());
-        QCOMPARE(seen[0].header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
-        QCOMPARE(seen[0].header("User-Agent"), QByteArray("Pollwick Autodownloader - 1.3.512"));
-        QCOMPARE(seen[1].target, QByteArray("/download.php?id=700007"));
-        QVERIFY(!seen[1].cookie.isEmpty());
-    }
-
-    // A site that asks for a pause fails the attempt; the next waits for the pause's end, asks
-    // for the file with the session it has and logs in again only when the site sends its
-    // login page instead.
-    void siteAskedToWait_data()
-    {
-        QTest::addColumn<QString>("answering"); // the path that answers 429 once
-        QTest::addColumn<QStringList>("requests");
-        const QString login = "POST /takelogin.php", file = "GET /download.php?id=700007";
-        QTest::newRow("the file") << "/download.php" << QStringList{login, file, file};
-        QTest::newRow("the login") << "/takelogin.php" << QStringList{login, file, login, file};
-    }
-    void siteAskedToWait()
-    {
-        QFETCH(QString, answering);
-        m_env->clock.set(QDateTime(QDate(2026, 12, 6), QTime(14, 30), Qt::UTC));
-        m_site->scriptReply(answering, "Slow down", 429, {{"Retry-After", "120"}});
-        QPointer<frmDownload> window = start(target());
-        QTRY_COMPARE(busy(window), QStringList{"retry"});
-        QCOMPARE(text(window),
-                 QStringLiteral("Status: Failed. (The site asked Pollwick to wait until 14:32.)"));
-        QCOMPARE(text(window, "Label7"), QStringLiteral("Retry at 14:32"));
-        QCOMPARE(control<QTimer>(window, "retry")->interval(), 5000);
-        // Another window met a later wait.
-        m_env->clock.advanceSeconds(60);
-        QVERIFY(m_env->siteWait->obey(503, "120"));
+        m_site->misbehave(File, SiteMisbehaviour::NotFound);
+        DownloadWindows windows(m_env->services, m_state);
+        QPointer<frmDownload> window = windows.startByHand(request());
+        m_windows << window;
+        QTRY_COMPARE(text(window), QStringLiteral("Status: Failed. File not found on server."));
+        QVERIFY(statusIsRed(window));
         window->onRetryTick();
-        QCOMPARE(text(window, "Label7"), QStringLiteral("Retry at 14:33"));
-        m_env->clock.advanceSeconds(119);
-        window->onRetryTick();
-        QCOMPARE(busy(window), QStringList{"retry"});
-        QCOMPARE(m_site->requests().size(), answering == File ? 2 : 1);
-        m_env->clock.advanceSeconds(1);
-        window->onRetryTick();
-        QTRY_VERIFY(window.isNull());
-        QStringList seen;
-        for (const SiteRequest &r : m_site->requests())
-            seen << QString::fromLatin1(r.method + ' ' + r.target);
-        QTEST(seen, "requests");
-        QCOMPARE(m_outcomes, QStringList{"Saved " + target().section('/', -1)});
-        QCOMPARE(contents(target()), torrentBytes());
+        QCOMPARE(text(window, "Label7"), QStringLiteral("Retry in 60"));
+        QCOMPARE(text(window, "info_filename"), QStringLiteral("Some Movie"));
+        QPointer<frmDownload> second = windows.startByHand(request());
+        QCOMPARE(m_env->dialogs.take().text,
+                 QStringLiteral("Unable to download file. File is already being downloaded."));
+        QTRY_VERIFY(second.isNull());
+        QVERIFY(window);
     }
 
-    // A body that stops coming for the transfer's time-out fails the attempt as a time-out,
-    // and the next attempt brings the file.
-    void silentBodyIsTriedAgain()
+    // Cancel and the close box while the body arrives: the window goes, nothing stays on disk.
+    void closedWhileReceiving_data()
     {
+        QTest::addColumn<bool>("button");
+        QTest::newRow("Cancel") << true;
+        QTest::newRow("close box") << false;
+    }
+    void closedWhileReceiving()
+    {
+        QFETCH(bool, button);
         SiteMisbehaviour rule;
         rule.prefix = File;
         rule.kind = SiteMisbehaviour::StallAfterHeaders;
         rule.remaining = 1;
         rule.bodyBytes = 100;
         m_site->addMisbehaviour(rule);
-        QPointer<frmDownload> window = start(target());
-        control<HttpTransfer>(window, "inetDownloadFile")->setRequestTimeout(1);
-        QTRY_COMPARE(busy(window), QStringList{"retry"});
-        QCOMPARE(text(window),
-                 QStringLiteral("Status: Failed to download torrent. Timeout exceeded."));
+        DownloadWindows windows(m_env->services, m_state);
+        QPointer<frmDownload> window = windows.startByHand(request());
+        // Clicked from a timer: the receive loop waits for the body in an event loop of its own.
+        bool clicked = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (clicked || !window || text(window) != "Status: Receiving File ")
+                return;
+            clicked = true;
+            QCOMPARE(control<QProgressBar>(window, "ProgressBar1")->maximum(),
+                     torrentBytes().size());
+            if (button)
+                QTest::mouseClick(control<QPushButton>(window, "Command1"), Qt::LeftButton);
+            else
+                window->close();
+        });
+        poll.start(2);
+        QTRY_VERIFY(clicked && window.isNull());
+        QCOMPARE(m_state.downloads.count(), 0);
         QCOMPARE(folderFiles(), QStringList());
-        QCOMPARE(m_outcomes, QStringList());
-        retryTicks(window, 61);
-        QTRY_VERIFY(window.isNull());
-        QCOMPARE(contents(target()), torrentBytes());
     }
 
-    // 30 seconds without an answer fail an attempt and the next one succeeds; Cancel and the close
-    // box stop everything at once in every phase and leave nothing on disk.
-    void timeOutOrCancel_data()
+    // After the save the file goes where the options say, outside the four download places. A
+    // client that refuses it leaves it saved: the user's download shows why, a check's download
+    // closes and logs it; the result stays downloaded either way.
+    void handedOnAfterSave_data()
     {
-        QTest::addColumn<QString>("phase");  // "connecting", "counting down" or "receiving"
-        QTest::addColumn<QString>("action"); // "time out", "Cancel" or "close box"
-        // clang-format off
-        QTest::newRow("silent site times out") << "connecting" << "time out";
-        QTest::newRow("connecting, Cancel") << "connecting" << "Cancel";
-        QTest::newRow("counting down, close box") << "counting down" << "close box";
-        QTest::newRow("receiving, Cancel") << "receiving" << "Cancel";
-        QTest::newRow("receiving, close box") << "receiving" << "close box";
-        // clang-format on
+        QTest::addColumn<HandoffSettings::Choice>("choice");
+        QTest::addColumn<bool>("byHand");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("status"); // of a window left open; "": it closed
+        QTest::addColumn<QString>("logged");
+        using C = HandoffSettings;
+        const QString pw = RealClient::Password, wrong = "wrong user name or password";
+        QTest::newRow("only save") << C::SaveOnly << true << pw << ""
+                                   << "";
+        QTest::newRow("qBittorrent takes it") << C::Qbittorrent << true << pw << ""
+                                              << "";
+        QTest::newRow("Transmission takes it") << C::Transmission << false << pw << ""
+                                               << "";
+        QTest::newRow("qBittorrent refuses, by hand")
+            << C::Qbittorrent << true << "x"
+            << "Status: Saved; qBittorrent did not take it: " + wrong << "";
+        QTest::newRow("Transmission refuses, automatic")
+            << C::Transmission << false << "x"
+            << ""
+            << "Transmission did not take %1: " + wrong;
     }
-    void timeOutOrCancel()
+    void handedOnAfterSave()
     {
-        QFETCH(QString, phase);
-        QFETCH(QString, action);
-        SiteMisbehaviour rule;
-        rule.prefix = File;
-        rule.kind = phase == "connecting"      ? SiteMisbehaviour::Stall
-                    : phase == "counting down" ? SiteMisbehaviour::NotFound
-                                               : SiteMisbehaviour::StallAfterHeaders;
-        rule.remaining = 1;
-        rule.bodyBytes = 100; // the start of the body: the receive loop waits for the rest
-        m_site->addMisbehaviour(rule);
-        QPointer<frmDownload> window = start(target());
-        const auto ready = [&] {
-            if (!window || phase == "connecting")
-                return !m_site->requestsTo(File).isEmpty();
-            if (phase == "counting down")
-                return busy(window).contains("retry");
-            return control<QProgressBar>(window, "ProgressBar1")->maximum() ==
-                   torrentBytes().size();
-        };
-        const bool timeOut = action == "time out";
-        QVERIFY(whenever(ready, [&] {
-            QVERIFY(window);
-            if (!timeOut) {
-                if (action == "Cancel")
-                    QTest::mouseClick(control<QPushButton>(window, "Command1"), Qt::LeftButton);
-                else
-                    window->close();
-                QCOMPARE(m_downloads.count(), 0);
-                QCOMPARE(busy(window), QStringList());
-                return;
-            }
-            QCOMPARE(busy(window), QStringList({"timeouttimer", "request"}));
-            for (int i = 0; i < 29; ++i)
-                window->onTimeoutTimerTick();
-            QCOMPARE(text(window), QStringLiteral("Status: Connecting..."));
-            window->onTimeoutTimerTick();
-            QCOMPARE(text(window),
-                     QStringLiteral("Status: Failed to download torrent. Timeout exceeded."));
-            QVERIFY(statusIsRed(window));
-            QCOMPARE(busy(window).value(0), QStringLiteral("retry")); // the request may go on
-            retryTicks(window, 60);
-            QCOMPARE(text(window, "Label7"), QStringLiteral("Retry in 1"));
-            retryTicks(window, 1);
-            QCOMPARE(text(window, "Label7"), QStringLiteral("Retrying"));
-            QVERIFY(!statusIsRed(window));
-        }));
-        QTRY_VERIFY(window.isNull());
-        QCOMPARE(m_outcomes,
-                 QStringList{(timeOut ? "Saved " : "Cancelled ") + target().section('/', -1)});
-        QCOMPARE(contents(target()), timeOut ? torrentBytes() : QByteArray("<missing>"));
-        QCOMPARE(m_env->shell.files, timeOut ? QStringList{target()} : QStringList());
-        QCOMPARE(folderFiles().size(), timeOut ? 1 : 0);
+        QFETCH(HandoffSettings::Choice, choice);
+        QFETCH(bool, byHand);
+        QFETCH(QString, password);
+        QFETCH(QString, status);
+        std::unique_ptr<RealClient> client;
+        m_state.settings.Handoff.choice = choice;
+        if (choice != HandoffSettings::SaveOnly) {
+            const auto kind = choice == HandoffSettings::Qbittorrent ? RealClient::Qbittorrent
+                                                                     : RealClient::Transmission;
+            REQUIRE_CLIENT(kind);
+            client = std::make_unique<RealClient>(kind);
+            QVERIFY2(client->start(), qPrintable(client->error()));
+            TorrentClientSettings &c = kind == RealClient::Qbittorrent
+                                           ? m_state.settings.Handoff.qbt
+                                           : m_state.settings.Handoff.tr;
+            c = client->settings();
+            c.password = password;
+            c.sorting = "Pollwick";
+            c.paused = true;
+        }
+        MatchRecord result;
+        result.Id = Id;
+        result.Downloaded = 1;
+        m_state.results.append(result);
+        DownloadWindows windows(m_env->services, m_state);
+        if (byHand)
+            m_windows.append(windows.startByHand(request()));
+        else
+            QVERIFY(windows.startAutomatic(request()));
+        QTRY_COMPARE(contents(target()), torrentBytes());
+        QTRY_COMPARE(m_state.downloads.count(), 0);
+        QCOMPARE(windows.queue().running(), 0);
+        if (status.isEmpty()) {
+            QTRY_VERIFY_WITH_TIMEOUT(!shown(), 30000);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(text(shown()), status, 30000);
+            QVERIFY(statusIsRed(shown()));
+            // The reason wraps inside the window, above the button.
+            const QRect line = control<QLabel>(shown(), "Label4")->geometry();
+            QVERIFY(line.right() < shown()->width() &&
+                    line.bottom() < control<QPushButton>(shown(), "Command1")->y());
+        }
+        QFETCH(QString, logged);
+        if (!logged.isEmpty())
+            QVERIFY2(m_env->log->lines().join('\n').contains(logged.arg(target().section('/', -1))),
+                     qPrintable(m_env->log->lines().join('\n')));
+        QCOMPARE(m_env->shell.files, QStringList());
+        QCOMPARE(m_state.results.value(0).Downloaded, 1.0f);
+        QCOMPARE(folderFiles(), QStringList{target().section('/', -1)});
+        if (client && password == RealClient::Password) {
+            const QJsonObject listed = client->listed(TorrentInfoHash::of(torrentBytes()));
+            QVERIFY(!listed.isEmpty());
+            QCOMPARE(choice == HandoffSettings::Qbittorrent
+                         ? listed.value("category").toString()
+                         : listed.value("labels").toVariant().toStringList().join(','),
+                     QStringLiteral("Pollwick"));
+        }
     }
 };
 

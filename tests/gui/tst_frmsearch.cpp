@@ -1,6 +1,7 @@
 #include "core/frmMain.h"
 #include "core/PollwickApp.h"
 #include "core/TrayIcon.h"
+#include "download/DownloadWindows.h"
 #include "download/frmDownload.h"
 #include "feed/TorrentDb.h"
 #include "FeedWriter.h"
@@ -45,6 +46,7 @@ class TestFrmSearch : public QObject
     std::unique_ptr<TestEnv> env;
     std::unique_ptr<TestSite> site;
     std::unique_ptr<ProgramState> state;
+    std::unique_ptr<DownloadWindows> downloads;
     std::unique_ptr<SearchWindows> windows;
     QPointer<frmSearch> w;
 
@@ -158,13 +160,15 @@ private slots:
         state->settings.TorrentFolder = env->folder() + "torrents/";
         QVERIFY(QDir().mkpath(state->settings.TorrentFolder));
         state->categories = QStringList{"Movies", "TV", "Appz", "Music"};
-        windows = std::make_unique<SearchWindows>(env->services, *state);
+        downloads = std::make_unique<DownloadWindows>(env->services, *state);
+        windows = std::make_unique<SearchWindows>(env->services, *state, *downloads);
     }
     void cleanup()
     {
         if (frmDownload *d = downloadWindow())
             d->close();
         windows.reset();
+        downloads.reset();
         const QString problems = env->problems();
         state.reset();
         site.reset();

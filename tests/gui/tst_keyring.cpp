@@ -1,8 +1,10 @@
 #include "account/frmFirstRun.h"
 #include "account/frmLogin.h"
+#include "account/frmProfile.h"
 #include "account/LoginDialogRules.h"
 #include "core/HandoffOptions.h"
 #include "core/OptionsStore.h"
+#include "download/DownloadWindows.h"
 #include "feed/FeedCheck.h"
 #include "GnomeKeyring.h"
 #include "MainWindowHarness.h"
@@ -13,6 +15,7 @@
 #include "platform/TextUtils.h"
 #include "platform/WholeFiles.h"
 #include "PrivateBus.h"
+#include "search/SearchWindows.h"
 #include "TestEnv.h"
 #include "TestSite.h"
 #include "WidgetFinder.h"
@@ -276,6 +279,86 @@ private slots:
         check.checkfeed();
         QTRY_VERIFY_WITH_TIMEOUT(parsed, 10000);
         QCOMPARE(site.requestsTo("/bots.php").size(), 1);
+    }
+
+    // Nothing that logs in sends an empty password while the keyring is locked: a download's
+    // attempt fails with the keyring's message and the next one reads it again; the search
+    // window and the profile say so and ask nothing of the site.
+    void lockedKeyringHoldsLogins_data()
+    {
+        QTest::addColumn<QString>("by");
+        QTest::newRow("a download") << "download";
+        QTest::newRow("the search window") << "search";
+        QTest::newRow("the profile") << "profile";
+        QTest::newRow("a hand-off to qBittorrent") << "hand-off";
+    }
+    void lockedKeyringHoldsLogins()
+    {
+        QFETCH(QString, by);
+        TestSite site;
+        env->useSite(site.baseUrl());
+        QVERIFY(storeAndWait(*kept(keyring.get()), "demo"));
+        QVERIFY(daemon->lock());
+        auto start = kept(keyring.get());
+        env->services.sitePassword = start.get();
+        start->load();
+        ProgramState state;
+        state.settings.SiteUserName = "demo";
+        state.settings.TorrentFolder = env->folder();
+        const QString locked = StoredPassword::lockedText();
+        if (by == "profile") {
+            QPointer<frmProfile> profile = new frmProfile(env->services, state.settings);
+            profile->show();
+            QTRY_COMPARE(profile ? control<QLabel>(profile, "Label4")->text() : "closed",
+                         "Status: " + locked);
+            delete profile.data();
+        } else if (by == "search") {
+            DownloadWindows downloads(env->services, state);
+            SearchWindows search(env->services, state, downloads);
+            QTRY_COMPARE_WITH_TIMEOUT(start->state(), StoredPassword::State::Unreadable, 10000);
+            search.showSearchWindow();
+            QTRY_VERIFY(env->dialogs.pending() > 0);
+            QCOMPARE(env->dialogs.take().text, locked);
+        }
+        if (by == "search" || by == "profile") {
+            QCOMPARE(site.requests().size(), 0);
+            return;
+        }
+        std::unique_ptr<StoredPassword> client;
+        if (by == "hand-off") {
+            // The site's password was typed in; the client's is in the locked keyring.
+            state.settings.SitePassword = "demo";
+            state.settings.Handoff.choice = HandoffSettings::Qbittorrent;
+            state.settings.Handoff.qbt.url = "http://127.0.0.1:1";
+            client = HandoffOptions::storedPassword(HandoffSettings::Qbittorrent, *env->store,
+                                                    keyring.get(), *env->log);
+            QVERIFY(daemon->unlock());
+            QVERIFY(storeAndWait(*client, "qpass"));
+            QVERIFY(daemon->lock());
+            client = HandoffOptions::storedPassword(HandoffSettings::Qbittorrent, *env->store,
+                                                    keyring.get(), *env->log);
+            env->services.qbittorrentPassword = client.get();
+            client->load();
+        }
+        DownloadWindows downloads(env->services, state);
+        frmDownload *window = downloads.startByHand(
+            DownloadRequest::forTorrent(state, 700007, "Some.torrent", "Some Movie"));
+        if (by == "hand-off") {
+            QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(window, "Label4")->text(),
+                                      "Status: Saved; qBittorrent did not take it: " + locked,
+                                      10000);
+            env->services.qbittorrentPassword = nullptr;
+            return;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(window, "Label4")->text(),
+                                  "Status: Failed. (" + locked + ")", 10000);
+        QCOMPARE(site.requests().size(), 0);
+        QVERIFY(daemon->unlock());
+        for (int i = 0; i < 61; ++i)
+            window->onRetryTick();
+        QTRY_COMPARE_WITH_TIMEOUT(env->shell.files, QStringList{env->folder() + "Some.torrent"},
+                                  10000);
+        QVERIFY(site.requests().value(0).body.contains("password=demo&"));
     }
 
     // Started at logon with a wait before the first check, nothing waits for the keyring's
