@@ -1,17 +1,17 @@
+#include "EnvTest.h"
 #include "feed/Categories.h"
 #include "platform/TextUtils.h"
-#include "TestEnv.h"
 
 #include <QFile>
 #include <QTest>
 
-class TestCategories : public QObject
+class TestCategories : public EnvTest
 {
     Q_OBJECT
 private slots:
     void init()
     {
-        env = std::make_unique<TestEnv>();
+        EnvTest::init();
         path = env->file("categories.db");
     }
 
@@ -77,7 +77,6 @@ private:
         return line.mid(line.indexOf(") ") + 2);
     }
 
-    std::unique_ptr<TestEnv> env;
     QString path;
 };
 

@@ -3,11 +3,11 @@
 #include "core/frmMain.h"
 #include "core/PollwickApp.h"
 #include "core/TrayIcon.h"
+#include "EnvTest.h"
 #include "feed/FeedCheck.h"
 #include "model/ProgramState.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextUtils.h"
-#include "TestEnv.h"
 #include "TestSite.h"
 #include "WidgetFinder.h"
 
@@ -18,17 +18,16 @@
 
 #include <memory>
 
-// The whole program for one test: a fresh program folder and settings store, the test site
+// The whole program for one test in a test's environment (EnvTest's `env`): the test site
 // (the program's site address points at it), and the application with its main window,
-// driven through objectNames. Build one in init(), check problems() in cleanup().
+// driven through objectNames. Build one in init(), drop it in cleanup() before the environment.
 class MainWindowHarness
 {
 public:
-    MainWindowHarness() { env.useSite(site.baseUrl()); }
+    explicit MainWindowHarness(TestEnv &testEnv) : env(testEnv) { env.useSite(site.baseUrl()); }
     ~MainWindowHarness() { app.reset(); }
 
     bool ready() const { return site.isListening(); }
-    QString problems() const { return env.problems(); }
 
     void makeApp(const QStringList &arguments = {"/usr/bin/pollwick"})
     {
@@ -100,7 +99,21 @@ public:
         }
     }
 
-    TestEnv env;
+    TestEnv &env;
     TestSite site;
     std::unique_ptr<PollwickApp> app;
+};
+
+// The base of a test class that drives the whole program: `m` for each test function.
+class MainWindowTest : public EnvTest
+{
+protected:
+    void startHarness() override
+    {
+        m = std::make_unique<MainWindowHarness>(*env);
+        QVERIFY(m->ready());
+    }
+    void stopHarness() override { m.reset(); }
+
+    std::unique_ptr<MainWindowHarness> m;
 };

@@ -3,12 +3,12 @@
 #include "core/frmMain.h"
 #include "core/PollwickApp.h"
 #include "core/TrayIcon.h"
+#include "EnvTest.h"
 #include "notify/frmSummary.h"
 #include "notify/FrmVSPopUp.h"
 #include "notify/NotifyWindows.h"
 #include "platform/SettingsStore.h"
 #include "platform/TextUtils.h"
-#include "TestEnv.h"
 #include "TestSite.h"
 
 #include <QApplication>
@@ -18,16 +18,14 @@
 
 #include <memory>
 
-// The program against the local test site for the notification tests: a fresh program folder
-// and settings store, the member demo stored, and the application started the way the user
-// starts it. Controls are found by their object names.
+// The program against the local test site for the notification tests, in a test's environment
+// (EnvTest's `env`): the member demo stored, and the application started the way the user
+// starts it. Controls are found by their object names. Dropped before the environment.
 class NotifyTestApp
 {
 public:
-    NotifyTestApp()
+    explicit NotifyTestApp(TestEnv &testEnv) : env(&testEnv)
     {
-        QLocale::setDefault(QLocale::c());
-        env = std::make_unique<TestEnv>();
         site = std::make_unique<TestSite>();
         env->useSite(site->baseUrl());
         env->store->WriteSettingText("appbuild", "512");
@@ -92,7 +90,18 @@ public:
         return out;
     }
 
-    std::unique_ptr<TestEnv> env;
+    TestEnv *env;
     std::unique_ptr<TestSite> site;
     std::unique_ptr<PollwickApp> app;
+};
+
+// The base of a test class that drives the program with the member demo stored: `t` for each
+// test function.
+class NotifyTest : public EnvTest
+{
+protected:
+    void startHarness() override { t = std::make_unique<NotifyTestApp>(*env); }
+    void stopHarness() override { t.reset(); }
+
+    std::unique_ptr<NotifyTestApp> t;
 };

@@ -79,11 +79,10 @@ void pickNames(QListWidget *list, const QStringList &names)
 
 } // namespace
 
-class TestFilterPreviewWizard : public QObject
+class TestFilterPreviewWizard : public EnvTest
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> m_env;
     std::unique_ptr<ProgramState> m_state;
     std::unique_ptr<QWidget> m_main;
     std::shared_ptr<const SearchDatabase> m_db;
@@ -105,9 +104,9 @@ class TestFilterPreviewWizard : public QObject
         }
         QPointer<FilterWizardWindow> w;
         if (slot == 0)
-            w = new frmAddFilterWizard(m_env->services, *m_state, m_main.get(), h);
+            w = new frmAddFilterWizard(env->services, *m_state, m_main.get(), h);
         else
-            w = new frmEditFilterWizard(m_env->services, *m_state, m_main.get(), slot, h);
+            w = new frmEditFilterWizard(env->services, *m_state, m_main.get(), slot, h);
         w->showOverOwner();
         return w;
     }
@@ -127,8 +126,8 @@ class TestFilterPreviewWizard : public QObject
 private slots:
     void init()
     {
-        m_env = std::make_unique<TestEnv>();
-        m_env->useSite(QStringLiteral("http://127.0.0.1:9"));
+        EnvTest::init();
+        env->useSite(QStringLiteral("http://127.0.0.1:9"));
         m_state = std::make_unique<ProgramState>();
         m_state->categories = Categories;
         m_main = std::make_unique<QWidget>();
@@ -139,10 +138,9 @@ private slots:
     }
     void cleanup()
     {
-        QCOMPARE(m_env->problems(), QString());
         m_main.reset();
         m_state.reset();
-        m_env.reset();
+        EnvTest::cleanup();
     }
 
     // Typing restarts a 150 ms single-shot timer; the preview changes when it fires, and the
@@ -330,14 +328,14 @@ private slots:
         const QPoint second = list->visualRect(list->model()->index(1, 0)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second);
-        QCOMPARE(m_env->shell.urls, QStringList{"http://127.0.0.1:9/details.php?id=1&hit=1"});
+        QCOMPARE(env->shell.urls, QStringList{"http://127.0.0.1:9/details.php?id=1&hit=1"});
     }
 
     // The wizard, taller with its preview, is moved into the work area when centring it over
     // the main window would put its bottom past it.
     void insideTheWorkArea()
     {
-        m_env->screen.setWorkArea(QRect(0, 0, 1280, 620));
+        env->screen.setWorkArea(QRect(0, 0, 1280, 620));
         m_main->setGeometry(100, 420, 500, 180);
         QPointer<FilterWizardWindow> w = open(QString());
         QVERIFY2(w->frameGeometry().bottom() < 620,
@@ -390,7 +388,7 @@ private slots:
         QFETCH(QString, aboveLimits);
         QFETCH(QString, largest);
 
-        NotifyTestApp t;
+        NotifyTestApp t(*env);
         SettingsStore &store = *t.env->store;
         store.WriteSettingNumber("playsound", 0);
         store.WriteSettingNumber("filterenabled", 1);

@@ -9,25 +9,12 @@
 #include <QtWidgets>
 
 // The main window, its options page, tray menu and debug log, driven through objectNames.
-class TestFrmMain : public QObject
+class TestFrmMain : public MainWindowTest
 {
     Q_OBJECT
-    std::unique_ptr<MainWindowHarness> m;
     bool trayAvailable = false;
 
 private slots:
-    void init()
-    {
-        QLocale::setDefault(QLocale::c());
-        m = std::make_unique<MainWindowHarness>();
-        QVERIFY(m->ready());
-    }
-    void cleanup()
-    {
-        const QString problems = m->problems();
-        m.reset();
-        QCOMPARE(problems, QString());
-    }
 
     // A start with a stored user and a last check goes to the tray (a first start, which shows
     // the window, is every other test's); it checks at once unless started at logon with the

@@ -3,6 +3,7 @@
 #include "account/LoginDialogRules.h"
 #include "core/HandoffOptions.h"
 #include "core/OptionsStore.h"
+#include "EnvTest.h"
 #include "feed/FeedCheck.h"
 #include "GnomeKeyring.h"
 #include "MainWindowHarness.h"
@@ -11,7 +12,6 @@
 #include "platform/StoredPassword.h"
 #include "platform/TextUtils.h"
 #include "PrivateBus.h"
-#include "TestEnv.h"
 #include "TestSite.h"
 #include "WidgetFinder.h"
 
@@ -25,7 +25,7 @@ using WidgetFinder::control;
 // The site password in a real Secret Service: GNOME's keyring daemon on a bus of this test
 // program's own (GIO and QtDBus keep one session bus per process), beside a second bus where no
 // keyring runs.
-class TestKeyring : public QObject
+class TestKeyring : public EnvTest
 {
     Q_OBJECT
 
@@ -58,7 +58,6 @@ class TestKeyring : public QObject
     QDBusConnection session{QString()};
     QDBusConnection empty{QString()};
     std::unique_ptr<KeychainPasswordStore> keyring;
-    std::unique_ptr<TestEnv> env;
 
     std::unique_ptr<StoredPassword> kept(PasswordStore *store)
     {
@@ -104,13 +103,12 @@ private slots:
     {
         QVERIFY(!daemon->isLocked() || daemon->unlock());
         daemon->clear("Pollwick", "site_password");
-        env = std::make_unique<TestEnv>();
+        EnvTest::init();
     }
     void cleanup()
     {
         QVERIFY(!daemon->isLocked() || daemon->unlock());
-        QCOMPARE(env->problems(), QString());
-        env.reset();
+        EnvTest::cleanup();
     }
 
     // What is stored goes to the keyring under Pollwick / site_password, never into the
@@ -280,7 +278,7 @@ private slots:
     // answer at start: it still reaches the options in memory.
     void startUpReadReachesTheSettings()
     {
-        MainWindowHarness m;
+        MainWindowHarness m(*env);
         QVERIFY(m.ready());
         const auto keptIn = [&] {
             return std::make_unique<StoredPassword>("site_password", "password_in_keyring",
@@ -304,7 +302,7 @@ private slots:
     void clientPasswordInTheKeyring()
     {
         daemon->clear("Pollwick", "qbittorrent_password");
-        MainWindowHarness m;
+        MainWindowHarness m(*env);
         QVERIFY(m.ready());
         // Started at logon with a wait: nothing runs the event loop during a start.
         m.storeUser();

@@ -11,11 +11,10 @@
 
 // The "New Torrents" window of the running program, driven through its controls against the
 // local test site; the rules of its rows are tst_summaryrows'.
-class TestSummary : public QObject
+class TestSummary : public NotifyTest
 {
     Q_OBJECT
 
-    std::unique_ptr<NotifyTestApp> t;
     static constexpr int Ids[] = {700011, 700012, 700013}; // catalogue torrents, oldest first
 
     MatchRecord record(int id, bool downloaded = false) const
@@ -35,8 +34,8 @@ class TestSummary : public QObject
     // The program started hidden.
     frmSummary *open(const ResultList &results, int hideSetting = 0)
     {
-        t->env->store->WriteSettingNumber("summary_hidedownloaded", qint16(hideSetting));
-        t->env->store->WriteSettingText("lastparsed", "700040");
+        env->store->WriteSettingNumber("summary_hidedownloaded", qint16(hideSetting));
+        env->store->WriteSettingText("lastparsed", "700040");
         t->start();
         return showResults(results);
     }
@@ -66,14 +65,11 @@ class TestSummary : public QObject
     }
 
 private slots:
-    void init() { t = std::make_unique<NotifyTestApp>(); }
     void cleanup()
     {
         if (frmDownload *w = downloadWindow())
             w->close();
-        const QString problems = t->env->problems();
-        t.reset();
-        QCOMPARE(problems, QString());
+        NotifyTest::cleanup();
     }
 
     // Download Now and View Details by button, menu and double-click; nothing without a row; a
@@ -122,7 +118,7 @@ private slots:
         } else {
             click(how.toLatin1());
         }
-        QCOMPARE(t->env->shell.urls,
+        QCOMPARE(env->shell.urls,
                  expected == "details"
                      ? QStringList{t->site->baseUrl() + "/details.php?id=700011&hit=1"}
                      : QStringList{});
@@ -139,7 +135,7 @@ private slots:
         QVERIFY(!downloadWindow()->isMinimized());
         QCOMPARE(column(3),
                  (before == "hide" ? QStringList{"none"} : QStringList{"none", "downloaded"}));
-        QTRY_COMPARE(t->env->shell.files,
+        QTRY_COMPARE(env->shell.files,
                      QStringList{t->app->state().settings.TorrentFolder + record(Ids[0]).FileName});
         // The user watches this download in its window (which reports the end before it opens
         // the file); only a check's downloads log their path.
@@ -182,7 +178,7 @@ private slots:
                  (QStringList{record(Ids[1]).Name, record(Ids[0]).Name, record(Ids[2]).Name}));
         QCOMPARE(column(3), (QStringList{"none", "none", "none"}));
         QVERIFY(NotifyTestApp::child<QPushButton>(t->summary(), "Command1")->isEnabled());
-        QCOMPARE(t->env->shell.files, QStringList());
+        QCOMPARE(env->shell.files, QStringList());
         if (ending == "page")
             QCOMPARE(window->windowTitle(), QStringLiteral("Download Failed"));
         else
@@ -191,7 +187,7 @@ private slots:
         t->site->clearMisbehaviour();
         list()->setCurrentItem(list()->findItems(record(Ids[0]).Name, {}).value(0));
         click("Command1");
-        QTRY_COMPARE(t->env->shell.files,
+        QTRY_COMPARE(env->shell.files,
                      QStringList{t->app->state().settings.TorrentFolder + record(Ids[0]).FileName});
         QCOMPARE(t->state().results[1].Downloaded, 1.0f);
     }
@@ -206,7 +202,7 @@ private slots:
             list()->setCurrentItem(list()->topLevelItem(0));
             click("Command1");
         }
-        QCOMPARE(t->env->dialogs.take().text,
+        QCOMPARE(env->dialogs.take().text,
                  QStringLiteral("Unable to download file. File is already being downloaded."));
         QCOMPARE(t->state().results[0].Downloaded, 1.0f);
         QCOMPARE(column(3), QStringList{"downloaded"});
@@ -219,7 +215,7 @@ private slots:
         frmSummary *s = open({record(Ids[0]), record(Ids[1], true)}, 7);
         QCOMPARE(s->windowTitle(), QStringLiteral("1 new torrent"));
         click("Check1");
-        QCOMPARE(t->env->store->ReadSettingNumber("summary_hidedownloaded"), qint16(0));
+        QCOMPARE(env->store->ReadSettingNumber("summary_hidedownloaded"), qint16(0));
         QCOMPARE(column(3), (QStringList{"downloaded", "none"}));
         s->resize(700, 300);
         s->showMinimized();
@@ -229,8 +225,8 @@ private slots:
         QVERIFY(!s->isVisible());
         QVERIFY(t->state().results.isEmpty());
         QCOMPARE(t->app->trayState().IconState(), QStringLiteral("nonew"));
-        QCOMPARE(t->env->store->ReadSettingNumber("summary_width"), qint16(700 * 15));
-        QCOMPARE(t->env->store->ReadSettingNumber("summary_height"), qint16(300 * 15));
+        QCOMPARE(env->store->ReadSettingNumber("summary_width"), qint16(700 * 15));
+        QCOMPARE(env->store->ReadSettingNumber("summary_height"), qint16(300 * 15));
         QCOMPARE(showResults({record(Ids[2])}), s);
         QCOMPARE(s->size(), QSize(700, 300));
         QCOMPARE(column(0), QStringList{record(Ids[2]).Name});
@@ -261,8 +257,7 @@ private slots:
                 column(1) == (QStringList{"TV", "Music", "Apps"}));
         list()->setCurrentItem(list()->findItems("alpha", Qt::MatchExactly).value(0));
         click("Command2");
-        QCOMPARE(t->env->shell.urls,
-                 QStringList{t->site->baseUrl() + "/details.php?id=700012&hit=1"});
+        QCOMPARE(env->shell.urls, QStringList{t->site->baseUrl() + "/details.php?id=700012&hit=1"});
     }
 
     // Filter Info's three answers; "Show me this filter" brings the filter up in the main window
@@ -281,9 +276,9 @@ private slots:
     void filterInfo()
     {
         QFETCH(int, filterIndex);
-        NotifyTestApp::writeFile(t->env->file("filters.dat"),
+        NotifyTestApp::writeFile(env->file("filters.dat"),
                                  "110harbour\r\n*\r\n111linux\r\nTV, Music\r\n");
-        t->env->store->WriteSettingNumber("filterenabled", 1);
+        env->store->WriteSettingNumber("filterenabled", 1);
         MatchRecord hit = record(Ids[1]);
         hit.FilterIndex = filterIndex;
         frmSummary *s = open({record(Ids[0]), hit});
