@@ -29,14 +29,7 @@ struct Checked : RecordingFeedHost
         state.categories = Categories::builtIn();
         check.setCompletion([this](const FeedCheckContext &context) { handedOver << context; });
     }
-    // The debug log without the times.
-    QStringList messages() const
-    {
-        QStringList out;
-        for (const QString &line : env.log->lines())
-            out << line.mid(line.indexOf(") ") + 2);
-        return out;
-    }
+    QStringList messages() const { return env.messages(); }
 
     TestEnv env;
     TestSite site;

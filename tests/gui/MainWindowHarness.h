@@ -58,14 +58,7 @@ public:
         return WidgetFinder::control<T>(window(), name);
     }
 
-    // The debug log's lines without their time.
-    QStringList messages() const
-    {
-        QStringList out;
-        for (const QString &line : env.log->lines())
-            out << line.mid(line.indexOf(QStringLiteral(") ")) + 2);
-        return out;
-    }
+    QStringList messages() const { return env.messages(); }
 
     QString filtersDat() const { return ReadTextFile(env.file(QStringLiteral("filters.dat"))); }
 

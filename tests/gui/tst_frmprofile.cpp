@@ -55,11 +55,7 @@ class TestFrmProfile : public EnvTest
     HttpTransfer *transfer(const char *name) const { return control<HttpTransfer>(w, name); }
     bool finished() const { return status() == "Status: Finished" && refreshEnabled(); }
     QString cacheText() const { return ReadTextFile(env->file("profile.cache")); }
-    QByteArray fileBytes(const QString &name) const
-    {
-        QFile f(env->file(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    QByteArray fileBytes(const QString &name) const { return TestEnv::readFile(env->file(name)); }
     QImage avatarShown() const { return label("pic_avatar")->pixmap().toImage(); }
 
     // The return path of every login the window posted.
@@ -77,13 +73,7 @@ class TestFrmProfile : public EnvTest
             out << QString::fromLatin1(r.path());
         return out;
     }
-    QStringList messages() const
-    {
-        QStringList out;
-        for (const QString &line : env->log->lines())
-            out << line.mid(line.indexOf(QStringLiteral(") ")) + 2);
-        return out;
-    }
+    QStringList messages() const { return env->messages(); }
     // The details page the test site serves the demo member.
     QByteArray detailsPage() const
     {

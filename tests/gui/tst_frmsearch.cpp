@@ -69,11 +69,6 @@ class TestFrmSearch : public EnvTest
         env->store->WriteSettingText("search_updated", hoursAgo(updatedAgo));
         env->store->WriteSettingText("search_newest", newest);
     }
-    static QByteArray fileOf(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
     // Opens the window and lets it bring the database up to date; false when it did not
     // settle in time.
     bool open()
@@ -176,7 +171,7 @@ private slots:
         const QList<SiteRequest> asked = site->requestsTo("/bots.php");
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].target, QByteArray("/bots.php?limit=30000&u=demo&p=demo&v=11&c=0"));
-        QCOMPARE(fileOf(dbPath()), rows(700001, 730000));
+        QCOMPARE(TestEnv::readFile(dbPath()), rows(700001, 730000));
         QCOMPARE(env->store->ReadSettingText("search_created"), TorrentDb::timestampText(now()));
         QCOMPARE(env->store->ReadSettingText("search_updated"), TorrentDb::timestampText(now()));
         QCOMPARE(env->store->ReadSettingText("search_newest"), QStringLiteral("730000"));
@@ -285,7 +280,7 @@ private slots:
         QVERIFY(w && w->isVisible());
         if (end == "old") {
             // The old copy, its times and its newest id are as they were, and searchable.
-            QCOMPARE(fileOf(dbPath()), old);
+            QCOMPARE(TestEnv::readFile(dbPath()), old);
             QCOMPARE(env->store->ReadSettingText("search_created"),
                      hoursAgo(mode == "update" ? 10 : 63));
             QCOMPARE(env->store->ReadSettingText("search_newest"), QStringLiteral("700035"));
@@ -294,7 +289,7 @@ private slots:
             QVERIFY(shownIds().contains(700020));
             return;
         }
-        QCOMPARE(fileOf(dbPath()), rows(700001, 700040));
+        QCOMPARE(TestEnv::readFile(dbPath()), rows(700001, 700040));
         QCOMPARE(env->store->ReadSettingText("search_newest"), QStringLiteral("700040"));
         QCOMPARE(w->model().rowCount(), 40);
     }
@@ -331,7 +326,7 @@ private slots:
         QVERIFY(open());
         QFETCH(QByteArray, request);
         QCOMPARE(site->requestsTo("/bots.php").value(0).target, request);
-        QCOMPARE(fileOf(dbPath()), rows(700001, 700040));
+        QCOMPARE(TestEnv::readFile(dbPath()), rows(700001, 700040));
         QCOMPARE(env->store->ReadSettingText("search_newest"), QStringLiteral("700040"));
         QCOMPARE(w->model().rowCount(), 40);
         // An update keeps the copy's creation time; both times are stamped on success.
@@ -379,7 +374,7 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &before);
         std::signal(SIGXFSZ, previous);
         QVERIFY(settled);
-        QCOMPARE(fileOf(dbPath()), old);
+        QCOMPARE(TestEnv::readFile(dbPath()), old);
         const ScriptedDialogs::Shown box = env->dialogs.take();
         QCOMPARE(box.kind, QStringLiteral("message"));
         QCOMPARE(box.text, QStringLiteral("Critical Error - Could not write torrentdb to file "));
@@ -471,7 +466,7 @@ private slots:
         feedCheck.setInterval(20);
         connect(&feedCheck, &QTimer::timeout, this, [&] {
             if (w && w->updater().waitingForTorrentDb()) {
-                whileWaiting = fileOf(dbPath());
+                whileWaiting = TestEnv::readFile(dbPath());
                 state->TorrentDbBusy = false;
                 feedCheck.stop();
             }
@@ -479,7 +474,7 @@ private slots:
         feedCheck.start();
         QVERIFY(open());
         QCOMPARE(whileWaiting, old);
-        QCOMPARE(fileOf(dbPath()), rows(700001, 700040));
+        QCOMPARE(TestEnv::readFile(dbPath()), rows(700001, 700040));
         QVERIFY(!state->TorrentDbBusy);
     }
 
@@ -507,7 +502,8 @@ private slots:
         });
         QVERIFY(open());
         QVERIFY(checked);
-        QCOMPARE(fileOf(dbPath()), rows(700001, 700035) + byTheCheck + rows(700039, 700040));
+        QCOMPARE(TestEnv::readFile(dbPath()),
+                 rows(700001, 700035) + byTheCheck + rows(700039, 700040));
         QCOMPARE(w->model().rowCount(), 40);
         QCOMPARE(env->store->ReadSettingText("search_newest"), QStringLiteral("700040"));
     }

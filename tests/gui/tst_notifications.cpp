@@ -161,9 +161,9 @@ private slots:
         prepare(QStringLiteral("xcb"), playsound);
         server->capabilities = capabilities;
         const QString name = "Tom & Jerry" + QString(" <Long Name>").repeated(12);
-        t->site->catalogue().addTorrent(QString(name).replace(' ', '.'), "TV/XviD", 1000);
+        t->site.catalogue().addTorrent(QString(name).replace(' ', '.'), "TV/XviD", 1000);
         if (torrents == "two")
-            t->site->catalogue().addTorrent("Another.One", "TV/XviD", 1000);
+            t->site.catalogue().addTorrent("Another.One", "TV/XviD", 1000);
         if (torrents == "downloaded") {
             env->store->WriteSettingNumber("filterenabled", 1);
             NotifyTestApp::writeFile(env->file("filters.dat"), "111Jerry\r\n*\r\n");
@@ -211,7 +211,7 @@ private slots:
         QFETCH(bool, ownId);
         QFETCH(QString, expected);
         prepare();
-        t->site->catalogue().addTorrent("Single.Show.S01E01", "TV/XviD", 1000);
+        t->site.catalogue().addTorrent("Single.Show.S01E01", "TV/XviD", 1000);
         t->start();
         QTRY_COMPARE(notifications().shown().size(), 1);
         const uint id = server->notifications.first().id;
@@ -222,12 +222,12 @@ private slots:
         // action before it.
         server->invokeAction(id, "open");
         const QString page =
-            t->site->baseUrl() + "/details.php?id=" + QString::number(Newest + 1) + "&hit=1";
+            t->site.baseUrl() + "/details.php?id=" + QString::number(Newest + 1) + "&hit=1";
         QTRY_COMPARE(env->shell.urls.size(), expected == "page" ? 2 : 1);
         QCOMPARE(env->shell.urls.first(), page);
 
         const QString target =
-            env->folder() + "torrents/" + t->site->catalogue().torrent(Newest + 1)->fileName;
+            env->folder() + "torrents/" + t->site.catalogue().torrent(Newest + 1)->fileName;
         if (expected == "download") {
             QTRY_COMPARE(env->shell.files, QStringList{target});
             QVERIFY(QFile::exists(target));
@@ -290,7 +290,7 @@ private slots:
         else
             server->notifyAnswer = fault == "error" ? NotificationServer::Answer::WithError
                                                     : NotificationServer::Answer::Never;
-        t->site->catalogue().addTorrent("Lonely.Torrent", "TV/XviD", 1000);
+        t->site.catalogue().addTorrent("Lonely.Torrent", "TV/XviD", 1000);
         t->app = std::make_unique<PollwickApp>(env->services, QStringList{"/usr/bin/pollwick"});
         t->app->trayIcon().setAvailabilityProbe([] { return false; });
         notifications().setAnswerTimeout(100);

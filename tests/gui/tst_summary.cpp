@@ -19,7 +19,7 @@ class TestSummary : public NotifyTest
 
     MatchRecord record(int id, bool downloaded = false) const
     {
-        const SiteTorrent *s = t->site->catalogue().torrent(id);
+        const SiteTorrent *s = t->site.catalogue().torrent(id);
         const QString name = QString(s->name).replace('.', ' ');
         return {1, s->fileName, QString::number(s->size), float(downloaded), s->category, name, id};
     }
@@ -120,7 +120,7 @@ private slots:
         }
         QCOMPARE(env->shell.urls,
                  expected == "details"
-                     ? QStringList{t->site->baseUrl() + "/details.php?id=700011&hit=1"}
+                     ? QStringList{t->site.baseUrl() + "/details.php?id=700011&hit=1"}
                      : QStringList{});
         for (const MatchRecord &r : std::as_const(t->state().results))
             QCOMPARE(r.Downloaded, r.Id == Ids[0] && expected == "download" ? 1.0f : 0.0f);
@@ -157,9 +157,9 @@ private slots:
         QFETCH(QString, ending);
         QFETCH(bool, hide);
         if (ending == "page")
-            t->site->scriptReply("/download.php", "<html><body>Log in</body></html>");
+            t->site.scriptReply("/download.php", "<html><body>Log in</body></html>");
         else
-            t->site->misbehave("/download.php", SiteMisbehaviour::Stall);
+            t->site.misbehave("/download.php", SiteMisbehaviour::Stall);
         open({record(Ids[0]), record(Ids[1])}, hide);
         list()->setCurrentItem(list()->findItems(record(Ids[0]).Name, {}).value(0));
         click("Command1");
@@ -169,7 +169,7 @@ private slots:
         // The list changes meanwhile: a later result comes first, the row's position moves.
         t->state().results.prepend(record(Ids[2]));
         if (ending == "cancelled") {
-            QVERIFY(t->site->waitForRequests(1, "/download.php"));
+            QVERIFY(t->site.waitForRequests(1, "/download.php"));
             QTest::mouseClick(NotifyTestApp::child<QPushButton>(window, "Command1"),
                               Qt::LeftButton);
         }
@@ -184,7 +184,7 @@ private slots:
         else
             QTRY_VERIFY(!window);
         // Offered again, and started again, while the failed window still shows why.
-        t->site->clearMisbehaviour();
+        t->site.clearMisbehaviour();
         list()->setCurrentItem(list()->findItems(record(Ids[0]).Name, {}).value(0));
         click("Command1");
         QTRY_COMPARE(env->shell.files,
@@ -196,7 +196,7 @@ private slots:
     // "downloaded", as that download may still end well.
     void refusedDownloadKeepsItsRow()
     {
-        t->site->misbehave("/download.php", SiteMisbehaviour::Stall);
+        t->site.misbehave("/download.php", SiteMisbehaviour::Stall);
         open({record(Ids[0])});
         for (int i = 0; i < 2; ++i) {
             list()->setCurrentItem(list()->topLevelItem(0));
@@ -257,19 +257,18 @@ private slots:
                 column(1) == (QStringList{"TV", "Music", "Apps"}));
         list()->setCurrentItem(list()->findItems("alpha", Qt::MatchExactly).value(0));
         click("Command2");
-        QCOMPARE(env->shell.urls, QStringList{t->site->baseUrl() + "/details.php?id=700012&hit=1"});
+        QCOMPARE(env->shell.urls, QStringList{t->site.baseUrl() + "/details.php?id=700012&hit=1"});
     }
 
-    // Filter Info's three answers; "Show me this filter" brings the filter up in the main window
-    // and leaves the results waiting.
+    // Filter Info for a filter and for one that is gone (every answer is tst_summaryrows');
+    // "Show me this filter" brings the filter up in the main window and leaves the results
+    // waiting.
     void filterInfo_data()
     {
         QTest::addColumn<int>("filterIndex");
         QTest::addColumn<QString>("text");
         const QString changed("Unabled to display filter info.\r\nYour filters may have changed "
                               "since this torrent was uploaded.");
-        QTest::newRow("filtering was off")
-            << 0 << "Torrent filtering not enabled. You will be notified of all new torrents.";
         QTest::newRow("filter 2") << 2 << "Contains linux in TV, Music";
         QTest::newRow("filter 3 of 2") << 3 << changed;
     }

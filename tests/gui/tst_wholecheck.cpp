@@ -31,7 +31,7 @@ class TestWholeCheck : public NotifyTest
         NotifyTestApp::writeFile(env->file("filters.dat"), "110harbour\r\n*\r\n111linux\r\n*\r\n");
         NotifyTestApp::writeFile(env->file("torrents.db"),
                                  "700040\t1000\tTV/XviD\t5\tOld.Show\tOld.Show.torrent\r\n");
-        SiteCatalogue &c = t->site->catalogue();
+        SiteCatalogue &c = t->site.catalogue();
         c.addTorrent("Harbour.Patrol.S02E01.720p.HDTV.x264-PWK", "TV/XviD", 367001600);
         c.addTorrent("Debian.Linux.12.Live.amd64.ISO-GRP", "Appz/Misc", 3 * 524288);
         c.addTorrent("Some.Other.Movie.2008.DVDRip.XviD-NOiR", "Movies/XviD", 734003200);
@@ -67,11 +67,11 @@ private slots:
         QCOMPARE(results, QStringList({"700041 1 0", "700042 2 1", "700044 1 0"}));
         QCOMPARE(downloadWindows().size(), 1);
         QVERIFY(downloadWindows().first()->isMinimized());
-        const QString target = m_folder + t->site->catalogue().torrent(700042)->fileName;
+        const QString target = m_folder + t->site.catalogue().torrent(700042)->fileName;
         QTRY_COMPARE(env->shell.files, QStringList{target});
         QCOMPARE(NotifyTestApp::readFile(target),
-                 t->site->server().pages().torrentFile(*t->site->catalogue().torrent(700042),
-                                                       *t->site->catalogue().user("demo")));
+                 t->site.server().pages().torrentFile(*t->site.catalogue().torrent(700042),
+                                                      *t->site.catalogue().user("demo")));
         QVERIFY(t->popup()->isVisible());
         QCOMPARE(NotifyTestApp::child<QLabel>(t->popup(), "lblMessage")->text(),
                  QStringLiteral("3  new torrents have just been uploaded."));
@@ -99,7 +99,7 @@ private slots:
         prepare();
         NotifyTestApp::writeFile(env->file("filters.dat"), rule.toLatin1() + "\r\n*\r\n");
         const QString name(1 << 20, QLatin1Char('a'));
-        t->site->catalogue().addTorrent(name, "TV/XviD", 1000, 700045);
+        t->site.catalogue().addTorrent(name, "TV/XviD", 1000, 700045);
         QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
         QCOMPARE(stored("lastparsed"), QStringLiteral("700045"));
         QCOMPARE(t->state().results.size(), 1);
@@ -132,7 +132,7 @@ private slots:
         QFETCH(bool, folder);
         prepare();
         NotifyTestApp::writeFile(env->file("filters.dat"), "111linux\r\n*\r\n");
-        SiteCatalogue &c = t->site->catalogue();
+        SiteCatalogue &c = t->site.catalogue();
         c.clear();
         c.addTorrent(TestSite::torrent(Start, "Linux.Old"));
         QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
@@ -178,15 +178,15 @@ private slots:
         prepare();
         NotifyTestApp::writeFile(env->file("filters.dat"), "111linux\r\n*\r\n");
         for (int i = 0; i < 20; ++i)
-            t->site->catalogue().addTorrent(QString("Linux.%1").arg(i), "Appz/Misc", 1000);
+            t->site.catalogue().addTorrent(QString("Linux.%1").arg(i), "Appz/Misc", 1000);
         // The first four transfers hang after the login.
-        t->site->misbehave("/download.php", SiteMisbehaviour::Stall, 4);
+        t->site.misbehave("/download.php", SiteMisbehaviour::Stall, 4);
         QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
         const DownloadQueue &queue = t->app->downloadWindows().queue();
         QCOMPARE(t->state().results.size(), 22); // two of the four new uploads match too
         QCOMPARE(downloadWindows().size(), 4);
         QCOMPARE(queue.waiting(), 18);
-        QVERIFY(t->site->waitForRequests(4, "/download.php"));
+        QVERIFY(t->site.waitForRequests(4, "/download.php"));
 
         QPointer<frmDownload> closed = downloadWindows().first();
         const QString closedTarget = closed->targetPath();
@@ -249,7 +249,7 @@ private slots:
         QByteArray reply = "#PWKF12#\r\n\r\n700040" + row + "700041" + row + id + row;
         if (validAfter)
             reply += "700043" + row;
-        t->site->setRawReply("/bots.php", 200, reply);
+        t->site.setRawReply("/bots.php", 200, reply);
         QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
         const bool valid = id == "2147483647";
         const QString newest = validAfter ? "700043" : valid ? QString::fromLatin1(id) : "700041";
@@ -293,9 +293,9 @@ private slots:
         prepare();
         // Every request misbehaves, resends by the network layer included, until cleared.
         if (kind == SiteMisbehaviour::Raw)
-            t->site->setRawReply("/bots.php", 200, body);
+            t->site.setRawReply("/bots.php", 200, body);
         else
-            t->site->misbehave("/bots.php", kind);
+            t->site.misbehave("/bots.php", kind);
         const QByteArray filters = NotifyTestApp::readFile(env->file("filters.dat"));
         const QByteArray db = NotifyTestApp::readFile(env->file("torrents.db"));
 
@@ -310,7 +310,7 @@ private slots:
         QVERIFY(downloadWindows().isEmpty());
 
         // The next check that succeeds picks up where the last good one ended.
-        t->site->clearMisbehaviour();
+        t->site.clearMisbehaviour();
         t->main()->checkfeed();
         QCOMPARE(stored("lastparsed"), QStringLiteral("700044"));
         QCOMPARE(t->state().results.size(), 3);
