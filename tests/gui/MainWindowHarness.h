@@ -3,6 +3,7 @@
 #include "core/frmMain.h"
 #include "core/PollwickApp.h"
 #include "core/TrayIcon.h"
+#include "download/frmDownload.h"
 #include "EnvTest.h"
 #include "feed/FeedCheck.h"
 #include "model/ProgramState.h"
@@ -63,13 +64,7 @@ public:
     QString filtersDat() const { return ReadTextFile(env.file(QStringLiteral("filters.dat"))); }
 
     // Download windows open right now (an automatic download opens one, minimised).
-    static int downloadWindows()
-    {
-        int n = 0;
-        for (const QWidget *w : QApplication::topLevelWidgets())
-            n += w->objectName() == QLatin1String("frmDownload") && w->isVisible() ? 1 : 0;
-        return n;
-    }
+    static int downloadWindows() { return int(WidgetFinder::shownWindows<frmDownload>().size()); }
 
     // Clicks the entries of a menu on show, one level after the other ("Change Action",
     // "Notify"): each click on a submenu entry opens that submenu.

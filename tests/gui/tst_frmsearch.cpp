@@ -118,10 +118,7 @@ class TestFrmSearch : public EnvTest
     }
     static frmDownload *downloadWindow()
     {
-        for (QWidget *window : QApplication::topLevelWidgets())
-            if (auto *d = qobject_cast<frmDownload *>(window); d && d->isVisible())
-                return d;
-        return nullptr;
+        return WidgetFinder::shownWindows<frmDownload>().value(0);
     }
     // A small database whose rows the search tests know, loaded without asking the site.
     void loadKnownRows()
@@ -611,28 +608,23 @@ private slots:
     {
         loadKnownRows();
         QHeaderView *header = list()->header();
-        const auto clickHeader = [header](int c) {
-            QTest::mouseClick(
-                header->viewport(), Qt::LeftButton, {},
-                QPoint(header->sectionViewportPosition(c) + 10, header->height() / 2));
-        };
         const QStringList newestFirst = names();
-        clickHeader(2);
+        WidgetFinder::clickHeader(list(), 2);
         QCOMPARE(names(), newestFirst);
-        clickHeader(0);
+        WidgetFinder::clickHeader(list(), 0);
         QCOMPARE(names(), (QStringList{"Some App", "Show S01E15 HDTV", "Show S01E05 HDTV",
                                        "Old Film XviD", "New Film xvid"}));
-        clickHeader(0);
+        WidgetFinder::clickHeader(list(), 0);
         QCOMPARE(names(), (QStringList{"New Film xvid", "Old Film XviD", "Show S01E05 HDTV",
                                        "Show S01E15 HDTV", "Some App"}));
-        clickHeader(1);
+        WidgetFinder::clickHeader(list(), 1);
         QCOMPARE(names(1), (QStringList{"TV", "TV", "Movies", "Movies", "Appz"}));
         QVERIFY(header->isSortIndicatorShown());
         QTest::keyClicks(text1(), "show");
         QCOMPARE(names(), (QStringList{"Show S01E15 HDTV", "Show S01E05 HDTV"}));
         QVERIFY(!header->isSortIndicatorShown());
         QVERIFY(!list()->isSortingEnabled());
-        clickHeader(0);
+        WidgetFinder::clickHeader(list(), 0);
         QCOMPARE(names(), (QStringList{"Show S01E05 HDTV", "Show S01E15 HDTV"}));
         QVERIFY(header->isSortIndicatorShown());
     }

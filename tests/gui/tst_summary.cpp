@@ -58,10 +58,7 @@ class TestSummary : public NotifyTest
     }
     static frmDownload *downloadWindow()
     {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *d = qobject_cast<frmDownload *>(w); d && d->isVisible())
-                return d;
-        return nullptr;
+        return WidgetFinder::shownWindows<frmDownload>().value(0);
     }
 
 private slots:
@@ -238,21 +235,15 @@ private slots:
         open({{1, "b.torrent", "9437184", 0, "TV", "Beta", Ids[0]},
               {1, "a.torrent", "10485760", 0, "Music", "alpha", Ids[1]},
               {1, "g.torrent", "9437184", 0, "Apps", "Gamma", Ids[2]}});
-        QHeaderView *header = list()->header();
-        const auto clickHeader = [header](int c) {
-            QTest::mouseClick(
-                header->viewport(), Qt::LeftButton, {},
-                QPoint(header->sectionViewportPosition(c) + 10, header->height() / 2));
-        };
         QCOMPARE(column(0), (QStringList{"Gamma", "alpha", "Beta"}));
-        clickHeader(2);
+        WidgetFinder::clickHeader(list(), 2);
         QCOMPARE(column(0), (QStringList{"Gamma", "alpha", "Beta"}));
-        clickHeader(0);
+        WidgetFinder::clickHeader(list(), 0);
         const QStringList first = column(0);
-        clickHeader(0);
+        WidgetFinder::clickHeader(list(), 0);
         QCOMPARE(column(0), (QStringList{"alpha", "Beta", "Gamma"}));
         QCOMPARE(first, (QStringList{"Gamma", "Beta", "alpha"}));
-        clickHeader(1);
+        WidgetFinder::clickHeader(list(), 1);
         QVERIFY(column(1) == (QStringList{"Apps", "Music", "TV"}) ||
                 column(1) == (QStringList{"TV", "Music", "Apps"}));
         list()->setCurrentItem(list()->findItems("alpha", Qt::MatchExactly).value(0));

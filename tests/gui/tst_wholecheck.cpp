@@ -40,11 +40,7 @@ class TestWholeCheck : public NotifyTest
     QString stored(const char *name) const { return env->store->ReadSettingText(name); }
     static QList<frmDownload *> downloadWindows()
     {
-        QList<frmDownload *> out;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *d = qobject_cast<frmDownload *>(w); d && d->isVisible())
-                out << d;
-        return out;
+        return WidgetFinder::shownWindows<frmDownload>();
     }
 
 private slots:
