@@ -109,6 +109,18 @@ class TestFrmProfile : public EnvTest
         open();
         QTRY_VERIFY_WITH_TIMEOUT(refreshEnabled(), 5000);
     }
+    // A cache of the demo member's from an earlier opening, its values all "old".
+    void writeOldCache()
+    {
+        QVERIFY(ProfileCache::write(env->file("profile.cache"), "demo", 1,
+                                    ProfileTexts::fromList(QStringList(9, "old"))));
+    }
+    static void cachedOrNot()
+    {
+        QTest::addColumn<bool>("cached");
+        QTest::newRow("first opening") << false;
+        QTest::newRow("with a cache") << true;
+    }
     void tick(int times)
     {
         for (int i = 0; i < times; ++i)
@@ -227,18 +239,12 @@ private slots:
         QCOMPARE(cacheText(), demoCache());
     }
 
-    void wrongPasswordEndsInTheCriticalBox_data()
-    {
-        QTest::addColumn<bool>("cached");
-        QTest::newRow("first opening") << false;
-        QTest::newRow("with a cache") << true;
-    }
+    void wrongPasswordEndsInTheCriticalBox_data() { cachedOrNot(); }
     void wrongPasswordEndsInTheCriticalBox()
     {
         QFETCH(bool, cached);
         if (cached)
-            QVERIFY(ProfileCache::write(env->file("profile.cache"), "demo", 1,
-                                        ProfileTexts::fromList(QStringList(9, "old"))));
+            writeOldCache();
         const QString before = cacheText();
         settings.SitePassword = "wrong";
         open();
@@ -282,8 +288,7 @@ private slots:
         QFETCH(int, responseCode);
         QFETCH(bool, cached);
         if (cached)
-            QVERIFY(ProfileCache::write(env->file("profile.cache"), "demo", 1,
-                                        ProfileTexts::fromList(QStringList(9, "old"))));
+            writeOldCache();
         const QString cache = cacheText();
         const QString path = cached ? "/userdetails.php" : "/my.php";
         if (!siteUrl.isEmpty())
@@ -338,18 +343,12 @@ private slots:
         }
     }
 
-    void stalledSiteTimesOutAfter25Ticks_data()
-    {
-        QTest::addColumn<bool>("cached");
-        QTest::newRow("first opening") << false;
-        QTest::newRow("with a cache") << true;
-    }
+    void stalledSiteTimesOutAfter25Ticks_data() { cachedOrNot(); }
     void stalledSiteTimesOutAfter25Ticks()
     {
         QFETCH(bool, cached);
         if (cached)
-            QVERIFY(ProfileCache::write(env->file("profile.cache"), "demo", 1,
-                                        ProfileTexts::fromList(QStringList(9, "old"))));
+            writeOldCache();
         const QString path = cached ? "/userdetails.php" : "/my.php";
         site->misbehave(path, SiteMisbehaviour::Stall);
         open();
