@@ -1,5 +1,6 @@
 #include "core/OptionsPage.h"
 
+#include "account/LoginDialogRules.h"
 #include "core/CheckScheduler.h"
 #include "core/frmMain.h"
 #include "core/HandoffOptions.h"
@@ -152,10 +153,7 @@ void OptionsPage::markSaved()
 
 void OptionsPage::updateUsernameCaption()
 {
-    m_ui.info_username->setText(m_settings.SiteUserName.isEmpty()
-                                    ? QStringLiteral("Not set (click to set)")
-                                    : m_settings.SiteUserName +
-                                          QStringLiteral(" (click to change)"));
+    m_ui.info_username->setText(LoginDialogRules::userCaption(m_settings.SiteUserName));
 }
 
 void OptionsPage::LoadOptions()

@@ -1,6 +1,5 @@
-# Account and profile: the login dialog's rules, the credential check against the test site,
-# and the profile viewer's page reading, cache file, avatar rules and thumbnail size.
-pollwick_add_test(tst_accountrules SOURCES core/tst_accountrules.cpp)
+# Account and profile: the credential check against the test site, and the profile
+# viewer's page reading, cache file, avatar rules and thumbnail size.
 pollwick_add_test(tst_credentialcheck SOURCES core/tst_credentialcheck.cpp
                   LIBS pollwick_testsupport_site)
 pollwick_add_test(tst_profilepage SOURCES core/tst_profilepage.cpp)

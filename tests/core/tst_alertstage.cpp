@@ -1,12 +1,12 @@
+#include "EnvTest.h"
 #include "model/ProgramState.h"
 #include "notify/AlertStage.h"
 #include "platform/AppConfig.h"
-#include "TestEnv.h"
 
 #include <QtTest>
 
 // The last stage of a check: what the user is shown and the bookkeeping stored.
-class TestAlertStage : public QObject
+class TestAlertStage : public EnvTest
 {
     Q_OBJECT
 
@@ -61,7 +61,6 @@ private slots:
         QFETCH(bool, onetime);
         QFETCH(QString, tooltip);
         QFETCH(QString, page);
-        TestEnv env;
         ProgramState state;
         const bool firstRun = lastparsed == 0;
         const int newest = firstRun ? 20 : lastparsed + 3;
@@ -73,7 +72,7 @@ private slots:
         state.feed.append({"x9", "1", "Appz", "Broken", "f"});
         state.exclusion = {"7"};
         const AlertStage::Outcome out =
-            AlertStage(state, *env.store, env.log.get()).run(lastparsed, lastalerted, onetime);
+            AlertStage(state, *env->store, env->log.get()).run(lastparsed, lastalerted, onetime);
 
         QCOMPARE(out.animation, QString(state.results.isEmpty() ? "stop" : "stopnew"));
         QCOMPARE(out.tooltip, tooltip);
@@ -86,12 +85,11 @@ private slots:
                   : QString("none"),
               "popup");
         QTEST(out.lastalerted, "newLastalerted");
-        QCOMPARE(env.store->ReadSettingText("lastalerted"), QString::number(out.lastalerted));
-        QCOMPARE(env.store->ReadSettingText("lastparsed"), QString::number(newest));
+        QCOMPARE(env->store->ReadSettingText("lastalerted"), QString::number(out.lastalerted));
+        QCOMPARE(env->store->ReadSettingText("lastparsed"), QString::number(newest));
         QCOMPARE(state.results.size(), firstRun ? 0 : results.size());
         QCOMPARE(state.exclusion, firstRun ? QStringList{} : QStringList{"7"});
         QCOMPARE(state.feed.isEmpty(), firstRun);
-        QCOMPARE(env.problems(), QString());
     }
 
     // The stored position only moves forward: lastparsed to the highest id of the reply when
@@ -117,16 +115,15 @@ private slots:
         QFETCH(QStringList, stored);
         QFETCH(QStringList, feed);
         QFETCH(QStringList, kept);
-        TestEnv env;
-        env.store->WriteSettingText("lastparsed", stored[0]);
-        env.store->WriteSettingText("lastalerted", stored[1]);
+        env->store->WriteSettingText("lastparsed", stored[0]);
+        env->store->WriteSettingText("lastalerted", stored[1]);
         ProgramState state;
         for (const QString &id : feed)
             state.feed.append({id, "1", "Appz", "T", "f"});
         state.results.append({1, {}, {}, 0, {}, "R", 102});
-        AlertStage(state, *env.store, env.log.get()).run(100, 100, false);
-        QCOMPARE(QStringList({env.store->ReadSettingText("lastparsed"),
-                              env.store->ReadSettingText("lastalerted")}),
+        AlertStage(state, *env->store, env->log.get()).run(100, 100, false);
+        QCOMPARE(QStringList({env->store->ReadSettingText("lastparsed"),
+                              env->store->ReadSettingText("lastalerted")}),
                  kept);
     }
 };

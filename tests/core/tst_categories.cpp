@@ -1,17 +1,17 @@
+#include "EnvTest.h"
 #include "feed/Categories.h"
 #include "platform/WholeFiles.h"
-#include "TestEnv.h"
 
 #include <QFile>
 #include <QTest>
 
-class TestCategories : public QObject
+class TestCategories : public EnvTest
 {
     Q_OBJECT
 private slots:
     void init()
     {
-        env = std::make_unique<TestEnv>();
+        EnvTest::init();
         path = env->file("categories.db");
     }
 
@@ -48,14 +48,11 @@ private slots:
         QFETCH(QStringList, current);
         QFETCH(QStringList, site);
         QCOMPARE(Categories::sync(site, current, path, *env->log), site);
-        QStringList lines;
-        for (const QString &line : env->log->lines())
-            lines << line.mid(line.indexOf(") ") + 2);
-        QTEST(lines.first(), "firstLine");
+        QTEST(env->messages().first(), "firstLine");
         const bool rewritten = site != current;
         QCOMPARE(QFile::exists(path), rewritten);
         if (rewritten) {
-            QCOMPARE(lines.mid(1),
+            QCOMPARE(env->messages().mid(1),
                      QStringList(
                          {"New cats added", QString("%1 cats loaded from file").arg(site.size())}));
             QCOMPARE(ReadTextFile(path), site.join('\t'));
@@ -77,7 +74,6 @@ private:
         return line.mid(line.indexOf(") ") + 2);
     }
 
-    std::unique_ptr<TestEnv> env;
     QString path;
 };
 

@@ -1,8 +1,8 @@
+#include "EnvTest.h"
 #include "feed/FeedCheck.h"
 #include "FileRewriteCounter.h"
 #include "model/ProgramState.h"
 #include "notify/CheckCycle.h"
-#include "TestEnv.h"
 
 #include "core/DebugLog.h"
 
@@ -29,7 +29,7 @@ public:
     }
 };
 
-class TestCheckCycle : public QObject
+class TestCheckCycle : public EnvTest
 {
     Q_OBJECT
 
@@ -55,17 +55,16 @@ private slots:
     {
         QFETCH(QString, failure);
         QFETCH(QString, logLine);
-        TestEnv env;
-        env.store->WriteSettingText("search_newest", "100");
+        env->store->WriteSettingText("search_newest", "100");
         if (failure.isEmpty())
-            QVERIFY(ReplaceTextFileAtomically(env.file("torrents.db"), "100\t1\tTV\t1\tS\ts\r\n"));
+            QVERIFY(ReplaceTextFileAtomically(env->file("torrents.db"), "100\t1\tTV\t1\tS\ts\r\n"));
         else
-            QVERIFY(QDir().mkdir(env.file("torrents.db")));
-        const QString settingsPath = env.services.config.settingsPath();
+            QVERIFY(QDir().mkdir(env->file("torrents.db")));
+        const QString settingsPath = env->services.config.settingsPath();
         FileRewriteCounter rewrites(settingsPath);
         QVERIFY(rewrites.isValid());
         ProgramState state;
-        state.settings.TorrentFolder = env.folder();
+        state.settings.TorrentFolder = env->folder();
         state.feed = {{"100", "1", "TV", "Start", "s.torrent"},
                       {"101", "1", "TV", "Linux One", "a.torrent"},
                       {"102", "1", "TV", "Other", "b.torrent"},
@@ -74,7 +73,7 @@ private slots:
         int started = 0;
         int passedOver = 0;
         QStringList storedAtStart; // lastparsed as the file holds it when a download starts
-        CheckCycle cycle(env.services, state, [&](const DownloadRequest &) {
+        CheckCycle cycle(env->services, state, [&](const DownloadRequest &) {
             storedAtStart << SettingsStore(settingsPath, QString()).ReadSettingText("lastparsed");
             if (failure == "std")
                 throw std::runtime_error("no space left");
@@ -95,7 +94,7 @@ private slots:
         const bool threw = failure == "std" || failure == "other";
         // One download that cannot start does not keep the next one from starting.
         QCOMPARE(cycle.failedStages(), threw ? QStringList(2, "download") : QStringList());
-        QVERIFY(env.log->lines().join('\n').contains(logLine));
+        QVERIFY(env->log->lines().join('\n').contains(logLine));
         QList<int> ids;
         QList<float> downloaded;
         for (const MatchRecord &r : std::as_const(state.results)) {
@@ -115,12 +114,11 @@ private slots:
         QVERIFY(outcome.popup.has_value());
         QVERIFY(outcome.stored);
         QCOMPARE(rewrites.count(), 1);
-        QCOMPARE(env.store->ReadSettingText("lastparsed"), QStringLiteral("103"));
-        QCOMPARE(env.store->ReadSettingText("lastalerted"), QStringLiteral("103"));
-        QCOMPARE(env.store->ReadSettingText("search_newest"),
+        QCOMPARE(env->store->ReadSettingText("lastparsed"), QStringLiteral("103"));
+        QCOMPARE(env->store->ReadSettingText("lastalerted"), QStringLiteral("103"));
+        QCOMPARE(env->store->ReadSettingText("search_newest"),
                  QString(failure.isEmpty() ? "103" : "100"));
-        QCOMPARE(env.store->ReadSettingText("search_updated").isEmpty(), !failure.isEmpty());
-        QCOMPARE(env.problems(), QString());
+        QCOMPARE(env->store->ReadSettingText("search_updated").isEmpty(), !failure.isEmpty());
     }
 
     // When the alert stage fails, the tray still stops spinning and says what is waiting.
@@ -141,9 +139,8 @@ private slots:
         QFETCH(int, matches);
         QFETCH(QString, animation);
         QFETCH(QString, tooltip);
-        TestEnv env;
-        ThrowingLog log(env.services.clock);
-        env.services.log = &log;
+        ThrowingLog log(env->services.clock);
+        env->services.log = &log;
         ProgramState state;
         state.AlertAddress = "http://site/alert";
         state.feed = {{"100", "1", "TV", "Start", "s.torrent"}};
@@ -152,7 +149,7 @@ private slots:
             state.feed.append({QString::number(100 + i), "1", "TV", name, "t.torrent"});
         }
         state.Filters.append(FilterRecord{true, "Contains", "Notify", {"linux"}, {"*"}});
-        CheckCycle cycle(env.services, state, {});
+        CheckCycle cycle(env->services, state, {});
         FeedCheckContext context;
         context.lastparsed = context.lastalerted = 100;
         context.count = 3;

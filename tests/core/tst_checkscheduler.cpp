@@ -1,14 +1,15 @@
 #include "core/CheckScheduler.h"
 #include "core/SchedulerHost.h"
 #include "core/TrayIconState.h"
+#include "EnvTest.h"
 #include "model/ProgramState.h"
-#include "TestEnv.h"
 
 #include <QTest>
 
 // The scheduler with its timers driven by hand; the host records the status line and checks.
 struct Scheduled : SchedulerHost
 {
+    explicit Scheduled(TestEnv &testEnv) : env(testEnv) {}
     void setStatusText(const QString &text) override { status = text; }
     void checkfeed() override { checks << status; }
     void setIntervalControlsPaused(bool paused) override { controlsPaused = paused; }
@@ -30,7 +31,7 @@ struct Scheduled : SchedulerHost
             QCOMPARE(status, QStringLiteral("Paused"));
     }
 
-    TestEnv env;
+    TestEnv &env;
     ProgramState state;
     TrayIconState tray{state};
     QString status;
@@ -40,13 +41,22 @@ struct Scheduled : SchedulerHost
                              *env.log,       env.processes, env.siteWait.get()};
 };
 
-class TestCheckScheduler : public QObject
+class TestCheckScheduler : public EnvTest
 {
     Q_OBJECT
     std::unique_ptr<Scheduled> s;
 
 private slots:
-    void init() { s = std::make_unique<Scheduled>(); }
+    void init()
+    {
+        EnvTest::init();
+        s = std::make_unique<Scheduled>(*env);
+    }
+    void cleanup()
+    {
+        s.reset();
+        EnvTest::cleanup();
+    }
 
     // "Check for new torrents" leaves the countdown alone; an interval that is not a multiple
     // of 5 seconds checks on the first tick past it.

@@ -1,12 +1,12 @@
 #include "core/DebugLog.h"
 #include "core/DebugReport.h"
+#include "EnvTest.h"
 #include "model/Settings.h"
 #include "platform/WholeFiles.h"
-#include "TestEnv.h"
 
 #include <QTest>
 
-class TestDebugReport : public QObject
+class TestDebugReport : public EnvTest
 {
     Q_OBJECT
 private slots:
@@ -14,16 +14,15 @@ private slots:
     // second to the next (the text is made once per second).
     void linesCarryTheTimeOfDay()
     {
-        TestEnv env;
-        env.clock.set(QDateTime(QDate(2026, 12, 6), QTime(14, 30, 0)));
-        env.log->debug_console("a");
-        env.clock.advanceSeconds(1);
-        env.log->debug_console("b");
-        env.log->debug_console("c");
-        env.clock.advanceSeconds(60);
-        env.log->debug_console("d");
+        env->clock.set(QDateTime(QDate(2026, 12, 6), QTime(14, 30, 0)));
+        env->log->debug_console("a");
+        env->clock.advanceSeconds(1);
+        env->log->debug_console("b");
+        env->log->debug_console("c");
+        env->clock.advanceSeconds(60);
+        env->log->debug_console("d");
         QStringList times, texts;
-        for (const QString &line : env.log->lines()) {
+        for (const QString &line : env->log->lines()) {
             QVERIFY2(line.startsWith('(') && line.contains(") "), qPrintable(line));
             times << line.mid(1, line.indexOf(") ") - 1);
             texts << line.mid(line.indexOf(") ") + 2);
@@ -37,24 +36,23 @@ private slots:
 
     void report()
     {
-        TestEnv env;
         Settings settings;
         settings.TorrentFolder = "/home/u/torrents/";
         settings.SiteUserName = "alice"; // a user name alone is not enough
         DebugReport::Input in;
         in.settings = &settings;
-        in.store = env.store.get();
-        in.filtersPath = env.file("filters.dat");
+        in.store = env->store.get();
+        in.filtersPath = env->file("filters.dat");
         in.logLines = {"(10:00:00) one", "(10:00:01) two"};
         const QString bare = DebugReport::build(in);
         QVERIFY(bare.contains("\r\nUser & Pass Set? (y/n): No\r\nFilter Torrents: False\r\n"
                               "Filter Version: 1.0\r\n"));
         QVERIFY(bare.contains("\r\nlp: \r\nAvailable debug log entires: \r\n"));
 
-        env.store->WriteSettingText("appbuild", "512");
-        env.store->WriteSettingText("lastalerted", "700020");
-        env.store->WriteSettingText("lastparsed", "700030");
-        env.store->WriteSettingText("filterver", "1.1");
+        env->store->WriteSettingText("appbuild", "512");
+        env->store->WriteSettingText("lastalerted", "700020");
+        env->store->WriteSettingText("lastparsed", "700030");
+        env->store->WriteSettingText("filterver", "1.1");
         settings.AlertOnce = true;
         settings.SitePassword = "hunter2";
         in.procRows = {"game.exe", "other.exe"};

@@ -1,9 +1,9 @@
+#include "EnvTest.h"
 #include "feed/Categories.h"
 #include "feed/FeedCheck.h"
 #include "feed/FeedCheckHost.h"
 #include "model/ProgramState.h"
 #include "platform/WholeFiles.h"
-#include "TestEnv.h"
 #include "TestSite.h"
 
 #include <QFile>
@@ -21,7 +21,7 @@ using K = SiteMisbehaviour;
 // later stages' hand-over records what each accepted reply's request was built from.
 struct Checked : RecordingFeedHost
 {
-    Checked()
+    explicit Checked(TestEnv &testEnv) : env(testEnv)
     {
         env.useSite(site.baseUrl());
         state.settings.SiteUserName = site.userName();
@@ -29,23 +29,16 @@ struct Checked : RecordingFeedHost
         state.categories = Categories::builtIn();
         check.setCompletion([this](const FeedCheckContext &context) { handedOver << context; });
     }
-    // The debug log without the times.
-    QStringList messages() const
-    {
-        QStringList out;
-        for (const QString &line : env.log->lines())
-            out << line.mid(line.indexOf(") ") + 2);
-        return out;
-    }
+    QStringList messages() const { return env.messages(); }
 
-    TestEnv env;
+    TestEnv &env;
     TestSite site;
     ProgramState state;
     FeedCheck check{env.services, state, *this};
     QList<FeedCheckContext> handedOver;
 };
 
-class TestFeedCheck : public QObject
+class TestFeedCheck : public EnvTest
 {
     Q_OBJECT
     std::unique_ptr<Checked> c;
@@ -54,10 +47,15 @@ private slots:
     void initTestCase() { ::umask(022); }
     void init()
     {
-        c = std::make_unique<Checked>();
+        EnvTest::init();
+        c = std::make_unique<Checked>(*env);
         QVERIFY(c->site.isListening());
     }
-    void cleanup() { c.reset(); } // gone before the next test sets its site
+    void cleanup()
+    {
+        c.reset();
+        EnvTest::cleanup();
+    }
 
     // A failed attempt is tried again once; attempts 1 and 21 ask for the categories, the
     // retry counting as an attempt.

@@ -1,16 +1,15 @@
+#include "EnvTest.h"
 #include "filters/FilterEngine.h"
 #include "filters/FilterLimitsFile.h"
 #include "model/ProgramState.h"
-#include "TestEnv.h"
 
 #include <QtTest>
 
 // The filter stage run on a program state, with every log line and download recorded.
-class TestFilterEngine : public QObject
+class TestFilterEngine : public EnvTest
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> env;
     ProgramState state;
     QList<DownloadRequest> downloads;
 
@@ -60,15 +59,10 @@ class TestFilterEngine : public QObject
 private slots:
     void init()
     {
-        env = std::make_unique<TestEnv>();
+        EnvTest::init();
         state = ProgramState();
         state.settings.TorrentFolder = QStringLiteral("/home/u/torrents/");
         downloads.clear();
-    }
-    void cleanup()
-    {
-        QVERIFY2(env->problems().isEmpty(), qPrintable(env->problems()));
-        env.reset();
     }
 
     void check_data()

@@ -1,18 +1,17 @@
+#include "EnvTest.h"
 #include "filters/FilterFile.h"
 #include "filters/FilterLimitsFile.h"
 #include "filters/FilterListOps.h"
 #include "platform/WholeFiles.h"
-#include "TestEnv.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
 
-class TestFilterFile : public QObject
+class TestFilterFile : public EnvTest
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> env;
     QString path;
     QString limitsPath;
 
@@ -42,14 +41,9 @@ class TestFilterFile : public QObject
 private slots:
     void init()
     {
-        env = std::make_unique<TestEnv>();
+        EnvTest::init();
         path = env->file("filters.dat");
         limitsPath = env->file("filterlimits.dat");
-    }
-    void cleanup()
-    {
-        QCOMPARE(env->problems(), QString());
-        env.reset();
     }
 
     // Bytes on disk (none: no file) -> table -> bytes written back (none: the file is gone,

@@ -1,5 +1,5 @@
+#include "EnvTest.h"
 #include "filters/FilterWizardLogic.h"
-#include "TestEnv.h"
 
 #include <QtTest>
 
@@ -9,24 +9,16 @@ using Rows = QList<int>;
 
 static const QStringList Names{"Movies", "TV", "Music", "Games", "Apps"};
 
-class TestFilterWizardLogic : public QObject
+class TestFilterWizardLogic : public EnvTest
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> m_env;
-
     qint16 filterenabled() const
     {
-        return m_env->store->ReadSettingNumber(QStringLiteral("filterenabled"));
+        return env->store->ReadSettingNumber(QStringLiteral("filterenabled"));
     }
 
 private slots:
-    void init() { m_env = std::make_unique<TestEnv>(); }
-    void cleanup()
-    {
-        QCOMPARE(m_env->problems(), QString());
-        m_env.reset();
-    }
 
     void keywords_data()
     {
@@ -201,7 +193,7 @@ private slots:
         for (int step = 1; step <= 4; ++step)
             QVERIFY(wizard.showstep(step, controls));
         QCOMPARE(filterenabled(), qint16(0));
-        QVERIFY(wizard.showstep(5, controls, m_env->store.get()));
+        QVERIFY(wizard.showstep(5, controls, env->store.get()));
         QCOMPARE(wizard.switchedFilteringOn(), switchesOn);
         QCOMPARE(filterenabled(), qint16(switchesOn ? 1 : 0));
         QCOMPARE(table.count(), int(flags.size()) + (kind == Kind::Add ? 1 : 0));
@@ -229,7 +221,7 @@ private slots:
         FilterWizardLogic::Controls controls = wizard.initialControls();
         for (int step = 1; step <= 4; ++step)
             QVERIFY(wizard.showstep(step, controls));
-        QVERIFY(wizard.showstep(5, controls, m_env->store.get()));
+        QVERIFY(wizard.showstep(5, controls, env->store.get()));
         QCOMPARE(table.count(), storedSlot > 2 ? 3 : 2);
         for (int slot = 1; slot <= 2; ++slot) {
             if (slot != storedSlot)

@@ -1,8 +1,8 @@
 #include "core/HandoffOptions.h"
 #include "download/TorrentHandoff.h"
 #include "download/TorrentInfoHash.h"
+#include "EnvTest.h"
 #include "RealClient.h"
-#include "TestEnv.h"
 #include "TestSite.h"
 
 #include <QDir>
@@ -47,7 +47,7 @@ Result run(TorrentHandoff &handoff, const QByteArray &torrent = QByteArray())
 
 } // namespace
 
-class TestHandoff : public QObject
+class TestHandoff : public EnvTest
 {
     Q_OBJECT
     // The torrents come from one site, to which the clients announce them; the other answers
@@ -368,10 +368,9 @@ private slots:
     void storedChoice()
     {
         QFETCH(int, stored);
-        TestEnv env;
         if (stored != 99)
-            env.store->WriteSettingNumber("handoff", qint16(stored));
-        QTEST(HandoffOptions::load(*env.store).choice, "choice");
+            env->store->WriteSettingNumber("handoff", qint16(stored));
+        QTEST(HandoffOptions::load(*env->store).choice, "choice");
     }
 
     // Which addresses may be stored, and the message for the first that may not.

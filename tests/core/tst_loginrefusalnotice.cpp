@@ -1,11 +1,11 @@
 #include "core/LoginRefusalNotice.h"
-#include "TestEnv.h"
+#include "EnvTest.h"
 
 #include <QTest>
 
 // Checks ending one after the other: "6" refused, "ok" got through, "c" a connection failure;
 // with the details each used. What the notifier was told.
-class TestLoginRefusalNotice : public QObject
+class TestLoginRefusalNotice : public EnvTest
 {
     Q_OBJECT
 private slots:
@@ -30,8 +30,7 @@ private slots:
     void saidOncePerDetails()
     {
         QFETCH(QStringList, checks);
-        TestEnv env;
-        LoginRefusalNotice notice(env.services);
+        LoginRefusalNotice notice(env->services);
         for (const QString &check : std::as_const(checks)) {
             const QStringList p = check.split(':');
             const FeedFailure failure = p[0] == "6"    ? FeedFailure::Error6
@@ -40,7 +39,7 @@ private slots:
             notice.checkEnded(failure, p[1], p[2]);
         }
         QStringList events;
-        for (const QString &e : std::as_const(env.notifier.events))
+        for (const QString &e : std::as_const(env->notifier.events))
             events << (e == "withdraw" ? "W" : "N");
         QTEST(events, "events");
     }

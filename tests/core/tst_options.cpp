@@ -1,10 +1,10 @@
 #include "core/OptionsStore.h"
 #include "core/OptionsValidation.h"
 #include "core/WatchedPrograms.h"
+#include "EnvTest.h"
 #include "FileRewriteCounter.h"
 #include "model/Settings.h"
 #include "platform/ProcessList.h"
-#include "TestEnv.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,11 +13,10 @@
 
 using namespace OptionsValidation;
 
-class TestOptions : public QObject
+class TestOptions : public EnvTest
 {
     Q_OBJECT
 private slots:
-    void init() { env = std::make_unique<TestEnv>(); }
 
     // The six checks in order, with their boundaries; the first that fails decides.
     void validation_data()
@@ -221,7 +220,6 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestEnv> env;
 };
 
 QTEST_GUILESS_MAIN(TestOptions)

@@ -1,12 +1,12 @@
 #include "account/AvatarFile.h"
 #include "account/ProfileCache.h"
 #include "core/OptionsStore.h"
+#include "EnvTest.h"
 #include "model/Settings.h"
 #include "platform/PasswordScramble.h"
 #include "platform/PrivateFiles.h"
 #include "platform/StoredPassword.h"
 #include "platform/WholeFiles.h"
-#include "TestEnv.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,10 +17,9 @@
 
 // The member's password survives the settings file whatever it holds, and the files that hold
 // the member's details are the user's alone.
-class TestPrivateFiles : public QObject
+class TestPrivateFiles : public EnvTest
 {
     Q_OBJECT
-    std::unique_ptr<TestEnv> env;
 
     // The mode bits ls shows, as a number: 0600, 0755...
     static int mode(const QString &path)
@@ -46,8 +45,6 @@ class TestPrivateFiles : public QObject
 
 private slots:
     void initTestCase() { ::umask(022); }
-    void init() { env = std::make_unique<TestEnv>(); }
-    void cleanup() { env.reset(); }
 
     // Every Latin-1 character at every position from 1 to 255 comes back from the settings file
     // as it was stored, NUL bytes of the scramble (a character equal to its position) included.

@@ -5,6 +5,7 @@
 #include "search/SearchResultModel.h"
 #include "search/SearchSchedule.h"
 #include "search/SearchSession.h"
+#include "TestEnv.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -24,11 +25,6 @@ class TestSearchRules : public QObject
     static QDateTime at(const QString &text)
     {
         return QDateTime::fromString(text, QStringLiteral("dd-MM-yyyy|HH:mm:ss"));
-    }
-    static QByteArray fileOf(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 
 private slots:
@@ -365,7 +361,7 @@ private slots:
             lines.append({id, id + "\tr" + id});
         ProgramState state;
         const TorrentDb::AppendResult result = TorrentDb::appendNewer(state, path, newest, lines);
-        QTEST(fileOf(path), "expected");
+        QTEST(TestEnv::readFile(path), "expected");
         QTEST(result.rows, "rows");
         QVERIFY(!state.TorrentDbBusy);
         QCOMPARE(result.status, result.rows > 0 ? TorrentDb::AppendStatus::Appended
@@ -400,7 +396,7 @@ private slots:
         QCOMPARE(waitpid(child, &status, 0), child);
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
-        QCOMPARE(fileOf(path), before);
+        QCOMPARE(TestEnv::readFile(path), before);
     }
 };
 

@@ -1,7 +1,7 @@
 #include "core/StartupRules.h"
+#include "EnvTest.h"
 #include "platform/AppConfig.h"
 #include "platform/SettingsStore.h"
-#include "TestEnv.h"
 
 #include <QTest>
 
@@ -9,7 +9,7 @@ using namespace StartupRules;
 
 Q_DECLARE_METATYPE(StartupRules::EarlyStart)
 
-class TestStartupRules : public QObject
+class TestStartupRules : public EnvTest
 {
     Q_OBJECT
 private slots:
@@ -48,13 +48,12 @@ private slots:
     void upgradereg()
     {
         QFETCH(QString, stored);
-        TestEnv env;
         if (!stored.isNull())
-            env.store->WriteSettingText("appbuild", stored);
-        env.store->WriteSettingText("site_username", "alice");
-        QTEST(StartupRules::upgradereg(*env.store), "wiped");
-        QCOMPARE(env.store->ReadSettingText("appbuild"), QStringLiteral("512"));
-        QTEST(env.store->ReadSettingText("site_username").isEmpty(), "wiped");
+            env->store->WriteSettingText("appbuild", stored);
+        env->store->WriteSettingText("site_username", "alice");
+        QTEST(StartupRules::upgradereg(*env->store), "wiped");
+        QCOMPARE(env->store->ReadSettingText("appbuild"), QStringLiteral("512"));
+        QTEST(env->store->ReadSettingText("site_username").isEmpty(), "wiped");
     }
 
     // A program path with blanks and the desktop entry's reserved characters stays one path.
@@ -124,8 +123,7 @@ private slots:
     void environmentOverrides()
     {
         QFETCH(QString, text);
-        TestEnv env;
-        const QString folder = env.file("demo/autostart");
+        const QString folder = env->file("demo/autostart");
         qputenv("POLLWICK_CHECK_SECONDS", text.toLatin1());
         qputenv("POLLWICK_AUTOSTART_DIR", folder.toLocal8Bit());
         const AppConfig config = AppConfig::fromEnvironment();
@@ -135,7 +133,7 @@ private slots:
         QCOMPARE(config.autostartPath(), folder + "/Pollwick.desktop");
         QVERIFY(config.keyringAllowed());
         const AppConfig plain = AppConfig::fromEnvironment();
-        QCOMPARE(plain.autostartPath(), env.folder() + "config/autostart/Pollwick.desktop");
+        QCOMPARE(plain.autostartPath(), env->folder() + "config/autostart/Pollwick.desktop");
         qputenv("POLLWICK_NO_KEYRING", text.toLatin1());
         QCOMPARE(AppConfig::fromEnvironment().keyringAllowed(), text.isEmpty());
         qunsetenv("POLLWICK_NO_KEYRING");

@@ -3,6 +3,7 @@
 #include "platform/PasswordScramble.h"
 #include "platform/TextUtils.h"
 #include "platform/WholeFiles.h"
+#include "TestEnv.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,11 +22,6 @@ class TestTextUtils : public QObject
 
     QTemporaryDir m_dir;
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    static QByteArray readBytes(const QString &file)
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
 
 private slots:
     // The system clock tells local time with the zone's offset, which it looks up itself.
@@ -120,10 +116,10 @@ private slots:
     {
         const QString p = path("write.txt");
         QVERIFY(WriteTextFile(p, QString::fromLatin1("\xe9\r\n"), true));
-        QCOMPARE(readBytes(p), QByteArray("\xe9\r\n"));
+        QCOMPARE(TestEnv::readFile(p), QByteArray("\xe9\r\n"));
         QVERIFY(!WriteTextFile(p, "other", true)); // keeps an existing file when asked
         QVERIFY(WriteTextFile(p, "ab", false));
-        QCOMPARE(readBytes(p), QByteArray("ab\n")); // not truncated
+        QCOMPARE(TestEnv::readFile(p), QByteArray("ab\n")); // not truncated
     }
 
     void atomicReplace()
@@ -131,7 +127,7 @@ private slots:
         const QString p = path("precious.txt");
         QVERIFY(ReplaceFileAtomically(p, "0123456789"));
         QVERIFY(ReplaceTextFileAtomically(p, "the user's data"));
-        QCOMPARE(readBytes(p), QByteArray("the user's data"));
+        QCOMPARE(TestEnv::readFile(p), QByteArray("the user's data"));
 
         // A write that fails keeps the old file: limit the size of files this process may
         // write, so the new file cannot be written whole (permission bits do not stop root).
@@ -144,7 +140,7 @@ private slots:
         const bool ok = ReplaceFileAtomically(p, QByteArray(4096, 'x'), &error);
         setrlimit(RLIMIT_FSIZE, &old);
         QVERIFY(!ok && !error.isEmpty());
-        QCOMPARE(readBytes(p), QByteArray("the user's data"));
+        QCOMPARE(TestEnv::readFile(p), QByteArray("the user's data"));
         // No temporary file is left beside it.
         QCOMPARE(QDir(m_dir.path()).entryList({"precious*"}, QDir::Files).size(), 1);
     }

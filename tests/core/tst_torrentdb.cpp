@@ -1,7 +1,7 @@
+#include "EnvTest.h"
 #include "feed/TorrentDb.h"
 #include "model/ProgramState.h"
 #include "platform/WholeFiles.h"
-#include "TestEnv.h"
 
 #include <QtTest>
 
@@ -13,7 +13,7 @@
 // The check's rows after its start row are appended to torrents.db only when the file is in
 // step with the check (search_newest equal to lastparsed), after the larger of search_newest
 // and the file's last id; a write that fails is cut back.
-class TestTorrentDb : public QObject
+class TestTorrentDb : public EnvTest
 {
     Q_OBJECT
 
@@ -25,9 +25,8 @@ class TestTorrentDb : public QObject
     // Runs the append in a child process that may not write a file past `limit` bytes, with
     // SIGXFSZ ignored so that a write beyond it fails instead of ending the child. The result
     // and the child's log lines come back through a pipe.
-    static TorrentDb::AppendResult appendUnderLimit(TestEnv &env, ProgramState &state,
-                                                    const QString &path, qint32 lastparsed,
-                                                    qint64 limit, QStringList *log)
+    TorrentDb::AppendResult appendUnderLimit(ProgramState &state, const QString &path,
+                                             qint32 lastparsed, qint64 limit, QStringList *log)
     {
         int fds[2];
         if (pipe(fds) != 0)
@@ -41,11 +40,11 @@ class TestTorrentDb : public QObject
             small.rlim_cur = rlim_t(limit);
             setrlimit(RLIMIT_FSIZE, &small);
             const TorrentDb::AppendResult r =
-                TorrentDb(state, *env.store, env.clock, env.log.get(), path)
+                TorrentDb(state, *env->store, env->clock, env->log.get(), path)
                     .appendFromCheck(lastparsed);
             const QByteArray out = QByteArray::number(int(r.status)) + '\n' +
                                    r.error.toUtf8().replace('\n', ' ') + '\n' +
-                                   env.log->lines().join('\n').toUtf8();
+                                   env->log->lines().join('\n').toUtf8();
             for (qsizetype done = 0; done < out.size();) {
                 const ssize_t n = write(fds[1], out.constData() + done, size_t(out.size() - done));
                 if (n <= 0)
@@ -131,11 +130,10 @@ private slots:
         QFETCH(bool, busy);
         QFETCH(QStringList, feed);
         QFETCH(QString, expectedFile);
-        TestEnv env;
-        env.clock.set(QDateTime(QDate(2027, 3, 4), QTime(17, 5, 9)));
-        const QString path = env.file("torrents.db");
-        env.store->WriteSettingText("search_newest", newest);
-        env.store->WriteSettingText("search_updated", "01-01-2027|00:00:00");
+        env->clock.set(QDateTime(QDate(2027, 3, 4), QTime(17, 5, 9)));
+        const QString path = env->file("torrents.db");
+        env->store->WriteSettingText("search_newest", newest);
+        env->store->WriteSettingText("search_updated", "01-01-2027|00:00:00");
         const bool limited = file.startsWith("<limit>");
         if (limited)
             file = file.mid(7);
@@ -151,11 +149,11 @@ private slots:
         QStringList log;
         TorrentDb::AppendResult result;
         if (limited) {
-            result = appendUnderLimit(env, state, path, lastparsed, file.size() + 10, &log);
+            result = appendUnderLimit(state, path, lastparsed, file.size() + 10, &log);
         } else {
-            result = TorrentDb(state, *env.store, env.clock, env.log.get(), path)
+            result = TorrentDb(state, *env->store, env->clock, env->log.get(), path)
                          .appendFromCheck(lastparsed);
-            log = env.log->lines();
+            log = env->log->lines();
         }
 
         const bool failed = file.startsWith('<') || limited;
@@ -165,16 +163,15 @@ private slots:
                                            : TorrentDb::AppendStatus::Skipped);
         if (!file.startsWith('<'))
             QCOMPARE(QFile::exists(path) ? ReadTextFile(path) : "-", expectedFile);
-        QTEST(env.store->ReadSettingText("search_newest"), "expectedNewest");
+        QTEST(env->store->ReadSettingText("search_newest"), "expectedNewest");
         QFETCH(QString, expectedNewest);
-        QCOMPARE(env.store->ReadSettingText("search_updated"),
+        QCOMPARE(env->store->ReadSettingText("search_updated"),
                  QString(expectedNewest != newest ? "04-03-2027|17:05:09" : "01-01-2027|00:00:00"));
         for (QString &l : log)
             l = l.mid(l.indexOf(") ") + 2).section(": ", 0, 0);
         const QStringList updating{"Updating torrent db.", "Update successful."};
         const QStringList failing{"Updating torrent db.", "Failed to update torrent db"};
         QCOMPARE(log, appended ? updating : failed ? failing : QStringList());
-        QCOMPARE(env.problems(), QString());
     }
 };
 

@@ -1,6 +1,6 @@
 #include "core/TrayIconState.h"
+#include "EnvTest.h"
 #include "model/ProgramState.h"
-#include "TestEnv.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -10,17 +10,21 @@ using P = TrayPicture;
 
 struct Tray
 {
-    Tray() { env.useSite("http://127.0.0.1:9"); }
-    TestEnv env;
     ProgramState state;
     TrayIconState icon{state};
 };
 
-class TestTrayIconState : public QObject
+class TestTrayIconState : public EnvTest
 {
     Q_OBJECT
 
 private slots:
+    void init()
+    {
+        EnvTest::init();
+        env->useSite("http://127.0.0.1:9");
+    }
+
     // A check: "start", a second "start" that must not restart the cycle, the word that ends
     // it. "stop" lets the cycle of 19 ticks end (no-new for ticks 1-3, each check frame for 3
     // ticks, the last for 1) and rests on the no-new picture the tick after. Then the state and

@@ -3,12 +3,13 @@
 #include "core/frmMain.h"
 #include "core/PollwickApp.h"
 #include "core/TrayIcon.h"
+#include "download/frmDownload.h"
+#include "EnvTest.h"
 #include "feed/FeedCheck.h"
 #include "model/ProgramState.h"
 #include "platform/PasswordScramble.h"
 #include "platform/SettingsStore.h"
 #include "platform/WholeFiles.h"
-#include "TestEnv.h"
 #include "TestSite.h"
 #include "WidgetFinder.h"
 
@@ -19,17 +20,16 @@
 
 #include <memory>
 
-// The whole program for one test: a fresh program folder and settings store, the test site
+// The whole program for one test in a test's environment (EnvTest's `env`): the test site
 // (the program's site address points at it), and the application with its main window,
-// driven through objectNames. Build one in init(), check problems() in cleanup().
+// driven through objectNames. Build one in init(), drop it in cleanup() before the environment.
 class MainWindowHarness
 {
 public:
-    MainWindowHarness() { env.useSite(site.baseUrl()); }
+    explicit MainWindowHarness(TestEnv &testEnv) : env(testEnv) { env.useSite(site.baseUrl()); }
     ~MainWindowHarness() { app.reset(); }
 
     bool ready() const { return site.isListening(); }
-    QString problems() const { return env.problems(); }
 
     void makeApp(const QStringList &arguments = {"/usr/bin/pollwick"})
     {
@@ -60,25 +60,12 @@ public:
         return WidgetFinder::control<T>(window(), name);
     }
 
-    // The debug log's lines without their time.
-    QStringList messages() const
-    {
-        QStringList out;
-        for (const QString &line : env.log->lines())
-            out << line.mid(line.indexOf(QStringLiteral(") ")) + 2);
-        return out;
-    }
+    QStringList messages() const { return env.messages(); }
 
     QString filtersDat() const { return ReadTextFile(env.file(QStringLiteral("filters.dat"))); }
 
     // Download windows open right now (an automatic download opens one, minimised).
-    static int downloadWindows()
-    {
-        int n = 0;
-        for (const QWidget *w : QApplication::topLevelWidgets())
-            n += w->objectName() == QLatin1String("frmDownload") && w->isVisible() ? 1 : 0;
-        return n;
-    }
+    static int downloadWindows() { return int(WidgetFinder::shownWindows<frmDownload>().size()); }
 
     // Clicks the entries of a menu on show, one level after the other ("Change Action",
     // "Notify"): each click on a submenu entry opens that submenu.
@@ -101,7 +88,21 @@ public:
         }
     }
 
-    TestEnv env;
+    TestEnv &env;
     TestSite site;
     std::unique_ptr<PollwickApp> app;
+};
+
+// The base of a test class that drives the whole program: `m` for each test function.
+class MainWindowTest : public EnvTest
+{
+protected:
+    void startHarness() override
+    {
+        m = std::make_unique<MainWindowHarness>(*env);
+        QVERIFY(m->ready());
+    }
+    void stopHarness() override { m.reset(); }
+
+    std::unique_ptr<MainWindowHarness> m;
 };

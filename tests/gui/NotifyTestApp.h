@@ -1,56 +1,28 @@
 #pragma once
 
-#include "core/frmMain.h"
-#include "core/PollwickApp.h"
-#include "core/TrayIcon.h"
+#include "MainWindowHarness.h"
 #include "notify/frmSummary.h"
 #include "notify/FrmVSPopUp.h"
 #include "notify/NotifyWindows.h"
-#include "platform/PasswordScramble.h"
-#include "platform/SettingsStore.h"
-#include "platform/WholeFiles.h"
-#include "TestEnv.h"
-#include "TestSite.h"
 
-#include <QApplication>
 #include <QFile>
-#include <QTest>
-#include <QWidget>
 
-#include <memory>
-
-// The program against the local test site for the notification tests: a fresh program folder
-// and settings store, the member demo stored, and the application started the way the user
-// starts it. Controls are found by their object names.
-class NotifyTestApp
+// The whole program with the member demo stored, for the notification tests: started the way
+// the user starts it, with its notification windows at hand. Controls are found by their
+// object names.
+class NotifyTestApp : public MainWindowHarness
 {
 public:
-    NotifyTestApp()
-    {
-        QLocale::setDefault(QLocale::c());
-        env = std::make_unique<TestEnv>();
-        site = std::make_unique<TestSite>();
-        env->useSite(site->baseUrl());
-        env->store->WriteSettingText("appbuild", "512");
-        env->store->WriteSettingText("site_username", "demo");
-        env->store->WriteSettingText("site_password", ScrambleText("demo"));
-    }
-    ~NotifyTestApp()
-    {
-        app.reset();
-        site.reset();
-    }
+    explicit NotifyTestApp(TestEnv &testEnv) : MainWindowHarness(testEnv) { storeUser(); }
 
     // Starts the program; with a stored lastparsed it starts hidden and checks at once.
     PollwickApp::LoadEnd start()
     {
-        app = std::make_unique<PollwickApp>(env->services, QStringList{"/usr/bin/pollwick"});
-        app->trayIcon().setAvailabilityProbe([] { return false; });
+        makeApp();
         return app->start();
     }
 
-    frmMain *main() const { return app ? app->mainWindow() : nullptr; }
-    ProgramState &state() { return app->state(); }
+    frmMain *main() const { return window(); }
     NotifyWindows &notify() { return app->notifyWindows(); }
     FrmVSPopUp *popup() { return notify().popup(); }
     frmSummary *summary() { return notify().summary(); }
@@ -61,11 +33,7 @@ public:
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
     }
-    static QByteArray readFile(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    static QByteArray readFile(const QString &path) { return TestEnv::readFile(path); }
 
     // A visible top-level window with that object name, or null.
     static QWidget *openWindow(const QString &name)
@@ -83,17 +51,15 @@ public:
             qFatal("no control %s", name);
         return w;
     }
+};
 
-    // Log lines without their time.
-    QStringList messages() const
-    {
-        QStringList out;
-        for (const QString &line : env->log->lines())
-            out << line.mid(line.indexOf(") ") + 2);
-        return out;
-    }
+// The base of a test class that drives the program with the member demo stored: `t` for each
+// test function.
+class NotifyTest : public EnvTest
+{
+protected:
+    void startHarness() override { t = std::make_unique<NotifyTestApp>(*env); }
+    void stopHarness() override { t.reset(); }
 
-    std::unique_ptr<TestEnv> env;
-    std::unique_ptr<TestSite> site;
-    std::unique_ptr<PollwickApp> app;
+    std::unique_ptr<NotifyTestApp> t;
 };

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QTreeView>
 
 // Finding a window's controls by objectName and working them as a user does, for the GUI
 // tests of the windows.
@@ -51,6 +54,24 @@ inline void pickRows(QListWidget *list, const QList<int> &rows)
                           first ? Qt::NoModifier : Qt::ControlModifier, at);
         first = false;
     }
+}
+
+// The visible top-level windows of that type.
+template <typename T> QList<T *> shownWindows()
+{
+    QList<T *> out;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
+            out << t;
+    return out;
+}
+
+// A click on a column's header.
+inline void clickHeader(QTreeView *list, int column)
+{
+    QHeaderView *header = list->header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(column) + 10, header->height() / 2));
 }
 
 } // namespace WidgetFinder

@@ -17,11 +17,9 @@ using WidgetFinder::control;
 
 // A new user's way in: the first-run wizard in front of the main window's first start, the
 // login dialog behind the options page's user name, and About from the tray menu.
-class TestAccountFlow : public QObject
+class TestAccountFlow : public MainWindowTest
 {
     Q_OBJECT
-
-    std::unique_ptr<MainWindowHarness> m;
 
     static void typeDetails(QWidget *window, const QString &user, const QString &password)
     {
@@ -42,17 +40,6 @@ class TestAccountFlow : public QObject
     QString stored(const char *name) const { return m->env.store->ReadSettingText(name); }
 
 private slots:
-    void init()
-    {
-        m = std::make_unique<MainWindowHarness>();
-        QVERIFY(m->ready());
-    }
-    void cleanup()
-    {
-        const QString problems = m->problems();
-        m.reset();
-        QCOMPARE(problems, QString());
-    }
 
     // An empty program folder: the wizard refuses a wrong password and takes the right one; the
     // main window's first start follows, whose first check records the newest id unalerted.
@@ -90,6 +77,28 @@ private slots:
         QVERIFY(m->state().results.isEmpty());
         QVERIFY(!WindowHelpers::IsFormLoaded(QStringLiteral("FrmVSPopUp")));
         QCOMPARE(m->app->trayState().IconState(), QStringLiteral("nonew"));
+    }
+
+    // The options page names the stored user, read again on Cancel; an empty name offers to set
+    // one.
+    void userCaption_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("a user") << "alice"
+                                << "alice (click to change)";
+        QTest::newRow("none") << ""
+                              << "Not set (click to set)";
+    }
+    void userCaption()
+    {
+        QFETCH(QString, stored);
+        m->startShown();
+        QCOMPARE(m->control<QLabel>("info_username")->text(),
+                 QStringLiteral("demo (click to change)"));
+        m->env.store->WriteSettingText("site_username", stored);
+        QTest::mouseClick(m->control<QPushButton>("command_CANCEL"), Qt::LeftButton);
+        QTEST(m->control<QLabel>("info_username")->text(), "caption");
     }
 
     // "User Details" from the options page's user name: stored on Apply, used by the next check.

@@ -20,20 +20,17 @@
 // The program on a Linux desktop: reachable without a tray (the window once, a second start
 // bringing it back), windows and texts that fit the font and the screen, the tray state across
 // a pause, and a refused login said once.
-class TestDesktop : public QObject
+class TestDesktop : public MainWindowTest
 {
     Q_OBJECT
-    std::unique_ptr<MainWindowHarness> m;
     bool trayAvailable = false;
     const QFont m_font = QApplication::font();
 
 private slots:
     void init()
     {
-        QLocale::setDefault(QLocale::c());
         trayAvailable = false;
-        m = std::make_unique<MainWindowHarness>();
-        QVERIFY(m->ready());
+        MainWindowTest::init();
     }
     void cleanup()
     {
@@ -42,9 +39,7 @@ private slots:
         for (QWidget *w : QApplication::topLevelWidgets())
             if (qobject_cast<QMenu *>(w))
                 w->hide();
-        const QString problems = m->problems();
-        m.reset();
-        QCOMPARE(problems, QString());
+        MainWindowTest::cleanup();
     }
 
     // Without a tray the window carries a line that says so and a "Menu" button with the tray

@@ -1,5 +1,5 @@
+#include "EnvTest.h"
 #include "platform/DesktopShell.h"
-#include "TestEnv.h"
 
 #include <QDir>
 #include <QPointer>
@@ -10,24 +10,21 @@
 // Pages and .torrent files go to xdg-open (here a stand-in script first on PATH that records
 // its argument and ends as the test says); what nothing opens is logged, and said in a box
 // when the user asked for it.
-class TestDesktopShell : public QObject
+class TestDesktopShell : public EnvTest
 {
     Q_OBJECT
-    std::unique_ptr<TestEnv> env;
     QByteArray m_path;
 
 private slots:
     void init()
     {
         m_path = qgetenv("PATH");
-        env = std::make_unique<TestEnv>();
+        EnvTest::init();
     }
     void cleanup()
     {
         qputenv("PATH", m_path);
-        const QString problems = env->problems();
-        env.reset();
-        QCOMPARE(problems, QString());
+        EnvTest::cleanup();
     }
 
     // A refusal is a failed start or a status other than 0 within the time to refuse; what

@@ -19,11 +19,9 @@ using WidgetFinder::control;
 using WidgetFinder::entries;
 using WidgetFinder::pickRows;
 
-class TestFilterTab : public QObject
+class TestFilterTab : public MainWindowTest
 {
     Q_OBJECT
-
-    std::unique_ptr<MainWindowHarness> m;
 
     QWidget *tab() const { return m->control<QWidget>("tab_filters"); }
     QTreeWidget *list() const { return control<QTreeWidget>(tab(), "ListView1"); }
@@ -99,21 +97,13 @@ class TestFilterTab : public QObject
     }
 
 private slots:
-    void init()
-    {
-        QLocale::setDefault(QLocale::c());
-        m = std::make_unique<MainWindowHarness>();
-        QVERIFY(m->ready());
-    }
     void cleanup()
     {
         for (QMenu *shown : {menu("mnuList"), menu("mnuList2")}) {
             if (m->window() && shown->isVisible())
                 shown->close();
         }
-        const QString problems = m->problems();
-        m.reset();
-        QCOMPARE(problems, QString());
+        MainWindowTest::cleanup();
     }
 
     // The whole life of filters as a new user goes through it, with filters.dat after each

@@ -1,8 +1,8 @@
+#include "EnvTest.h"
 #include "filters/frmAddFilterWizard.h"
 #include "filters/frmEditFilterWizard.h"
 #include "model/ProgramState.h"
 #include "platform/WindowHelpers.h"
-#include "TestEnv.h"
 #include "WidgetFinder.h"
 
 #include <QCheckBox>
@@ -19,11 +19,10 @@ using namespace WidgetFinder;
 
 // The wizard windows over a stand-in main window; their window-level behaviour only, the
 // rules are in the wizard logic's tests.
-class TestFilterWizards : public QObject
+class TestFilterWizards : public EnvTest
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> m_env;
     std::unique_ptr<ProgramState> m_state;
     std::unique_ptr<QWidget> m_main;
     QList<qint16> m_reloads;
@@ -39,9 +38,9 @@ class TestFilterWizards : public QObject
         h.setFilteringTicked = [this] { ++m_ticks; };
         QPointer<FilterWizardWindow> w;
         if (slot == 0)
-            w = new frmAddFilterWizard(m_env->services, *m_state, m_main.get(), h);
+            w = new frmAddFilterWizard(env->services, *m_state, m_main.get(), h);
         else
-            w = new frmEditFilterWizard(m_env->services, *m_state, m_main.get(), slot, h);
+            w = new frmEditFilterWizard(env->services, *m_state, m_main.get(), slot, h);
         w->showOverOwner();
         return w;
     }
@@ -56,7 +55,7 @@ class TestFilterWizards : public QObject
 private slots:
     void init()
     {
-        m_env = std::make_unique<TestEnv>();
+        EnvTest::init();
         m_state = std::make_unique<ProgramState>();
         m_state->categories = QStringList{"Movies", "TV", "Music", "Games", "Apps"};
         m_main = std::make_unique<QWidget>();
@@ -67,10 +66,9 @@ private slots:
     }
     void cleanup()
     {
-        QCOMPARE(m_env->problems(), QString());
         m_main.reset();
         m_state.reset();
-        m_env.reset();
+        EnvTest::cleanup();
     }
 
     // The add wizard's controls reach their steps: the keyword box with its dots replaced,
@@ -111,7 +109,7 @@ private slots:
         QLabel *rule = control<QLabel>(w, "info_filter");
         QCOMPARE(rule->font(), WindowHelpers::LabelFont());
         auto twips = [&](const QString &t) {
-            return WindowHelpers::TextWidthTwips(rule->font(), t, m_env->screen);
+            return WindowHelpers::TextWidthTwips(rule->font(), t, env->screen);
         };
         const QString full = m_state->Filters.ffname(1);
         const QString kept = rule->text().chopped(3);
@@ -175,7 +173,7 @@ private slots:
         QCOMPARE(smallest->text(), QStringLiteral("700.50"));
         QTest::keyClicks(largest, QStringLiteral("0.68"));
         click(w, "command_next");
-        const ScriptedDialogs::Shown box = m_env->dialogs.take();
+        const ScriptedDialogs::Shown box = env->dialogs.take();
         QCOMPARE(box.text,
                  QStringLiteral("The largest size must not be smaller than the smallest."));
         QCOMPARE(box.icon, Dialogs::Information);
@@ -195,7 +193,7 @@ private slots:
         click(w, "command_next");
         QTRY_VERIFY_WITH_TIMEOUT(!w, 1000);
 
-        w = new frmEditFilterWizard(m_env->services, *m_state, m_main.get(), 1, {});
+        w = new frmEditFilterWizard(env->services, *m_state, m_main.get(), 1, {});
         w->showOverOwner();
         QCOMPARE(control<QLineEdit>(w, "text_minsize")->text(), QStringLiteral("700.5"));
         QCOMPARE(control<QLineEdit>(w, "text_maxsize")->text(), QStringLiteral("0.69"));
@@ -205,14 +203,14 @@ private slots:
         QTest::keyClick(smallestUnit, Qt::Key_Down);
         QCOMPARE(smallestUnit->currentText(), QStringLiteral("GB"));
         click(w, "command_next");
-        QCOMPARE(m_env->dialogs.take().text,
+        QCOMPARE(env->dialogs.take().text,
                  QStringLiteral("The largest size must not be smaller than the smallest."));
         control<QLineEdit>(w, "text_maxsize")->clear();
         for (int step = 1; step <= 3; ++step)
             click(w, "command_next");
         QCOMPARE(text(w, "info_size"), QStringLiteral("at least 700.5 GB"));
         w->close();
-        w = new frmEditFilterWizard(m_env->services, *m_state, m_main.get(), 1, {});
+        w = new frmEditFilterWizard(env->services, *m_state, m_main.get(), 1, {});
         w->showOverOwner();
         QCOMPARE(control<QComboBox>(w, "combo_minunit")->currentText(), QStringLiteral("GB"));
         w->close();

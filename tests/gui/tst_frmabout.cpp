@@ -1,5 +1,5 @@
 #include "account/frmAbout.h"
-#include "TestEnv.h"
+#include "EnvTest.h"
 #include "WidgetFinder.h"
 
 #include <QLabel>
@@ -7,7 +7,7 @@
 #include <QtTest>
 
 // Only a left click on the About window's link opens the home page, and closes the window.
-class TestFrmAbout : public QObject
+class TestFrmAbout : public EnvTest
 {
     Q_OBJECT
 
@@ -24,19 +24,17 @@ private slots:
     {
         QFETCH(Qt::MouseButton, button);
         QFETCH(QPoint, release);
-        TestEnv env;
-        QPointer<frmAbout> about = new frmAbout(env.services, nullptr);
+        QPointer<frmAbout> about = new frmAbout(env->services, nullptr);
         about->show();
         QLabel *link = WidgetFinder::control<QLabel>(about, "Label4");
         QTest::mousePress(link, button, {}, link->rect().center());
         QTest::mouseRelease(link, button, {}, link->rect().center() + release);
         const bool opens = button == Qt::LeftButton && release.isNull();
-        QCOMPARE(env.shell.urls,
+        QCOMPARE(env->shell.urls,
                  opens ? QStringList{"https://pollwick.example.org/"} : QStringList{});
         QTRY_COMPARE(about.isNull(), opens);
         QCOMPARE(about && about->isVisible(), !opens);
         delete about;
-        QCOMPARE(env.problems(), QString());
     }
 };
 

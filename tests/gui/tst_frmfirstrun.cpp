@@ -1,6 +1,6 @@
 #include "account/frmFirstRun.h"
+#include "EnvTest.h"
 #include "FileRewriteCounter.h"
-#include "TestEnv.h"
 #include "TestSite.h"
 #include "WidgetFinder.h"
 
@@ -18,11 +18,10 @@ using WidgetFinder::control;
 
 // The first-run wizard against the local test site; its way into the main window's first
 // start is tst_accountflow's.
-class TestFrmFirstRun : public QObject
+class TestFrmFirstRun : public EnvTest
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> m_env;
     std::unique_ptr<TestSite> m_site;
     QPointer<frmFirstRun> m_window;
     QStringList m_handOvers; // what the store held each time the main window was to load
@@ -39,23 +38,22 @@ class TestFrmFirstRun : public QObject
 private slots:
     void init()
     {
-        m_env = std::make_unique<TestEnv>();
+        EnvTest::init();
         m_site = std::make_unique<TestSite>();
         QVERIFY(m_site->isListening());
-        m_env->useSite(m_site->baseUrl());
+        env->useSite(m_site->baseUrl());
         m_handOvers.clear();
-        m_window = new frmFirstRun(m_env->services, [this] {
-            m_handOvers << m_env->store->ReadSettingText("site_username") + '/' +
-                               m_env->store->ReadSettingText("site_password");
+        m_window = new frmFirstRun(env->services, [this] {
+            m_handOvers << env->store->ReadSettingText("site_username") + '/' +
+                               env->store->ReadSettingText("site_password");
         });
         m_window->show();
     }
     void cleanup()
     {
-        QCOMPARE(m_env->problems(), QString());
         delete m_window;
         m_site.reset();
-        m_env.reset();
+        EnvTest::cleanup();
     }
 
     // "Check Details": the verdict, and "Continue" only after a verified login; nothing stored.
@@ -114,7 +112,7 @@ private slots:
         QVERIFY(!control<QTimer>(m_window, "tmr_ani")->isActive());
         // The address asked is tst_accountflow's and tst_credentialcheck's.
         QCOMPARE(m_site->requestsTo("/bots.php").size(), user.size() > 1 ? 1 : 0);
-        QCOMPARE(m_env->store->ReadSettingText("site_username"), QString());
+        QCOMPARE(env->store->ReadSettingText("site_username"), QString());
         QVERIFY(m_handOvers.isEmpty());
     }
 
@@ -124,7 +122,7 @@ private slots:
         checkDetails();
         QTest::mouseClick(button("command_cancel"), Qt::LeftButton);
         m_window->close();
-        QCOMPARE(m_env->endProgramCalls, QList<int>{0});
+        QCOMPARE(env->endProgramCalls, QList<int>{0});
         QVERIFY(!m_window->isVisible() && m_handOvers.isEmpty());
     }
 
@@ -141,14 +139,14 @@ private slots:
             QCOMPARE(verifyText(), QStringLiteral("Please enter your username and password."));
         }
         checkDetails();
-        FileRewriteCounter rewrites(m_env->services.config.settingsPath());
+        FileRewriteCounter rewrites(env->services.config.settingsPath());
         QVERIFY(rewrites.isValid());
         QTest::mouseClick(button("command_next"), Qt::LeftButton);
         // Each character moved down by its position: d-1, e-2, m-3, o-4.
         QCOMPARE(m_handOvers, QStringList{"demo/ccjk"});
         QCOMPARE(rewrites.count(), 2);
         QVERIFY(!m_window->isVisible());
-        QVERIFY(m_env->endProgramCalls.isEmpty());
+        QVERIFY(env->endProgramCalls.isEmpty());
     }
 
     // Details that cannot be stored are not handed over: the failure is reported (the
@@ -156,7 +154,7 @@ private slots:
     void continueWithDetailsThatCannotBeStored()
     {
         checkDetails();
-        QSignalSpy reported(m_env->store.get(), &SettingsStore::programKeyWriteFailed);
+        QSignalSpy reported(env->store.get(), &SettingsStore::programKeyWriteFailed);
         // Permission bits do not stop root: limit the size of files this process may write.
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit old{};
@@ -167,7 +165,7 @@ private slots:
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &old), 0);
         QCOMPARE(reported.count(), 1);
         QVERIFY(m_handOvers.isEmpty());
-        QCOMPARE(m_env->store->ReadSettingText("site_username"), QString());
+        QCOMPARE(env->store->ReadSettingText("site_username"), QString());
         QVERIFY(m_window->isVisible());
         for (const char *name : {"command_next", "command_cancel", "command_check"})
             QVERIFY2(button(name)->isEnabled(), name);

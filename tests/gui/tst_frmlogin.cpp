@@ -1,6 +1,6 @@
 #include "account/frmLogin.h"
+#include "EnvTest.h"
 #include "model/Settings.h"
-#include "TestEnv.h"
 #include "WidgetFinder.h"
 
 #include <QCheckBox>
@@ -12,7 +12,7 @@
 using WidgetFinder::control;
 
 // "User Details" over a main window, from the stored details "olduser" / "oldpass".
-class TestFrmLogin : public QObject
+class TestFrmLogin : public EnvTest
 {
     Q_OBJECT
 
@@ -41,14 +41,13 @@ private slots:
         QFETCH(QString, user);
         QFETCH(QString, password);
         QFETCH(QString, answer);
-        TestEnv env;
         Settings settings;
         settings.SiteUserName = "olduser";
         settings.SitePassword = "oldpass";
         QWidget main;
         main.setGeometry(120, 90, 760, 560);
         main.show();
-        auto *dialog = new frmLogin(env.services, settings, &main);
+        auto *dialog = new frmLogin(env->services, settings, &main);
         QSignalSpy accepted(dialog, &frmLogin::userDetailsAccepted);
         dialog->show();
         // Centred on the main window.
@@ -62,10 +61,10 @@ private slots:
         if (!answer.isEmpty()) {
             control<QCheckBox>(dialog, "Check1")->click();
             QVERIFY(!control<QLineEdit>(dialog, "txtUserName")->isEnabled());
-            answer == "Y" ? env.dialogs.answerYes() : env.dialogs.answerNo();
+            answer == "Y" ? env->dialogs.answerYes() : env->dialogs.answerNo();
         }
         QTest::mouseClick(control<QPushButton>(dialog, "cmdOK"), Qt::LeftButton);
-        const ScriptedDialogs::Shown shown = env.dialogs.take();
+        const ScriptedDialogs::Shown shown = env->dialogs.take();
         QCOMPARE(shown.kind, QString(answer.isEmpty() ? "message" : "yesno"));
         QTEST(shown.text, "box");
         const bool removed = answer == "Y"; // the only row the dialog accepts
@@ -75,7 +74,6 @@ private slots:
             QCOMPARE(accepted.first().first().toString(), QString("Not set (click to change)"));
         QCOMPARE(settings.SiteUserName, QString(removed ? "" : "olduser"));
         QCOMPARE(settings.SitePassword, QString(removed ? "" : "oldpass"));
-        QCOMPARE(env.problems(), QString());
     }
 };
 

@@ -9,25 +9,12 @@
 #include <QtWidgets>
 
 // The main window, its options page, tray menu and debug log, driven through objectNames.
-class TestFrmMain : public QObject
+class TestFrmMain : public MainWindowTest
 {
     Q_OBJECT
-    std::unique_ptr<MainWindowHarness> m;
     bool trayAvailable = false;
 
 private slots:
-    void init()
-    {
-        QLocale::setDefault(QLocale::c());
-        m = std::make_unique<MainWindowHarness>();
-        QVERIFY(m->ready());
-    }
-    void cleanup()
-    {
-        const QString problems = m->problems();
-        m.reset();
-        QCOMPARE(problems, QString());
-    }
 
     // A start with a stored user and a last check goes to the tray (a first start, which shows
     // the window, is every other test's); it checks at once unless started at logon with the
@@ -180,10 +167,10 @@ private slots:
         // The files as they were, under their new names; the program's files are fresh.
         QCOMPARE(QFileInfo(settingsPath + ".bad").isDir(), settings == "folder");
         if (settings == "random")
-            QCOMPARE(readFile(settingsPath + ".bad"), random);
+            QCOMPARE(TestEnv::readFile(settingsPath + ".bad"), random);
         if (settings != "good")
-            QVERIFY(readFile(settingsPath).startsWith("REGEDIT4\r\n"));
-        QCOMPARE(readFile(filtersPath + ".bad"),
+            QVERIFY(TestEnv::readFile(settingsPath).startsWith("REGEDIT4\r\n"));
+        QCOMPARE(TestEnv::readFile(filtersPath + ".bad"),
                  filters == "random" ? random : QByteArray("older"));
         QCOMPARE(QFile::exists(filtersPath), filters == "lines");
         QCOMPARE(m->messages().contains("Filters successfully loaded."),
@@ -199,7 +186,7 @@ private slots:
         QTRY_COMPARE(m->env.dialogs.pending(), 1);
         QCOMPARE(m->env.dialogs.take().text,
                  "settings.reg could not be read; kept as " + settingsPath + ".bad");
-        QCOMPARE(readFile(settingsPath + ".bad"), QByteArray("garbage"));
+        QCOMPARE(TestEnv::readFile(settingsPath + ".bad"), QByteArray("garbage"));
     }
 
     // Apply runs the checks of the options core tests' table: a notice, or the critical box
@@ -538,11 +525,6 @@ private:
     {
         QCOMPARE(m->startShown(), PollwickApp::LoadEnd::FirstStart);
         QVERIFY(m->window()->isVisible());
-    }
-    static QByteArray readFile(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
     QPushButton *button(const char *name) const { return m->control<QPushButton>(name); }
     QCheckBox *box(const char *name) const { return m->control<QCheckBox>(name); }

@@ -1,6 +1,7 @@
 #include "account/frmProfile.h"
 #include "account/ProfileCache.h"
 #include "account/ProfileExchange.h"
+#include "EnvTest.h"
 #include "model/Settings.h"
 #include "platform/HttpTransfer.h"
 #include "platform/TextUtils.h"
@@ -8,7 +9,6 @@
 #include "PngEncoder.h"
 #include "ProfilePages.h"
 #include "SiteHtml.h"
-#include "TestEnv.h"
 #include "TestSite.h"
 #include "WidgetFinder.h"
 
@@ -29,11 +29,10 @@ Q_DECLARE_METATYPE(SiteMisbehaviour::Kind)
 
 // The profile window against the test site: what it asks, what it shows, what it stores, and
 // every way the exchange can fail.
-class TestFrmProfile : public QObject
+class TestFrmProfile : public EnvTest
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> env;
     std::unique_ptr<TestSite> site;
     Settings settings;
     QPointer<frmProfile> w;
@@ -57,11 +56,7 @@ class TestFrmProfile : public QObject
     HttpTransfer *transfer(const char *name) const { return control<HttpTransfer>(w, name); }
     bool finished() const { return status() == "Status: Finished" && refreshEnabled(); }
     QString cacheText() const { return ReadTextFile(env->file("profile.cache")); }
-    QByteArray fileBytes(const QString &name) const
-    {
-        QFile f(env->file(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    QByteArray fileBytes(const QString &name) const { return TestEnv::readFile(env->file(name)); }
     QImage avatarShown() const { return label("pic_avatar")->pixmap().toImage(); }
 
     // The return path of every login the window posted.
@@ -79,13 +74,7 @@ class TestFrmProfile : public QObject
             out << QString::fromLatin1(r.path());
         return out;
     }
-    QStringList messages() const
-    {
-        QStringList out;
-        for (const QString &line : env->log->lines())
-            out << line.mid(line.indexOf(QStringLiteral(") ")) + 2);
-        return out;
-    }
+    QStringList messages() const { return env->messages(); }
     // The details page the test site serves the demo member.
     QByteArray detailsPage() const
     {
@@ -121,6 +110,18 @@ class TestFrmProfile : public QObject
         open();
         QTRY_VERIFY_WITH_TIMEOUT(refreshEnabled(), 5000);
     }
+    // A cache of the demo member's from an earlier opening, its values all "old".
+    void writeOldCache()
+    {
+        QVERIFY(ProfileCache::write(env->file("profile.cache"), "demo", 1,
+                                    ProfileTexts::fromList(QStringList(9, "old"))));
+    }
+    static void cachedOrNot()
+    {
+        QTest::addColumn<bool>("cached");
+        QTest::newRow("first opening") << false;
+        QTest::newRow("with a cache") << true;
+    }
     void tick(int times)
     {
         for (int i = 0; i < times; ++i)
@@ -130,7 +131,7 @@ class TestFrmProfile : public QObject
 private slots:
     void init()
     {
-        env = std::make_unique<TestEnv>();
+        EnvTest::init();
         site = std::make_unique<TestSite>();
         QVERIFY(site->isListening());
         env->useSite(site->baseUrl());
@@ -141,10 +142,8 @@ private slots:
     void cleanup()
     {
         delete w;
-        const QString problems = env->problems();
         site.reset();
-        env.reset();
-        QCOMPARE(problems, QString());
+        EnvTest::cleanup();
     }
 
     void firstOpeningReadsBothPagesAndWritesTheCache()
@@ -241,18 +240,12 @@ private slots:
         QCOMPARE(cacheText(), demoCache());
     }
 
-    void wrongPasswordEndsInTheCriticalBox_data()
-    {
-        QTest::addColumn<bool>("cached");
-        QTest::newRow("first opening") << false;
-        QTest::newRow("with a cache") << true;
-    }
+    void wrongPasswordEndsInTheCriticalBox_data() { cachedOrNot(); }
     void wrongPasswordEndsInTheCriticalBox()
     {
         QFETCH(bool, cached);
         if (cached)
-            QVERIFY(ProfileCache::write(env->file("profile.cache"), "demo", 1,
-                                        ProfileTexts::fromList(QStringList(9, "old"))));
+            writeOldCache();
         const QString before = cacheText();
         settings.SitePassword = "wrong";
         open();
@@ -296,8 +289,7 @@ private slots:
         QFETCH(int, responseCode);
         QFETCH(bool, cached);
         if (cached)
-            QVERIFY(ProfileCache::write(env->file("profile.cache"), "demo", 1,
-                                        ProfileTexts::fromList(QStringList(9, "old"))));
+            writeOldCache();
         const QString cache = cacheText();
         const QString path = cached ? "/userdetails.php" : "/my.php";
         if (!siteUrl.isEmpty())
@@ -352,18 +344,12 @@ private slots:
         }
     }
 
-    void stalledSiteTimesOutAfter25Ticks_data()
-    {
-        QTest::addColumn<bool>("cached");
-        QTest::newRow("first opening") << false;
-        QTest::newRow("with a cache") << true;
-    }
+    void stalledSiteTimesOutAfter25Ticks_data() { cachedOrNot(); }
     void stalledSiteTimesOutAfter25Ticks()
     {
         QFETCH(bool, cached);
         if (cached)
-            QVERIFY(ProfileCache::write(env->file("profile.cache"), "demo", 1,
-                                        ProfileTexts::fromList(QStringList(9, "old"))));
+            writeOldCache();
         const QString path = cached ? "/userdetails.php" : "/my.php";
         site->misbehave(path, SiteMisbehaviour::Stall);
         open();
@@ -417,7 +403,6 @@ private slots:
         QTest::addColumn<QString>("tooltip");
         QTest::newRow("none") << 0 << "";
         QTest::newRow("one") << 1 << "1 new message";
-        QTest::newRow("several") << 3 << "3 new messages";
     }
     void newMessageMark()
     {
@@ -435,22 +420,6 @@ private slots:
         QCOMPARE(pm->x(), name->x() + name->width() + 2);
     }
 
-    void shareRatioColour_data()
-    {
-        QTest::addColumn<QString>("colour");
-        QTest::newRow("seven characters") << "#007700";
-        QTest::newRow("six characters") << "maroon";
-        QTest::newRow("three characters") << "red";
-        QTest::newRow("eight characters") << "#0077007";
-    }
-    void shareRatioColour()
-    {
-        QFETCH(QString, colour);
-        site->demoUser().ratioColour = colour;
-        openAndFinish();
-        QCOMPARE(label("label_ratio")->text(), demoValue("ratio"));
-    }
-
     void avatarAddressFromThePage_data()
     {
         QTest::addColumn<QString>("address");
@@ -458,14 +427,10 @@ private slots:
         QTest::addColumn<QString>("logged"); // how the log line shows a refused address
         const QString host = "http://elsewhere.invalid/";
         const QString longest = host + QString(200 - host.size(), 'a');
-        QTest::newRow("local file") << "file:///etc/passwd" << false << "file:///etc/passwd";
-        QTest::newRow("another host")
-            << host + "pic/avatar1.png" << false << host + "pic/avatar1.png";
+        // Which addresses are the site's is tst_profilepage's; here the window's use of it.
         QTest::newRow("another host, 200 characters logged whole") << longest << false << longest;
         QTest::newRow("another host, 201 characters logged as 200 and dots")
             << longest + "b" << false << longest + "...";
-        const QString otherPort = TestSite::unusedPortUrl() + "/pic/avatar1.png";
-        QTest::newRow("another port on the site's host") << otherPort << false << otherPort;
         QTest::newRow("relative to the site") << "/pic/avatar1.png" << true << "";
     }
     void avatarAddressFromThePage()

@@ -9,10 +9,9 @@ Q_DECLARE_METATYPE(RealClient::Kind)
 
 // The options page's torrent-client fields: what they store and load, the address check, and
 // the Test line against the real clients.
-class TestHandoffPanel : public QObject
+class TestHandoffPanel : public MainWindowTest
 {
     Q_OBJECT
-    std::unique_ptr<MainWindowHarness> m;
 
     template <typename T> T *control(const QString &name) const
     {
@@ -41,16 +40,9 @@ class TestHandoffPanel : public QObject
 private slots:
     void init()
     {
-        m = std::make_unique<MainWindowHarness>();
-        QVERIFY(m->ready());
+        MainWindowTest::init();
         m->startShown();
         m->control<QTabWidget>("SSTab1")->setCurrentIndex(4);
-    }
-    void cleanup()
-    {
-        const QString problems = m->problems();
-        m.reset();
-        QCOMPARE(problems, QString());
     }
 
     // The chosen client's fields are typed, saved with OK and shown again by the next start;

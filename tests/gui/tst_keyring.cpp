@@ -5,6 +5,7 @@
 #include "core/HandoffOptions.h"
 #include "core/OptionsStore.h"
 #include "download/DownloadWindows.h"
+#include "EnvTest.h"
 #include "feed/FeedCheck.h"
 #include "GnomeKeyring.h"
 #include "MainWindowHarness.h"
@@ -16,7 +17,6 @@
 #include "platform/WholeFiles.h"
 #include "PrivateBus.h"
 #include "search/SearchWindows.h"
-#include "TestEnv.h"
 #include "TestSite.h"
 #include "WidgetFinder.h"
 
@@ -30,7 +30,7 @@ using WidgetFinder::control;
 // The site password in a real Secret Service: GNOME's keyring daemon on a bus of this test
 // program's own (GIO and QtDBus keep one session bus per process), beside a second bus where no
 // keyring runs.
-class TestKeyring : public QObject
+class TestKeyring : public EnvTest
 {
     Q_OBJECT
 
@@ -63,7 +63,6 @@ class TestKeyring : public QObject
     QDBusConnection session{QString()};
     QDBusConnection empty{QString()};
     std::unique_ptr<KeychainPasswordStore> keyring;
-    std::unique_ptr<TestEnv> env;
 
     std::unique_ptr<StoredPassword> kept(PasswordStore *store)
     {
@@ -109,13 +108,12 @@ private slots:
     {
         QVERIFY(!daemon->isLocked() || daemon->unlock());
         daemon->clear("Pollwick", "site_password");
-        env = std::make_unique<TestEnv>();
+        EnvTest::init();
     }
     void cleanup()
     {
         QVERIFY(!daemon->isLocked() || daemon->unlock());
-        QCOMPARE(env->problems(), QString());
-        env.reset();
+        EnvTest::cleanup();
     }
 
     // What is stored goes to the keyring under Pollwick / site_password, never into the
@@ -365,7 +363,7 @@ private slots:
     // answer at start: it still reaches the options in memory.
     void startUpReadReachesTheSettings()
     {
-        MainWindowHarness m;
+        MainWindowHarness m(*env);
         QVERIFY(m.ready());
         const auto keptIn = [&] {
             return std::make_unique<StoredPassword>("site_password", "password_in_keyring",
@@ -389,7 +387,7 @@ private slots:
     void clientPasswordInTheKeyring()
     {
         daemon->clear("Pollwick", "qbittorrent_password");
-        MainWindowHarness m;
+        MainWindowHarness m(*env);
         QVERIFY(m.ready());
         // Started at logon with a wait: nothing runs the event loop during a start.
         m.storeUser();

@@ -13,7 +13,7 @@
 // New torrents as desktop notifications, against a notification server on a private bus: the
 // style each setting gives on each platform, what a notification carries, its buttons, and
 // the way back to the popup (or the tray's words) when no server answers.
-class TestNotifications : public QObject
+class TestNotifications : public NotifyTest
 {
     Q_OBJECT
 
@@ -21,22 +21,21 @@ class TestNotifications : public QObject
 
     PrivateBus m_bus;
     QDBusConnection m_client{QString()};
-    std::unique_ptr<NotifyTestApp> t;
     std::unique_ptr<NotificationServer> server;
 
     // The program on the given platform with notifications chosen; after start() its first
     // check finds what the site added since the newest of its catalogue.
     void prepare(const QString &platform = QStringLiteral("xcb"), int playsound = 0)
     {
-        SettingsStore &store = *t->env->store;
+        SettingsStore &store = *env->store;
         store.WriteSettingNumber("notifystyle", AlertStyle::Notifications);
         store.WriteSettingNumber("interval", 600); // else the first load stores the sound on
         store.WriteSettingNumber("playsound", qint16(playsound));
         store.WriteSettingText("lastparsed", QString::number(Newest));
         store.WriteSettingText("lastalerted", QString::number(Newest));
-        store.WriteSettingText("torrentpath", t->env->folder() + "torrents/");
-        QVERIFY(QDir().mkpath(t->env->folder() + "torrents/"));
-        t->env->services.session.platformName = platform;
+        store.WriteSettingText("torrentpath", env->folder() + "torrents/");
+        QVERIFY(QDir().mkpath(env->folder() + "torrents/"));
+        env->services.session.platformName = platform;
     }
     DesktopNotifications &notifications() { return t->notify().desktopNotifications(); }
     static Announcement announcement(const QString &name, qint32 id = 1, bool downloadable = true)
@@ -55,8 +54,8 @@ private slots:
     }
     void init()
     {
-        t = std::make_unique<NotifyTestApp>();
-        t->env->services.bus = &m_client;
+        NotifyTest::init();
+        env->services.bus = &m_client;
         server = std::make_unique<NotificationServer>(m_bus.connect(QStringLiteral("server")));
         QVERIFY(server->isRegistered());
     }
@@ -66,9 +65,7 @@ private slots:
             if (w->objectName() == "frmDownload" && w->isVisible())
                 w->close();
         server.reset();
-        const QString problems = t->env->problems();
-        t.reset();
-        QCOMPARE(problems, QString());
+        NotifyTest::cleanup();
     }
 
     // Automatic follows the session; the popup cannot be chosen by a native Wayland client.
@@ -100,13 +97,13 @@ private slots:
         QFETCH(QString, waylandDisplay);
         QFETCH(bool, notify);
         QFETCH(int, shown);
-        DesktopSession &session = t->env->services.session;
+        DesktopSession &session = env->services.session;
         session = DesktopSession{platform, waylandDisplay};
         QCOMPARE(AlertStyle::desktopNotifications(qint16(stored), session), notify);
 
         // The options page: the three choices, the popup disabled on native Wayland, and a
         // stored choice the page could not show kept when the page is saved unchanged.
-        t->env->store->WriteSettingNumber("notifystyle", qint16(stored));
+        env->store->WriteSettingNumber("notifystyle", qint16(stored));
         t->start();
         t->main()->showOptions();
         auto *combo = NotifyTestApp::child<QComboBox>(t->main(), "combo_notifystyle");
@@ -119,10 +116,10 @@ private slots:
         QCOMPARE(combo->currentIndex(), shown);
         t->main()->options().SaveOptions(false);
         const qint16 kept = stored >= 0 && stored <= 2 ? qint16(stored) : 0;
-        QCOMPARE(t->env->store->ReadSettingNumber("notifystyle"), kept);
+        QCOMPARE(env->store->ReadSettingNumber("notifystyle"), kept);
         combo->setCurrentIndex(2);
         t->main()->options().SaveOptions(true);
-        QCOMPARE(t->env->store->ReadSettingNumber("notifystyle"), qint16(2));
+        QCOMPARE(env->store->ReadSettingNumber("notifystyle"), qint16(2));
     }
 
     // A check's new torrent becomes one notification in the popup's words with the whole name,
@@ -164,12 +161,12 @@ private slots:
         prepare(QStringLiteral("xcb"), playsound);
         server->capabilities = capabilities;
         const QString name = "Tom & Jerry" + QString(" <Long Name>").repeated(12);
-        t->site->catalogue().addTorrent(QString(name).replace(' ', '.'), "TV/XviD", 1000);
+        t->site.catalogue().addTorrent(QString(name).replace(' ', '.'), "TV/XviD", 1000);
         if (torrents == "two")
-            t->site->catalogue().addTorrent("Another.One", "TV/XviD", 1000);
+            t->site.catalogue().addTorrent("Another.One", "TV/XviD", 1000);
         if (torrents == "downloaded") {
-            t->env->store->WriteSettingNumber("filterenabled", 1);
-            NotifyTestApp::writeFile(t->env->file("filters.dat"), "111Jerry\r\n*\r\n");
+            env->store->WriteSettingNumber("filterenabled", 1);
+            NotifyTestApp::writeFile(env->file("filters.dat"), "111Jerry\r\n*\r\n");
         }
         t->start();
         QTRY_COMPARE(notifications().shown().size(), 1);
@@ -184,7 +181,7 @@ private slots:
         QCOMPARE(n.hints.contains("suppress-sound"), playsound == 1);
         QCOMPARE(n.expiry, 11000);
         QCOMPARE(n.replacesId, 0u);
-        QCOMPARE(t->env->sound.played.size(), playsound);
+        QCOMPARE(env->sound.played.size(), playsound);
         QVERIFY(!t->popup());
         QCOMPARE(notifications().shown().value(n.id).torrentId, torrents == "two" ? 0 : Newest + 1);
     }
@@ -214,7 +211,7 @@ private slots:
         QFETCH(bool, ownId);
         QFETCH(QString, expected);
         prepare();
-        t->site->catalogue().addTorrent("Single.Show.S01E01", "TV/XviD", 1000);
+        t->site.catalogue().addTorrent("Single.Show.S01E01", "TV/XviD", 1000);
         t->start();
         QTRY_COMPARE(notifications().shown().size(), 1);
         const uint id = server->notifications.first().id;
@@ -225,20 +222,20 @@ private slots:
         // action before it.
         server->invokeAction(id, "open");
         const QString page =
-            t->site->baseUrl() + "/details.php?id=" + QString::number(Newest + 1) + "&hit=1";
-        QTRY_COMPARE(t->env->shell.urls.size(), expected == "page" ? 2 : 1);
-        QCOMPARE(t->env->shell.urls.first(), page);
+            t->site.baseUrl() + "/details.php?id=" + QString::number(Newest + 1) + "&hit=1";
+        QTRY_COMPARE(env->shell.urls.size(), expected == "page" ? 2 : 1);
+        QCOMPARE(env->shell.urls.first(), page);
 
         const QString target =
-            t->env->folder() + "torrents/" + t->site->catalogue().torrent(Newest + 1)->fileName;
+            env->folder() + "torrents/" + t->site.catalogue().torrent(Newest + 1)->fileName;
         if (expected == "download") {
-            QTRY_COMPARE(t->env->shell.files, QStringList{target});
+            QTRY_COMPARE(env->shell.files, QStringList{target});
             QVERIFY(QFile::exists(target));
             QCOMPARE(t->state().results.size(), acknowledged ? 0 : 1);
             if (!acknowledged)
                 QCOMPARE(t->state().results.first().Downloaded, 1.0f);
         }
-        QCOMPARE(t->env->shell.files.isEmpty(), expected != "download");
+        QCOMPARE(env->shell.files.isEmpty(), expected != "download");
         QCOMPARE(NotifyTestApp::openWindow("frmSummary") != nullptr, expected == "summary");
     }
 
@@ -289,12 +286,12 @@ private slots:
         if (fault == "none")
             server.reset();
         else if (fault == "nobus")
-            t->env->services.bus = nullptr;
+            env->services.bus = nullptr;
         else
             server->notifyAnswer = fault == "error" ? NotificationServer::Answer::WithError
                                                     : NotificationServer::Answer::Never;
-        t->site->catalogue().addTorrent("Lonely.Torrent", "TV/XviD", 1000);
-        t->app = std::make_unique<PollwickApp>(t->env->services, QStringList{"/usr/bin/pollwick"});
+        t->site.catalogue().addTorrent("Lonely.Torrent", "TV/XviD", 1000);
+        t->app = std::make_unique<PollwickApp>(env->services, QStringList{"/usr/bin/pollwick"});
         t->app->trayIcon().setAvailabilityProbe([] { return false; });
         notifications().setAnswerTimeout(100);
         t->app->start();
@@ -308,10 +305,10 @@ private slots:
                                               "it instead."),
                  qPrintable(lines.first()));
         QCOMPARE(t->popup() != nullptr, x11);
-        QCOMPARE(t->env->notifier.events,
+        QCOMPARE(env->notifier.events,
                  x11 ? QStringList()
                      : QStringList{"notify: Lonely Torrent has just been uploaded."});
-        QCOMPARE(t->env->sound.played.size(), 1);
+        QCOMPARE(env->sound.played.size(), 1);
         if (t->popup())
             t->popup()->unload();
         // Nor does the popup itself ever show as a window of its own on native Wayland.

@@ -9,11 +9,9 @@
 #include <QTimer>
 
 // The popup through its timers' handlers on a fixed screen, and Toast with its queue.
-class TestPopup : public QObject
+class TestPopup : public NotifyTest
 {
     Q_OBJECT
-
-    std::unique_ptr<NotifyTestApp> t;
 
     static int opacityLevel(const QWidget *w) { return qRound(w->windowOpacity() * 255); }
     static QString caption(FrmVSPopUp *popup)
@@ -22,13 +20,6 @@ class TestPopup : public QObject
     }
 
 private slots:
-    void init() { t = std::make_unique<NotifyTestApp>(); }
-    void cleanup()
-    {
-        const QString problems = t->env->problems();
-        t.reset();
-        QCOMPARE(problems, QString());
-    }
 
     // Tick by tick: 24 growth ticks fading in from 0 to 230, the rest, 23 shrinking ticks fading
     // out from 240 to 20, a last step and the unload; a blue banner, and never the focus.
@@ -55,13 +46,13 @@ private slots:
         QFETCH(int, baseOffset);
         QFETCH(QRect, rest);
         QFETCH(QString, platform);
-        t->env->services.session.platformName = platform;
+        env->services.session.platformName = platform;
         const bool fades = !platform.startsWith("wayland");
         const auto faded = [fades](int level) { return fades ? level : 255; };
         const QRect screen(0, 0, 1280, 1024);
-        t->env->screen = FixedScreenMetrics(screen, screen.adjusted(0, 0, 0, -taskbar), twips);
-        QPointer<FrmVSPopUp> popup = new FrmVSPopUp(t->env->services);
-        popup->SetNumber(PopupAnimation::restingOffset(t->env->screen));
+        env->screen = FixedScreenMetrics(screen, screen.adjusted(0, 0, 0, -taskbar), twips);
+        QPointer<FrmVSPopUp> popup = new FrmVSPopUp(env->services);
+        popup->SetNumber(PopupAnimation::restingOffset(env->screen));
         popup->setCaption("Some Torrent has just been uploaded."); // loads it, as Toast does
         popup->showWithoutActivating();
         QSignalSpy unloaded(popup.data(), &FrmVSPopUp::unloaded);
@@ -105,8 +96,8 @@ private slots:
     // popup waits until the first unloads, here by a right click that acknowledges the results.
     void twoToastsInARow()
     {
-        t->env->store->WriteSettingNumber("playsound", 1);
-        NotifyTestApp::writeFile(t->env->file("notify.wav"), "RIFF");
+        env->store->WriteSettingNumber("playsound", 1);
+        NotifyTestApp::writeFile(env->file("notify.wav"), "RIFF");
         t->start();
         const QString name = "A Very Long Torrent Name With Many Words In It That Goes On And On "
                              "Well Past The Popup Width 2008 DVDRip XviD";
@@ -119,7 +110,7 @@ private slots:
         QVERIFY(metrics.horizontalAdvance(first.chopped(3)) * 15 <= 4500);
         QCOMPARE(caption(shown), first + " " + AlertStage::SingleTail);
         QCOMPARE(t->notify().popupQueue().waiting(), 1);
-        QCOMPARE(t->env->sound.played, QStringList{t->env->file("notify.wav")});
+        QCOMPARE(env->sound.played, QStringList{env->file("notify.wav")});
 
         t->state().results = {{0, "a.torrent", "1", 0, "TV", "A", 700001}};
         t->app->trayState().checkanimation("stopnew");
@@ -148,17 +139,17 @@ private slots:
         QFETCH(int, playsound);
         t->start(); // a first start stores the sound switched on
         if (playsound >= 0)
-            t->env->store->WriteSettingNumber("playsound", qint16(playsound));
+            env->store->WriteSettingNumber("playsound", qint16(playsound));
         else
-            t->env->store->RegDeleteValueName(SettingsStore::HKEY_CURRENT_USER,
-                                              SettingsStore::ProgramKey(), "playsound");
+            env->store->RegDeleteValueName(SettingsStore::HKEY_CURRENT_USER,
+                                           SettingsStore::ProgramKey(), "playsound");
         QString name = "Quiet";
         t->main()->notifyController().Toast(name, AlertStage::SingleTail);
         QPointer<FrmVSPopUp> popup = t->popup();
         popup->onTmrMoveTick();
-        QCOMPARE(t->env->sound.played,
+        QCOMPARE(env->sound.played,
                  playsound == 1
-                     ? QStringList{t->env->services.config.installedDataFolder() + "notify.wav"}
+                     ? QStringList{env->services.config.installedDataFolder() + "notify.wav"}
                      : QStringList{});
         popup->unload();
     }

@@ -15,11 +15,10 @@ using WidgetFinder::control;
 // The whole program against the real pollwick-sitesim: the main window's profile procedure
 // opens a complete "Profile" window, and a second opening shows the cache before the site
 // answers.
-class TestProfileSitesim : public QObject
+class TestProfileSitesim : public MainWindowTest
 {
     Q_OBJECT
 
-    std::unique_ptr<MainWindowHarness> m;
     QProcess simulator;
 
     static QStringList values(QWidget *w)
@@ -40,21 +39,19 @@ class TestProfileSitesim : public QObject
 private slots:
     void init()
     {
+        MainWindowTest::init();
         simulator.start(QStringLiteral(SITESIM_EXECUTABLE), {"--port", "0"});
         QVERIFY(simulator.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(simulator.canReadLine(), 5000);
         const QByteArray line = simulator.readLine().trimmed();
         QVERIFY2(line.startsWith("listening on http://127.0.0.1:"), line.constData());
-        m = std::make_unique<MainWindowHarness>();
         m->env.useSite(QString::fromLatin1(line.mid(13)));
     }
     void cleanup()
     {
-        const QString problems = m ? m->problems() : QString();
-        m.reset();
+        MainWindowTest::cleanup();
         simulator.terminate();
         QVERIFY(simulator.waitForFinished(5000));
-        QCOMPARE(problems, QString());
     }
 
     void showprofileOpensACompleteProfile()

@@ -1,12 +1,12 @@
 #include "account/CredentialCheck.h"
 #include "account/frmProfile.h"
 #include "download/frmDownload.h"
+#include "EnvTest.h"
 #include "feed/FeedCheck.h"
 #include "model/ActiveDownloads.h"
 #include "model/ProgramState.h"
 #include "platform/HttpTransfer.h"
 #include "platform/SiteAddresses.h"
-#include "TestEnv.h"
 #include "TestSite.h"
 #include "WidgetFinder.h"
 
@@ -22,11 +22,10 @@
 // (here a second site on another port, which records whatever reaches it) gets nothing sent
 // there: the request ends with a text that says where it was sent. Redirects within the site
 // are followed as before.
-class TestRedirects : public QObject
+class TestRedirects : public EnvTest
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> env;
     std::unique_ptr<TestSite> site;
     std::unique_ptr<TestSite> other;
 
@@ -102,7 +101,7 @@ class TestRedirects : public QObject
 private slots:
     void init()
     {
-        env = std::make_unique<TestEnv>();
+        EnvTest::init();
         site = std::make_unique<TestSite>();
         other = std::make_unique<TestSite>();
         QVERIFY(site->isListening() && other->isListening());
@@ -110,11 +109,9 @@ private slots:
     }
     void cleanup()
     {
-        const QString problems = env->problems();
         other.reset();
         site.reset();
-        env.reset();
-        QCOMPARE(problems, QString());
+        EnvTest::cleanup();
     }
 
     void redirects_data()

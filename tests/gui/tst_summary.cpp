@@ -11,16 +11,15 @@
 
 // The "New Torrents" window of the running program, driven through its controls against the
 // local test site; the rules of its rows are tst_summaryrows'.
-class TestSummary : public QObject
+class TestSummary : public NotifyTest
 {
     Q_OBJECT
 
-    std::unique_ptr<NotifyTestApp> t;
     static constexpr int Ids[] = {700011, 700012, 700013}; // catalogue torrents, oldest first
 
     MatchRecord record(int id, bool downloaded = false) const
     {
-        const SiteTorrent *s = t->site->catalogue().torrent(id);
+        const SiteTorrent *s = t->site.catalogue().torrent(id);
         const QString name = QString(s->name).replace('.', ' ');
         return {1, s->fileName, QString::number(s->size), float(downloaded), s->category, name, id};
     }
@@ -35,8 +34,8 @@ class TestSummary : public QObject
     // The program started hidden.
     frmSummary *open(const ResultList &results, int hideSetting = 0)
     {
-        t->env->store->WriteSettingNumber("summary_hidedownloaded", qint16(hideSetting));
-        t->env->store->WriteSettingText("lastparsed", "700040");
+        env->store->WriteSettingNumber("summary_hidedownloaded", qint16(hideSetting));
+        env->store->WriteSettingText("lastparsed", "700040");
         t->start();
         return showResults(results);
     }
@@ -59,21 +58,15 @@ class TestSummary : public QObject
     }
     static frmDownload *downloadWindow()
     {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *d = qobject_cast<frmDownload *>(w); d && d->isVisible())
-                return d;
-        return nullptr;
+        return WidgetFinder::shownWindows<frmDownload>().value(0);
     }
 
 private slots:
-    void init() { t = std::make_unique<NotifyTestApp>(); }
     void cleanup()
     {
         if (frmDownload *w = downloadWindow())
             w->close();
-        const QString problems = t->env->problems();
-        t.reset();
-        QCOMPARE(problems, QString());
+        NotifyTest::cleanup();
     }
 
     // Download Now and View Details by button, menu and double-click; nothing without a row; a
@@ -122,9 +115,9 @@ private slots:
         } else {
             click(how.toLatin1());
         }
-        QCOMPARE(t->env->shell.urls,
+        QCOMPARE(env->shell.urls,
                  expected == "details"
-                     ? QStringList{t->site->baseUrl() + "/details.php?id=700011&hit=1"}
+                     ? QStringList{t->site.baseUrl() + "/details.php?id=700011&hit=1"}
                      : QStringList{});
         for (const MatchRecord &r : std::as_const(t->state().results))
             QCOMPARE(r.Downloaded, r.Id == Ids[0] && expected == "download" ? 1.0f : 0.0f);
@@ -139,7 +132,7 @@ private slots:
         QVERIFY(!downloadWindow()->isMinimized());
         QCOMPARE(column(3),
                  (before == "hide" ? QStringList{"none"} : QStringList{"none", "downloaded"}));
-        QTRY_COMPARE(t->env->shell.files,
+        QTRY_COMPARE(env->shell.files,
                      QStringList{t->app->state().settings.TorrentFolder + record(Ids[0]).FileName});
         // The user watches this download in its window (which reports the end before it opens
         // the file); only a check's downloads log their path.
@@ -161,9 +154,9 @@ private slots:
         QFETCH(QString, ending);
         QFETCH(bool, hide);
         if (ending == "page")
-            t->site->scriptReply("/download.php", "<html><body>Log in</body></html>");
+            t->site.scriptReply("/download.php", "<html><body>Log in</body></html>");
         else
-            t->site->misbehave("/download.php", SiteMisbehaviour::Stall);
+            t->site.misbehave("/download.php", SiteMisbehaviour::Stall);
         open({record(Ids[0]), record(Ids[1])}, hide);
         list()->setCurrentItem(list()->findItems(record(Ids[0]).Name, {}).value(0));
         click("Command1");
@@ -173,7 +166,7 @@ private slots:
         // The list changes meanwhile: a later result comes first, the row's position moves.
         t->state().results.prepend(record(Ids[2]));
         if (ending == "cancelled") {
-            QVERIFY(t->site->waitForRequests(1, "/download.php"));
+            QVERIFY(t->site.waitForRequests(1, "/download.php"));
             QTest::mouseClick(NotifyTestApp::child<QPushButton>(window, "Command1"),
                               Qt::LeftButton);
         }
@@ -182,16 +175,16 @@ private slots:
                  (QStringList{record(Ids[1]).Name, record(Ids[0]).Name, record(Ids[2]).Name}));
         QCOMPARE(column(3), (QStringList{"none", "none", "none"}));
         QVERIFY(NotifyTestApp::child<QPushButton>(t->summary(), "Command1")->isEnabled());
-        QCOMPARE(t->env->shell.files, QStringList());
+        QCOMPARE(env->shell.files, QStringList());
         if (ending == "page")
             QCOMPARE(window->windowTitle(), QStringLiteral("Download Failed"));
         else
             QTRY_VERIFY(!window);
         // Offered again, and started again, while the failed window still shows why.
-        t->site->clearMisbehaviour();
+        t->site.clearMisbehaviour();
         list()->setCurrentItem(list()->findItems(record(Ids[0]).Name, {}).value(0));
         click("Command1");
-        QTRY_COMPARE(t->env->shell.files,
+        QTRY_COMPARE(env->shell.files,
                      QStringList{t->app->state().settings.TorrentFolder + record(Ids[0]).FileName});
         QCOMPARE(t->state().results[1].Downloaded, 1.0f);
     }
@@ -200,13 +193,13 @@ private slots:
     // "downloaded", as that download may still end well.
     void refusedDownloadKeepsItsRow()
     {
-        t->site->misbehave("/download.php", SiteMisbehaviour::Stall);
+        t->site.misbehave("/download.php", SiteMisbehaviour::Stall);
         open({record(Ids[0])});
         for (int i = 0; i < 2; ++i) {
             list()->setCurrentItem(list()->topLevelItem(0));
             click("Command1");
         }
-        QCOMPARE(t->env->dialogs.take().text,
+        QCOMPARE(env->dialogs.take().text,
                  QStringLiteral("Unable to download file. File is already being downloaded."));
         QCOMPARE(t->state().results[0].Downloaded, 1.0f);
         QCOMPARE(column(3), QStringList{"downloaded"});
@@ -219,7 +212,7 @@ private slots:
         frmSummary *s = open({record(Ids[0]), record(Ids[1], true)}, 7);
         QCOMPARE(s->windowTitle(), QStringLiteral("1 new torrent"));
         click("Check1");
-        QCOMPARE(t->env->store->ReadSettingNumber("summary_hidedownloaded"), qint16(0));
+        QCOMPARE(env->store->ReadSettingNumber("summary_hidedownloaded"), qint16(0));
         QCOMPARE(column(3), (QStringList{"downloaded", "none"}));
         s->resize(700, 300);
         s->showMinimized();
@@ -229,8 +222,8 @@ private slots:
         QVERIFY(!s->isVisible());
         QVERIFY(t->state().results.isEmpty());
         QCOMPARE(t->app->trayState().IconState(), QStringLiteral("nonew"));
-        QCOMPARE(t->env->store->ReadSettingNumber("summary_width"), qint16(700 * 15));
-        QCOMPARE(t->env->store->ReadSettingNumber("summary_height"), qint16(300 * 15));
+        QCOMPARE(env->store->ReadSettingNumber("summary_width"), qint16(700 * 15));
+        QCOMPARE(env->store->ReadSettingNumber("summary_height"), qint16(300 * 15));
         QCOMPARE(showResults({record(Ids[2])}), s);
         QCOMPARE(s->size(), QSize(700, 300));
         QCOMPARE(column(0), QStringList{record(Ids[2]).Name});
@@ -242,48 +235,40 @@ private slots:
         open({{1, "b.torrent", "9437184", 0, "TV", "Beta", Ids[0]},
               {1, "a.torrent", "10485760", 0, "Music", "alpha", Ids[1]},
               {1, "g.torrent", "9437184", 0, "Apps", "Gamma", Ids[2]}});
-        QHeaderView *header = list()->header();
-        const auto clickHeader = [header](int c) {
-            QTest::mouseClick(
-                header->viewport(), Qt::LeftButton, {},
-                QPoint(header->sectionViewportPosition(c) + 10, header->height() / 2));
-        };
         QCOMPARE(column(0), (QStringList{"Gamma", "alpha", "Beta"}));
-        clickHeader(2);
+        WidgetFinder::clickHeader(list(), 2);
         QCOMPARE(column(0), (QStringList{"Gamma", "alpha", "Beta"}));
-        clickHeader(0);
+        WidgetFinder::clickHeader(list(), 0);
         const QStringList first = column(0);
-        clickHeader(0);
+        WidgetFinder::clickHeader(list(), 0);
         QCOMPARE(column(0), (QStringList{"alpha", "Beta", "Gamma"}));
         QCOMPARE(first, (QStringList{"Gamma", "Beta", "alpha"}));
-        clickHeader(1);
+        WidgetFinder::clickHeader(list(), 1);
         QVERIFY(column(1) == (QStringList{"Apps", "Music", "TV"}) ||
                 column(1) == (QStringList{"TV", "Music", "Apps"}));
         list()->setCurrentItem(list()->findItems("alpha", Qt::MatchExactly).value(0));
         click("Command2");
-        QCOMPARE(t->env->shell.urls,
-                 QStringList{t->site->baseUrl() + "/details.php?id=700012&hit=1"});
+        QCOMPARE(env->shell.urls, QStringList{t->site.baseUrl() + "/details.php?id=700012&hit=1"});
     }
 
-    // Filter Info's three answers; "Show me this filter" brings the filter up in the main window
-    // and leaves the results waiting.
+    // Filter Info for a filter and for one that is gone (every answer is tst_summaryrows');
+    // "Show me this filter" brings the filter up in the main window and leaves the results
+    // waiting.
     void filterInfo_data()
     {
         QTest::addColumn<int>("filterIndex");
         QTest::addColumn<QString>("text");
         const QString changed("Unabled to display filter info.\r\nYour filters may have changed "
                               "since this torrent was uploaded.");
-        QTest::newRow("filtering was off")
-            << 0 << "Torrent filtering not enabled. You will be notified of all new torrents.";
         QTest::newRow("filter 2") << 2 << "Contains linux in TV, Music";
         QTest::newRow("filter 3 of 2") << 3 << changed;
     }
     void filterInfo()
     {
         QFETCH(int, filterIndex);
-        NotifyTestApp::writeFile(t->env->file("filters.dat"),
+        NotifyTestApp::writeFile(env->file("filters.dat"),
                                  "110harbour\r\n*\r\n111linux\r\nTV, Music\r\n");
-        t->env->store->WriteSettingNumber("filterenabled", 1);
+        env->store->WriteSettingNumber("filterenabled", 1);
         MatchRecord hit = record(Ids[1]);
         hit.FilterIndex = filterIndex;
         frmSummary *s = open({record(Ids[0]), hit});

@@ -13,12 +13,11 @@
 // popup is a notification window that stays out of the taskbar and never takes the focus.
 // Qt settles once per process whether a D-Bus tray exists, so the XEmbed case runs in a
 // process of its own.
-class TestTrayHost : public QObject
+class TestTrayHost : public MainWindowTest
 {
     Q_OBJECT
     PrivateBus &m_bus;
     QDBusConnection m_session = QDBusConnection::sessionBus();
-    std::unique_ptr<MainWindowHarness> m;
 
     // The program started in the tray, with no tray to show it yet.
     TrayIcon &startInTheTray()
@@ -40,17 +39,6 @@ public:
     explicit TestTrayHost(PrivateBus &bus) : m_bus(bus) {}
 
 private slots:
-    void init()
-    {
-        m = std::make_unique<MainWindowHarness>();
-        QVERIFY(m->ready());
-    }
-    void cleanup()
-    {
-        const QString problems = m->problems();
-        m.reset();
-        QCOMPARE(problems, QString());
-    }
 
     // Qt is not asked about the tray before a host is there; the watcher's host appearing on
     // the bus brings the icon, registered with the watcher, and takes the stand-in away.

@@ -8,11 +8,10 @@
 
 // Whole checks of the running program against the local test site, from the feed to the popup
 // and the stored bookkeeping, and failed checks that must leave everything as it was.
-class TestWholeCheck : public QObject
+class TestWholeCheck : public NotifyTest
 {
     Q_OBJECT
 
-    std::unique_ptr<NotifyTestApp> t;
     QString m_folder;
 
     static constexpr int Start = 700040; // the newest torrent of the site's fixed catalogue
@@ -20,44 +19,36 @@ class TestWholeCheck : public QObject
     // Two filters, an earlier check's bookkeeping and torrents.db; four new uploads on the site.
     void prepare()
     {
-        SettingsStore &store = *t->env->store;
+        SettingsStore &store = *env->store;
         store.WriteSettingNumber("playsound", 0);
         store.WriteSettingNumber("filterenabled", 1);
         store.WriteSettingText("lastparsed", QString::number(Start));
         store.WriteSettingText("lastalerted", QString::number(Start));
         store.WriteSettingText("search_newest", QString::number(Start));
-        m_folder = t->env->folder() + "torrents/";
+        m_folder = env->folder() + "torrents/";
         QVERIFY(QDir().mkpath(m_folder));
         store.WriteSettingText("torrentpath", m_folder);
-        NotifyTestApp::writeFile(t->env->file("filters.dat"),
-                                 "110harbour\r\n*\r\n111linux\r\n*\r\n");
-        NotifyTestApp::writeFile(t->env->file("torrents.db"),
+        NotifyTestApp::writeFile(env->file("filters.dat"), "110harbour\r\n*\r\n111linux\r\n*\r\n");
+        NotifyTestApp::writeFile(env->file("torrents.db"),
                                  "700040\t1000\tTV/XviD\t5\tOld.Show\tOld.Show.torrent\r\n");
-        SiteCatalogue &c = t->site->catalogue();
+        SiteCatalogue &c = t->site.catalogue();
         c.addTorrent("Harbour.Patrol.S02E01.720p.HDTV.x264-PWK", "TV/XviD", 367001600);
         c.addTorrent("Debian.Linux.12.Live.amd64.ISO-GRP", "Appz/Misc", 3 * 524288);
         c.addTorrent("Some.Other.Movie.2008.DVDRip.XviD-NOiR", "Movies/XviD", 734003200);
         c.addTorrent("Harbour.Linux-iNK", "Appz/Misc", 52428800);
     }
-    QString stored(const char *name) const { return t->env->store->ReadSettingText(name); }
+    QString stored(const char *name) const { return env->store->ReadSettingText(name); }
     static QList<frmDownload *> downloadWindows()
     {
-        QList<frmDownload *> out;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *d = qobject_cast<frmDownload *>(w); d && d->isVisible())
-                out << d;
-        return out;
+        return WidgetFinder::shownWindows<frmDownload>();
     }
 
 private slots:
-    void init() { t = std::make_unique<NotifyTestApp>(); }
     void cleanup()
     {
         for (frmDownload *w : downloadWindows())
             w->close();
-        const QString problems = t->env->problems();
-        t.reset();
-        QCOMPARE(problems, QString());
+        NotifyTest::cleanup();
     }
 
     // Feed, torrents.db, filters with a Download filter's file saved and opened, the popup, the
@@ -72,11 +63,11 @@ private slots:
         QCOMPARE(results, QStringList({"700041 1 0", "700042 2 1", "700044 1 0"}));
         QCOMPARE(downloadWindows().size(), 1);
         QVERIFY(downloadWindows().first()->isMinimized());
-        const QString target = m_folder + t->site->catalogue().torrent(700042)->fileName;
-        QTRY_COMPARE(t->env->shell.files, QStringList{target});
+        const QString target = m_folder + t->site.catalogue().torrent(700042)->fileName;
+        QTRY_COMPARE(env->shell.files, QStringList{target});
         QCOMPARE(NotifyTestApp::readFile(target),
-                 t->site->server().pages().torrentFile(*t->site->catalogue().torrent(700042),
-                                                       *t->site->catalogue().user("demo")));
+                 t->site.server().pages().torrentFile(*t->site.catalogue().torrent(700042),
+                                                      *t->site.catalogue().user("demo")));
         QVERIFY(t->popup()->isVisible());
         QCOMPARE(NotifyTestApp::child<QLabel>(t->popup(), "lblMessage")->text(),
                  QStringLiteral("3  new torrents have just been uploaded."));
@@ -84,7 +75,7 @@ private slots:
         QCOMPARE(stored("lastparsed"), QStringLiteral("700044"));
         QCOMPARE(stored("lastalerted"), QStringLiteral("700044"));
         // torrents.db was in step: the four new rows follow the old one.
-        QCOMPARE(ReadTextFile(t->env->file("torrents.db")).count("\r\n"), 5);
+        QCOMPARE(ReadTextFile(env->file("torrents.db")).count("\r\n"), 5);
         QCOMPARE(stored("search_newest"), QStringLiteral("700044"));
         QTest::mouseClick(NotifyTestApp::child<QWidget>(t->popup(), "lblMessage"), Qt::LeftButton);
         QCOMPARE(t->summary()->windowTitle(), QStringLiteral("3 new torrents"));
@@ -102,9 +93,9 @@ private slots:
     {
         QFETCH(QString, rule);
         prepare();
-        NotifyTestApp::writeFile(t->env->file("filters.dat"), rule.toLatin1() + "\r\n*\r\n");
+        NotifyTestApp::writeFile(env->file("filters.dat"), rule.toLatin1() + "\r\n*\r\n");
         const QString name(1 << 20, QLatin1Char('a'));
-        t->site->catalogue().addTorrent(name, "TV/XviD", 1000, 700045);
+        t->site.catalogue().addTorrent(name, "TV/XviD", 1000, 700045);
         QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
         QCOMPARE(stored("lastparsed"), QStringLiteral("700045"));
         QCOMPARE(t->state().results.size(), 1);
@@ -136,8 +127,8 @@ private slots:
     {
         QFETCH(bool, folder);
         prepare();
-        NotifyTestApp::writeFile(t->env->file("filters.dat"), "111linux\r\n*\r\n");
-        SiteCatalogue &c = t->site->catalogue();
+        NotifyTestApp::writeFile(env->file("filters.dat"), "111linux\r\n*\r\n");
+        SiteCatalogue &c = t->site.catalogue();
         c.clear();
         c.addTorrent(TestSite::torrent(Start, "Linux.Old"));
         QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
@@ -169,7 +160,7 @@ private slots:
                  folder ? 1 : 0);
         QCOMPARE(downloadWindows().size(), folder ? 2 : 0);
         if (folder)
-            QTRY_COMPARE(t->env->shell.files.size(), 2);
+            QTRY_COMPARE(env->shell.files.size(), 2);
         // The next check says it again.
         c.addTorrent(TestSite::torrent(id, "Linux.Next"));
         t->main()->checkfeed();
@@ -181,17 +172,17 @@ private slots:
     void checkDownloadsFourAtATime()
     {
         prepare();
-        NotifyTestApp::writeFile(t->env->file("filters.dat"), "111linux\r\n*\r\n");
+        NotifyTestApp::writeFile(env->file("filters.dat"), "111linux\r\n*\r\n");
         for (int i = 0; i < 20; ++i)
-            t->site->catalogue().addTorrent(QString("Linux.%1").arg(i), "Appz/Misc", 1000);
+            t->site.catalogue().addTorrent(QString("Linux.%1").arg(i), "Appz/Misc", 1000);
         // The first four transfers hang after the login.
-        t->site->misbehave("/download.php", SiteMisbehaviour::Stall, 4);
+        t->site.misbehave("/download.php", SiteMisbehaviour::Stall, 4);
         QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
         const DownloadQueue &queue = t->app->downloadWindows().queue();
         QCOMPARE(t->state().results.size(), 22); // two of the four new uploads match too
         QCOMPARE(downloadWindows().size(), 4);
         QCOMPARE(queue.waiting(), 18);
-        QVERIFY(t->site->waitForRequests(4, "/download.php"));
+        QVERIFY(t->site.waitForRequests(4, "/download.php"));
 
         QPointer<frmDownload> closed = downloadWindows().first();
         const QString closedTarget = closed->targetPath();
@@ -200,7 +191,7 @@ private slots:
         QVERIFY(QTest::qWaitFor(
             [&] {
                 most = std::max(most, int(downloadWindows().size()));
-                return t->env->shell.files.size() == 18;
+                return env->shell.files.size() == 18;
             },
             20000));
         QCOMPARE(most, 4);
@@ -224,7 +215,7 @@ private slots:
     void checkWithTheFilteringSwitchOff()
     {
         prepare();
-        t->env->store->WriteSettingNumber("filterenabled", 0);
+        env->store->WriteSettingNumber("filterenabled", 0);
         QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
         QStringList results;
         for (const MatchRecord &r : std::as_const(t->state().results))
@@ -254,7 +245,7 @@ private slots:
         QByteArray reply = "#PWKF12#\r\n\r\n700040" + row + "700041" + row + id + row;
         if (validAfter)
             reply += "700043" + row;
-        t->site->setRawReply("/bots.php", 200, reply);
+        t->site.setRawReply("/bots.php", 200, reply);
         QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
         const bool valid = id == "2147483647";
         const QString newest = validAfter ? "700043" : valid ? QString::fromLatin1(id) : "700041";
@@ -264,10 +255,10 @@ private slots:
         for (const MatchRecord &r : std::as_const(t->state().results))
             results << QString::number(r.Id);
         QCOMPARE(results.size(), 1 + int(validAfter) + int(valid));
-        QCOMPARE(ReadTextFile(t->env->file("torrents.db"))
-                     .contains('\n' + QString::fromLatin1(id) + '\t'),
-                 valid);
-        QCOMPARE(t->env->log->lines()
+        QCOMPARE(
+            ReadTextFile(env->file("torrents.db")).contains('\n' + QString::fromLatin1(id) + '\t'),
+            valid);
+        QCOMPARE(env->log->lines()
                      .filter(") Left out 1 row whose id is not a number from 1 to 2147483647.")
                      .size(),
                  valid ? 0 : 1);
@@ -298,28 +289,28 @@ private slots:
         prepare();
         // Every request misbehaves, resends by the network layer included, until cleared.
         if (kind == SiteMisbehaviour::Raw)
-            t->site->setRawReply("/bots.php", 200, body);
+            t->site.setRawReply("/bots.php", 200, body);
         else
-            t->site->misbehave("/bots.php", kind);
-        const QByteArray filters = NotifyTestApp::readFile(t->env->file("filters.dat"));
-        const QByteArray db = NotifyTestApp::readFile(t->env->file("torrents.db"));
+            t->site.misbehave("/bots.php", kind);
+        const QByteArray filters = NotifyTestApp::readFile(env->file("filters.dat"));
+        const QByteArray db = NotifyTestApp::readFile(env->file("torrents.db"));
 
         QCOMPARE(t->start(), PollwickApp::LoadEnd::NormalStart);
         QCOMPARE(t->app->mainWindow()->feedCheck().attempts(), 2);
         QCOMPARE(stored("lastparsed"), QString::number(Start));
         QCOMPARE(stored("lastalerted"), QString::number(Start));
-        QCOMPARE(NotifyTestApp::readFile(t->env->file("filters.dat")), filters);
-        QCOMPARE(NotifyTestApp::readFile(t->env->file("torrents.db")), db);
+        QCOMPARE(NotifyTestApp::readFile(env->file("filters.dat")), filters);
+        QCOMPARE(NotifyTestApp::readFile(env->file("torrents.db")), db);
         QVERIFY(t->state().results.isEmpty());
         QVERIFY(!t->popup());
         QVERIFY(downloadWindows().isEmpty());
 
         // The next check that succeeds picks up where the last good one ended.
-        t->site->clearMisbehaviour();
+        t->site.clearMisbehaviour();
         t->main()->checkfeed();
         QCOMPARE(stored("lastparsed"), QStringLiteral("700044"));
         QCOMPARE(t->state().results.size(), 3);
-        QTRY_COMPARE(t->env->shell.files.size(), 1);
+        QTRY_COMPARE(env->shell.files.size(), 1);
     }
 };
 

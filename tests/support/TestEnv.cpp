@@ -3,6 +3,7 @@
 #include "core/HandoffOptions.h"
 
 #include <QDir>
+#include <QFile>
 
 TestEnv::TestEnv()
 {
@@ -55,4 +56,18 @@ void TestEnv::useSite(const QString &baseUrl)
 QString TestEnv::problems() const
 {
     return dialogs.problems();
+}
+
+QStringList TestEnv::messages() const
+{
+    QStringList out;
+    for (const QString &line : log->lines())
+        out << line.mid(line.indexOf(QStringLiteral(") ")) + 2);
+    return out;
+}
+
+QByteArray TestEnv::readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }

@@ -33,6 +33,11 @@ public:
     // Problems found by the doubles (unexpected boxes, unused answers); empty when clean.
     QString problems() const;
 
+    // The debug log's lines without their time.
+    QStringList messages() const;
+    // A file's bytes, or "<missing>" when it cannot be read.
+    static QByteArray readFile(const QString &path);
+
     QTemporaryDir dir;
     FakeClock clock;
     ScriptedDialogs dialogs;
