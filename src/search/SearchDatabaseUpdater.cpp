@@ -152,11 +152,15 @@ SearchDatabaseUpdater::Fetched SearchDatabaseUpdater::fetch(SearchReply::Kind ki
     }
 }
 
-bool SearchDatabaseUpdater::passwordLocked(SearchReply::Kind kind)
+bool SearchDatabaseUpdater::beginDownload(SearchReply::Kind kind)
 {
-    if (!StoredPassword::pending(m_services.sitePassword, m_state.settings.SitePasswordChanged))
+    m_searchClosing = false;
+    // No request goes out with an empty password while the keyring has not given it.
+    if (StoredPassword::pending(m_services.sitePassword, m_state.settings.SitePasswordChanged)) {
+        m_host.passwordUnavailable(kind);
         return false;
-    m_host.passwordUnavailable(kind);
+    }
+    m_downloadRunning = true;
     return true;
 }
 
@@ -192,17 +196,13 @@ void SearchDatabaseUpdater::writeFailed(const QString &error)
 
 void SearchDatabaseUpdater::do_create()
 {
-    m_searchClosing = false;
-    m_downloadRunning = true;
     QPointer<SearchDatabaseUpdater> self(this);
     const auto done = qScopeGuard([self] {
         if (self)
             self->m_downloadRunning = false;
     });
-    if (passwordLocked(SearchReply::Kind::Create)) {
-        m_downloadRunning = false;
+    if (!beginDownload(SearchReply::Kind::Create))
         return loadOldCopyOrClose();
-    }
     const Settings &settings = m_state.settings;
     QString reply;
     const Fetched fetched = fetch(
@@ -243,17 +243,13 @@ void SearchDatabaseUpdater::do_update()
     if (newest <= 0)
         return do_create();
 
-    m_searchClosing = false;
-    m_downloadRunning = true;
     QPointer<SearchDatabaseUpdater> self(this);
     const auto done = qScopeGuard([self] {
         if (self)
             self->m_downloadRunning = false;
     });
-    if (passwordLocked(SearchReply::Kind::Update)) {
-        m_downloadRunning = false;
+    if (!beginDownload(SearchReply::Kind::Update))
         return read_db(false);
-    }
     const Settings &settings = m_state.settings;
     QString reply;
     const Fetched fetched =

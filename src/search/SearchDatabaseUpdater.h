@@ -68,9 +68,9 @@ private:
     // Lets events run until TorrentDbBusy is clear (a short timer, no spin); false when this
     // object was destroyed meanwhile.
     bool waitForTorrentDb();
-    // True, after the window has said so, when the keyring has not given the site password:
-    // the request would go out with an empty one.
-    bool passwordLocked(SearchReply::Kind kind);
+    // A download begins (downloadRunning); false, after the window has said so, when the
+    // keyring has not given the site password: the request would go out with an empty one.
+    bool beginDownload(SearchReply::Kind kind);
     // After a failure, with no download going on: the old copy is searched when there is one,
     // otherwise the window closes.
     void loadOldCopyOrClose();
