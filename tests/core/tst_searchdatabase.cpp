@@ -1,3 +1,4 @@
+#include "platform/WholeFiles.h"
 #include "platform/WildcardMatcher.h"
 #include "search/SearchDatabase.h"
 #include "search/SearchDatabaseProvider.h"
@@ -133,7 +134,6 @@ private slots:
         QTest::newRow("euro contained") << "*" + euro + "*" << "why?";
         QTest::newRow("euro alone") << euro << "?";
         QTest::newRow("euro before a run") << euro + "*kilo" << "? kilo";
-        QTest::newRow("plain equal") << "show" << "show";
         QTest::newRow("plain contained") << "*ho*" << "show";
         QTest::newRow("digits and any") << "*s0#e?5*" << "show s01e05";
         QTest::newRow("set") << "*[!a-z]iso*" << "app 1iso";
@@ -159,18 +159,17 @@ private slots:
         const SearchDatabase::LoadResult folder = SearchDatabase::load(dir.filePath("folder.db"));
         QCOMPARE(folder.status, SearchDatabase::Status::Unreadable);
         QVERIFY(!folder.database);
-        QFile file(dir.filePath("torrents.db"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(row(1, "a"));
-        file.close();
-        const SearchDatabase::LoadResult ok = SearchDatabase::load(file.fileName());
+        const QByteArray bytes = row(1, "a");
+        QVERIFY(ReplaceFileAtomically(dir.filePath("torrents.db"), bytes));
+        const SearchDatabase::LoadResult ok = SearchDatabase::load(dir.filePath("torrents.db"));
         QCOMPARE(ok.status, SearchDatabase::Status::Loaded);
-        QCOMPARE(ok.database->sourceSize(), file.size());
-        QVERIFY(ok.database->memoryBytes() >= file.size());
+        QCOMPARE(ok.database->sourceSize(), bytes.size());
+        QVERIFY(ok.database->memoryBytes() >= bytes.size());
     }
 
     // The name contains the query, lower-cased, where "*", "?" and "#" are wildcards; newest
-    // first; a category index picks rows of exactly that category.
+    // first (the wildcards' rules are tst_wildcardmatcher's); a category index picks rows of
+    // exactly that category.
     void queries_data()
     {
         QTest::addColumn<QString>("query");
@@ -182,14 +181,10 @@ private slots:
         QTest::newRow("dots read as blanks") << "show s01" << "" << QList<int>{4, 3};
         QTest::newRow("a dot in the query is a dot") << "show.s01" << "" << QList<int>{};
         QTest::newRow("one character") << "x" << "" << QList<int>{6, 5, 2, 1};
-        QTest::newRow("question mark: any one character") << "s01e?5" << "" << QList<int>{4, 3};
-        QTest::newRow("question mark needs a character") << "hdtv?" << "" << QList<int>{};
         QTest::newRow("hash: one digit") << "s0#e1#" << "" << QList<int>{4};
-        QTest::newRow("hash is not a letter") << "s0#e#x" << "" << QList<int>{};
         QTest::newRow("star") << "*x264*1080p" << "" << QList<int>{6};
         QTest::newRow("star alone: everything") << "*" << "" << QList<int>{6, 5, 4, 3, 2, 1};
         QTest::newRow("bracket list") << "[!a-z]iso" << "" << QList<int>{5};
-        QTest::newRow("unclosed bracket matches nothing") << "[iso" << "" << QList<int>{};
         QTest::newRow("no match across two names") << "hdtv\nsome" << "" << QList<int>{};
         QTest::newRow("no wildcard match across two names") << "hdtv?some" << "" << QList<int>{};
         QTest::newRow("category exact") << "" << "TV" << QList<int>{4, 3};

@@ -216,27 +216,17 @@ private slots:
     }
 
     // The edit wizard opens with its slot's preview (its keywords and categories), and only
-    // the enabled slots before it are above it.
-    void editWizardSlotsAbove_data()
-    {
-        QTest::addColumn<int>("slot");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QList<int>>("listed");
-        // Which slots are above which is tst_filterpreview's.
-        QTest::newRow("slot 2: a Notify filter above") << 2 << counts(1) << QList<int>{5};
-        QTest::newRow("slot 4: slot 3 above") << 4 << counts(2, 1) << QList<int>{2};
-    }
+    // the enabled slots before it are above it (which slots those are is tst_filterpreview's).
     void editWizardSlotsAbove()
     {
-        QFETCH(int, slot);
         // Slot 1 takes the movies, slot 2 (disabled) would ignore cam, slot 3 ignores xvid,
         // slot 4 takes harbour. The edited slot is previewed as if it were active.
         QPointer<FilterWizardWindow> w =
             open(QStringLiteral("110movie\r\nMovies/XviD\r\n012cam\r\n*\r\n112xvid\r\n*\r\n"
                                 "110harbour\r\n*\r\n"),
-                 qint16(slot));
-        QTEST(previewText(w), "text");
-        QTEST(listedIds(w), "listed");
+                 4);
+        QCOMPARE(previewText(w), counts(2, 1));
+        QCOMPARE(listedIds(w), QList<int>{2});
     }
 
     // The preview shows on the three input steps only, and the window keeps its size.
@@ -270,13 +260,13 @@ private slots:
         QFETCH(bool, hook);
         m_db.reset();
         QPointer<FilterWizardWindow> w = open(QString(), 0, hook);
-        QCOMPARE(previewText(w), QStringLiteral("No local torrent database yet. Open Search "
-                                                "Torrents once to build it."));
+        const QString none =
+            "No local torrent database yet. Open Search Torrents once to build it.";
+        QCOMPARE(previewText(w), none);
         QVERIFY(!previewList(w)->isEnabled());
         QTest::keyClicks(control<QLineEdit>(w, "Text1"), QStringLiteral("a.b"));
         w->onTmrPreviewTick();
-        QCOMPARE(previewText(w), QStringLiteral("No local torrent database yet. Open Search "
-                                                "Torrents once to build it."));
+        QCOMPARE(previewText(w), none);
         QCOMPARE(listedIds(w), QList<int>{});
         for (int step = 1; step <= 3; ++step)
             click(w, "command_next");
@@ -348,37 +338,24 @@ private slots:
     // filter) turns exactly the listed rows into results of the new filter.
     void agreesWithARealCheck_data()
     {
-        QTest::addColumn<QString>("above");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<QStringList>("chosen");
         QTest::addColumn<bool>("someTaken");
         QTest::addColumn<QString>("aboveLimits"); // filterlimits.dat
         QTest::addColumn<QString>("largest");     // in GB
-        // Notify harbour, ignore cam, veto mp3 and take the rest of Music, a disabled filter.
-        const QString above = "110harbour\r\n*\r\n112cam\r\n*\r\n130mp3\r\nMusic\r\n"
-                              "010linux\r\n*\r\n";
-        // Which rows a filter takes is tst_filterpreview's (against the check's filter stage);
-        // here the whole program, one row per control that reaches the filter.
+        // Which rows a filter takes is tst_filterpreview's (against the check's filter stage),
+        // how the options and categories reach the preview optionsAndCategories'; here the whole
+        // program, with keywords and with size limits.
         // clang-format off
-        QTest::newRow("AND keywords, wildcards")
-            << above << "S0#E0? AND x264" << "Option1" << QStringList{} << true << "" << "";
-        QTest::newRow("in two categories") << above << "" << "Option1"
-            << QStringList{"Movies/XviD", "TV/XviD"} << true << "" << "";
-        QTest::newRow("does not contain, nothing above") << QString() << "xvid" << "Option3"
-            << QStringList{} << false << "" << "";
+        QTest::newRow("AND keywords, wildcards") << "S0#E0? AND x264" << true << "" << "";
         // The 350 MB harbour rows are left to the new filter, which takes up to 0.5 GB: none
         // is taken first.
-        QTest::newRow("size limits above and in the new filter") << above << "x264" << "Option1"
-            << QStringList{} << false << "351 MB\t\t1\t10harbour\t*\r\n" << "0.5";
+        QTest::newRow("size limits above and in the new filter") << "x264" << false
+            << "351 MB\t\t1\t10harbour\t*\r\n" << "0.5";
         // clang-format on
     }
     void agreesWithARealCheck()
     {
-        QFETCH(QString, above);
         QFETCH(QString, typed);
-        QFETCH(QString, option);
-        QFETCH(QStringList, chosen);
         QFETCH(bool, someTaken);
         QFETCH(QString, aboveLimits);
         QFETCH(QString, largest);
@@ -391,7 +368,10 @@ private slots:
         store.WriteSettingText("lastparsed", below);
         store.WriteSettingText("lastalerted", below);
         store.WriteSettingText("search_newest", below);
-        NotifyTestApp::writeFile(t.env.file("filters.dat"), above.toLatin1());
+        // Notify harbour, ignore cam, veto mp3 and take the rest of Music, a disabled filter.
+        NotifyTestApp::writeFile(t.env.file("filters.dat"),
+                                 "110harbour\r\n*\r\n112cam\r\n*\r\n130mp3\r\nMusic\r\n"
+                                 "010linux\r\n*\r\n");
         NotifyTestApp::writeFile(t.env.file("filterlimits.dat"), aboveLimits.toLatin1());
         NotifyTestApp::writeFile(t.env.file("torrents.db"), QByteArray());
         SiteCatalogue &c = t.site.catalogue();
@@ -421,12 +401,6 @@ private slots:
         QVERIFY(w && w->preview());
         QTest::keyClicks(control<QLineEdit>(w, "Text1"), typed);
         QTest::keyClicks(control<QLineEdit>(w, "text_maxsize"), largest);
-        clickOption(control<QRadioButton>(w, qPrintable(option)));
-        click(w, "command_next");
-        if (!chosen.isEmpty()) {
-            pickNames(control<QListWidget>(w, "List1"), chosen);
-            click(w, "Command1");
-        }
         w->onTmrPreviewTick();
         const QList<int> listed = listedIds(w);
         const QRegularExpressionMatch m =
@@ -444,9 +418,8 @@ private slots:
         QCOMPARE(store.ReadSettingText("search_newest"), newest);
         QVERIFY(t.state().results.isEmpty());
 
-        click(w, "command_next");
-        click(w, "command_next");
-        click(w, "command_next");
+        for (int step = 1; step <= 4; ++step)
+            click(w, "command_next");
         QTRY_VERIFY_WITH_TIMEOUT(!w, 1000);
         const int slot = t.state().Filters.count();
 

@@ -158,7 +158,7 @@ private slots:
 
     // The size boxes on the keyword step take numbers of at most two decimals; "Next" with the
     // largest below the smallest says so and stays. The stored limits show on the summary, and
-    // the edit wizard opens with them.
+    // the edit wizard opens with them. (Limits, refusals and descriptions: tst_filterwizardlogic.)
     void sizeBoxes()
     {
         QPointer<FilterWizardWindow> w = open(QString());
@@ -187,9 +187,6 @@ private slots:
         click(w, "command_next");
         QCOMPARE(text(w, "label_size"), QStringLiteral("Size:"));
         QCOMPARE(text(w, "info_size"), QStringLiteral("between 700.5 MB and 0.69 GB"));
-        QCOMPARE(
-            m_state->Filters.ffname(1),
-            QStringLiteral("Contains anything in all categories between 700.5 MB and 0.69 GB"));
         click(w, "command_next");
         QTRY_VERIFY_WITH_TIMEOUT(!w, 1000);
 
@@ -202,9 +199,6 @@ private slots:
         smallestUnit->setFocus();
         QTest::keyClick(smallestUnit, Qt::Key_Down);
         QCOMPARE(smallestUnit->currentText(), QStringLiteral("GB"));
-        click(w, "command_next");
-        QCOMPARE(env->dialogs.take().text,
-                 QStringLiteral("The largest size must not be smaller than the smallest."));
         control<QLineEdit>(w, "text_maxsize")->clear();
         for (int step = 1; step <= 3; ++step)
             click(w, "command_next");
