@@ -37,8 +37,7 @@ class TestPrivateFiles : public EnvTest
     // What a later start reads back.
     QString readBack() const
     {
-        StoredPassword later("site_password", "password_in_keyring", *env->store, nullptr,
-                             *env->log);
+        StoredPassword later = kept();
         later.load();
         return later.password();
     }
@@ -53,38 +52,27 @@ private slots:
         for (int code = 0; code < 256; ++code) {
             const QString password(255, QChar(code));
             bool stored = false;
-            StoredPassword("site_password", "password_in_keyring", *env->store, nullptr, *env->log)
-                .store(password, [&](bool ok) { stored = ok; });
+            kept().store(password, [&](bool ok) { stored = ok; });
             QVERIFY(stored);
             QVERIFY2(readBack() == password, qPrintable(QString::number(code)));
         }
     }
 
-    // Passwords whose scramble holds NUL bytes, stored now or by the older store (whose text
-    // values could hold them too), read back whole; other text values are still cut at a NUL.
+    // Passwords whose scramble holds NUL bytes, stored by the older store (whose text values
+    // could hold them too), read back whole; other text values are still cut at a NUL. (Stored
+    // by this store: everyCharacterAtEveryPosition.)
     void scrambleWithNulBytes_data()
     {
         QTest::addColumn<QString>("password");
-        QTest::addColumn<bool>("olderStore");
-        const QString forty = QString(31, 'x') + ' ' + QString(8, 'y');      // blank at 32
-        const QString zero = QString(47, 'a') + '0';                         // "0" at 48
-        const QString capitalA = QString(64, 'b') + 'A' + QString(190, 'c'); // "A" at 65 of 255
-        for (bool older : {false, true}) {
-            const char *by = older ? "older store" : "this store";
-            QTest::addRow("blank at 32 of 40, %s", by) << forty << older;
-            QTest::addRow("0 at 48, %s", by) << zero << older;
-            QTest::addRow("A at 65 of 255, %s", by) << capitalA << older;
-            QTest::addRow("one character, NUL at 1, %s", by) << QString(QChar(1)) << older;
-        }
+        QTest::newRow("blank at 32 of 40") << QString(31, 'x') + ' ' + QString(8, 'y');
+        QTest::newRow("0 at 48") << QString(47, 'a') + '0';
+        QTest::newRow("A at 65 of 255") << QString(64, 'b') + 'A' + QString(190, 'c');
+        QTest::newRow("one character, NUL at 1") << QString(QChar(1));
     }
     void scrambleWithNulBytes()
     {
         QFETCH(QString, password);
-        QFETCH(bool, olderStore);
-        if (olderStore)
-            QVERIFY(env->store->WriteSettingText("site_password", ScrambleText(password)));
-        else
-            kept().store(password);
+        QVERIFY(env->store->WriteSettingText("site_password", ScrambleText(password)));
         QVERIFY(env->store->ReadSettingBytes("site_password").contains('\0'));
         QVERIFY(env->store->ReadSettingText("site_password").size() < password.size());
         QCOMPARE(readBack(), password);

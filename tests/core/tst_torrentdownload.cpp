@@ -393,12 +393,7 @@ private slots:
     // and the next attempt brings the file.
     void silentBodyIsTriedAgain()
     {
-        SiteMisbehaviour rule;
-        rule.prefix = File;
-        rule.kind = SiteMisbehaviour::StallAfterHeaders;
-        rule.remaining = 1;
-        rule.bodyBytes = 100;
-        m_site->addMisbehaviour(rule);
+        m_site->misbehave(File, SiteMisbehaviour::StallAfterHeaders, 1); // half the body
         QPointer<Download> window = start(target());
         transfer(window)->setRequestTimeout(1);
         QTRY_COMPARE(busy(window), QStringList{"retry"});
@@ -430,14 +425,12 @@ private slots:
     {
         QFETCH(QString, phase);
         QFETCH(QString, action);
-        SiteMisbehaviour rule;
-        rule.prefix = File;
-        rule.kind = phase == "connecting"      ? SiteMisbehaviour::Stall
-                    : phase == "counting down" ? SiteMisbehaviour::NotFound
-                                               : SiteMisbehaviour::StallAfterHeaders;
-        rule.remaining = 1;
-        rule.bodyBytes = 100; // the start of the body: the receive loop waits for the rest
-        m_site->addMisbehaviour(rule);
+        // A body stalls after its first half: the receive loop waits for the rest.
+        m_site->misbehave(File,
+                          phase == "connecting"      ? SiteMisbehaviour::Stall
+                          : phase == "counting down" ? SiteMisbehaviour::NotFound
+                                                     : SiteMisbehaviour::StallAfterHeaders,
+                          1);
         QPointer<Download> window = start(target());
         const auto ready = [&] {
             if (!window || phase == "connecting")

@@ -123,12 +123,7 @@ private slots:
     void closedWhileReceiving()
     {
         QFETCH(bool, button);
-        SiteMisbehaviour rule;
-        rule.prefix = File;
-        rule.kind = SiteMisbehaviour::StallAfterHeaders;
-        rule.remaining = 1;
-        rule.bodyBytes = 100;
-        m_site->addMisbehaviour(rule);
+        m_site->misbehave(File, SiteMisbehaviour::StallAfterHeaders, 1); // half the body
         DownloadWindows windows(m_env->services, m_state);
         QPointer<frmDownload> window = windows.startByHand(request());
         // Clicked from a timer: the receive loop waits for the body in an event loop of its own.

@@ -116,45 +116,57 @@ private slots:
         EnvTest::cleanup();
     }
 
-    // What is stored goes to the keyring under Pollwick / site_password, never into the
-    // settings file, and a later start reads it back unchanged.
+    // What is stored goes to a running keyring under Pollwick / site_password, never into the
+    // settings file, and a later start reads it back unchanged. A keyring that will not take it
+    // (locked, its prompt unanswered) or no keyring service on the bus leaves it to the settings
+    // file (the next start moves it: migration); only without a service does the login dialog
+    // say so under the password.
     void storeAndReadBack_data()
     {
+        QTest::addColumn<QString>("keyring"); // "runs", "locked" or "none"
         QTest::addColumn<QString>("password");
-        QTest::newRow("letters") << "demo";
-        QTest::newRow("blank at 32 of 40") << QString(31, 'x') + ' ' + QString(8, 'y');
-        QTest::newRow("Latin-1") << QString::fromLatin1("Gr\xfc\xdf\x65 \xe9\xff&%+");
-        QTest::newRow("255 characters") << QString(255, QChar(0xe4));
-        QTest::newRow("a NUL inside") << QString("a") + QChar(0) + "b";
+        QTest::newRow("letters") << "runs"
+                                 << "demo";
+        QTest::newRow("blank at 32 of 40") << "runs" << QString(31, 'x') + ' ' + QString(8, 'y');
+        QTest::newRow("Latin-1") << "runs" << QString::fromLatin1("Gr\xfc\xdf\x65 \xe9\xff&%+");
+        QTest::newRow("255 characters") << "runs" << QString(255, QChar(0xe4));
+        QTest::newRow("a NUL inside") << "runs" << QString("a") + QChar(0) + "b";
+        QTest::newRow("keyring locked") << "locked"
+                                        << "s3cret";
+        QTest::newRow("no keyring service") << "none"
+                                            << "s3cret";
     }
     void storeAndReadBack()
     {
+        QFETCH(QString, keyring);
         QFETCH(QString, password);
-        auto stored = kept(keyring.get());
+        const bool runs = keyring == "runs";
+        KeychainPasswordStore store(keyring == "none" ? &empty : &session);
+        QCOMPARE(store.available(), keyring != "none");
+        QVERIFY(keyring != "locked" || daemon->lock());
+        auto stored = kept(&store);
         QVERIFY(storeAndWait(*stored, password));
-        QCOMPARE(marker(), 1);
-        QVERIFY(env->store->ReadSettingBytes("site_password").isEmpty());
-        if (!password.contains(QChar(0)))
+        QCOMPARE(marker(), runs ? 1 : 0);
+        QCOMPARE(UnscrambleText(FromAnsi(env->store->ReadSettingBytes("site_password"))),
+                 runs ? QString() : password);
+        if (runs && !password.contains(QChar(0)))
             QCOMPARE(daemon->lookup("Pollwick", "site_password"), password);
-        auto later = kept(keyring.get());
+        QVERIFY(!daemon->isLocked() || daemon->unlock());
+        auto later = kept(&store);
         later->load();
-        QCOMPARE(later->state(), StoredPassword::State::Reading);
+        if (runs)
+            QCOMPARE(later->state(), StoredPassword::State::Reading);
         QTRY_COMPARE_WITH_TIMEOUT(later->state(), StoredPassword::State::Known, 10000);
         QCOMPARE(later->password(), password);
-    }
-
-    // A keyring that will not take the password (locked, its prompt unanswered) leaves it to
-    // the settings file; the next start moves it into the keyring.
-    void refusedWriteKeepsTheFile()
-    {
-        QVERIFY(daemon->lock());
-        auto stored = kept(keyring.get());
-        QVERIFY(storeAndWait(*stored, "s3cret"));
-        QCOMPARE(marker(), 0);
-        QCOMPARE(UnscrambleText(FromAnsi(env->store->ReadSettingBytes("site_password"))),
-                 QStringLiteral("s3cret"));
-        QVERIFY(daemon->unlock());
-        QCOMPARE(startAgain(keyring.get())->password(), QStringLiteral("s3cret"));
+        env->services.sitePassword = stored.get();
+        Settings settings;
+        QWidget main;
+        frmLogin dialog(env->services, settings, &main);
+        dialog.show();
+        QLabel *line = control<QLabel>(&dialog, "info_keyring");
+        QCOMPARE(line->isVisible(), keyring == "none");
+        QCOMPARE(line->text(), QStringLiteral("No keyring found: your password is kept in "
+                                              "Pollwick's settings file."));
     }
 
     // A password in the settings file moves to the keyring at start: written, read back equal,
@@ -217,74 +229,14 @@ private slots:
         QCOMPARE(startAgain(keyring.get())->password(), QString());
     }
 
-    // Without a keyring service on the bus the password stays in the settings file, and the
-    // login dialog says so under the password.
-    void noServiceKeepsTheFile_data()
-    {
-        QTest::addColumn<bool>("service");
-        QTest::newRow("a keyring runs") << true;
-        QTest::newRow("no keyring service") << false;
-    }
-    void noServiceKeepsTheFile()
-    {
-        QFETCH(bool, service);
-        KeychainPasswordStore store(service ? &session : &empty);
-        QCOMPARE(store.available(), service);
-        auto stored = kept(&store);
-        QVERIFY(storeAndWait(*stored, "s3cret"));
-        QCOMPARE(marker(), service ? 1 : 0);
-        QCOMPARE(UnscrambleText(FromAnsi(env->store->ReadSettingBytes("site_password"))),
-                 service ? QString() : QStringLiteral("s3cret"));
-        env->services.sitePassword = stored.get();
-        Settings settings;
-        QWidget main;
-        frmLogin dialog(env->services, settings, &main);
-        dialog.show();
-        QLabel *line = control<QLabel>(&dialog, "info_keyring");
-        QCOMPARE(line->isVisible(), !service);
-        QCOMPARE(line->text(), QStringLiteral("No keyring found: your password is kept in "
-                                              "Pollwick's settings file."));
-    }
-
-    // With the password in a keyring that stays locked, the check fails with its message and
-    // asks nothing of the site; nothing is deleted, and the next check reads it again.
-    void lockedKeyringFailsTheCheck()
-    {
-        TestSite site;
-        env->useSite(site.baseUrl());
-        QVERIFY(storeAndWait(*kept(keyring.get()), "demo"));
-        QVERIFY(daemon->lock());
-        auto start = kept(keyring.get());
-        env->services.sitePassword = start.get();
-        start->load();
-        RecordingFeedHost host;
-        ProgramState state;
-        state.settings.SiteUserName = "demo";
-        bool parsed = false;
-        FeedCheck check(env->services, state, host);
-        check.setCompletion([&](const FeedCheckContext &) { parsed = true; });
-        check.checkfeed(); // waits for the keyring
-        QSignalSpy ended(&check, &FeedCheck::checkEnded);
-        QVERIFY(ended.wait(10000));
-        const QString locked = "Your keyring is locked: Pollwick cannot read your password.";
-        QCOMPARE(host.tips.last(), locked);
-        QCOMPARE(log().count(locked), 1);
-        QCOMPARE(site.requests().size(), 0);
-        QCOMPARE(marker(), 1);
-
-        QVERIFY(daemon->unlock());
-        QCOMPARE(daemon->lookup("Pollwick", "site_password"), QStringLiteral("demo"));
-        check.checkfeed();
-        QTRY_VERIFY_WITH_TIMEOUT(parsed, 10000);
-        QCOMPARE(site.requestsTo("/bots.php").size(), 1);
-    }
-
-    // Nothing that logs in sends an empty password while the keyring is locked: a download's
-    // attempt fails with the keyring's message and the next one reads it again; the search
-    // window and the profile say so and ask nothing of the site.
+    // Nothing that logs in sends an empty password while the keyring is locked: a check fails
+    // with its message (logged once) and a download's attempt with the keyring's, asking nothing
+    // of the site, nothing is deleted, and the next one reads it again; the search window and
+    // the profile say so and ask nothing of the site.
     void lockedKeyringHoldsLogins_data()
     {
         QTest::addColumn<QString>("by");
+        QTest::newRow("the feed check") << "check";
         QTest::newRow("a download") << "download";
         QTest::newRow("the search window") << "search";
         QTest::newRow("the profile") << "profile";
@@ -304,6 +256,26 @@ private slots:
         state.settings.SiteUserName = "demo";
         state.settings.TorrentFolder = env->folder();
         const QString locked = StoredPassword::lockedText();
+        if (by == "check") {
+            RecordingFeedHost host;
+            bool parsed = false;
+            FeedCheck check(env->services, state, host);
+            check.setCompletion([&](const FeedCheckContext &) { parsed = true; });
+            check.checkfeed(); // waits for the keyring
+            QSignalSpy ended(&check, &FeedCheck::checkEnded);
+            QVERIFY(ended.wait(10000));
+            QCOMPARE(host.tips.last(),
+                     "Your keyring is locked: Pollwick cannot read your password.");
+            QCOMPARE(log().count(locked), 1);
+            QCOMPARE(site.requests().size(), 0);
+            QCOMPARE(marker(), 1);
+            QVERIFY(daemon->unlock());
+            QCOMPARE(daemon->lookup("Pollwick", "site_password"), QStringLiteral("demo"));
+            check.checkfeed();
+            QTRY_VERIFY_WITH_TIMEOUT(parsed, 10000);
+            QCOMPARE(site.requestsTo("/bots.php").size(), 1);
+            return;
+        }
         if (by == "profile") {
             QPointer<frmProfile> profile = new frmProfile(env->services, state.settings);
             profile->show();
@@ -359,29 +331,6 @@ private slots:
         QVERIFY(site.requests().value(0).body.contains("password=demo&"));
     }
 
-    // Started at logon with a wait before the first check, nothing waits for the keyring's
-    // answer at start: it still reaches the options in memory.
-    void startUpReadReachesTheSettings()
-    {
-        MainWindowHarness m(*env);
-        QVERIFY(m.ready());
-        const auto keptIn = [&] {
-            return std::make_unique<StoredPassword>("site_password", "password_in_keyring",
-                                                    *m.env.store, keyring.get(), *m.env.log);
-        };
-        QVERIFY(storeAndWait(*keptIn(), "demo"));
-        for (const char *name : {"site_username", "lastparsed", "appbuild"})
-            m.env.store->WriteSettingText(name, QString(name) == "site_username" ? "demo" : "512");
-        m.env.store->WriteSettingNumber("startupwaitenabled", 1);
-        auto start = keptIn();
-        m.env.services.sitePassword = start.get();
-        m.makeApp({"/usr/bin/pollwick", "/startup"});
-        m.app->start();
-        QCOMPARE(m.state().settings.SitePassword, QString());
-        QTRY_COMPARE_WITH_TIMEOUT(m.state().settings.SitePassword, QStringLiteral("demo"), 10000);
-        QCOMPARE(m.site.requests().size(), 0);
-    }
-
     // A torrent client's password goes to the keyring too. Read after the options page has
     // loaded, it reaches Settings and its box then; a save before that leaves it alone.
     void clientPasswordInTheKeyring()
@@ -389,31 +338,39 @@ private slots:
         daemon->clear("Pollwick", "qbittorrent_password");
         MainWindowHarness m(*env);
         QVERIFY(m.ready());
-        // Started at logon with a wait: nothing runs the event loop during a start.
+        // Started at logon with a wait before the first check: nothing runs the event loop
+        // during a start, and nothing waits for the keyring's answers, the site password's
+        // included: they still reach the options in memory.
         m.storeUser();
         m.env.store->WriteSettingText("lastparsed", "700001");
         m.env.store->WriteSettingNumber("startupwaitenabled", 1);
-        std::unique_ptr<StoredPassword> kept;
+        std::unique_ptr<StoredPassword> kept, site;
         const auto start = [&] {
             m.app.reset();
             kept = HandoffOptions::storedPassword(HandoffSettings::Qbittorrent, *m.env.store,
                                                   keyring.get(), *m.env.log);
             m.env.services.qbittorrentPassword = kept.get();
+            site = std::make_unique<StoredPassword>("site_password", "password_in_keyring",
+                                                    *m.env.store, keyring.get(), *m.env.log);
+            m.env.services.sitePassword = site.get();
             m.makeApp({"/usr/bin/pollwick", "/startup"});
             m.app->start();
             return m.control<QLineEdit>("text_qbt_password");
         };
         start();
-        QVERIFY(storeAndWait(*kept, "qpass"));
+        QVERIFY(storeAndWait(*kept, "qpass") && storeAndWait(*site, "demo"));
         m.env.store->WriteSettingNumber("handoff", HandoffSettings::Qbittorrent);
         m.env.store->WriteSettingText("qbt_url", "http://127.0.0.1:1");
         QLineEdit *box = start();
         QCOMPARE(kept->state(), StoredPassword::State::Reading);
+        QCOMPARE(m.state().settings.SitePassword, QString());
         QTest::keyClicks(m.control<QLineEdit>("text_qbt_category"), "TV");
         QTest::mouseClick(m.control<QPushButton>("command_APPLY"), Qt::LeftButton);
         QCOMPARE(m.env.store->ReadSettingText("qbt_category"), QStringLiteral("TV"));
         QTRY_COMPARE_WITH_TIMEOUT(box->text(), QStringLiteral("qpass"), 10000);
         QCOMPARE(m.state().settings.Handoff.qbt.password, QStringLiteral("qpass"));
+        QTRY_COMPARE_WITH_TIMEOUT(m.state().settings.SitePassword, QStringLiteral("demo"), 10000);
+        QCOMPARE(m.site.requests().size(), 0);
 
         QTest::keyClicks(box, "2");
         QTest::mouseClick(m.control<QPushButton>("command_APPLY"), Qt::LeftButton);
@@ -428,7 +385,7 @@ private slots:
     }
 
     // A new member on a desktop with a keyring: the first-run wizard stores the password there
-    // and settings.reg holds none; a later start reads it (its check: lockedKeyringFailsTheCheck).
+    // and settings.reg holds none; a later start reads it (its check: lockedKeyringHoldsLogins).
     void firstRunStoresInTheKeyring()
     {
         TestSite site;
