@@ -359,6 +359,20 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.torrent"});
     }
 
+    // One writer serves every attempt of a download: an attempt cut short leaves nothing of its
+    // torrent check or its count to the next, whose whole torrent is saved.
+    void writerStartsEachAttemptAfresh()
+    {
+        QTemporaryDir dir;
+        DownloadFileWriter writer;
+        QVERIFY(writer.open(dir.filePath("a.torrent")));
+        writer.write("d4:infod3:pad");
+        QVERIFY(writer.open(dir.filePath("a.torrent")));
+        writer.write("d4:infodee");
+        QCOMPARE(writer.size(), 10);
+        QCOMPARE(writer.finish(), DownloadFileWriter::Outcome::Saved);
+    }
+
     void progressTexts_data()
     {
         QTest::addColumn<QString>("locale");
