@@ -1,5 +1,5 @@
-#include "platform/WindowHelpers.h"
 #include "platform/SettingsStore.h"
+#include "platform/WindowHelpers.h"
 #include "platform/WindowPlacement.h"
 #include "platform/WindowSizeStore.h"
 #include "TestEnv.h"
