@@ -50,6 +50,7 @@ private slots:
         EnvTest::init();
         c = std::make_unique<Checked>(*env);
         QVERIFY(c->site.isListening());
+        c->env.store->WriteSettingText("lastparsed", "700030");
     }
     void cleanup()
     {
@@ -152,7 +153,6 @@ private slots:
             c->state.settings.SitePassword = "wrong";
         else
             c->site.misbehave("/bots.php", kind, 2);
-        c->env.store->WriteSettingText("lastparsed", "700030");
 
         c->check.checkfeed();
         QCOMPARE(c->site.requestsTo("/bots.php").size(), 2);
@@ -193,7 +193,6 @@ private slots:
         const QString file = c->env.file("categories.db");
         QVERIFY(ReplaceFileAtomically(file, "X\tY"));
         c->state.categories = {"X", "Y"};
-        c->env.store->WriteSettingText("lastparsed", "700030");
         c->site.scriptReply("/bots.php", "#PWKF12#\r\n" + line2 + "\r\n" + rows, 200, {}, 2);
         c->check.checkfeed();
         QFile stored(file);
@@ -275,7 +274,6 @@ private slots:
         QFETCH(QByteArray, retryAfter);
         QFETCH(QString, until);
         c->env.clock.set(QDateTime(QDate(2026, 12, 6), QTime(14, 30), Qt::UTC));
-        c->env.store->WriteSettingText("lastparsed", "700030");
         SiteHeaderList headers;
         if (!retryAfter.isEmpty())
             headers.append({"Retry-After", retryAfter});

@@ -185,7 +185,6 @@ private slots:
         QTest::newRow("settings: another first line") << true << QByteArray("\nREGEDIT4\r\n")
             << true;
         QTest::newRow("settings: another version") << true << QByteArray("REGEDIT5\r\n") << true;
-        QTest::newRow("settings: a folder") << true << QByteArray("<folder>") << true;
         QTest::newRow("filters: missing") << false << QByteArray("<missing>") << false;
         QTest::newRow("filters: empty") << false << QByteArray() << false;
         QTest::newRow("filters: CR LF at the end") << false << QByteArray("110a\r\n*\r\n") << false;
