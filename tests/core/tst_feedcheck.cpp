@@ -125,7 +125,6 @@ private slots:
         row("busy", K::Busy, fetch + "Server too busy.", retrieve + " The server is too busy.");
         row("Error(1) html", K::Html, malformed(1),
             "Failed: Unable to parse torrent details. Site returned unexpected data.");
-        row("Error(2) no rows", K::Raw, malformed(2), invalid, "#PWKF12#\r\n\r\n");
         row("Error(3) empty row", K::Raw, malformed(3), invalid, "#PWKF12#\r\n\r\n1\t2\r\n\r\n");
         row("Error(4) database", K::MySqlError, malformed(4), invalid);
         row("Error(5) version", K::Raw, "Error(5) parsing torrent feed. Feed wrong version.",
