@@ -203,8 +203,6 @@ private slots:
         QCOMPARE(seen, (QStringList{"game.exe|wine64-preload", "|bash", "Tool|Tool"}));
         QVERIFY(ProcFsProcessList(proc.filePath("missing")).running().isEmpty());
     }
-
-private:
 };
 
 QTEST_GUILESS_MAIN(TestOptions)
