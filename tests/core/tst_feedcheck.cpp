@@ -50,6 +50,7 @@ private slots:
         EnvTest::init();
         c = std::make_unique<Checked>(*env);
         QVERIFY(c->site.isListening());
+        c->env.store->WriteSettingText("lastparsed", "700030");
     }
     void cleanup()
     {
@@ -124,7 +125,6 @@ private slots:
         row("busy", K::Busy, fetch + "Server too busy.", retrieve + " The server is too busy.");
         row("Error(1) html", K::Html, malformed(1),
             "Failed: Unable to parse torrent details. Site returned unexpected data.");
-        row("Error(2) no rows", K::Raw, malformed(2), invalid, "#PWKF12#\r\n\r\n");
         row("Error(3) empty row", K::Raw, malformed(3), invalid, "#PWKF12#\r\n\r\n1\t2\r\n\r\n");
         row("Error(4) database", K::MySqlError, malformed(4), invalid);
         row("Error(5) version", K::Raw, "Error(5) parsing torrent feed. Feed wrong version.",
@@ -152,7 +152,6 @@ private slots:
             c->state.settings.SitePassword = "wrong";
         else
             c->site.misbehave("/bots.php", kind, 2);
-        c->env.store->WriteSettingText("lastparsed", "700030");
 
         c->check.checkfeed();
         QCOMPARE(c->site.requestsTo("/bots.php").size(), 2);
@@ -193,7 +192,6 @@ private slots:
         const QString file = c->env.file("categories.db");
         QVERIFY(ReplaceFileAtomically(file, "X\tY"));
         c->state.categories = {"X", "Y"};
-        c->env.store->WriteSettingText("lastparsed", "700030");
         c->site.scriptReply("/bots.php", "#PWKF12#\r\n" + line2 + "\r\n" + rows, 200, {}, 2);
         c->check.checkfeed();
         QFile stored(file);
@@ -258,7 +256,8 @@ private slots:
 
     // 429 and 503 are the busy failure whatever page comes with them. With a Retry-After that
     // names a time ahead, the check is not tried again, says until when, and so does a check
-    // during the wait instead of asking; the first check after it asks as usual.
+    // during the wait instead of asking; the first check after it asks as usual. (How the
+    // header's value is read: tst_httptransfer's siteWaitFromRetryAfter.)
     void siteAskedToWait_data()
     {
         QTest::addColumn<int>("status");
@@ -266,12 +265,7 @@ private slots:
         QTest::addColumn<QString>("until");         // empty: no wait
         QTest::newRow("429 without Retry-After") << 429 << QByteArray() << "";
         QTest::newRow("503 with garbage") << 503 << QByteArray("later") << "";
-        QTest::newRow("503 with a past date")
-            << 503 << QByteArray("Sun, 06 Dec 2026 14:00:00 GMT") << "";
         QTest::newRow("429, seconds") << 429 << QByteArray("3600") << "15:30";
-        QTest::newRow("503, HTTP date")
-            << 503 << QByteArray("Sun, 06 Dec 2026 15:45:00 GMT") << "15:45";
-        QTest::newRow("429, above the cap") << 429 << QByteArray("86400") << "20:30";
     }
     void siteAskedToWait()
     {
@@ -279,7 +273,6 @@ private slots:
         QFETCH(QByteArray, retryAfter);
         QFETCH(QString, until);
         c->env.clock.set(QDateTime(QDate(2026, 12, 6), QTime(14, 30), Qt::UTC));
-        c->env.store->WriteSettingText("lastparsed", "700030");
         SiteHeaderList headers;
         if (!retryAfter.isEmpty())
             headers.append({"Retry-After", retryAfter});

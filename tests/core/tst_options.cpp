@@ -71,11 +71,27 @@ private slots:
     // Defaults on an empty store; a stored folder that does not exist right now (a drive not
     // mounted yet) is replaced for this run only. Saved options load back; start at logon off
     // removes the autostart entry, a disabled wait keeps its value, an empty program list
-    // switches detection off.
+    // switches detection off. The page's switches come back as saved, on and off, stored as 1
+    // or 0 (2 for "View Details").
     void loadAndSave()
     {
-        Settings s;
+        Settings s, loaded;
+        OptionsStore::PageValues page;
         OptionsStore options(*env->store, env->services.config, *env->log, *env->sitePassword);
+        const auto setSwitches = [&](bool on) {
+            s.ShowDebugLog = s.PlaySound = on ? 1 : 0;
+            s.AlertOnce = page.filterEnabled = on;
+            page.doubleClickAction = on ? 2 : 1;
+        };
+        const auto expectSwitches = [&](bool on) {
+            for (const char *key : {"showdebug", "playsound", "onetime"})
+                QVERIFY2(env->store->ReadSettingNumber(key) == (on ? 1 : 0), key);
+            QCOMPARE(env->store->ReadSettingNumber("doubleclick"), qint16(on ? 2 : 1));
+            QCOMPARE(loaded.ShowDebugLog, qint16(on ? 1 : 0));
+            QCOMPARE(loaded.PlaySound, qint16(on ? 1 : 0));
+            QCOMPARE(loaded.AlertOnce, on);
+            QCOMPARE(loaded.DoubleClickAction, qint16(on ? 2 : 1));
+        };
         FileRewriteCounter rewrites(env->services.config.settingsPath());
         QVERIFY(rewrites.isValid());
         options.load(s);
@@ -97,16 +113,16 @@ private slots:
         s.RunAtStartup = s.StartupWaitEnabled = s.DetectProcesses = true;
         s.SitePassword = "s3cr&t";
         s.SitePasswordChanged = true;
-        OptionsStore::PageValues page;
+        setSwitches(true);
         page.waitSeconds = 90;
         page.procRows = {"game.exe", "Other.EXE"};
         page.torrentPath = folder.chopped(1); // typed without the final "/"
         rewrites.reset();
         QCOMPARE(options.save(page, s), folder);
         QCOMPARE(rewrites.count(), 1);
-        Settings loaded;
         options.load(loaded);
         options.loadprocs(loaded);
+        expectSwitches(true);
         QCOMPARE(loaded.SitePassword, QStringLiteral("s3cr&t"));
         QVERIFY(!s.SitePasswordChanged);
         StoredPassword stored("site_password", "password_in_keyring", *env->store, nullptr,
@@ -121,44 +137,13 @@ private slots:
         s.RunAtStartup = s.StartupWaitEnabled = false;
         page.waitSeconds = 600;
         page.procRows.clear();
+        setSwitches(false);
         options.save(page, s);
         options.load(loaded);
         options.loadprocs(loaded);
+        expectSwitches(false);
         QVERIFY(!loaded.RunAtStartup && !loaded.DetectProcesses);
         QCOMPARE(loaded.StartupWaitSeconds, qint16(90));
-    }
-
-    // The page's switches come back as they were saved, on and off, and are stored as 1 or 0
-    // (2 for "View Details").
-    void switchesSurviveSaveAndLoad_data()
-    {
-        QTest::addColumn<bool>("on");
-        QTest::newRow("all on") << true;
-        QTest::newRow("all off") << false;
-    }
-    void switchesSurviveSaveAndLoad()
-    {
-        QFETCH(bool, on);
-        OptionsStore options(*env->store, env->services.config, *env->log, *env->sitePassword);
-        Settings s;
-        options.load(s);
-        s.ShowDebugLog = on ? 1 : 0;
-        s.PlaySound = on ? 1 : 0;
-        s.AlertOnce = on;
-        OptionsStore::PageValues page;
-        page.filterEnabled = on;
-        page.doubleClickAction = on ? 2 : 1;
-        page.torrentPath = env->folder();
-        options.save(page, s);
-        for (const char *key : {"showdebug", "playsound", "onetime"})
-            QVERIFY2(env->store->ReadSettingNumber(key) == (on ? 1 : 0), key);
-        QCOMPARE(env->store->ReadSettingNumber("doubleclick"), qint16(on ? 2 : 1));
-        Settings loaded;
-        options.load(loaded);
-        QCOMPARE(loaded.ShowDebugLog, qint16(on ? 1 : 0));
-        QCOMPARE(loaded.PlaySound, qint16(on ? 1 : 0));
-        QCOMPARE(loaded.AlertOnce, on);
-        QCOMPARE(loaded.DoubleClickAction, qint16(on ? 2 : 1));
     }
 
     // Watched programs as stored (";" between them) against a running process known by its
@@ -218,8 +203,6 @@ private slots:
         QCOMPARE(seen, (QStringList{"game.exe|wine64-preload", "|bash", "Tool|Tool"}));
         QVERIFY(ProcFsProcessList(proc.filePath("missing")).running().isEmpty());
     }
-
-private:
 };
 
 QTEST_GUILESS_MAIN(TestOptions)

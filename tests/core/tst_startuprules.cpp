@@ -82,7 +82,6 @@ private slots:
         QTest::newRow("not a whole argument")
             << QStringList{exe, "--helpme", "-version"} << x11 << EarlyStart::Run;
         QTest::newRow("program path") << QStringList{"--help"} << x11 << EarlyStart::Run;
-        QTest::newRow("X11") << QStringList{exe} << x11 << EarlyStart::Run;
         QTest::newRow("Wayland") << QStringList{exe} << QStringList{"", "", "wayland-0"}
                                  << EarlyStart::Run;
         QTest::newRow("platform named")

@@ -5,11 +5,6 @@
 
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 // The check's rows after its start row are appended to torrents.db only when the file is in
 // step with the check (search_newest equal to lastparsed), after the larger of search_newest
 // and the file's last id; a write that fails is cut back.
@@ -22,60 +17,13 @@ class TestTorrentDb : public EnvTest
         return id + "\t" + id + "00\tAppz\t1\tName " + id + "\t" + id + ".torrent\r\n";
     }
 
-    // Runs the append in a child process that may not write a file past `limit` bytes, with
-    // SIGXFSZ ignored so that a write beyond it fails instead of ending the child. The result
-    // and the child's log lines come back through a pipe.
-    TorrentDb::AppendResult appendUnderLimit(ProgramState &state, const QString &path,
-                                             qint32 lastparsed, qint64 limit, QStringList *log)
-    {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return {};
-        const pid_t child = fork();
-        if (child == 0) {
-            close(fds[0]);
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit small{};
-            getrlimit(RLIMIT_FSIZE, &small);
-            small.rlim_cur = rlim_t(limit);
-            setrlimit(RLIMIT_FSIZE, &small);
-            const TorrentDb::AppendResult r =
-                TorrentDb(state, *env->store, env->clock, env->log.get(), path)
-                    .appendFromCheck(lastparsed);
-            const QByteArray out = QByteArray::number(int(r.status)) + '\n' +
-                                   r.error.toUtf8().replace('\n', ' ') + '\n' +
-                                   env->log->lines().join('\n').toUtf8();
-            for (qsizetype done = 0; done < out.size();) {
-                const ssize_t n = write(fds[1], out.constData() + done, size_t(out.size() - done));
-                if (n <= 0)
-                    break;
-                done += n;
-            }
-            _exit(0);
-        }
-        close(fds[1]);
-        QByteArray in;
-        char buffer[4096];
-        for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
-            in.append(buffer, n);
-        close(fds[0]);
-        int status = 0;
-        waitpid(child, &status, 0);
-        TorrentDb::AppendResult result;
-        const QString text = QString::fromUtf8(in);
-        result.status = TorrentDb::AppendStatus(text.section('\n', 0, 0).toInt());
-        result.error = text.section('\n', 1, 1);
-        *log = text.section('\n', 2).split('\n', Qt::SkipEmptyParts);
-        return result;
-    }
-
 private slots:
     void append_data()
     {
         QTest::addColumn<QString>("newest");
         QTest::addColumn<int>("lastparsed");
-        // "-": none; "<folder>": cannot be written; "<limit>" + text: the file holds the text
-        // and may grow by only 10 bytes, less than the new rows need
+        // "-": none; "<folder>": cannot be written (a write cut short and cut back is
+        // tst_searchrules' failedAppendIsCutBack)
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("busy");
         QTest::addColumn<QStringList>("feed");
@@ -104,9 +52,6 @@ private slots:
             << "100000";
         QTest::newRow("path is a folder: reported, nothing changed") << "1000" << 1000
             << "<folder>" << false << two << "<folder>" << "1000";
-        QTest::newRow("a write cut short is rolled back to the old length") << "1000" << 1000
-            << "<limit>" + start << false << QStringList{"1000", "1001", "1002"} << start
-            << "1000";
         QTest::newRow("file ahead of search_newest (a crash before storing): rows after its "
             "last id") << "1000" << 1000 << start + line("1001") << false
             << QStringList{"1000", "1001", "1002"} << start + line("1001") + line("1002")
@@ -134,9 +79,6 @@ private slots:
         const QString path = env->file("torrents.db");
         env->store->WriteSettingText("search_newest", newest);
         env->store->WriteSettingText("search_updated", "01-01-2027|00:00:00");
-        const bool limited = file.startsWith("<limit>");
-        if (limited)
-            file = file.mid(7);
         if (file == "<folder>")
             QVERIFY(QDir().mkpath(path));
         else if (file != "-")
@@ -146,17 +88,12 @@ private slots:
         for (const QString &id : feed)
             state.feed.append({id, id + "00", "Appz", "Name " + id, id + ".torrent"});
         QFETCH(int, lastparsed);
-        QStringList log;
-        TorrentDb::AppendResult result;
-        if (limited) {
-            result = appendUnderLimit(state, path, lastparsed, file.size() + 10, &log);
-        } else {
-            result = TorrentDb(state, *env->store, env->clock, env->log.get(), path)
-                         .appendFromCheck(lastparsed);
-            log = env->log->lines();
-        }
+        const TorrentDb::AppendResult result =
+            TorrentDb(state, *env->store, env->clock, env->log.get(), path)
+                .appendFromCheck(lastparsed);
+        QStringList log = env->log->lines();
 
-        const bool failed = file.startsWith('<') || limited;
+        const bool failed = file.startsWith('<');
         const bool appended = !failed && expectedFile != file;
         QCOMPARE(result.status, failed     ? TorrentDb::AppendStatus::Failed
                                 : appended ? TorrentDb::AppendStatus::Appended

@@ -23,13 +23,12 @@ private slots:
         QTest::addColumn<bool>("result");
         // Literals and case.
         row("literal equal", "linux iso", "linux iso", true);
-        row("literal is the whole text, not a part", "linux iso", "linux", false);
         row("case ignored in the text", "Show S01E05 HDTV", "show s01e05 hdtv", true);
         row("latin-1 letters fold", "Édition", "éDITION", true);
         row("empty pattern, some text", "a", "", false);
         row("closing bracket alone is a literal", "a]b", "a]b", true);
-        // Star.
-        row("star prefix", "Show S01E05", "show*", true);
+        // Star. (A literal or a star prefix against a whole name: tst_filterengine's "exactly
+        // matches needs the whole name".)
         row("star alone matches the empty text", "", "*", true);
         row("star needs the tail", "the big linux dvd", "the*cd", false);
         row("contains form", "Show S01E05 HDTV", "*s01e05*", true);
