@@ -43,20 +43,6 @@ QString loadedLine()
            QString::number(AppInfo::Revision) + QStringLiteral(")  loaded");
 }
 
-QString findHelpFile(const AppConfig &config)
-{
-    const QString name = AppInfo::Title.toLower() + QStringLiteral(" help.chm");
-    const QStringList folders = {config.programFolder(), config.installedDataFolder()};
-    for (const QString &folder : folders) {
-        if (folder.isEmpty())
-            continue;
-        const QString path = folder + name;
-        if (QFileInfo(path).isFile())
-            return path;
-    }
-    return QString();
-}
-
 QString runEntryCommandLine(const QString &executablePath)
 {
     QString quoted;

@@ -32,10 +32,6 @@ bool upgradereg(SettingsStore &store);
 // "Pollwick 1.3  (build 512)  loaded"
 QString loadedLine();
 
-// "<title in lower case> help.chm" in the program folder, else in the installed data folder;
-// empty when neither exists.
-QString findHelpFile(const AppConfig &config);
-
 // The autostart command line: the executable path quoted by the desktop-entry rules, then
 // " /startup".
 QString runEntryCommandLine(const QString &executablePath);
