@@ -3,7 +3,6 @@
 #include "core/DesktopNotifier.h"
 #include "core/InstanceChannel.h"
 #include "core/LoginRefusalNotice.h"
-#include "core/TrayIconState.h"
 #include "filters/FilterListController.h"
 #include "filters/FilterWizardWindow.h"
 #include "MainWindowHarness.h"
@@ -18,8 +17,8 @@
 #include <QtWidgets>
 
 // The program on a Linux desktop: reachable without a tray (the window once, a second start
-// bringing it back), windows and texts that fit the font and the screen, the tray state across
-// a pause, and a refused login said once.
+// bringing it back), windows and texts that fit the font and the screen, and a refused login
+// said once.
 class TestDesktop : public MainWindowTest
 {
     Q_OBJECT
@@ -54,9 +53,7 @@ private slots:
     void withoutATray()
     {
         QFETCH(bool, trayAtFirstLook);
-        m->storeUser();
-        m->env.store->WriteSettingText("lastparsed", "700040");
-        m->makeApp();
+        makeTrayStart();
         TrayIcon &icon = m->app->trayIcon();
         icon.setAvailabilityProbe([this] { return trayAvailable; });
         QCOMPARE(m->app->start(), PollwickApp::LoadEnd::NormalStart);
@@ -134,11 +131,7 @@ private slots:
         const QString socket = InstanceChannel::socketPath(m->env.services.config);
         if (open == "stale")
             QVERIFY(ReplaceFileAtomically(socket, "left behind"));
-        if (open != "firstrun") {
-            m->storeUser();
-            m->env.store->WriteSettingText("lastparsed", "700040");
-        }
-        m->makeApp();
+        open == "firstrun" ? m->makeApp() : makeTrayStart();
         m->app->start();
         QVERIFY(m->app->listensForSecondStarts());
         QWidget *front = m->window();
@@ -349,11 +342,8 @@ private slots:
                                           "Another.Keyword.Set, And.Yet.Another.One.To.Be.Sure"
                                           "\r\n*\r\n111linux\r\n*\r\n"));
         m->env.store->WriteSettingNumber("showdebug", 1);
-        m->storeUser();
-        m->env.store->WriteSettingText("lastparsed", "700040");
-        m->makeApp();
+        makeTrayStart();
         m->app->start();
-        frmMain *w = m->window();
         for (int i = 0; i < 300; ++i)
             m->env.services.log->debug_console(QStringLiteral("line %1").arg(i));
         const QString longLine =
@@ -384,7 +374,8 @@ private slots:
         QVERIFY(log->visualItemRect(newest).width() >= textWidth);
     }
 
-    // The words name this platform: the start at login, this computer, any program file.
+    // The words name this platform: the start at login, this computer. (Any program file is
+    // tst_frmmain's watched program list.)
     void wordsOfThisPlatform()
     {
         m->startShown();
@@ -393,11 +384,6 @@ private slots:
         QCOMPARE(m->control<QCheckBox>("wait_check")->text(),
                  QStringLiteral("Wait before initially checking for torrents when started at "
                                 "login"));
-        WidgetFinder::clickOption(m->control<QCheckBox>("proc_check"));
-        m->env.dialogs.answerPath(QString());
-        QTest::mouseClick(button("command_addproc"), Qt::LeftButton);
-        m->env.dialogs.take();
-        QCOMPARE(m->env.dialogs.lastFilter(), QStringLiteral("All files (*)"));
         QStringList texts;
         for (const QAbstractButton *b : m->window()->findChildren<QAbstractButton *>())
             texts << b->text();
@@ -409,46 +395,18 @@ private slots:
                      qPrintable(text));
     }
 
-    // With new torrents announced, a pause and a resume by the user bring back the new-torrents
-    // picture beside the tooltip that counts them.
-    void pauseKeepsNewTorrentsAnnounced()
-    {
-        m->storeUser();
-        m->env.store->WriteSettingText("lastparsed", "700030");
-        m->env.store->WriteSettingText("lastalerted", "700030");
-        m->makeApp();
-        m->app->start();
-        TrayIconState &tray = m->app->trayState();
-        QCOMPARE(m->state().results.size(), 10);
-        QCOMPARE(tray.tip(), QStringLiteral("10 new torrents"));
-        QCOMPARE(tray.picture(), TrayPicture::New);
-        QAction *pause = m->control<QAction>("mnuPause");
-        pause->trigger();
-        QCOMPARE(tray.picture(), TrayPicture::Paused);
-        pause->trigger();
-        QCOMPARE(tray.picture(), TrayPicture::New);
-        QCOMPARE(tray.IconState(), QStringLiteral("new"));
-        QCOMPARE(tray.tip(), QStringLiteral("10 new torrents"));
-        QCOMPARE(m->app->trayIcon().standInNeeded(), true); // no tray in these tests
-    }
-
-    // A refused login is said once, not on the retry nor on the next check; again after the
-    // details change; withdrawn when a check gets through. Without a tray the notice is the
-    // stand-in line; with one it is the tray's message.
+    // A refused login is said once, not on the retry (the next check's silence is
+    // tst_loginrefusalnotice's); again after the details change; withdrawn when a check gets
+    // through. Without a tray the notice is the stand-in line; with one it is the tray's message.
     void refusedLoginSaidOnce()
     {
-        m->storeUser();
+        makeTrayStart();
         m->env.store->WriteSettingText("site_password", ScrambleText("wrong"));
-        m->env.store->WriteSettingText("lastparsed", "700040");
-        m->makeApp();
         m->app->start();
         const QString notice = "notify: " + LoginRefusalNotice::text();
         QCOMPARE(m->site.requestsTo("/bots.php").size(), 2);
         QCOMPARE(m->env.notifier.events, QStringList{notice});
         QCOMPARE(m->env.notifier.titles, QStringList{"Pollwick"});
-        m->control<QAction>("mnuCheck")->trigger();
-        QCOMPARE(m->site.requestsTo("/bots.php").size(), 4);
-        QCOMPARE(m->env.notifier.events, QStringList{notice});
         m->state().settings.SitePassword = "still wrong";
         m->control<QAction>("mnuCheck")->trigger();
         QCOMPARE(m->env.notifier.events, QStringList({notice, "withdraw", notice}));
@@ -474,6 +432,14 @@ private slots:
     }
 
 private:
+    // The program of a stored user whose last check saw the site's newest torrent, not started:
+    // it starts to the tray.
+    void makeTrayStart()
+    {
+        m->storeUser();
+        m->env.store->WriteSettingText("lastparsed", "700040");
+        m->makeApp();
+    }
     // Every caption shown within its control.
     void captionsFit(QWidget *page)
     {

@@ -321,6 +321,7 @@ private slots:
         m->env.dialogs.answerPath("/home/u/.wine/drive_c/Games/Game.EXE");
         QTest::mouseClick(button("command_addproc"), Qt::LeftButton);
         QCOMPARE(m->env.dialogs.take().caption, QStringLiteral("Select Executable"));
+        QCOMPARE(m->env.dialogs.lastFilter(), QStringLiteral("All files (*)")); // no "*.exe"
         list->clearSelection();
         QTest::mouseClick(button("command_remproc"), Qt::LeftButton);
         QCOMPARE(m->env.dialogs.take().text, QStringLiteral("Please select a process to remove. "));
@@ -374,12 +375,15 @@ private slots:
         QVERIFY(m->control<QTabWidget>("SSTab1")->isTabEnabled(3));
         action("mnuInbox")->trigger();
         QCOMPARE(m->env.shell.urls, QStringList{m->site.baseUrl() + "/browse.php"});
+        // The tray's pictures across a pause are tst_trayiconstate's; here the menu reaches it.
         action("mnuPause")->trigger();
         QVERIFY(action("mnuPause")->isChecked());
+        QCOMPARE(m->app->trayState().picture(), TrayPicture::Paused);
         QCOMPARE(label("info_timetocheck")->text(), QStringLiteral("Paused"));
         QVERIFY(!action("mnuCheck")->isEnabled() && !edit("text_timetocheck")->isEnabled());
         action("mnuPause")->trigger();
         QVERIFY(!action("mnuPause")->isChecked() && action("mnuCheck")->isEnabled());
+        QCOMPARE(m->app->trayState().picture(), TrayPicture::NoNew);
     }
 
     // Settings that cannot be written end the program after a notice; Exit ends it, takes the
