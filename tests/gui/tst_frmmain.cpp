@@ -69,8 +69,9 @@ private slots:
         QCOMPARE(m->env.store->ReadSettingNumber("interval"), qint16(600));
     }
 
-    // Another instance holding the lock refuses the start before the settings are upgraded; the
-    // lock a crashed instance leaves behind, naming a process that has ended, is taken over.
+    // Another instance holding the lock that does not answer refuses the start, with the reason
+    // logged, before the settings are upgraded; the lock a crashed instance leaves behind,
+    // naming a process that has ended, is taken over.
     void instanceLock()
     {
         m->storeUser();
@@ -84,6 +85,8 @@ private slots:
         QCOMPARE(m->env.dialogs.take().text,
                  QStringLiteral("Another instance of Pollwick is already running. "));
         QCOMPARE(m->env.endProgramCalls, QList<int>{0});
+        QVERIFY(m->messages().last().startsWith("Unable to reach the running instance: "));
+        QVERIFY(m->messages().last().size() > 40); // with the reason
         QVERIFY(m->site.requests().isEmpty());
         QCOMPARE(m->env.store->ReadSettingText("appbuild"), QStringLiteral("507"));
 
