@@ -79,20 +79,12 @@ private slots:
             QTest::mouseClick(button("command_menu"), Qt::LeftButton);
             auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
             QVERIFY(menu && menu->objectName() == "mnuNoTray");
-            QStringList captions;
+            QStringList captions; // a separator has none
             for (const QAction *a : menu->actions())
                 captions << a->text();
-            const QStringList tray = {"Visit Vellumstacks",
-                                      "Check for new torrents",
-                                      "Options",
-                                      "",
-                                      "Search for torrents",
-                                      "",
-                                      "Pause",
-                                      "",
-                                      "About",
-                                      "Exit"};
-            QCOMPARE(captions, waiting ? QStringList({"New Torrents", ""}) + tray : tray);
+            QCOMPARE(captions.join('|'), QString(waiting ? "New Torrents||" : "") +
+                                             "Visit Vellumstacks|Check for new torrents|Options||"
+                                             "Search for torrents||Pause||About|Exit");
             QCOMPARE(menu->defaultAction()->text(), QStringLiteral("Visit Vellumstacks"));
             if (waiting) {
                 menu->actions().first()->trigger();
