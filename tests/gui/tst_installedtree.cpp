@@ -134,7 +134,6 @@ private slots:
                  QStringLiteral("/bots.php?startid=700030&limit=150&u=demo&p=demo&v=11&c=1"));
         QTRY_VERIFY_WITH_TIMEOUT(log().contains("Number of results: 10"), 10000);
         QVERIFY(log().contains(") Pollwick 1.3  (build 512)  loaded\n"));
-        QVERIFY(!log().contains("First run detected"));
         QVERIFY(settings.open(QIODevice::ReadOnly));
         QVERIFY(settings.readAll().contains("\"appbuild\"=\"512\"\r\n"));
 #ifndef POLLWICK_HAVE_MULTIMEDIA

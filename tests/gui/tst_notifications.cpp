@@ -217,8 +217,8 @@ private slots:
         if (acknowledged)
             t->app->seticonnonew();
         server->invokeAction(ownId ? id : id + 1, action);
-        // Signals from one sender arrive in order: once "Open page" has acted, so has the
-        // action before it. (So every row also opens the page, after an acknowledgement too.)
+        // Every row opens the page too; signals from one sender arrive in order, so once that
+        // has acted, so has the action before it.
         server->invokeAction(id, "open");
         const QString page =
             t->site.baseUrl() + "/details.php?id=" + QString::number(Newest + 1) + "&hit=1";

@@ -120,9 +120,7 @@ private slots:
         QPointer<FrmVSPopUp> next = t->popup();
         QVERIFY(shown->isUnloaded() && next && next != shown);
         QCOMPARE(caption(next), QStringLiteral("3  new torrents have just been uploaded."));
-        QVERIFY(next->TmrMove()->isActive());
-        next->unload();
-        QVERIFY(!t->notify().popupQueue().popupVisible());
+        QVERIFY(next->TmrMove()->isActive()); // the queue's turns are tst_popupanimation's
     }
     // The sound plays once per popup and only when the setting is exactly 1 (a value never
     // stored reads as 0: tst_settingsstore); without a sound in the program folder the installed
