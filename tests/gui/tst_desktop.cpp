@@ -1,5 +1,4 @@
 #include "account/frmFirstRun.h"
-#include "core/CheckScheduler.h"
 #include "core/DesktopNotifier.h"
 #include "core/InstanceChannel.h"
 #include "core/LoginRefusalNotice.h"
@@ -8,7 +7,6 @@
 #include "MainWindowHarness.h"
 #include "notify/frmSummary.h"
 #include "notify/NotifyWindows.h"
-#include "platform/WindowHelpers.h"
 #include "search/frmSearch.h"
 #include "search/SearchWindows.h"
 
