@@ -41,7 +41,6 @@ private slots:
                                 "was saved to %1/A Show.torrent.";
         // clang-format off
         QTest::newRow("page opened") << 0 << false << "" << true << "";
-        QTest::newRow("page refused") << 4 << false << "" << true << page;
         QTest::newRow("status 1 is a refusal too") << 1 << false << "" << true << page;
         QTest::newRow("no xdg-open") << -1 << false << "" << true << page;
         QTest::newRow("refused too late") << 3 << true << "" << true << "";

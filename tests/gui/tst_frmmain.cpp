@@ -69,8 +69,9 @@ private slots:
         QCOMPARE(m->env.store->ReadSettingNumber("interval"), qint16(600));
     }
 
-    // Another instance holding the lock refuses the start before the settings are upgraded; the
-    // lock a crashed instance leaves behind, naming a process that has ended, is taken over.
+    // Another instance holding the lock that does not answer refuses the start, with the reason
+    // logged, before the settings are upgraded; the lock a crashed instance leaves behind,
+    // naming a process that has ended, is taken over.
     void instanceLock()
     {
         m->storeUser();
@@ -84,6 +85,8 @@ private slots:
         QCOMPARE(m->env.dialogs.take().text,
                  QStringLiteral("Another instance of Pollwick is already running. "));
         QCOMPARE(m->env.endProgramCalls, QList<int>{0});
+        QVERIFY(m->messages().last().startsWith("Unable to reach the running instance: "));
+        QVERIFY(m->messages().last().size() > 40); // with the reason
         QVERIFY(m->site.requests().isEmpty());
         QCOMPARE(m->env.store->ReadSettingText("appbuild"), QStringLiteral("507"));
 
@@ -321,6 +324,7 @@ private slots:
         m->env.dialogs.answerPath("/home/u/.wine/drive_c/Games/Game.EXE");
         QTest::mouseClick(button("command_addproc"), Qt::LeftButton);
         QCOMPARE(m->env.dialogs.take().caption, QStringLiteral("Select Executable"));
+        QCOMPARE(m->env.dialogs.lastFilter(), QStringLiteral("All files (*)")); // no "*.exe"
         list->clearSelection();
         QTest::mouseClick(button("command_remproc"), Qt::LeftButton);
         QCOMPARE(m->env.dialogs.take().text, QStringLiteral("Please select a process to remove. "));
@@ -359,7 +363,7 @@ private slots:
     }
 
     // The menu's items in order. ("Check for new torrents" is the account flow and filter tab
-    // tests', "Search for torrents" and the fourth tab the search window's.)
+    // tests', "Search for torrents", which it triggers, and the fourth tab the search window's.)
     void trayMenu()
     {
         startShown();
@@ -370,16 +374,18 @@ private slots:
         QCOMPARE(items.join(' '), QStringLiteral("mnuInbox mnuCheck mnuOptions - mnuSearch - "
                                                  "mnuPause - mnuAbout mnuExit"));
         QCOMPARE(menu->defaultAction(), action("mnuInbox"));
-        QVERIFY(action("mnuSearch")->isEnabled());
         QVERIFY(m->control<QTabWidget>("SSTab1")->isTabEnabled(3));
         action("mnuInbox")->trigger();
         QCOMPARE(m->env.shell.urls, QStringList{m->site.baseUrl() + "/browse.php"});
+        // The tray's pictures across a pause are tst_trayiconstate's; here the menu reaches it.
         action("mnuPause")->trigger();
         QVERIFY(action("mnuPause")->isChecked());
+        QCOMPARE(m->app->trayState().picture(), TrayPicture::Paused);
         QCOMPARE(label("info_timetocheck")->text(), QStringLiteral("Paused"));
         QVERIFY(!action("mnuCheck")->isEnabled() && !edit("text_timetocheck")->isEnabled());
         action("mnuPause")->trigger();
         QVERIFY(!action("mnuPause")->isChecked() && action("mnuCheck")->isEnabled());
+        QCOMPARE(m->app->trayState().picture(), TrayPicture::NoNew);
     }
 
     // Settings that cannot be written end the program after a notice; Exit ends it, takes the

@@ -87,7 +87,7 @@ private slots:
     }
 
     // Skip taskbar, skip pager and the notification type are set before the popup is mapped;
-    // it takes no input focus.
+    // it takes no input focus (its window flag is tst_popup's).
     void popupIsANotificationWindow()
     {
         m->makeApp();
@@ -95,7 +95,6 @@ private slots:
         popup->setCaption("Pollwick has news");
         popup->showWithoutActivating();
         QVERIFY(QTest::qWaitForWindowExposed(popup));
-        QVERIFY(popup->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
         QProcess xprop;
         xprop.start("xprop", {"-id", QString::number(popup->winId()), "_NET_WM_STATE",
                               "_NET_WM_WINDOW_TYPE", "WM_HINTS"});
