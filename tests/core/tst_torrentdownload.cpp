@@ -1,9 +1,9 @@
 #include "download/TorrentDownload.h"
+#include "EnvTest.h"
 #include "model/ActiveDownloads.h"
 #include "platform/HttpTransfer.h"
 #include "platform/SiteAddresses.h"
 #include "platform/WholeFiles.h"
-#include "TestEnv.h"
 #include "TestSite.h"
 
 #include <QDir>
@@ -18,11 +18,10 @@ using Download = TorrentDownload;
 // A download without its window, against the local test site: the login exchange, the saved
 // file, every failure with its retry countdown, cancelling, and hostile file names from the site.
 // closeRequested() deletes a download, as its window would close.
-class TestTorrentDownload : public QObject
+class TestTorrentDownload : public EnvTest
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> m_env;
     std::unique_ptr<TestSite> m_site;
     ActiveDownloads m_downloads;
     QString m_folder; // the torrent folder, three levels below the program folder
@@ -41,7 +40,7 @@ class TestTorrentDownload : public QObject
     QPointer<Download> start(const QString &target, const QString &password = "demo",
                              const QString &user = "demo")
     {
-        auto *download = new Download(m_env->services, m_downloads, nullptr);
+        auto *download = new Download(env->services, m_downloads, nullptr);
         m_windows.append(download);
         connect(download, &Download::finished, this,
                 [this](Download::Outcome outcome, const QString &path) {
@@ -112,11 +111,11 @@ class TestTorrentDownload : public QObject
 private slots:
     void init()
     {
-        m_env = std::make_unique<TestEnv>();
+        EnvTest::init();
         m_site = std::make_unique<TestSite>();
         QVERIFY(m_site->isListening());
-        m_env->useSite(m_site->baseUrl());
-        m_folder = m_env->folder() + QStringLiteral("a/b/torrents/");
+        env->useSite(m_site->baseUrl());
+        m_folder = env->folder() + QStringLiteral("a/b/torrents/");
         QVERIFY(QDir().mkpath(m_folder));
         m_downloads.clear();
         m_outcomes.clear();
@@ -127,11 +126,10 @@ private slots:
         for (const QPointer<Download> &window : std::as_const(m_windows))
             delete window.data();
         m_windows.clear();
-        QVERIFY2(m_env->problems().isEmpty(), qPrintable(m_env->problems()));
         // A download problem never ends the program.
-        QCOMPARE(m_env->endProgramCalls, QList<int>());
+        QCOMPARE(env->endProgramCalls, QList<int>());
         m_site.reset();
-        m_env.reset();
+        EnvTest::cleanup();
     }
 
     // Refused unasked: a target already downloading in any letter case, a missing folder.
@@ -157,7 +155,7 @@ private slots:
         m_site->misbehave(File, SiteMisbehaviour::Stall);
         QPointer<Download> first = start(m_folder + QStringLiteral("Movie.torrent"));
         QTRY_COMPARE(m_site->requestsTo(File).size(), 1);
-        QPointer<Download> refused = start(m_env->folder() + second);
+        QPointer<Download> refused = start(env->folder() + second);
         QCOMPARE(m_told.size(), 1);
         const Told box = m_told.value(0);
         QTEST(box.caption, "caption");
@@ -259,7 +257,7 @@ private slots:
         if (kinds.contains(answer))
             m_site->misbehave(File, kinds[answer]);
         else if (answer == "unresolvable")
-            m_env->useSite(QStringLiteral("http://no-such-host.invalid"));
+            env->useSite(QStringLiteral("http://no-such-host.invalid"));
         else if (answer == "500" || answer == "429")
             m_site->setRawReply(File, answer.toInt(), "Sorry");
         else if (answer.startsWith("body:"))
@@ -308,9 +306,9 @@ private slots:
             retryTicks(window, 60);
             QCOMPARE(busy(window).isEmpty(), attempt == 5);
         }
-        QCOMPARE(m_env->shell.files, statusText.isEmpty() ? QStringList{saved} : QStringList());
+        QCOMPARE(env->shell.files, statusText.isEmpty() ? QStringList{saved} : QStringList());
         // A file that cannot be saved says so in the log too, its name cut short.
-        QCOMPARE(m_env->log->lines()
+        QCOMPARE(env->log->lines()
                      .filter("Download failed: unable to save " + QString(100, 'n') +
                              "... (308 characters): ")
                      .size(),
@@ -330,7 +328,7 @@ private slots:
                             : onDisk == QLatin1String("answer")  ? answer.mid(5).toLatin1()
                                                                  : QByteArray("<missing>"));
         QCOMPARE(folderFiles().size(), onDisk == QLatin1String("none") ? 0 : 1);
-        QCOMPARE(QDir(m_env->folder() + "a").entryList(QDir::Files), QStringList());
+        QCOMPARE(QDir(env->folder() + "a").entryList(QDir::Files), QStringList());
         if (posted.isEmpty())
             return;
         const QList<SiteRequest> seen = m_site->requests();
@@ -358,7 +356,7 @@ private slots:
     void siteAskedToWait()
     {
         QFETCH(QString, answering);
-        m_env->clock.set(QDateTime(QDate(2026, 12, 6), QTime(14, 30), Qt::UTC));
+        env->clock.set(QDateTime(QDate(2026, 12, 6), QTime(14, 30), Qt::UTC));
         m_site->scriptReply(answering, "Slow down", 429, {{"Retry-After", "120"}});
         QPointer<Download> window = start(target());
         QTRY_COMPARE(busy(window), QStringList{"retry"});
@@ -367,15 +365,15 @@ private slots:
         QCOMPARE(window->display().retry, QStringLiteral("Retry at 14:32"));
         QCOMPARE(window->findChild<QTimer *>("retry")->interval(), 5000);
         // Another window met a later wait.
-        m_env->clock.advanceSeconds(60);
-        QVERIFY(m_env->siteWait->obey(503, "120"));
+        env->clock.advanceSeconds(60);
+        QVERIFY(env->siteWait->obey(503, "120"));
         window->onRetryTick();
         QCOMPARE(window->display().retry, QStringLiteral("Retry at 14:33"));
-        m_env->clock.advanceSeconds(119);
+        env->clock.advanceSeconds(119);
         window->onRetryTick();
         QCOMPARE(busy(window), QStringList{"retry"});
         QCOMPARE(m_site->requests().size(), answering == File ? 2 : 1);
-        m_env->clock.advanceSeconds(1);
+        env->clock.advanceSeconds(1);
         window->onRetryTick();
         QTRY_VERIFY(window.isNull());
         QStringList seen;
@@ -466,7 +464,7 @@ private slots:
         QCOMPARE(m_outcomes,
                  QStringList{(timeOut ? "Saved " : "Cancelled ") + target().section('/', -1)});
         QCOMPARE(contents(target()), timeOut ? torrentBytes() : QByteArray("<missing>"));
-        QCOMPARE(m_env->shell.files, timeOut ? QStringList{target()} : QStringList());
+        QCOMPARE(env->shell.files, timeOut ? QStringList{target()} : QStringList());
         QCOMPARE(folderFiles().size(), timeOut ? 1 : 0);
     }
 };

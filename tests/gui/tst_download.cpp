@@ -1,10 +1,10 @@
 #include "download/DownloadWindows.h"
 #include "download/frmDownload.h"
 #include "download/TorrentInfoHash.h"
+#include "EnvTest.h"
 #include "model/ProgramState.h"
 #include "platform/SiteAddresses.h"
 #include "RealClient.h"
-#include "TestEnv.h"
 #include "TestSite.h"
 #include "WidgetFinder.h"
 
@@ -22,11 +22,10 @@ Q_DECLARE_METATYPE(HandoffSettings::Choice)
 // The download window as the user sees it: what it draws of its download, its boxes, Cancel and
 // the close box, and the hand-off to a torrent client after the save (the download itself:
 // tst_torrentdownload).
-class TestDownload : public QObject
+class TestDownload : public EnvTest
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> m_env;
     std::unique_ptr<TestSite> m_site;
     ProgramState m_state;
     QList<QPointer<frmDownload>> m_windows;
@@ -75,12 +74,12 @@ class TestDownload : public QObject
 private slots:
     void init()
     {
-        m_env = std::make_unique<TestEnv>();
+        EnvTest::init();
         m_site = std::make_unique<TestSite>();
         QVERIFY(m_site->isListening());
-        m_env->useSite(m_site->baseUrl());
+        env->useSite(m_site->baseUrl());
         m_state = ProgramState();
-        m_state.settings.TorrentFolder = m_env->folder() + QStringLiteral("torrents/");
+        m_state.settings.TorrentFolder = env->folder() + QStringLiteral("torrents/");
         QVERIFY(QDir().mkpath(m_state.settings.TorrentFolder));
     }
     void cleanup()
@@ -88,17 +87,16 @@ private slots:
         for (const QPointer<frmDownload> &window : std::as_const(m_windows))
             delete window.data();
         m_windows.clear();
-        QVERIFY2(m_env->problems().isEmpty(), qPrintable(m_env->problems()));
-        QCOMPARE(m_env->endProgramCalls, QList<int>());
+        QCOMPARE(env->endProgramCalls, QList<int>());
         m_site.reset();
-        m_env.reset();
+        EnvTest::cleanup();
     }
 
     // A failed attempt in red with its countdown; a refused one as a box, and the window goes.
     void drawsTheDownload()
     {
         m_site->misbehave(File, SiteMisbehaviour::NotFound);
-        DownloadWindows windows(m_env->services, m_state);
+        DownloadWindows windows(env->services, m_state);
         QPointer<frmDownload> window = windows.startByHand(request());
         m_windows << window;
         QTRY_COMPARE(text(window), QStringLiteral("Status: Failed. File not found on server."));
@@ -107,7 +105,7 @@ private slots:
         QCOMPARE(text(window, "Label7"), QStringLiteral("Retry in 60"));
         QCOMPARE(text(window, "info_filename"), QStringLiteral("Some Movie"));
         QPointer<frmDownload> second = windows.startByHand(request());
-        QCOMPARE(m_env->dialogs.take().text,
+        QCOMPARE(env->dialogs.take().text,
                  QStringLiteral("Unable to download file. File is already being downloaded."));
         QTRY_VERIFY(second.isNull());
         QVERIFY(window);
@@ -124,7 +122,7 @@ private slots:
     {
         QFETCH(bool, button);
         m_site->misbehave(File, SiteMisbehaviour::StallAfterHeaders, 1); // half the body
-        DownloadWindows windows(m_env->services, m_state);
+        DownloadWindows windows(env->services, m_state);
         QPointer<frmDownload> window = windows.startByHand(request());
         // Clicked from a timer: the receive loop waits for the body in an event loop of its own.
         bool clicked = false;
@@ -198,7 +196,7 @@ private slots:
         result.Id = Id;
         result.Downloaded = 1;
         m_state.results.append(result);
-        DownloadWindows windows(m_env->services, m_state);
+        DownloadWindows windows(env->services, m_state);
         if (byHand)
             m_windows.append(windows.startByHand(request()));
         else
@@ -218,9 +216,9 @@ private slots:
         }
         QFETCH(QString, logged);
         if (!logged.isEmpty())
-            QVERIFY2(m_env->log->lines().join('\n').contains(logged.arg(target().section('/', -1))),
-                     qPrintable(m_env->log->lines().join('\n')));
-        QCOMPARE(m_env->shell.files, QStringList());
+            QVERIFY2(env->log->lines().join('\n').contains(logged.arg(target().section('/', -1))),
+                     qPrintable(env->log->lines().join('\n')));
+        QCOMPARE(env->shell.files, QStringList());
         QCOMPARE(m_state.results.value(0).Downloaded, 1.0f);
         QCOMPARE(folderFiles(), QStringList{target().section('/', -1)});
         if (client && password == RealClient::Password) {
