@@ -108,16 +108,14 @@ private slots:
         QTest::addColumn<QString>("filters");  // "random", "lines" or "" (none)
         QTest::addColumn<PollwickApp::LoadEnd>("end");
         using E = PollwickApp::LoadEnd;
-        QTest::newRow("settings.reg of random bytes") << "random"
-                                                      << "" << E::FirstRun;
-        QTest::newRow("settings.reg a folder") << "folder"
-                                               << "lines" << E::FirstRun;
-        QTest::newRow("filters.dat of random bytes") << "good"
-                                                     << "random" << E::FirstStart;
-        QTest::newRow("both, older copies replaced") << "random"
-                                                     << "random" << E::FirstRun;
-        QTest::newRow("files that read stay") << "good"
-                                              << "lines" << E::FirstStart;
+        const auto row = [](const char *name, const char *settings, const char *filters, E end) {
+            QTest::newRow(name) << QString(settings) << QString(filters) << end;
+        };
+        row("settings.reg of random bytes", "random", "", E::FirstRun);
+        row("settings.reg a folder", "folder", "lines", E::FirstRun);
+        row("filters.dat of random bytes", "good", "random", E::FirstStart);
+        row("both, older copies replaced", "random", "random", E::FirstRun);
+        row("files that read stay", "good", "lines", E::FirstStart);
     }
     void brokenFilesAreKept()
     {
@@ -522,9 +520,7 @@ private slots:
 private:
     PollwickApp::LoadEnd start(const QStringList &arguments = {})
     {
-        m->app = std::make_unique<PollwickApp>(m->env.services,
-                                               QStringList{"/usr/bin/pollwick"} + arguments);
-        m->app->trayIcon().setAvailabilityProbe([] { return false; });
+        m->makeApp(QStringList{"/usr/bin/pollwick"} + arguments);
         return m->app->start();
     }
     void startShown()
