@@ -125,8 +125,7 @@ class TestFilterPreviewWizard : public EnvTest
     static QString counts(int matched, int taken = 0, int newest = 8)
     {
         QString text = QStringLiteral("Would have matched %1 of the newest %2 torrents")
-                           .arg(matched)
-                           .arg(newest);
+                           .arg(QString::number(matched), QString::number(newest));
         if (taken > 0)
             text += QStringLiteral(" (%1 taken first by higher filters)").arg(taken);
         return text;
@@ -284,11 +283,10 @@ private slots:
     {
         QPointer<FilterWizardWindow> w = open(QStringLiteral("112cam\r\n*\r\n"));
         QLineEdit *text1 = control<QLineEdit>(w, "Text1");
-        QCOMPARE(control<QLabel>(w, "info_title1")->text(),
-                 QStringLiteral("Step 1/3 - Specify Keywords"));
+        const auto title = [&w] { return control<QLabel>(w, "info_title1")->text(); };
+        QCOMPARE(title(), QStringLiteral("Step 1/3 - Specify Keywords"));
         QCOMPARE(control<QLabel>(w, "Label4")->text(),
-                 QStringLiteral("Keywords are not case sensitive. Logical AND operator is "
-                                "supported."));
+                 "Keywords are not case sensitive. Logical AND operator is supported.");
         QCOMPARE(control<QLabel>(w, "Label2")->text(),
                  QStringLiteral("Wildcards are supported. Leave blank for anything."));
         QTest::keyClicks(text1, QStringLiteral("Some.Movie AND xvid"));
@@ -297,17 +295,14 @@ private slots:
         QCOMPARE(previewText(w), counts(2, 1));
         click(w, "command_next");
         QCOMPARE(text1->text(), QStringLiteral("Some Movie AND xvid"));
-        QCOMPARE(control<QLabel>(w, "info_title1")->text(),
-                 QStringLiteral("Step 2/3 - Specify Categories"));
+        QCOMPARE(title(), QStringLiteral("Step 2/3 - Specify Categories"));
         QCOMPARE(entries(control<QListWidget>(w, "List2")), QStringList{"All Categories"});
         click(w, "command_next");
-        QCOMPARE(control<QLabel>(w, "info_title1")->text(),
-                 QStringLiteral("Step 3/3 - Filter Options"));
+        QCOMPARE(title(), QStringLiteral("Step 3/3 - Filter Options"));
         clickOption(control<QRadioButton>(w, "Option5"));
         click(w, "command_next");
-        QCOMPARE(control<QLabel>(w, "info_title1")->text(), QStringLiteral("Filter added"));
-        QCOMPARE(m_state->Filters.serialize(),
-                 QStringLiteral("112cam\r\n*\r\n111Some Movie&&xvid\r\n*\r\n"));
+        QCOMPARE(title(), QStringLiteral("Filter added"));
+        QCOMPARE(m_state->Filters.serialize(), "112cam\r\n*\r\n111Some Movie&&xvid\r\n*\r\n");
         QCOMPARE(control<QLabel>(w, "info_action")->text(), QStringLiteral("Notify and Download"));
     }
 
