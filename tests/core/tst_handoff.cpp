@@ -59,6 +59,13 @@ class TestHandoff : public EnvTest
     std::unique_ptr<RealClient> shared[2];
 
 private slots:
+    void init()
+    {
+        EnvTest::init();
+        site.clearMisbehaviour();
+        site.clearRequests();
+    }
+
     // A torrent from the site shows in the client's own list with the category or labels, save
     // path and paused state asked for.
     void addsToClient_data()
@@ -176,10 +183,8 @@ private slots:
         QTest::addColumn<QString>("sorting");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("paused");
-        QTest::newRow("all") << "TV"
-                             << "/srv/tv" << true;
-        QTest::newRow("none") << ""
-                              << "" << false;
+        QTest::newRow("all") << QString("TV") << QString("/srv/tv") << true;
+        QTest::newRow("none") << QString() << QString() << false;
     }
     void qbittorrentRequests()
     {
@@ -189,7 +194,6 @@ private slots:
         site.scriptReply("/api/v2/auth/login", "Ok.", 200,
                          {{"Set-Cookie", "SID=abc+/=; HttpOnly; path=/; SameSite=Strict"}});
         site.scriptReply("/api/v2/torrents/add", "Ok.");
-        site.clearRequests();
         network.cookieJar()->setCookiesFromUrl({QNetworkCookie("uid", "7")}, site.url("/"));
         const TorrentClientSettings c{
             site.baseUrl() + "/", "me & you", "p@ss word+", folder, sorting, paused};
@@ -269,14 +273,11 @@ private slots:
         QFETCH(RealClient::Kind, kind);
         QFETCH(QStringList, script);
         QFETCH(QString, reason);
-        site.clearMisbehaviour();
-        site.clearRequests();
         for (int i = 0; i < script.size(); i += 4) {
+            const auto fault =
+                script[i + 1] == "stall" ? SiteMisbehaviour::Stall : SiteMisbehaviour::Truncated;
             if (script[i + 1] == "stall" || script[i + 1] == "cut") {
-                site.misbehave(script[i],
-                               script[i + 1] == "stall" ? SiteMisbehaviour::Stall
-                                                        : SiteMisbehaviour::Truncated,
-                               1);
+                site.misbehave(script[i], fault, 1);
                 continue;
             }
             const QStringList header = script[i + 3].split(": ");
@@ -327,7 +328,6 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(QByteArray, target);
-        site.clearMisbehaviour();
         site.scriptReply("/", R"x({"result":"success","arguments":{"version":"4.0.5 (a6f)"}})x");
         const auto handoff =
             handoffFor(Tr, {site.baseUrl() + path, "", "", "", "", false}, network);
@@ -340,10 +340,8 @@ private slots:
     // it. A report goes only to a caller that is still there.
     void oneAtATime()
     {
-        site.clearMisbehaviour();
         site.misbehave("/", SiteMisbehaviour::Stall, 1);
         site.setRawReply("/", 200, R"({"result":"success","arguments":{"version":"3.00"}})");
-        site.clearRequests();
         const auto handoff = handoffFor(Tr, {site.baseUrl(), "", "", "", "", false}, network);
         handoff->setTimeLimit(500);
         auto *gone = new QObject;
@@ -354,7 +352,6 @@ private slots:
         QCOMPARE(run(*handoff).version, "3.00");
         QCOMPARE(reports, 0);
         QCOMPARE(site.requests().size(), 2);
-        site.clearMisbehaviour();
     }
 
     // A stored choice outside the four is the default program's; nothing stored is too.

@@ -164,10 +164,9 @@ private slots:
             QTRY_COMPARE(channel.connectionCount(), std::min(i + 1, 8));
         }
         const auto open = [&] {
-            int n = 0;
-            for (const auto &c : clients)
-                n += c->state() == QLocalSocket::ConnectedState;
-            return n;
+            return int(std::count_if(clients.begin(), clients.end(), [](const auto &c) {
+                return c->state() == QLocalSocket::ConnectedState;
+            }));
         };
         QTRY_COMPARE(clients.back()->state(), QLocalSocket::UnconnectedState);
         QCOMPARE(open(), 8);
@@ -195,13 +194,9 @@ private slots:
             QVERIFY2(tab.left() >= 0 && tab.right() < bar->width(), qPrintable(bar->tabText(i)));
             QVERIFY2(tab.width() >= bar->fontMetrics().horizontalAdvance(bar->tabText(i)),
                      qPrintable(bar->tabText(i)));
-        }
-        // Each page of a tab, and of a stack of pages inside it, as it shows.
-        for (int i = 0; i < bar->count(); ++i) {
+            // Each page of a tab, and of a stack of pages inside it, as it shows.
             tabs->setCurrentIndex(i);
-            const QList<QStackedWidget *> stacks =
-                tabs->currentWidget()->findChildren<QStackedWidget *>();
-            for (QStackedWidget *stack : stacks) {
+            for (QStackedWidget *stack : tabs->currentWidget()->findChildren<QStackedWidget *>()) {
                 for (int page = 0; page < stack->count(); ++page) {
                     stack->setCurrentIndex(page);
                     captionsFit(tabs->currentWidget());
@@ -299,13 +294,10 @@ private slots:
     // log shows its newest line when the window opens, and long lines whole.
     void listsShowTheirText()
     {
-        const QString longName = "Contains Harbour.Patrol, The.Long.Running.Show.Name, "
-                                 "Another.Keyword.Set, And.Yet.Another.One.To.Be.Sure in all "
-                                 "categories";
+        const QString keywords = "Harbour.Patrol, The.Long.Running.Show.Name, "
+                                 "Another.Keyword.Set, And.Yet.Another.One.To.Be.Sure";
         QVERIFY(ReplaceTextFileAtomically(m->env.file("filters.dat"),
-                                          "110Harbour.Patrol, The.Long.Running.Show.Name, "
-                                          "Another.Keyword.Set, And.Yet.Another.One.To.Be.Sure"
-                                          "\r\n*\r\n111linux\r\n*\r\n"));
+                                          "110" + keywords + "\r\n*\r\n111linux\r\n*\r\n"));
         m->env.store->WriteSettingNumber("showdebug", 1);
         makeTrayStart();
         m->app->start();
@@ -320,9 +312,9 @@ private slots:
         m->control<QTabWidget>("SSTab1")->setCurrentIndex(2);
 
         auto *filters = m->control<QTreeWidget>("ListView1");
-        QCOMPARE(filters->topLevelItem(0)->toolTip(0), longName);
-        QCOMPARE(filters->topLevelItem(1)->toolTip(1),
-                 QStringLiteral("Contains linux in all categories"));
+        QCOMPARE(filters->topLevelItem(0)->toolTip(0),
+                 "Contains " + keywords + " in all categories");
+        QCOMPARE(filters->topLevelItem(1)->toolTip(1), "Contains linux in all categories");
         const int filterColumn = filters->columnWidth(0);
         const int actionColumn = filters->columnWidth(1);
         QVERIFY(filterColumn > 2 * actionColumn);
@@ -343,11 +335,9 @@ private slots:
     void wordsOfThisPlatform()
     {
         m->startShown();
-        QCOMPARE(m->control<QCheckBox>("startup_check")->text(),
-                 QStringLiteral("Run Pollwick when I log in"));
+        QCOMPARE(m->control<QCheckBox>("startup_check")->text(), "Run Pollwick when I log in");
         QCOMPARE(m->control<QCheckBox>("wait_check")->text(),
-                 QStringLiteral("Wait before initially checking for torrents when started at "
-                                "login"));
+                 "Wait before initially checking for torrents when started at login");
         QStringList texts;
         for (const QAbstractButton *b : m->window()->findChildren<QAbstractButton *>())
             texts << b->text();

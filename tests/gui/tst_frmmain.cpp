@@ -82,8 +82,7 @@ private slots:
             QVERIFY(held.tryLock(0));
             QCOMPARE(start(), PollwickApp::LoadEnd::SecondInstance);
         }
-        QCOMPARE(m->env.dialogs.take().text,
-                 QStringLiteral("Another instance of Pollwick is already running. "));
+        QCOMPARE(said(), "Another instance of Pollwick is already running. ");
         QCOMPARE(m->env.endProgramCalls, QList<int>{0});
         QVERIFY(m->messages().last().startsWith("Unable to reach the running instance: "));
         QVERIFY(m->messages().last().size() > 40); // with the reason
@@ -108,16 +107,14 @@ private slots:
         QTest::addColumn<QString>("filters");  // "random", "lines" or "" (none)
         QTest::addColumn<PollwickApp::LoadEnd>("end");
         using E = PollwickApp::LoadEnd;
-        QTest::newRow("settings.reg of random bytes") << "random"
-                                                      << "" << E::FirstRun;
-        QTest::newRow("settings.reg a folder") << "folder"
-                                               << "lines" << E::FirstRun;
-        QTest::newRow("filters.dat of random bytes") << "good"
-                                                     << "random" << E::FirstStart;
-        QTest::newRow("both, older copies replaced") << "random"
-                                                     << "random" << E::FirstRun;
-        QTest::newRow("files that read stay") << "good"
-                                              << "lines" << E::FirstStart;
+        const auto row = [](const char *name, const char *settings, const char *filters, E end) {
+            QTest::newRow(name) << QString(settings) << QString(filters) << end;
+        };
+        row("settings.reg of random bytes", "random", "", E::FirstRun);
+        row("settings.reg a folder", "folder", "lines", E::FirstRun);
+        row("filters.dat of random bytes", "good", "random", E::FirstStart);
+        row("both, older copies replaced", "random", "random", E::FirstRun);
+        row("files that read stay", "good", "lines", E::FirstStart);
     }
     void brokenFilesAreKept()
     {
@@ -187,8 +184,7 @@ private slots:
         QVERIFY(m->env.store->WriteSettingText("lastparsed", "700001"));
         QCOMPARE(m->env.dialogs.pending(), 0);
         QTRY_COMPARE(m->env.dialogs.pending(), 1);
-        QCOMPARE(m->env.dialogs.take().text,
-                 "settings.reg could not be read; kept as " + settingsPath + ".bad");
+        QCOMPARE(said(), "settings.reg could not be read; kept as " + settingsPath + ".bad");
         QCOMPARE(TestEnv::readFile(settingsPath + ".bad"), QByteArray("garbage"));
     }
 
@@ -320,14 +316,14 @@ private slots:
         WidgetFinder::clickOption(box("proc_check"));
         QVERIFY(list->isEnabled());
         QTest::mouseClick(button("command_remproc"), Qt::LeftButton);
-        QCOMPARE(m->env.dialogs.take().text, QStringLiteral("Nothing to remove! "));
+        QCOMPARE(said(), "Nothing to remove! ");
         m->env.dialogs.answerPath("/home/u/.wine/drive_c/Games/Game.EXE");
         QTest::mouseClick(button("command_addproc"), Qt::LeftButton);
         QCOMPARE(m->env.dialogs.take().caption, QStringLiteral("Select Executable"));
         QCOMPARE(m->env.dialogs.lastFilter(), QStringLiteral("All files (*)")); // no "*.exe"
         list->clearSelection();
         QTest::mouseClick(button("command_remproc"), Qt::LeftButton);
-        QCOMPARE(m->env.dialogs.take().text, QStringLiteral("Please select a process to remove. "));
+        QCOMPARE(said(), "Please select a process to remove. ");
         QTest::mouseClick(button("command_APPLY"), Qt::LeftButton);
         QCOMPARE(m->env.store->ReadSettingText("procs"), QStringLiteral("Game.EXE"));
         QCOMPARE(m->state().settings.WatchedProcesses, QStringList{"Game.EXE"});
@@ -349,8 +345,7 @@ private slots:
                 WidgetFinder::clickOption(box("sound_check"));
             save ? m->env.dialogs.answerYes() : m->env.dialogs.answerNo();
             QVERIFY(!w->close());
-            QCOMPARE(m->env.dialogs.take().text,
-                     QStringLiteral("You have unsaved changes. Would you like to save them now? "));
+            QCOMPARE(said(), "You have unsaved changes. Would you like to save them now? ");
             QVERIFY(!w->isVisible());
             QCOMPARE(button("command_APPLY")->isEnabled(), !save);
             QCOMPARE(m->env.store->ReadSettingNumber("playsound"), qint16(save ? 0 : 1));
@@ -377,7 +372,8 @@ private slots:
         QVERIFY(m->control<QTabWidget>("SSTab1")->isTabEnabled(3));
         action("mnuInbox")->trigger();
         QCOMPARE(m->env.shell.urls, QStringList{m->site.baseUrl() + "/browse.php"});
-        // The tray's pictures across a pause are tst_trayiconstate's; here the menu reaches it.
+        // The pause's rules (the tray's picture back after it among them) are
+        // tst_checkscheduler's; here the menu reaches it.
         action("mnuPause")->trigger();
         QVERIFY(action("mnuPause")->isChecked());
         QCOMPARE(m->app->trayState().picture(), TrayPicture::Paused);
@@ -385,7 +381,6 @@ private slots:
         QVERIFY(!action("mnuCheck")->isEnabled() && !edit("text_timetocheck")->isEnabled());
         action("mnuPause")->trigger();
         QVERIFY(!action("mnuPause")->isChecked() && action("mnuCheck")->isEnabled());
-        QCOMPARE(m->app->trayState().picture(), TrayPicture::NoNew);
     }
 
     // Settings that cannot be written end the program after a notice; Exit ends it, takes the
@@ -395,8 +390,7 @@ private slots:
         startShown();
         QPointer<frmMain> w = m->window();
         emit m->env.store->programKeyWriteFailed("disk full");
-        QCOMPARE(m->env.dialogs.take().text,
-                 QStringLiteral("Critical Error: Unable to write userdata to the registry."));
+        QCOMPARE(said(), "Critical Error: Unable to write userdata to the registry.");
         QCOMPARE(m->env.endProgramCalls, QList<int>{1});
         action("mnuExit")->trigger();
         QCOMPARE(m->env.endProgramCalls, (QList<int>{1, 0}));
@@ -471,14 +465,14 @@ private slots:
                                  ") The debug log has been cleared by the user."});
         list->setCurrentRow(0);
         emit list->itemDoubleClicked(list->item(0));
-        QCOMPARE(m->env.dialogs.take().text, list->item(0)->text());
+        QCOMPARE(said(), list->item(0)->text());
 
         const QString path = m->env.folder() + "report.txt";
         m->env.dialogs.answerPath(path);
         QTest::mouseClick(button("Command4"), Qt::LeftButton);
         QCOMPARE(m->env.dialogs.take().caption, QStringLiteral("Save Debug Info"));
         QCOMPARE(m->env.dialogs.lastStart(), m->env.folder() + "Pollwick debug info");
-        QCOMPARE(m->env.dialogs.take().text, QStringLiteral("Debug Info Saved "));
+        QCOMPARE(said(), "Debug Info Saved ");
         QVERIFY(ReadTextFile(path).endsWith(") The debug log has been cleared by the user.\r\n"));
         m->env.dialogs.answerPath(QString()); // cancelled: no message follows
         QTest::mouseClick(button("Command4"), Qt::LeftButton);
@@ -514,17 +508,15 @@ private slots:
         m->state().Filters.clear(); // with no filters at all the box cannot be ticked
         WidgetFinder::clickOption(box("check_filter"));
         QVERIFY(!box("check_filter")->isChecked());
-        QCOMPARE(m->env.dialogs.take().text,
-                 QStringLiteral("You must have at least 1  filter in order to enable torrent "
-                                "filtering.  \r\nTo add a filter, click \"Add New\" below. "));
+        QCOMPARE(said(),
+                 "You must have at least 1  filter in order to enable torrent filtering.  \r\n"
+                 "To add a filter, click \"Add New\" below. ");
     }
 
 private:
     PollwickApp::LoadEnd start(const QStringList &arguments = {})
     {
-        m->app = std::make_unique<PollwickApp>(m->env.services,
-                                               QStringList{"/usr/bin/pollwick"} + arguments);
-        m->app->trayIcon().setAvailabilityProbe([] { return false; });
+        m->makeApp(QStringList{"/usr/bin/pollwick"} + arguments);
         return m->app->start();
     }
     void startShown()
@@ -532,6 +524,7 @@ private:
         QCOMPARE(m->startShown(), PollwickApp::LoadEnd::FirstStart);
         QVERIFY(m->window()->isVisible());
     }
+    QString said() { return m->env.dialogs.take().text; } // the next box's text
     QPushButton *button(const char *name) const { return m->control<QPushButton>(name); }
     QCheckBox *box(const char *name) const { return m->control<QCheckBox>(name); }
     QLineEdit *edit(const char *name) const { return m->control<QLineEdit>(name); }
@@ -541,8 +534,7 @@ private:
     {
         m->env.dialogs.answerPath(chosen);
         QTest::mouseClick(button("command_browse"), Qt::LeftButton);
-        QCOMPARE(m->env.dialogs.take().caption,
-                 QStringLiteral("Select path to save torrent files"));
+        QCOMPARE(m->env.dialogs.take().caption, "Select path to save torrent files");
     }
     void type(QLineEdit *edit, const QString &text)
     {
