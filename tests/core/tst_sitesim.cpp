@@ -7,7 +7,6 @@
 #include <QHash>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -159,24 +158,6 @@ private slots:
         const Fetched reply = fetch(*m_nam, request);
         QVERIFY(!reply.failed && !reply.headers.contains("content-length"));
         QCOMPARE(reply.body, fetch(*m_nam, request).body);
-    }
-
-    void simulatorPrintsListeningLineAndServesFeed()
-    {
-        QProcess simulator;
-        simulator.start(QStringLiteral(SITESIM_EXECUTABLE), {"--port", "0"});
-        QTRY_VERIFY_WITH_TIMEOUT(simulator.canReadLine(), 5000);
-        const QByteArray line = simulator.readLine();
-        QVERIFY2(line.startsWith("listening on http://127.0.0.1:") && line.endsWith('\n'),
-                 line.constData());
-        const QUrl url(QString::fromLatin1(line.mid(13).trimmed()) + "/bots.php?limit=20" + kDemo +
-                       "&c=1");
-        const Fetched feed = fetch(*m_nam, QNetworkRequest(url));
-        const QByteArray categories = SiteCatalogue::defaultCategories().join('\t').toLatin1();
-        QVERIFY(feed.body.startsWith("#PWKF12#\r\n" + categories + "\r\n"));
-        QCOMPARE(feed.body.count('\n'), 2 + 20);
-        simulator.terminate();
-        QVERIFY(simulator.waitForFinished(5000));
     }
 };
 
