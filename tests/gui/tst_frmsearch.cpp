@@ -488,20 +488,6 @@ private slots:
         QCOMPARE(env->store->ReadSettingText("search_newest"), QStringLiteral("700040"));
     }
 
-    // One window at a time, and the snapshot it loads is the program's.
-    void oneWindow()
-    {
-        storeCopy(rows(700001, 700040), 1, 1, "700040");
-        QVERIFY(open());
-        frmSearch *first = w;
-        first->showMinimized();
-        windows->showSearchWindow();
-        QCOMPARE(windows->window(), first);
-        QVERIFY(!first->isMinimized());
-        QVERIFY(!first->parentWidget());
-        QCOMPARE(windows->databases().obtain(), first->database());
-    }
-
     // Typing searches from three letters on; two letters search when forced by the button; a
     // longer query after one that found nothing is not searched until the category changes.
     void typingRules()
@@ -537,14 +523,10 @@ private slots:
         QCOMPARE(text1()->text(), QString());
         QCOMPARE(w->model().rowCount(), 5);
         QCOMPARE(w->panel(2)->text(), QStringLiteral("5/5 torrents"));
-    }
 
-    // The box reaches the search as typed, wildcards included (its matching is
-    // tst_searchdatabase's); a bracket goes as it is typed, at the end or inside the text, and
-    // the cursor stays where the user typed.
-    void queryBox()
-    {
-        loadKnownRows();
+        // The box reaches the search as typed, wildcards included (its matching is
+        // tst_searchdatabase's); a bracket goes as it is typed, at the end or inside the text, and
+        // the cursor stays where the user typed.
         QTest::keyClicks(text1(), "old*xvid");
         QCOMPARE(shownIds(), QList<int>{1});
         text1()->clear();
@@ -686,6 +668,14 @@ private slots:
         w->resize(100, 100);
         QCOMPARE(w->size(), w->minimumSize());
         QCOMPARE(w->height(), 212);
+        // One window at a time, and the snapshot it loads is the program's.
+        frmSearch *first = w;
+        first->showMinimized();
+        windows->showSearchWindow();
+        QCOMPARE(windows->window(), first);
+        QVERIFY(!first->isMinimized());
+        QVERIFY(!first->parentWidget());
+        QCOMPARE(windows->databases().obtain(), first->database());
         w->resize(500, 300);
         w->close();
         QTRY_VERIFY(!w);
