@@ -124,19 +124,6 @@ class TestFrmSearch : public EnvTest
     {
         return WidgetFinder::shownWindows<frmDownload>().value(0);
     }
-    // A small database whose rows the search tests know, loaded without asking the site.
-    void loadKnownRows()
-    {
-        storeCopy("1\t1572864\tMovies\t0\tOld.Film.XviD\told.torrent\r\n"
-                  "2\t734003200\tMovies\t0\tNew.Film.xvid\tnew.torrent\r\n"
-                  "3\t100\tTV\t0\tShow.S01E05.HDTV\ts5.torrent\r\n"
-                  "4\t100\tTV\t0\tShow.S01E15.HDTV\ts15.torrent\r\n"
-                  "5\t2048\tAppz\t0\tSome.App\tapp.torrent\r\n",
-                  1, 1, "5");
-        QVERIFY(open());
-        QCOMPARE(site->requestsTo("/bots.php").size(), 0);
-    }
-
 private slots:
     void init()
     {
@@ -166,7 +153,7 @@ private slots:
 
     // A first opening downloads the site's newest 30000 rows into torrents.db, stores the times
     // and the newest id, and lists every row newest first. (An opening that only loads the file
-    // is loadKnownRows'.)
+    // is typingRules'.)
     void firstOpeningCreates()
     {
         site->catalogue().generate(30000, 11);
@@ -492,7 +479,15 @@ private slots:
     // longer query after one that found nothing is not searched until the category changes.
     void typingRules()
     {
-        loadKnownRows();
+        // A small database whose rows this test knows, loaded without asking the site.
+        storeCopy("1\t1572864\tMovies\t0\tOld.Film.XviD\told.torrent\r\n"
+                  "2\t734003200\tMovies\t0\tNew.Film.xvid\tnew.torrent\r\n"
+                  "3\t100\tTV\t0\tShow.S01E05.HDTV\ts5.torrent\r\n"
+                  "4\t100\tTV\t0\tShow.S01E15.HDTV\ts15.torrent\r\n"
+                  "5\t2048\tAppz\t0\tSome.App\tapp.torrent\r\n",
+                  1, 1, "5");
+        QVERIFY(open());
+        QCOMPARE(site->requestsTo("/bots.php").size(), 0);
         QCOMPARE(names().first(), QStringLiteral("Some App"));
         QTest::keyClicks(text1(), "xv");
         QCOMPARE(w->model().rowCount(), 5);
