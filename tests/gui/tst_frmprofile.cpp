@@ -365,17 +365,14 @@ private slots:
         page += QByteArray(bytes - page.size(), ' ');
         site->setRawReply("/my.php", 200, page);
         openAndSettle();
-        if (read) {
-            QCOMPARE(status(), QStringLiteral("Status: Finished"));
-            QCOMPARE(returnTos(), (QStringList{"/my.php", "/userdetails.php?id=1"}));
-        } else {
-            QCOMPARE(status(), QStringLiteral("Status: Failed to get profile. The page is too "
-                                              "large."));
-            QVERIFY(statusRed());
-            QCOMPARE(returnTos(), QStringList{"/my.php"});
-            QVERIFY(
-                messages().contains("Profile: the page is larger than 16 MiB; reading stopped."));
-        }
+        QCOMPARE(status(), read ? QStringLiteral("Status: Finished")
+                                : QStringLiteral("Status: Failed to get profile. The page is too "
+                                                 "large."));
+        QCOMPARE(statusRed(), !read);
+        QCOMPARE(returnTos(),
+                 read ? QStringList({"/my.php", "/userdetails.php?id=1"}) : QStringList{"/my.php"});
+        QCOMPARE(messages().contains("Profile: the page is larger than 16 MiB; reading stopped."),
+                 !read);
     }
 
     void stalledSiteTimesOutAfter25Ticks_data() { cachedOrNot(); }

@@ -372,10 +372,8 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(int, shown);
         storeCopy(file, 1, 1, "700002");
-        if (answer == "R")
-            env->dialogs.answerRetry();
-        if (answer == "C")
-            env->dialogs.answerCancel();
+        for (const QChar a : answer)
+            a == 'R' ? env->dialogs.answerRetry() : env->dialogs.answerCancel();
         QVERIFY(open());
         if (!answer.isEmpty()) {
             const ScriptedDialogs::Shown box = env->dialogs.take();
