@@ -229,10 +229,9 @@ private slots:
         QFETCH(QStringList, texts);
         QFETCH(QString, end);
         const QByteArray old = rows(700001, 700035);
-        if (mode == "recreate")
-            storeCopy(old, 63, 63, "700035");
-        if (mode == "update")
-            storeCopy(old, 10, 7, "700035");
+        const int created = mode == "update" ? 10 : 63; // hours ago, for an old copy
+        if (mode != "create")
+            storeCopy(old, created, mode == "update" ? 7 : 63, "700035");
         if (kind < 0)
             site->scriptReply("/bots.php", body, 200, {}, bad);
         else
@@ -257,8 +256,7 @@ private slots:
         if (end == "old") {
             // The old copy, its times and its newest id are as they were, and searchable.
             QCOMPARE(TestEnv::readFile(dbPath()), old);
-            QCOMPARE(env->store->ReadSettingText("search_created"),
-                     hoursAgo(mode == "update" ? 10 : 63));
+            QCOMPARE(env->store->ReadSettingText("search_created"), hoursAgo(created));
             QCOMPARE(env->store->ReadSettingText("search_newest"), QStringLiteral("700035"));
             QCOMPARE(w->model().rowCount(), 35);
             QTest::keyClicks(text1(), nameOf(700020).left(12));
