@@ -127,6 +127,20 @@ class TestFrmProfile : public EnvTest
         for (int i = 0; i < times; ++i)
             w->onTimeoutTimerTick();
     }
+    // 24 ticks leave the request running and the status as it was; the 25th ends the request
+    // with the time-out status and gives Refresh back.
+    void timeOut(const char *request)
+    {
+        const QString before = status();
+        tick(24);
+        QCOMPARE(status(), before);
+        QVERIFY(!refreshEnabled());
+        QVERIFY(transfer(request)->StillExecuting());
+        tick(1);
+        QCOMPARE(status(), QStringLiteral("Status: Failed to get page. Timeout exceeded."));
+        QVERIFY(!transfer(request)->StillExecuting());
+        QVERIFY(refreshEnabled());
+    }
 
 private slots:
     void init()
@@ -146,13 +160,40 @@ private slots:
         EnvTest::cleanup();
     }
 
+    // The first opening for this member: another member's cache and avatar are not shown.
     void firstOpeningReadsBothPagesAndWritesTheCache()
     {
+        const ProfileTexts other = ProfileTexts::fromList(QStringList(9, "other"));
+        QVERIFY(ProfileCache::write(env->file("profile.cache"), "someone", 5, other));
+        QVERIFY(ReplaceFileAtomically(env->file("avatar.img"), PngEncoder::avatar(5)));
         open();
+        QCOMPARE(label("label_username")->text(), QString());
+        QVERIFY(label("pic_avatar")->pixmap().isNull());
         QCOMPARE(status(), QStringLiteral("Status: Logging in..."));
         QVERIFY(waitPanelShown());
         QVERIFY(!refreshEnabled());
         QVERIFY(!profileEnabled());
+        QCOMPARE(w->windowTitle(), QStringLiteral("Profile"));
+        QCOMPARE(control<QGroupBox>(w, "Frame1")->title(), QStringLiteral("User Details"));
+        QStringList captions;
+        for (const char *name :
+             {"Label5", "Label6", "Label7", "Label8", "Label9", "Label10", "Label11", "Label12"})
+            captions << label(name)->text();
+        QCOMPARE(captions,
+                 (QStringList{"Join Date", "Last Seen", "Uploaded", "Downloaded", "Share Ratio",
+                              "Class", "Torrent Comments", "Forum Posts"}));
+        QStringList columns;
+        for (int c = 0; c < list()->columnCount(); ++c)
+            columns << list()->headerItem()->text(c);
+        QCOMPARE(columns,
+                 (QStringList{"Name", "Conn.", "Size", "Se.", "Le.", "Upl.", "Downl.", "Ratio"}));
+        QCOMPARE(label("Label1")->text(), QStringLiteral("Loading profile..."));
+        QCOMPARE(label("Label2")->text(), QStringLiteral("Please wait..."));
+        QCOMPARE(control<QPushButton>(w, "Command1")->text(), QStringLiteral("Refresh"));
+        QCOMPARE(control<QPushButton>(w, "Command2")->text(), QStringLiteral("Close"));
+        QCOMPARE(control<QTimer>(w, "timeouttimer")->interval(), 1000);
+        QCOMPARE(transfer("InetGetPage")->RequestTimeout(), 30);
+        QCOMPARE(transfer("InetGetImage")->RequestTimeout(), 30);
         QTRY_VERIFY_WITH_TIMEOUT(finished(), 5000);
 
         QCOMPARE(returnTos(), (QStringList{"/my.php", "/userdetails.php?id=1"}));
@@ -201,10 +242,14 @@ private slots:
         QCOMPARE(cacheText(), demoCache());
         QCOMPARE(fileBytes("avatar.img"), PngEncoder::avatar(1));
         QVERIFY(!QFileInfo::exists(env->file("avatar.img.temp")));
+        QTest::mouseClick(control<QPushButton>(w, "Command2"), Qt::LeftButton);
+        QTRY_VERIFY(w.isNull());
     }
 
     void secondOpeningShowsTheCacheBeforeTheSiteAnswers()
     {
+        site->demoUser().password = "Pa55-word";
+        settings.SitePassword = "Pa55-word";
         openAndFinish();
         w->close();
         QTRY_VERIFY(w.isNull());
@@ -223,19 +268,11 @@ private slots:
         QCOMPARE(returnTos(), QStringList{"/userdetails.php?id=1"});
         QCOMPARE(label("label_comments")->text(), QStringLiteral("13"));
         QVERIFY(cacheText().contains("\r\n13\r\n34"));
-    }
-
-    void cacheOfAnotherUserIsIgnored()
-    {
-        const ProfileTexts other = ProfileTexts::fromList(QStringList(9, "other"));
-        QVERIFY(ProfileCache::write(env->file("profile.cache"), "someone", 5, other));
-        QVERIFY(ReplaceFileAtomically(env->file("avatar.img"), PngEncoder::avatar(5)));
-        open();
-        QCOMPARE(label("label_username")->text(), QString());
-        QVERIFY(label("pic_avatar")->pixmap().isNull());
-        QTRY_VERIFY_WITH_TIMEOUT(finished(), 5000);
-        QCOMPARE(returnTos(), (QStringList{"/my.php", "/userdetails.php?id=1"}));
-        QCOMPARE(cacheText(), demoCache());
+        // Neither the log, the cache nor the status shows the password (a wrong one: below).
+        const QString everything = messages().join('\n') + cacheText() + status();
+        QVERIFY(!everything.contains(settings.SitePassword));
+        QVERIFY(!everything.contains(UrlEncode(settings.SitePassword)));
+        QVERIFY(messages().contains("Profile: logging in to read /my.php"));
     }
 
     void wrongPasswordEndsInTheCriticalBox_data() { cachedOrNot(); }
@@ -328,17 +365,14 @@ private slots:
         page += QByteArray(bytes - page.size(), ' ');
         site->setRawReply("/my.php", 200, page);
         openAndSettle();
-        if (read) {
-            QCOMPARE(status(), QStringLiteral("Status: Finished"));
-            QCOMPARE(returnTos(), (QStringList{"/my.php", "/userdetails.php?id=1"}));
-        } else {
-            QCOMPARE(status(), QStringLiteral("Status: Failed to get profile. The page is too "
-                                              "large."));
-            QVERIFY(statusRed());
-            QCOMPARE(returnTos(), QStringList{"/my.php"});
-            QVERIFY(
-                messages().contains("Profile: the page is larger than 16 MiB; reading stopped."));
-        }
+        QCOMPARE(status(), read ? QStringLiteral("Status: Finished")
+                                : QStringLiteral("Status: Failed to get profile. The page is too "
+                                                 "large."));
+        QCOMPARE(statusRed(), !read);
+        QCOMPARE(returnTos(),
+                 read ? QStringList({"/my.php", "/userdetails.php?id=1"}) : QStringList{"/my.php"});
+        QCOMPARE(messages().contains("Profile: the page is larger than 16 MiB; reading stopped."),
+                 !read);
     }
 
     void stalledSiteTimesOutAfter25Ticks_data() { cachedOrNot(); }
@@ -352,17 +386,11 @@ private slots:
         open();
         QVERIFY(control<QTimer>(w, "timeouttimer")->isActive());
         QVERIFY(site->waitForRequests(1, path));
-        tick(24);
-        QVERIFY(!refreshEnabled());
-        QVERIFY(transfer("InetGetPage")->StillExecuting());
-        tick(1);
-        QCOMPARE(status(), QStringLiteral("Status: Failed to get page. Timeout exceeded."));
+        timeOut("InetGetPage");
         QVERIFY(statusRed());
-        QVERIFY(refreshEnabled());
         QVERIFY(!waitPanelShown());
         QCOMPARE(profileEnabled(), cached);
         QVERIFY(!control<QTimer>(w, "timeouttimer")->isActive());
-        QVERIFY(!transfer("InetGetPage")->StillExecuting());
 
         // Refresh starts afresh and gets through once the site answers.
         site->clearMisbehaviour();
@@ -384,13 +412,7 @@ private slots:
         tick(20); // before the private page has arrived
         QVERIFY(site->waitForRequests(1, "/pic/"));
         QTRY_COMPARE(status(), QStringLiteral("Status: Getting images..."));
-        tick(24);
-        QCOMPARE(status(), QStringLiteral("Status: Getting images..."));
-        QVERIFY(transfer("InetGetImage")->StillExecuting());
-        tick(1);
-        QCOMPARE(status(), QStringLiteral("Status: Failed to get page. Timeout exceeded."));
-        QVERIFY(!transfer("InetGetImage")->StillExecuting());
-        QVERIFY(refreshEnabled());
+        timeOut("InetGetImage");
         QVERIFY(profileEnabled());
     }
 
@@ -415,6 +437,14 @@ private slots:
         const int frame = control<QGroupBox>(w, "Frame1")->width();
         QCOMPARE(name->x(), frame / 2 - name->width() / 2);
         QCOMPARE(pm->x(), name->x() + name->width() + 2);
+        // A left click on the mark opens the inbox and closes the window; a right one does not.
+        QTest::mouseClick(pm, Qt::RightButton);
+        QVERIFY(env->shell.urls.isEmpty());
+        if (count == 0)
+            return;
+        QTest::mouseClick(pm, Qt::LeftButton);
+        QCOMPARE(env->shell.urls, QStringList{site->baseUrl() + "/inbox.php"});
+        QTRY_VERIFY(w.isNull());
     }
 
     void avatarAddressFromThePage_data()
@@ -580,20 +610,16 @@ private slots:
         QCOMPARE(fileBytes("avatar.img"), previous);
     }
 
-    // Neither the log, the cache nor the status shows the password (a wrong one: above).
-    void passwordStaysOutOfLogCacheAndStatus()
-    {
-        site->demoUser().password = "Pa55-word";
-        settings.SitePassword = "Pa55-word";
-        openAndFinish();
-        const QString everything = messages().join('\n') + cacheText() + status();
-        QVERIFY(!everything.contains(settings.SitePassword));
-        QVERIFY(!everything.contains(UrlEncode(settings.SitePassword)));
-        QVERIFY(messages().contains("Profile: logging in to read /my.php"));
-    }
-
+    // The menu and a double-click open a torrent's page; a torrent whose id is not a number
+    // (the first row here) opens nothing.
     void listMenuAndDoubleClickOpenTheTorrentsPage()
     {
+        QByteArray page = detailsPage();
+        const QByteArray firstId =
+            QByteArray::number(site->catalogue().seedingOf(site->demoUser()).at(0).id);
+        page.replace("details.php?id=" + firstId + "&amp;hit=1",
+                     "details.php?id=../../x&amp;hit=1");
+        site->setRawReply("/userdetails.php", 200, page);
         openAndFinish();
         QTreeWidget *view = list();
         QTreeWidgetItem *second = view->topLevelItem(1);
@@ -611,42 +637,21 @@ private slots:
         QCOMPARE(env->shell.urls,
                  QStringList{site->baseUrl() + "/details.php?id=" + id + "&dllist=1"});
 
-        QTreeWidgetItem *first = view->topLevelItem(0);
-        const QPoint firstAt = view->visualItemRect(first).center();
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, firstAt);
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, firstAt);
+        QTreeWidgetItem *third = view->topLevelItem(2);
+        const QPoint thirdAt = view->visualItemRect(third).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, thirdAt);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, thirdAt);
         QCOMPARE(env->shell.urls.value(1),
-                 site->baseUrl() + "/details.php?id=" + first->data(0, Qt::UserRole).toString() +
+                 site->baseUrl() + "/details.php?id=" + third->data(0, Qt::UserRole).toString() +
                      "&dllist=1");
-    }
 
-    void torrentIdThatIsNoNumberOpensNothing()
-    {
-        QByteArray page = detailsPage();
-        const QByteArray firstId =
-            QByteArray::number(site->catalogue().seedingOf(site->demoUser()).at(0).id);
-        page.replace("details.php?id=" + firstId + "&amp;hit=1",
-                     "details.php?id=../../x&amp;hit=1");
-        site->setRawReply("/userdetails.php", 200, page);
-        openAndFinish();
-        QCOMPARE(list()->topLevelItem(0)->data(0, Qt::UserRole).toString(),
+        QCOMPARE(view->topLevelItem(0)->data(0, Qt::UserRole).toString(),
                  QStringLiteral("../../x"));
-        list()->setCurrentItem(list()->topLevelItem(0));
+        view->setCurrentItem(view->topLevelItem(0));
         w->mnuViewDetailsClick();
-        QVERIFY(env->shell.urls.isEmpty());
+        QCOMPARE(env->shell.urls.size(), 2);
         QVERIFY(messages().contains(
             "Profile: the torrent's id is not a number; its page is not opened."));
-    }
-
-    void newMessageMarkOpensTheInboxAndCloses()
-    {
-        openAndFinish();
-        QLabel *pm = label("pic_pm");
-        QTest::mouseClick(pm, Qt::RightButton);
-        QVERIFY(env->shell.urls.isEmpty());
-        QTest::mouseClick(pm, Qt::LeftButton);
-        QCOMPARE(env->shell.urls, QStringList{site->baseUrl() + "/inbox.php"});
-        QTRY_VERIFY(w.isNull());
     }
 
     // Names, values and the notice come from the site's HTML: they are shown as written.
@@ -674,35 +679,6 @@ private slots:
         QVERIFY2(QToolTip::text().contains("&lt;b&gt;1&lt;/b&gt; new message"),
                  qPrintable(QToolTip::text()));
         QToolTip::hideText();
-    }
-
-    void windowAsDesigned()
-    {
-        open();
-        QCOMPARE(w->windowTitle(), QStringLiteral("Profile"));
-        QCOMPARE(control<QGroupBox>(w, "Frame1")->title(), QStringLiteral("User Details"));
-        QStringList captions;
-        for (const char *name :
-             {"Label5", "Label6", "Label7", "Label8", "Label9", "Label10", "Label11", "Label12"})
-            captions << label(name)->text();
-        QCOMPARE(captions,
-                 (QStringList{"Join Date", "Last Seen", "Uploaded", "Downloaded", "Share Ratio",
-                              "Class", "Torrent Comments", "Forum Posts"}));
-        QStringList columns;
-        for (int c = 0; c < list()->columnCount(); ++c)
-            columns << list()->headerItem()->text(c);
-        QCOMPARE(columns,
-                 (QStringList{"Name", "Conn.", "Size", "Se.", "Le.", "Upl.", "Downl.", "Ratio"}));
-        QCOMPARE(label("Label1")->text(), QStringLiteral("Loading profile..."));
-        QCOMPARE(label("Label2")->text(), QStringLiteral("Please wait..."));
-        QCOMPARE(control<QPushButton>(w, "Command1")->text(), QStringLiteral("Refresh"));
-        QCOMPARE(control<QPushButton>(w, "Command2")->text(), QStringLiteral("Close"));
-        QCOMPARE(control<QTimer>(w, "timeouttimer")->interval(), 1000);
-        QCOMPARE(transfer("InetGetPage")->RequestTimeout(), 30);
-        QCOMPARE(transfer("InetGetImage")->RequestTimeout(), 30);
-        QTRY_VERIFY_WITH_TIMEOUT(finished(), 5000);
-        QTest::mouseClick(control<QPushButton>(w, "Command2"), Qt::LeftButton);
-        QTRY_VERIFY(w.isNull());
     }
 };
 

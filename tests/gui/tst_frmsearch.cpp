@@ -124,19 +124,6 @@ class TestFrmSearch : public EnvTest
     {
         return WidgetFinder::shownWindows<frmDownload>().value(0);
     }
-    // A small database whose rows the search tests know, loaded without asking the site.
-    void loadKnownRows()
-    {
-        storeCopy("1\t1572864\tMovies\t0\tOld.Film.XviD\told.torrent\r\n"
-                  "2\t734003200\tMovies\t0\tNew.Film.xvid\tnew.torrent\r\n"
-                  "3\t100\tTV\t0\tShow.S01E05.HDTV\ts5.torrent\r\n"
-                  "4\t100\tTV\t0\tShow.S01E15.HDTV\ts15.torrent\r\n"
-                  "5\t2048\tAppz\t0\tSome.App\tapp.torrent\r\n",
-                  1, 1, "5");
-        QVERIFY(open());
-        QCOMPARE(site->requestsTo("/bots.php").size(), 0);
-    }
-
 private slots:
     void init()
     {
@@ -166,7 +153,7 @@ private slots:
 
     // A first opening downloads the site's newest 30000 rows into torrents.db, stores the times
     // and the newest id, and lists every row newest first. (An opening that only loads the file
-    // is loadKnownRows'.)
+    // is typingRules'.)
     void firstOpeningCreates()
     {
         site->catalogue().generate(30000, 11);
@@ -242,10 +229,9 @@ private slots:
         QFETCH(QStringList, texts);
         QFETCH(QString, end);
         const QByteArray old = rows(700001, 700035);
-        if (mode == "recreate")
-            storeCopy(old, 63, 63, "700035");
-        if (mode == "update")
-            storeCopy(old, 10, 7, "700035");
+        const int created = mode == "update" ? 10 : 63; // hours ago, for an old copy
+        if (mode != "create")
+            storeCopy(old, created, mode == "update" ? 7 : 63, "700035");
         if (kind < 0)
             site->scriptReply("/bots.php", body, 200, {}, bad);
         else
@@ -270,8 +256,7 @@ private slots:
         if (end == "old") {
             // The old copy, its times and its newest id are as they were, and searchable.
             QCOMPARE(TestEnv::readFile(dbPath()), old);
-            QCOMPARE(env->store->ReadSettingText("search_created"),
-                     hoursAgo(mode == "update" ? 10 : 63));
+            QCOMPARE(env->store->ReadSettingText("search_created"), hoursAgo(created));
             QCOMPARE(env->store->ReadSettingText("search_newest"), QStringLiteral("700035"));
             QCOMPARE(w->model().rowCount(), 35);
             QTest::keyClicks(text1(), nameOf(700020).left(12));
@@ -385,10 +370,8 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(int, shown);
         storeCopy(file, 1, 1, "700002");
-        if (answer == "R")
-            env->dialogs.answerRetry();
-        if (answer == "C")
-            env->dialogs.answerCancel();
+        for (const QChar a : answer)
+            a == 'R' ? env->dialogs.answerRetry() : env->dialogs.answerCancel();
         QVERIFY(open());
         if (!answer.isEmpty()) {
             const ScriptedDialogs::Shown box = env->dialogs.take();
@@ -488,25 +471,19 @@ private slots:
         QCOMPARE(env->store->ReadSettingText("search_newest"), QStringLiteral("700040"));
     }
 
-    // One window at a time, and the snapshot it loads is the program's.
-    void oneWindow()
-    {
-        storeCopy(rows(700001, 700040), 1, 1, "700040");
-        QVERIFY(open());
-        frmSearch *first = w;
-        first->showMinimized();
-        windows->showSearchWindow();
-        QCOMPARE(windows->window(), first);
-        QVERIFY(!first->isMinimized());
-        QVERIFY(!first->parentWidget());
-        QCOMPARE(windows->databases().obtain(), first->database());
-    }
-
     // Typing searches from three letters on; two letters search when forced by the button; a
     // longer query after one that found nothing is not searched until the category changes.
     void typingRules()
     {
-        loadKnownRows();
+        // A small database whose rows this test knows, loaded without asking the site.
+        storeCopy("1\t1572864\tMovies\t0\tOld.Film.XviD\told.torrent\r\n"
+                  "2\t734003200\tMovies\t0\tNew.Film.xvid\tnew.torrent\r\n"
+                  "3\t100\tTV\t0\tShow.S01E05.HDTV\ts5.torrent\r\n"
+                  "4\t100\tTV\t0\tShow.S01E15.HDTV\ts15.torrent\r\n"
+                  "5\t2048\tAppz\t0\tSome.App\tapp.torrent\r\n",
+                  1, 1, "5");
+        QVERIFY(open());
+        QCOMPARE(site->requestsTo("/bots.php").size(), 0);
         QCOMPARE(names().first(), QStringLiteral("Some App"));
         QTest::keyClicks(text1(), "xv");
         QCOMPARE(w->model().rowCount(), 5);
@@ -537,14 +514,10 @@ private slots:
         QCOMPARE(text1()->text(), QString());
         QCOMPARE(w->model().rowCount(), 5);
         QCOMPARE(w->panel(2)->text(), QStringLiteral("5/5 torrents"));
-    }
 
-    // The box reaches the search as typed, wildcards included (its matching is
-    // tst_searchdatabase's); a bracket goes as it is typed, at the end or inside the text, and
-    // the cursor stays where the user typed.
-    void queryBox()
-    {
-        loadKnownRows();
+        // The box reaches the search as typed, wildcards included (its matching is
+        // tst_searchdatabase's); a bracket goes as it is typed, at the end or inside the text, and
+        // the cursor stays where the user typed.
         QTest::keyClicks(text1(), "old*xvid");
         QCOMPARE(shownIds(), QList<int>{1});
         text1()->clear();
@@ -561,14 +534,11 @@ private slots:
         QTest::keyClick(text1(), 'o');
         QCOMPARE(text1()->text(), QStringLiteral("show"));
         QCOMPARE(shownIds(), (QList<int>{4, 3}));
-    }
 
-    // Header clicks sort by name or type, the order flipping on every click, also on another
-    // column; the size header does not sort; a search lists newest first again, and its
-    // results sort by a header click too.
-    void headerSorting()
-    {
-        loadKnownRows();
+        // Header clicks sort by name or type, the order flipping on every click, also on another
+        // column; the size header does not sort; a search lists newest first again, and its
+        // results sort by a header click too.
+        text1()->clear();
         QHeaderView *header = list()->header();
         const QStringList newestFirst = names();
         WidgetFinder::clickHeader(list(), 2);
@@ -686,6 +656,14 @@ private slots:
         w->resize(100, 100);
         QCOMPARE(w->size(), w->minimumSize());
         QCOMPARE(w->height(), 212);
+        // One window at a time, and the snapshot it loads is the program's.
+        frmSearch *first = w;
+        first->showMinimized();
+        windows->showSearchWindow();
+        QCOMPARE(windows->window(), first);
+        QVERIFY(!first->isMinimized());
+        QVERIFY(!first->parentWidget());
+        QCOMPARE(windows->databases().obtain(), first->database());
         w->resize(500, 300);
         w->close();
         QTRY_VERIFY(!w);
