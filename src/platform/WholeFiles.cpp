@@ -6,20 +6,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-bool WriteTextFile(const QString &path, const QString &text, bool keepExisting)
-{
-    if (keepExisting && QFileInfo::exists(path))
-        return false;
-    QFile file(path);
-    // ReadWrite opens an existing file without truncating it and creates a missing one.
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
-    const QByteArray bytes = ToAnsi(text);
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
-}
-
 QString ReadTextFile(const QString &path)
 {
     QFile file(path);

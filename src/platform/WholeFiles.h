@@ -5,11 +5,6 @@
 
 // Files read and written whole. Text in files is single-byte Latin-1.
 
-// Writes text into a file that is opened without truncation. With keepExisting, an existing
-// file is left alone and the result is false. Callers that replace a file use
-// ReplaceFileAtomically instead.
-bool WriteTextFile(const QString &path, const QString &text, bool keepExisting);
-
 // The whole file as text, cut at the first NUL; empty when missing or unreadable. The file is
 // opened read-only, so a file the user may read but not write still reads.
 QString ReadTextFile(const QString &path);

@@ -359,8 +359,7 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.torrent"});
     }
 
-    // One writer serves every attempt of a download: an attempt cut short leaves nothing of its
-    // torrent check or its count to the next, whose whole torrent is saved.
+    // One writer serves every attempt: one cut short leaves nothing to the next (check, count).
     void writerStartsEachAttemptAfresh()
     {
         QTemporaryDir dir;

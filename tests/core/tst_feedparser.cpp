@@ -53,7 +53,6 @@ private slots:
         QTest::newRow("all six") << "5\t100\tMusic\tx\tA.B.C\tf.torrent"
                                  << QStringList{"5", "100", "Music", "A B C", "f.torrent"};
         QTest::newRow("two fields") << "5\t100" << QStringList{"5", "100", "n/a", "", ""};
-        // An empty field holds its place: the name and file name stay where they are.
         QTest::newRow("empty category")
             << "5\t100\t\tx\tA.B\tf.torrent" << QStringList{"5", "100", "n/a", "A B", "f.torrent"};
         QTest::newRow("seven fields")

@@ -261,7 +261,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("profile.cache");
-        QVERIFY(WriteTextFile(path, QString(500, 'x'), false));
+        QVERIFY(ReplaceTextFileAtomically(path, QString(500, 'x')));
         const ProfileTexts texts = ProfileTexts::fromList(QStringList(9, "v"));
         QVERIFY(ProfileCache::write(path, "demo", 3, texts));
         QCOMPARE(ReadTextFile(path), ProfileCache::format("demo", 3, texts));
@@ -360,8 +360,8 @@ private slots:
         QFETCH(bool, stored);
         QTemporaryDir dir;
         const QString target = dir.filePath("avatar.img");
-        QVERIFY(WriteTextFile(target, "old", false));
-        QVERIFY(WriteTextFile(target + ".temp", "leftover", false));
+        QVERIFY(ReplaceTextFileAtomically(target, "old"));
+        QVERIFY(ReplaceTextFileAtomically(target + ".temp", "leftover"));
         AvatarFile file(target);
         QVERIFY(file.open());
         bool accepted = true;

@@ -109,16 +109,6 @@ private slots:
         QCOMPARE(text, QString::fromLatin1("110caf\xe9\r\n*\r\n"));
     }
 
-    void writeTextFileKeepsOrOverwritesWithoutTruncating()
-    {
-        const QString p = path("write.txt");
-        QVERIFY(WriteTextFile(p, QString::fromLatin1("\xe9\r\n"), true));
-        QCOMPARE(TestEnv::readFile(p), QByteArray("\xe9\r\n"));
-        QVERIFY(!WriteTextFile(p, "other", true)); // keeps an existing file when asked
-        QVERIFY(WriteTextFile(p, "ab", false));
-        QCOMPARE(TestEnv::readFile(p), QByteArray("ab\n")); // not truncated
-    }
-
     void atomicReplace()
     {
         const QString p = path("precious.txt");

@@ -497,9 +497,6 @@ private slots:
         m->window()->filterList().loadfilters(select);
         QCOMPARE(select, qint16(5));
         QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem *>{list->topLevelItem(4)});
-        select = 2;
-        m->window()->filterList().loadfilters(select);
-        QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem *>{list->topLevelItem(1)});
 
         QVERIFY(ReplaceTextFileAtomically(m->env.file("filters.dat"), "010x\r\n*\r\n"));
         select = 0;
